@@ -1,0 +1,71 @@
+// "Calculate" as a procedure over the box texts.
+#include "indexing/run_search.hpp"
+
+#include <cmath>
+
+#include "core/numeric_text.hpp"
+#include "indexing/result_text.hpp"
+
+namespace spot {
+
+std::optional<BoxRejection> ValidateSearchBoxes(const BoxTexts& boxes) {
+  for (int i = BoxNumber(Box::A); i <= BoxNumber(Box::Gamma); ++i)
+    if (!IsNumeric(boxes[i])) return BoxRejection{static_cast<Box>(i), kMessagePhaseBoxes};
+  for (int i = BoxNumber(Box::IndexRange); i <= BoxNumber(Box::AngleTol13); ++i)
+    if (!IsNumeric(boxes[i])) return BoxRejection{static_cast<Box>(i), kMessageMeasurementBoxes};
+  return std::nullopt;
+}
+
+double ReadIndexRange(const BoxTexts& boxes) {
+  return RoundHalfEven(NumericPrefix(boxes[Box::IndexRange]));
+}
+
+LatticeParameters ReadLatticeParameters(const BoxTexts& boxes) {
+  LatticeParameters cell;
+  cell.a = NumericPrefix(boxes[Box::A]);
+  cell.b = NumericPrefix(boxes[Box::B]);
+  cell.c = NumericPrefix(boxes[Box::C]);
+  cell.alpha = NumericPrefix(boxes[Box::Alpha]);
+  cell.beta = NumericPrefix(boxes[Box::Beta]);
+  cell.gamma = NumericPrefix(boxes[Box::Gamma]);
+  return cell;
+}
+
+SearchOutcome RunIndexingSearch(const BoxTexts& boxes, int latticeType, const SearchLimits& limits) {
+  SearchOutcome outcome;
+  // The index range sizes everything, so it is looked at before anything else.
+  const double range = ReadIndexRange(boxes);
+  if (range < 0) {
+    outcome.fault = SearchFault::NegativeIndexRange;
+    return outcome;
+  }
+  if (!(range <= limits.maxIndexRange)) {
+    outcome.fault = SearchFault::IndexRangeTooLarge;
+    return outcome;
+  }
+  const int n = static_cast<int>(range);
+  outcome.inputError = false;
+  if (const auto rejection = ValidateSearchBoxes(boxes)) {
+    outcome.inputError = true;
+    outcome.rejection = rejection;
+    return outcome;
+  }
+  const PatternReading reading = ReadMeasuredPattern(boxes);
+  if (reading.fault) {
+    outcome.fault = reading.fault;
+    return outcome;
+  }
+  outcome.summary = MeasuredSummaryText(reading.pattern);
+
+  SearchResult result = IndexPattern(ReadLatticeParameters(boxes), latticeType, n, reading.pattern, limits);
+  outcome.stats = result.stats;
+  if (result.fault) {
+    outcome.fault = result.fault;
+    return outcome;
+  }
+  outcome.rows = std::move(result.rows);
+  outcome.completed = true;
+  return outcome;
+}
+
+} // namespace spot
