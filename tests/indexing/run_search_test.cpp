@@ -1,0 +1,110 @@
+// "Calculate" over box texts: the order of checks, the two messages, faults naming their box.
+#include <gtest/gtest.h>
+
+#include "indexing/result_text.hpp"
+#include "indexing/run_search.hpp"
+
+namespace spot {
+namespace {
+
+BoxTexts cubicExample() {
+  BoxTexts boxes = BoxTexts::Initial();
+  for (Box b : {Box::A, Box::B, Box::C}) boxes[b] = "0.4";
+  for (Box b : {Box::Alpha, Box::Beta, Box::Gamma}) boxes[b] = "90";
+  boxes[Box::IndexRange] = "2";
+  boxes[Box::ScaleBarValue] = "5";
+  boxes[Box::ScaleBarLength] = "100";
+  boxes[Box::Length1] = "100";
+  boxes[Box::Length2] = "100";
+  boxes[Box::Length3] = "141.4213562";
+  for (Box b : {Box::Number1, Box::Number2, Box::Number3}) boxes[b] = "1";
+  boxes[Box::Angle12] = "90";
+  boxes[Box::Angle23] = "45";
+  boxes[Box::Angle13] = "45";
+  return boxes;
+}
+
+TEST(RunIndexingSearch, CubicExampleFromBoxTexts) {
+  const SearchOutcome outcome = RunIndexingSearch(cubicExample(), 3);
+  EXPECT_EQ(outcome.inputError, false);
+  EXPECT_TRUE(outcome.completed);
+  EXPECT_FALSE(outcome.fault);
+  EXPECT_EQ(outcome.rows.size(), 24u);
+  // 100 px / 5 (1/nm) = 20 px per 1/nm; d = 1 × 20 / 100 = 0.2 nm; 20 / 141.42... = 0.1414214.
+  EXPECT_EQ(outcome.summary, "0.2000000   0.2000000   0.1414214      90.0000   45.0000    45.0000");
+}
+
+TEST(RunIndexingSearch, ValidationOrderAndMessages) {
+  BoxTexts boxes = cubicExample();
+  boxes[Box::C] = "x";
+  boxes[Box::Gamma] = "";
+  boxes[Box::Length1] = "y";
+  SearchOutcome outcome = RunIndexingSearch(boxes, 3);
+  ASSERT_TRUE(outcome.rejection);
+  EXPECT_EQ(outcome.rejection->box, Box::C);  // first phase box in element order
+  EXPECT_EQ(outcome.rejection->message, kMessagePhaseBoxes);
+  EXPECT_EQ(outcome.inputError, true);
+  EXPECT_FALSE(outcome.summary);
+
+  boxes = cubicExample();
+  boxes[Box::AngleTol13] = "2deg";
+  boxes[Box::Number2] = "1,0";
+  outcome = RunIndexingSearch(boxes, 3);
+  ASSERT_TRUE(outcome.rejection);
+  EXPECT_EQ(outcome.rejection->box, Box::Number2);
+  EXPECT_EQ(outcome.rejection->message, kMessageMeasurementBoxes);
+  EXPECT_FALSE(outcome.summary);  // the summary changes only after validation passed
+}
+
+TEST(RunIndexingSearch, FaultsComeAtTheirPointAndNameTheirBox) {
+  BoxTexts boxes = cubicExample();
+  boxes[Box::IndexRange] = "-1";
+  SearchOutcome outcome = RunIndexingSearch(boxes, 3);
+  EXPECT_EQ(outcome.fault, SearchFault::NegativeIndexRange);
+  EXPECT_FALSE(outcome.inputError);  // stopped before the flag was reset
+  EXPECT_EQ(FaultBox(*outcome.fault), Box::IndexRange);
+
+  boxes[Box::IndexRange] = "1e300";
+  EXPECT_EQ(RunIndexingSearch(boxes, 3).fault, SearchFault::IndexRangeTooLarge);
+
+  boxes = cubicExample();
+  boxes[Box::ScaleBarValue] = "0";
+  boxes[Box::Length2] = "0";
+  outcome = RunIndexingSearch(boxes, 3);
+  EXPECT_EQ(outcome.fault, SearchFault::ZeroScaleBarValue);  // the scale is formed first
+  EXPECT_EQ(outcome.inputError, false);
+  EXPECT_FALSE(outcome.summary);
+  EXPECT_NE(FaultMessage(*outcome.fault).find(BoxCaption(Box::ScaleBarValue)), std::string::npos);
+
+  boxes[Box::ScaleBarValue] = "5";
+  EXPECT_EQ(RunIndexingSearch(boxes, 3).fault, SearchFault::ZeroLength2);
+
+  boxes = cubicExample();
+  boxes[Box::Gamma] = "0";
+  outcome = RunIndexingSearch(boxes, 3);
+  EXPECT_EQ(outcome.fault, SearchFault::InvalidCell);
+  EXPECT_TRUE(outcome.summary);  // measured values were fine and are shown
+}
+
+TEST(RunIndexingSearch, IndexRangeRoundsHalvesToEvenAndNoTypeFindsNothing) {
+  BoxTexts boxes = cubicExample();
+  boxes[Box::IndexRange] = "2.5";
+  EXPECT_EQ(ReadIndexRange(boxes), 2.0);
+  boxes[Box::IndexRange] = "3.5";
+  EXPECT_EQ(ReadIndexRange(boxes), 4.0);
+  const SearchOutcome none = RunIndexingSearch(cubicExample(), -1);
+  EXPECT_TRUE(none.completed);
+  EXPECT_TRUE(none.rows.empty());
+}
+
+TEST(ResultText, SummaryLineSpacingAndRowLabels) {
+  MeasuredPattern p;
+  p.d = {0.2, 0.2, 0.1};
+  p.angle = {90, 60, 30};
+  EXPECT_EQ(MeasuredSummaryText(p), "0.2000000   0.2000000   0.1000000      90.0000   60.0000    30.0000");
+  EXPECT_EQ(RowLabel(7), "No.007");
+  EXPECT_EQ(RowLabel(1234), "No.1234");
+}
+
+} // namespace
+} // namespace spot
