@@ -127,7 +127,7 @@ const std::string_view kPhaseDatabaseText =
 
 // clang-format off
 const std::array<PhaseTableRow, kBuiltInPhaseCount> kPhaseTable = {{
-    // name                  type           c/a        a          b          c
+    // name                  type            c/a        a          b          c
     {"AgCl",                 "FaceCenter",   "1.00000", "0.55800", "0.55800", "0.55800"},  //   1
     {"Al",                   "FaceCenter",   "1.00000", "0.40500", "0.40500", "0.40500"},  //   2
     {"Al2O3",                "FaceCenter",   "1.00000", "0.79000", "0.79000", "0.79000"},  //   3

@@ -64,6 +64,24 @@ bool isDegenerate(const MillerIndex& g1, const MillerIndex& g2) {
   return g1.isZero() || g2.isZero() || AreParallel(g1, g2);
 }
 
+// A cheap, conservative test in cosine space that lets the exact angle formula run only for
+// pairs that may pass. The window is widened by 1e-6 degrees and 1e-12 in cosine, far more than
+// the rounding of either computation, so it never rejects a pair the exact test would keep.
+struct CosineWindow {
+  double min = -2.0, max = 2.0;
+  bool admits(double x) const { return x >= min && x <= max; }
+};
+
+CosineWindow cosineWindow(double measured, double tolerance) {
+  constexpr double widen = 1e-6, slack = 1e-12;
+  CosineWindow w;
+  const double lo = measured - tolerance - widen, hi = measured + tolerance + widen;
+  if (lo > 0.0 && lo < 180.0) w.max = std::cos(ToRadians(lo)) + slack;
+  if (hi > 0.0 && hi < 180.0) w.min = std::cos(ToRadians(hi)) - slack;
+  if (!(tolerance > 0.0)) w = {2.0, -2.0};  // strict test: a zero tolerance admits nothing
+  return w;
+}
+
 SearchResult finish(Prepared& p) {
   SearchResult result;
   result.fault = p.fault;
@@ -100,19 +118,75 @@ SearchResult IndexPattern(const LatticeParameters& cell, int latticeType, int in
 
   const MetricTensor& gStar = p.gStar;
   const MeasuredPattern& m = pattern;
+
+  // For the cosine pre-test: G*·g and 1/|g| of each candidate, stored next to its indices so the
+  // inner loop reads list 2 sequentially.
+  struct Candidate {
+    MillerIndex g;
+    std::uint32_t r = 0;
+    double gx = 0, gy = 0, gz = 0, inverseLength = 0;
+  };
+  const auto candidate = [&](std::uint32_t r) {
+    const MillerIndex& g = p.reflections[r].index;
+    Candidate c{g, r};
+    c.gx = gStar[0][0] * g.h + gStar[0][1] * g.k + gStar[0][2] * g.l;
+    c.gy = gStar[1][0] * g.h + gStar[1][1] * g.k + gStar[1][2] * g.l;
+    c.gz = gStar[2][0] * g.h + gStar[2][1] * g.k + gStar[2][2] * g.l;
+    c.inverseLength = p.reflections[r].q > 0 ? 1.0 / std::sqrt(p.reflections[r].q) : 0.0;
+    return c;
+  };
+  std::vector<Candidate> second;
+  second.reserve(list2.size());
+  for (std::uint32_t r : list2) second.push_back(candidate(r));
+  // The <R1,R2> pre-test over all of list 2 at once, branch-free on plain arrays so the compiler
+  // can vectorise it; only the pairs it admits go on to the lookup of g3.
+  const std::size_t count2 = second.size();
+  std::vector<double> h2(count2), k2(count2), l2(count2), inverse2(count2);
+  for (std::size_t j = 0; j < count2; ++j) {
+    h2[j] = second[j].g.h;
+    k2[j] = second[j].g.k;
+    l2[j] = second[j].g.l;
+    inverse2[j] = second[j].inverseLength;
+  }
+  std::vector<unsigned char> admitted(count2);
+  const auto cosine = [](const Candidate& a, const MillerIndex& gb, double inverseLengthB) {
+    return (a.gx * gb.h + a.gy * gb.k + a.gz * gb.l) * a.inverseLength * inverseLengthB;
+  };
+  const CosineWindow w12 = cosineWindow(m.angle[0], m.angleTol[0]);
+  const CosineWindow w23 = cosineWindow(m.angle[1], m.angleTol[1]);
+  const CosineWindow w13 = cosineWindow(m.angle[2], m.angleTol[2]);
+
   for (std::uint32_t r1 : list1) {
     const Reflection& f1 = p.reflections[r1];
     const MillerIndex g1 = f1.index;
-    for (std::uint32_t r2 : list2) {
-      const Reflection& f2 = p.reflections[r2];
-      const MillerIndex g2 = f2.index;
+    if (g1.isZero()) continue;
+    const Candidate c1 = candidate(r1);
+    {
+      const double ax = c1.gx, ay = c1.gy, az = c1.gz, inverse1 = c1.inverseLength;
+      const double lo = w12.min, hi = w12.max;
+      unsigned char* out = admitted.data();
+      const double *hp = h2.data(), *kp = k2.data(), *lp = l2.data(), *ip = inverse2.data();
+      for (std::size_t j = 0; j < count2; ++j) {
+        const double x = (ax * hp[j] + ay * kp[j] + az * lp[j]) * inverse1 * ip[j];
+        out[j] = static_cast<unsigned char>((x >= lo) & (x <= hi));
+      }
+    }
+    for (std::size_t j = 0; j < count2; ++j) {
+      if (!admitted[j]) continue;
+      const Candidate& c2 = second[j];
+      const MillerIndex g2 = c2.g;
       const MillerIndex g3 = g1 + g2;
       if (g3.h < -n || g3.h > n || g3.k < -n || g3.k > n || g3.l < -n || g3.l > n) continue;
       const std::int32_t r3 = inList3[cubeIndex(g3)];
       if (r3 < 0) continue;
       ++result.stats.sumMatches;
       if (isDegenerate(g1, g2)) continue;
-      const Reflection& f3 = p.reflections[static_cast<std::size_t>(r3)];
+      const auto u3 = static_cast<std::uint32_t>(r3);
+      const double inverseLength3 = 1.0 / std::sqrt(p.reflections[u3].q);
+      if (!w23.admits(cosine(c2, g3, inverseLength3)) || !w13.admits(cosine(c1, g3, inverseLength3)))
+        continue;
+      const Reflection& f2 = p.reflections[c2.r];
+      const Reflection& f3 = p.reflections[u3];
       const Checked<double> a12 = AngleFromProducts(f1.q, f2.q, PlaneProduct(g1, g2, gStar));
       if (!angleAgrees(a12, m.angle[0], m.angleTol[0])) continue;
       const Checked<double> a23 = AngleFromProducts(f2.q, f3.q, PlaneProduct(g2, g3, gStar));

@@ -25,7 +25,9 @@ struct IndexingResult {
 struct SearchStats {
   std::size_t reflections = 0;
   std::array<std::size_t, 3> candidates{};
-  unsigned long long sumMatches = 0;  ///< pairs whose sum g1 + g2 is in list 3
+  /// Pairs whose sum g1 + g2 is in list 3 (the fast search counts those left after a cheap
+  /// pre-test of <R1,R2>).
+  unsigned long long sumMatches = 0;
 };
 
 struct SearchResult {

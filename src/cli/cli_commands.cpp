@@ -1,0 +1,319 @@
+// The four commands of spotindex-cli.
+#include "cli/cli_commands.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <iomanip>
+#include <optional>
+#include <sstream>
+
+#include "calculator/plane_triplet.hpp"
+#include "cli/cli_options.hpp"
+#include "core/number_format.hpp"
+#include "core/numeric_text.hpp"
+#include "database/batch_run.hpp"
+#include "database/phase_database.hpp"
+#include "indexing/result_text.hpp"
+#include "indexing/run_search.hpp"
+
+namespace spot::cli {
+namespace {
+
+// JSON
+
+std::string jsonNumber(double value) {
+  if (!std::isfinite(value)) return "null";
+  char buffer[64];
+  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);  // shortest round trip
+  return error == std::errc{} ? std::string(buffer, end) : "null";
+}
+
+std::string jsonString(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    switch (c) {
+    case '"': out += "\\\""; break;
+    case '\\': out += "\\\\"; break;
+    case '\n': out += "\\n"; break;
+    case '\r': out += "\\r"; break;
+    case '\t': out += "\\t"; break;
+    default:
+      if (c < 0x20) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+        out += escaped;
+      } else {
+        out.push_back(static_cast<char>(c));
+      }
+    }
+  }
+  return out + "\"";
+}
+
+template <class T> std::string jsonArray(const T& values) {
+  std::string out = "[";
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (i) out += ", ";
+    if constexpr (std::is_floating_point_v<typename T::value_type>) out += jsonNumber(values[i]);
+    else out += std::to_string(values[i]);
+  }
+  return out + "]";
+}
+
+std::string jsonMiller(const MillerIndex& g) { return jsonArray(std::array<int, 3>{g.h, g.k, g.l}); }
+
+std::string jsonRows(const std::vector<IndexingResult>& rows, const std::string& indent) {
+  std::string out = "[";
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const IndexingResult& r = rows[i];
+    out += (i ? ",\n" : "\n") + indent + "  {\"no\": " + std::to_string(r.rowNumber) + ", \"r1\": " + jsonMiller(r.g1) +
+           ", \"r2\": " + jsonMiller(r.g2) + ", \"r3\": " + jsonMiller(r.g3) + ", \"d\": " + jsonArray(r.d) +
+           ", \"angles\": " + jsonArray(r.angle) + "}";
+  }
+  return out + (rows.empty() ? "]" : "\n" + indent + "]");
+}
+
+std::string jsonMeasured(const MeasuredPattern& p) {
+  return "{\"d\": " + jsonArray(p.d) + ", \"angles\": " + jsonArray(p.angle) + "}";
+}
+
+// TEXT
+
+// The cells of the results list, padded into columns.
+void textRows(std::ostream& out, const std::vector<IndexingResult>& rows) {
+  static constexpr int widths[kResultColumnCount] = {7, 4, 4, 4, 2, 4, 4, 4, 2, 4, 4, 4, 2, 11, 11, 11, 2, 9, 9, 9};
+  const auto line = [&](const std::array<std::string, kResultColumnCount>& cells) {
+    std::string text;
+    for (int c = 0; c < kResultColumnCount; ++c) {
+      const std::string& cell = cells[static_cast<std::size_t>(c)];
+      // Pad by code points, so "＝" and "◇" count as one.
+      std::size_t points = 0;
+      for (unsigned char ch : cell) points += (ch & 0xC0) != 0x80;
+      const std::size_t pad = widths[c] > static_cast<int>(points) ? widths[c] - points : 0;
+      if (c == 0) text += cell + std::string(pad, ' ');
+      else text += " " + std::string(pad, ' ') + cell;
+    }
+    out << text << "\n";
+  };
+  std::array<std::string, kResultColumnCount> header;
+  for (int c = 0; c < kResultColumnCount; ++c) header[static_cast<std::size_t>(c)] = std::string(kResultColumns[static_cast<std::size_t>(c)].title);
+  line(header);
+  for (const IndexingResult& row : rows) line(ResultCellTexts(row));
+}
+
+void tsvRows(std::ostream& out, const std::vector<IndexingResult>& rows, const std::string& prefix = {}) {
+  for (const IndexingResult& row : rows) {
+    const auto cells = ResultCellTexts(row);
+    out << prefix;
+    for (int c = 0; c < kResultColumnCount; ++c) out << (c ? "\t" : "") << cells[static_cast<std::size_t>(c)];
+    out << "\n";
+  }
+}
+
+std::string cellText(const BoxTexts& boxes) {
+  return "a=" + boxes[Box::A] + " b=" + boxes[Box::B] + " c=" + boxes[Box::C] + " nm  α=" + boxes[Box::Alpha] +
+         " β=" + boxes[Box::Beta] + " γ=" + boxes[Box::Gamma] + " deg.";
+}
+
+std::string latticeLetter(int type) {
+  return type >= 0 && type < kLatticeTypeCount ? std::string(1, kLatticeLetters[static_cast<std::size_t>(type)]) : "";
+}
+
+// Reports a search that did not run to its end; returns the exit status.
+int searchFailure(const SearchOutcome& outcome, const std::string& what, std::ostream& err) {
+  if (outcome.rejection) {
+    err << "spotindex-cli: " << what << ": the value for \"" << BoxCaption(outcome.rejection->box)
+        << "\" is not a number\n";
+    return kExitInvalidInput;
+  }
+  if (outcome.fault) {
+    err << "spotindex-cli: " << what << ": " << FaultMessage(*outcome.fault) << "\n";
+    return kExitFault;
+  }
+  return kExitOk;
+}
+
+std::optional<MeasuredPattern> measuredPattern(const BoxTexts& boxes) {
+  const PatternReading reading = ReadMeasuredPattern(boxes);
+  if (reading.fault) return std::nullopt;
+  return reading.pattern;
+}
+
+// COMMANDS
+
+int runIndex(const Options& o, std::ostream& out, std::ostream& err) {
+  const BoxTexts boxes = PatternBoxes(o);
+  std::string name;
+  int lattice = o.lattice.value_or(0);
+  if (!o.phaseNames.empty()) {
+    const PhaseRecord& record = BuiltInPhases()[static_cast<std::size_t>(*FindPhaseRecord(o.phaseNames[0]) - 1)];
+    name = record.name();
+    lattice = record.latticeTypeIndex();
+  }
+  const SearchOutcome outcome = RunIndexingSearch(boxes, lattice);
+  if (!outcome.completed) return searchFailure(outcome, "index", err);
+  const MeasuredPattern measured = *measuredPattern(boxes);
+  const LatticeParameters cell = ReadLatticeParameters(boxes);
+
+  switch (o.format) {
+  case Format::Json:
+    out << "{\"phase\": {\"name\": " << (name.empty() ? "null" : jsonString(name)) << ", \"lattice\": \""
+        << latticeLetter(lattice) << "\", \"cell\": "
+        << jsonArray(std::array<double, 6>{cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma}) << "},\n"
+        << " \"measured\": " << jsonMeasured(measured) << ",\n \"count\": " << outcome.rows.size()
+        << ",\n \"results\": " << jsonRows(outcome.rows, " ") << "}\n";
+    break;
+  case Format::Tsv: tsvRows(out, outcome.rows); break;
+  case Format::Text:
+    out << "Phase: " << (name.empty() ? std::string("(cell)") : name) << "  " << kLatticeSelectorTexts[static_cast<std::size_t>(lattice)]
+        << "  " << cellText(boxes) << "  index range " << FormatGeneral(ReadIndexRange(boxes)) << "\n";
+    out << "Measured:" << kSummaryHeader << "\n         " << *outcome.summary << "\n\n";
+    textRows(out, outcome.rows);
+    out << "\n" << outcome.rows.size() << (outcome.rows.size() == 1 ? " solution\n" : " solutions\n");
+    break;
+  }
+  return kExitOk;
+}
+
+int runBatch(const Options& o, std::ostream& out, std::ostream& err) {
+  std::vector<int> records = o.records;
+  for (const std::string& name : o.phaseNames) records.push_back(*FindPhaseRecord(name));
+  if (records.empty())
+    for (int i = 1; i <= static_cast<int>(BuiltInPhases().size()); ++i) records.push_back(i);
+  std::sort(records.begin(), records.end());
+  records.erase(std::unique(records.begin(), records.end()), records.end());
+
+  const BoxTexts boxes = PatternBoxes(o);
+  if (const auto rejection = ValidateMeasurementBoxes(boxes)) {
+    err << "spotindex-cli: batch: the value for \"" << BoxCaption(rejection->box) << "\" is not a number\n";
+    return kExitInvalidInput;
+  }
+  const std::vector<BatchPhaseOutcome> outcomes = RunBatch(boxes, records);
+  int status = kExitOk;
+  std::optional<MeasuredPattern> measured = measuredPattern(boxes);
+  std::vector<const BatchPhaseOutcome*> found;
+  for (const BatchPhaseOutcome& b : outcomes) {
+    if (!b.outcome.completed) {
+      const int s = searchFailure(b.outcome, "batch, record " + std::to_string(b.record) + " " + b.phase->name(), err);
+      status = std::max(status, s);
+      continue;
+    }
+    if (!b.outcome.rows.empty()) found.push_back(&b);
+  }
+  if (!measured) return status == kExitOk ? kExitInvalidInput : status;
+
+  switch (o.format) {
+  case Format::Json:
+    out << "{\"measured\": " << jsonMeasured(*measured) << ",\n \"phases\": [";
+    for (std::size_t i = 0; i < found.size(); ++i) {
+      const BatchPhaseOutcome& b = *found[i];
+      const LatticeParameters cell = b.phase->cell();
+      out << (i ? ",\n" : "\n") << "  {\"record\": " << b.record << ", \"name\": " << jsonString(b.phase->name())
+          << ", \"lattice\": \"" << latticeLetter(b.latticeType) << "\", \"cell\": "
+          << jsonArray(std::array<double, 6>{cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma})
+          << ", \"count\": " << b.outcome.rows.size() << ",\n   \"results\": " << jsonRows(b.outcome.rows, "   ") << "}";
+    }
+    out << (found.empty() ? "]}\n" : "\n ]}\n");
+    break;
+  case Format::Tsv:
+    for (const BatchPhaseOutcome* b : found) tsvRows(out, b->outcome.rows, std::to_string(b->record) + "\t" + b->phase->name() + "\t");
+    break;
+  case Format::Text:
+    out << "Measured:" << kSummaryHeader << "\n         " << MeasuredSummaryText(*measured) << "\n";
+    for (const BatchPhaseOutcome* b : found) {
+      out << "\n------" << b->phaseName << "  (record " << b->record << ")  " << cellText(b->boxes) << "\n";
+      textRows(out, b->outcome.rows);
+    }
+    out << "\n" << found.size() << " of " << outcomes.size() << " phases have solutions\n";
+    break;
+  }
+  return status;
+}
+
+int runCalc(const Options& o, std::ostream& out, std::ostream& err) {
+  const BoxTexts boxes = PatternBoxes(o);
+  const LatticeParameters cell = ReadLatticeParameters(boxes);
+  const auto& p = *o.planes;
+  const auto plane = [&](int i) {
+    return PlaneVector{NumericPrefix(p[static_cast<std::size_t>(3 * i)]), NumericPrefix(p[static_cast<std::size_t>(3 * i + 1)]),
+                       NumericPrefix(p[static_cast<std::size_t>(3 * i + 2)])};
+  };
+  const PlaneTripletCalculation calc = CalculatePlaneTriplet(cell, plane(0), plane(1), plane(2));
+  if (o.format == Format::Json) {
+    const auto optionals = [](const std::array<std::optional<double>, 3>& values) {
+      std::string s = "[";
+      for (std::size_t i = 0; i < 3; ++i) s += (i ? ", " : "") + (values[i] ? jsonNumber(*values[i]) : "null");
+      return s + "]";
+    };
+    out << "{\"zone_axis\": " << jsonArray(calc.zoneAxis) << ", \"angles\": " << optionals(calc.angles)
+        << ", \"d\": " << optionals(calc.spacings) << "}\n";
+  } else {
+    const auto general = [](const std::optional<double>& v) { return v ? FormatGeneral(*v) : std::string("***"); };
+    const auto spacing = [](const std::optional<double>& v) { return v ? FormatSpacing(*v) : std::string("***"); };
+    out << "zone axis [" << FormatGeneral(calc.zoneAxis[0]) << " " << FormatGeneral(calc.zoneAxis[1]) << " "
+        << FormatGeneral(calc.zoneAxis[2]) << "]\n"
+        << "<R1,R2>=" << general(calc.angles[0]) << " deg.  <R2,R3>=" << general(calc.angles[1])
+        << " deg.  <R1,R3>=" << general(calc.angles[2]) << " deg.\n"
+        << "d1=" << spacing(calc.spacings[0]) << " nm  d2=" << spacing(calc.spacings[1]) << " nm  d3="
+        << spacing(calc.spacings[2]) << " nm\n";
+  }
+  if (calc.fault) {
+    const char* cause = *calc.fault == GeometryFault::ZeroPlane        ? "a plane is (0 0 0) or the cell is degenerate"
+                        : *calc.fault == GeometryFault::ParallelPlanes ? "two of the planes are parallel"
+                                                                       : "the cell parameters describe no real cell";
+    err << "spotindex-cli: calc: stopped: " << cause << "\n";
+    return kExitFault;
+  }
+  return kExitOk;
+}
+
+int runPhases(const Options& o, std::ostream& out) {
+  const std::vector<PhaseRecord>& phases = BuiltInPhases();
+  if (o.format == Format::Json) {
+    out << "[";
+    for (std::size_t i = 0; i < phases.size(); ++i) {
+      const PhaseRecord& r = phases[i];
+      const LatticeParameters c = r.cell();
+      out << (i ? ",\n " : "\n ") << "{\"record\": " << i + 1 << ", \"name\": " << jsonString(r.name())
+          << ", \"lattice\": \"" << latticeLetter(r.latticeTypeIndex()) << "\", \"type\": " << jsonString(r.latticeTypeName())
+          << ", \"c_over_a\": " << jsonNumber(c.cOverA) << ", \"cell\": "
+          << jsonArray(std::array<double, 6>{c.a, c.b, c.c, c.alpha, c.beta, c.gamma}) << "}";
+    }
+    out << "\n]\n";
+    return kExitOk;
+  }
+  for (std::size_t i = 0; i < phases.size(); ++i) {
+    const PhaseRecord& r = phases[i];
+    if (o.format == Format::Tsv) {
+      out << i + 1;
+      for (const std::string& f : r.fields) out << "\t" << f;
+      out << "\n";
+    } else {
+      out << std::setw(3) << i + 1 << "  " << r.name() << "  " << r.latticeTypeName() << "  c/a" << r.field(3)
+          << "  a=" << r.field(4) << " b=" << r.field(5) << " c=" << r.field(6) << " nm  α=" << r.field(7)
+          << " β=" << r.field(8) << " γ=" << r.field(9) << " deg.\n";
+    }
+  }
+  return kExitOk;
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const ParseResult parsed = ParseCommandLine(args);
+  if (!parsed.error.empty()) {
+    err << "spotindex-cli: " << parsed.error << "\n";
+    return kExitInvalidInput;
+  }
+  const Options& o = parsed.options;
+  switch (o.command) {
+  case Command::Help: out << UsageText(); return kExitOk;
+  case Command::Index: return runIndex(o, out, err);
+  case Command::Batch: return runBatch(o, out, err);
+  case Command::Calc: return runCalc(o, out, err);
+  case Command::Phases: return runPhases(o, out);
+  }
+  return kExitOk;
+}
+
+} // namespace spot::cli

@@ -1,0 +1,56 @@
+// The options of spotindex-cli, parsed from the argument list into one struct.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/boxes.hpp"
+
+namespace spot::cli {
+
+enum class Command { Index, Batch, Calc, Phases, Help };
+enum class Format { Text, Tsv, Json };
+
+/// Everything the command line said. Numbers stay text, exactly as typed, so that they reach
+/// the search the same way a typed box does.
+struct Options {
+  Command command = Command::Help;
+  Format format = Format::Text;
+
+  std::vector<std::string> phaseNames;  ///< --phase (index and calc: exactly one)
+  std::vector<int> records;             ///< --record (batch)
+  std::optional<std::array<std::string, 6>> cell;  ///< --cell a b c alpha beta gamma
+  std::optional<int> lattice;           ///< --lattice P|C|I|F|R as selector position
+
+  // Pattern: either spacings, or the scale bar with lengths and numbers.
+  std::optional<std::array<std::string, 3>> spacings;   ///< --d
+  std::optional<std::array<std::string, 2>> scaleBar;   ///< --scale-bar value length
+  std::optional<std::array<std::string, 3>> lengths;    ///< --lengths
+  std::array<std::string, 3> numbers{"1", "1", "1"};    ///< --numbers
+  std::optional<std::array<std::string, 3>> angles;     ///< --angles
+
+  std::string range = "5";                              ///< --range
+  std::array<std::string, 3> dTol{"0.008", "0.008", "0.008"};
+  std::array<std::string, 3> angleTol{"2", "2", "2"};
+
+  std::optional<std::array<std::string, 9>> planes;     ///< --planes h1 k1 l1 h2 k2 l2 h3 k3 l3
+};
+
+struct ParseResult {
+  Options options;
+  std::string error;  ///< empty when the arguments are valid; else names the option and the fault
+};
+
+/// Parses the arguments after the program name.
+ParseResult ParseCommandLine(const std::vector<std::string>& args);
+
+/// The boxes of the main window as these options would fill them: phase boxes from --cell or the
+/// database record, pattern from --d (as Number = d over a unit scale) or the scale bar.
+BoxTexts PatternBoxes(const Options& options);
+
+/// The usage text printed by --help.
+const char* UsageText();
+
+} // namespace spot::cli

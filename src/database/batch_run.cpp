@@ -1,0 +1,42 @@
+// Searching one measured pattern against many database phases.
+#include "database/batch_run.hpp"
+
+#include "core/numeric_text.hpp"
+
+namespace spot {
+
+std::string BatchPhaseName(const PhaseRecord& record) {
+  return record.field(1) + "  " + record.field(2) + "  c/a" + record.field(3);
+}
+
+BoxTexts WithPhaseBoxes(BoxTexts boxes, const PhaseRecord& record) {
+  for (int i = 0; i < 6; ++i) boxes[BoxNumber(Box::A) + i] = record.field(4 + i);
+  return boxes;
+}
+
+std::optional<BoxRejection> ValidateMeasurementBoxes(const BoxTexts& boxes) {
+  for (int i = BoxNumber(Box::IndexRange); i <= BoxNumber(Box::AngleTol13); ++i)
+    if (!IsNumeric(boxes[i])) return BoxRejection{static_cast<Box>(i), kMessageMeasurementBoxes};
+  return std::nullopt;
+}
+
+std::vector<BatchPhaseOutcome> RunBatch(const BoxTexts& boxes, const std::vector<int>& records,
+                                        const SearchLimits& limits) {
+  const std::vector<PhaseRecord>& phases = BuiltInPhases();
+  std::vector<BatchPhaseOutcome> outcomes;
+  outcomes.reserve(records.size());
+  for (int record : records) {
+    if (record < 1 || record > static_cast<int>(phases.size())) continue;
+    BatchPhaseOutcome o;
+    o.record = record;
+    o.phase = &phases[static_cast<std::size_t>(record - 1)];
+    o.phaseName = BatchPhaseName(*o.phase);
+    o.latticeType = o.phase->latticeTypeIndex();
+    o.boxes = WithPhaseBoxes(boxes, *o.phase);
+    o.outcome = RunIndexingSearch(o.boxes, o.latticeType, limits);
+    outcomes.push_back(std::move(o));
+  }
+  return outcomes;
+}
+
+} // namespace spot

@@ -1,0 +1,41 @@
+// Searching one measured pattern against many database phases: the phase boxes each record
+// writes, the check of the measurement done once, and the run itself.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/boxes.hpp"
+#include "database/phase_database.hpp"
+#include "indexing/run_search.hpp"
+
+namespace spot {
+
+/// The phase-name text a record puts into the name box: name, two blanks, type, two blanks,
+/// "c/a" and the ratio ("AgCl  FaceCenter  c/a1.00000").
+std::string BatchPhaseName(const PhaseRecord& record);
+
+/// `boxes` with a, b, c, α, β, γ replaced by the record's field texts (fields 4 to 9).
+BoxTexts WithPhaseBoxes(BoxTexts boxes, const PhaseRecord& record);
+
+/// The measurement boxes (index range through the last angle tolerance) checked once for a
+/// whole run: the first box that is not a number, or nullopt.
+std::optional<BoxRejection> ValidateMeasurementBoxes(const BoxTexts& boxes);
+
+/// One searched record.
+struct BatchPhaseOutcome {
+  int record = 0;  ///< 1-based record number
+  const PhaseRecord* phase = nullptr;
+  std::string phaseName;  ///< BatchPhaseName
+  int latticeType = 0;    ///< selector position chosen from the type name
+  BoxTexts boxes;         ///< the boxes the search read
+  SearchOutcome outcome;
+};
+
+/// Searches `records` (1-based numbers, in the given order; numbers outside the database are
+/// ignored) with the measurement in `boxes`. Callers check ValidateMeasurementBoxes first.
+std::vector<BatchPhaseOutcome> RunBatch(const BoxTexts& boxes, const std::vector<int>& records,
+                                        const SearchLimits& limits = {});
+
+} // namespace spot

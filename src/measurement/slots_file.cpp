@@ -1,0 +1,232 @@
+// Reading and writing the measurement slots file.
+#include "measurement/slots_file.hpp"
+
+#include <cerrno>
+#include <cmath>   // for floor
+#include <cstdio>  // for fopen "x" mode: the temporary file must be new
+#include <cstring> // for strerror
+#include <fstream>
+#include <random>
+#include <system_error>
+
+#include "core/lattice.hpp"
+#include "core/numeric_text.hpp"
+
+namespace spot {
+
+namespace fs = std::filesystem;
+
+fs::path SlotsFilePathIn(const fs::path &folder) { return folder / fs::path(kSlotsFileName); }
+
+namespace {
+
+std::string pathText(const fs::path &path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+SlotsFileFailure failure(SlotsFileError error, const fs::path &file, std::string detail = {}) {
+  return {error, file, std::move(detail)};
+}
+
+// READING
+
+/// The file's lines numbered from 1; a line the file does not have reads as empty.
+struct FileLines {
+  std::vector<std::string> lines;
+  bool tooMany = false; // more than kSlotsFileMaxLines; `lines` holds the first ones
+  std::optional<SlotsFileFailure> failure;
+
+  const std::string &line(int number) const {
+    static const std::string empty;
+    if (number < 1 || number > static_cast<int>(lines.size())) return empty;
+    return lines[static_cast<std::size_t>(number - 1)];
+  }
+};
+
+/// Reads up to kSlotsFileMaxLines lines ended by LF or CR LF. A missing file has no lines.
+FileLines readLines(const fs::path &file) {
+  FileLines result;
+  std::error_code ec;
+  const fs::file_status status = fs::status(file, ec);
+  if (status.type() == fs::file_type::not_found) return result;
+  if (ec || !fs::is_regular_file(status)) {
+    result.failure = failure(SlotsFileError::CannotRead, file, ec ? ec.message() : "not a file");
+    return result;
+  }
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    result.failure = failure(SlotsFileError::CannotRead, file, std::strerror(errno));
+    return result;
+  }
+  std::string line;
+  while (std::getline(in, line)) {
+    if (static_cast<int>(result.lines.size()) == kSlotsFileMaxLines) {
+      result.tooMany = true;
+      break;
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    result.lines.push_back(std::move(line));
+  }
+  if (in.bad()) {
+    result.failure = failure(SlotsFileError::CannotRead, file, std::strerror(errno));
+    return result;
+  }
+  if (!result.lines.empty() && result.lines.front().starts_with("\xEF\xBB\xBF"))
+    result.lines.front().erase(0, 3); // a byte-order mark left by an editor
+  return result;
+}
+
+// WRITING
+
+std::FILE *openNewFile(const fs::path &path) {
+#ifdef _WIN32
+  return _wfopen(path.c_str(), L"wbx");
+#else
+  return std::fopen(path.c_str(), "wbx");
+#endif
+}
+
+/// Writes the lines, each ended by CR LF, to a new file in the same folder and renames it over
+/// `file`, so the old file is either untouched or wholly replaced.
+std::optional<SlotsFileFailure> writeLines(const fs::path &file,
+                                           const std::vector<std::string> &lines) {
+  std::error_code ec;
+  const fs::path folder = file.parent_path();
+  if (!folder.empty()) {
+    fs::create_directories(folder, ec);
+    if (ec) return failure(SlotsFileError::CannotCreateFolder, file, ec.message());
+  }
+
+  std::random_device seed;
+  std::mt19937 random(seed());
+  fs::path temporary;
+  std::FILE *out = nullptr;
+  for (int attempt = 0; attempt < 100 && !out; ++attempt) {
+    temporary = file;
+    temporary += ".new" + std::to_string(random() % 1000000);
+    errno = 0;
+    out = openNewFile(temporary);
+    if (!out && errno != EEXIST) break;
+  }
+  if (!out) return failure(SlotsFileError::CannotWrite, file, std::strerror(errno));
+
+  errno = 0;
+  int writeError = 0; // the first failure's reason
+  const auto check = [&](bool ok) {
+    if (!ok && writeError == 0) writeError = errno != 0 ? errno : EIO;
+  };
+  for (const std::string &line : lines) {
+    if (writeError != 0) break;
+    check(std::fwrite(line.data(), 1, line.size(), out) == line.size());
+    check(std::fwrite("\r\n", 1, 2, out) == 2);
+  }
+  check(std::fflush(out) == 0);
+  check(std::fclose(out) == 0);
+  if (writeError != 0) {
+    fs::remove(temporary, ec);
+    return failure(SlotsFileError::CannotWrite, file, std::strerror(writeError));
+  }
+  fs::rename(temporary, file, ec);
+  if (ec) {
+    const std::string renameReason = ec.message();
+    fs::remove(temporary, ec);
+    return failure(SlotsFileError::CannotWrite, file, renameReason);
+  }
+  return std::nullopt;
+}
+
+std::string singleLine(std::string text) {
+  for (char &c : text)
+    if (c == '\r' || c == '\n') c = ' ';
+  return text;
+}
+
+} // namespace
+
+std::string SlotsFileMessage(const SlotsFileFailure &failure) {
+  const std::string name = pathText(failure.file);
+  const std::string reason = failure.detail.empty() ? "" : " (" + failure.detail + ")";
+  switch (failure.error) {
+  case SlotsFileError::CannotRead: return "Cannot read the slots file " + name + reason + ".";
+  case SlotsFileError::TooManyLines:
+    return "The slots file " + name + " has more than " + std::to_string(kSlotsFileMaxLines) +
+           " lines and is not used; it was left unchanged.";
+  case SlotsFileError::CannotCreateFolder:
+    return "Cannot create the folder for the slots file " + name + reason + ".";
+  case SlotsFileError::CannotWrite:
+    return "Cannot write the slots file " + name + reason +
+           "; the data stored before were left unchanged.";
+  case SlotsFileError::NoSuchSlot: return "The slots file " + name + " has no such slot.";
+  }
+  return {};
+}
+
+SlotsMenu PrepareSlotsMenu(const fs::path &file) {
+  SlotsMenu menu;
+  std::error_code ec;
+  const FileLines read = readLines(file);
+  if (read.failure) {
+    menu.failure = read.failure;
+  } else if (fs::status(file, ec).type() == fs::file_type::not_found) {
+    menu.failure = writeLines(file, {});
+  }
+  for (int k = 0; k < kStoredSlotCount; ++k) {
+    const std::string &name = read.line(k * kLinesPerSlot + 1);
+    menu.importCaptions[static_cast<std::size_t>(k)] =
+        "Import:  " + name + (k == 0 ? "  data" : " data");
+  }
+  return menu;
+}
+
+std::optional<SlotsFileFailure> SaveSlot(const fs::path &file, std::string_view name,
+                                         const SlotContent &content) {
+  if (name.empty()) return std::nullopt;
+  const FileLines old = readLines(file);
+  if (old.failure) return old.failure;
+  if (old.tooMany) return failure(SlotsFileError::TooManyLines, file);
+
+  std::vector<std::string> lines;
+  lines.reserve(kSlotsFileLineCount);
+  lines.push_back(singleLine(std::string(name)));
+  for (const std::string &text : content.boxes.text)
+    lines.push_back(singleLine(text));
+  lines.push_back(std::to_string(content.comboPosition));
+  lines.push_back(singleLine(content.phaseName));
+  for (int j = kLinesPerSlot + 1; j <= kSlotsFileLineCount; ++j)
+    lines.push_back(old.line(j - kLinesPerSlot));
+  return writeLines(file, lines);
+}
+
+SlotImport ImportSlot(const fs::path &file, int slot) {
+  SlotImport result;
+  if (slot < 1 || slot > kStoredSlotCount) {
+    result.failure = failure(SlotsFileError::NoSuchSlot, file);
+    return result;
+  }
+  const FileLines read = readLines(file);
+  if (read.failure) {
+    result.failure = read.failure;
+    return result;
+  }
+  if (read.tooMany) {
+    result.failure = failure(SlotsFileError::TooManyLines, file);
+    return result;
+  }
+
+  const int b = kLinesPerSlot * (slot - 1);
+  ImportedSlot imported;
+  imported.name = read.line(b + 1);
+  for (int i = 0; i < kBoxCount; ++i)
+    imported.boxes[i] = read.line(b + 2 + i);
+  imported.phaseName = read.line(b + 42);
+  const std::string &position = read.line(b + 41);
+  if (IsNumeric(position)) {
+    const double whole = std::floor(NumericPrefix(position));
+    if (whole >= -1 && whole < kLatticeTypeCount) imported.comboPosition = static_cast<int>(whole);
+  }
+  result.slot = std::move(imported);
+  return result;
+}
+
+} // namespace spot

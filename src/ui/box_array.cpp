@@ -1,0 +1,33 @@
+// The numbered boxes of the main window.
+#include "ui/box_array.hpp"
+
+namespace spot {
+
+BoxArray::BoxArray(QWidget* parent) : QObject(parent) {
+  const BoxTexts initial = BoxTexts::Initial();
+  for (int i = 0; i < kBoxCount; ++i) {
+    auto* edit = new QLineEdit(QString::fromStdString(initial[i]), parent);
+    edit->setObjectName(QStringLiteral("Text1(%1)").arg(i));
+    edit->setAccessibleName(QString::fromStdString(BoxCaption(static_cast<Box>(i))));
+    const Box which = static_cast<Box>(i);
+    connect(edit, &QLineEdit::textChanged, this, [this, which] { emit changed(which); });
+    boxes_[static_cast<std::size_t>(i)] = edit;
+  }
+}
+
+BoxTexts BoxArray::texts() const {
+  BoxTexts texts;
+  for (int i = 0; i < kBoxCount; ++i)
+    texts[i] = boxes_[static_cast<std::size_t>(i)]->text().toStdString();
+  return texts;
+}
+
+void BoxArray::setText(Box which, const QString& text) { box(which)->setText(text); }
+
+void BoxArray::focusAndSelect(Box which) {
+  QLineEdit* edit = box(which);
+  edit->setFocus(Qt::OtherFocusReason);
+  edit->selectAll();
+}
+
+} // namespace spot

@@ -1,0 +1,37 @@
+// The numbered boxes Text1(0)..Text1(38) of the main window: one array that every panel places
+// and reads, so the window's working data stays in the boxes the user sees.
+#pragma once
+
+#include <QLineEdit>
+#include <QObject>
+#include <array>
+
+#include "core/boxes.hpp"
+
+namespace spot {
+
+class BoxArray : public QObject {
+  Q_OBJECT
+public:
+  /// Creates the 39 boxes with their initial texts; panels lay them out (and so own them).
+  explicit BoxArray(QWidget* parent);
+
+  QLineEdit* box(Box which) const { return boxes_[static_cast<std::size_t>(which)]; }
+  QString text(Box which) const { return box(which)->text(); }
+  BoxTexts texts() const;
+
+  /// Sets a box's text as typing would: a changed text runs the box's change handlers.
+  void setText(Box which, const QString& text);
+
+  /// Gives a box the focus with its whole text selected, as after a rejected entry.
+  void focusAndSelect(Box which);
+
+signals:
+  /// The text of a box changed, typed or set by the program.
+  void changed(spot::Box which);
+
+private:
+  std::array<QLineEdit*, kBoxCount> boxes_{};
+};
+
+} // namespace spot

@@ -1,0 +1,82 @@
+// What the windows ask of the desktop: messages, input and file dialogs, the clock, the
+// folders they write to, and whether the machine is on line. Tests pass fakes.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+namespace spot {
+
+/// Every message and question of the windows goes through here.
+class Prompts {
+public:
+  virtual ~Prompts() = default;
+  /// A message box with an OK button only and an empty title.
+  virtual void showMessage(const QString& text) = 0;
+  /// An input box: the text the user typed, or nullopt when they cancelled.
+  virtual std::optional<QString> askText(const QString& prompt, const QString& title,
+                                         const QString& initialText) = 0;
+  /// An open-file dialog: the chosen file, or empty text when the user cancelled.
+  virtual QString chooseFileToOpen(const QString& title, const QString& folder,
+                                   const QString& filter) = 0;
+};
+
+/// The local date and time, for report names and time stamps.
+class Clock {
+public:
+  virtual ~Clock() = default;
+  virtual QDateTime now() const = 0;
+};
+
+/// Where files live.
+class Places {
+public:
+  virtual ~Places() = default;
+  /// The folder the program runs from.
+  virtual QString programFolder() const = 0;
+  /// Where reports are written: the program's folder when it is writable, else the documents.
+  virtual QString reportsFolder() const = 0;
+  /// The measurement slots file "Store.ini" in the user's application data folder.
+  virtual QString slotsFilePath() const = 0;
+};
+
+/// Whether the machine has a network connection, asked before opening an online page.
+class OnlineCheck {
+public:
+  virtual ~OnlineCheck() = default;
+  virtual bool isOnline() = 0;
+};
+
+/// The services a window is built with.
+struct Environment {
+  Prompts& prompts;
+  Clock& clock;
+  Places& places;
+};
+
+// THE DESKTOP'S OWN
+
+/// QMessageBox, QInputDialog and QFileDialog over the active window.
+class DesktopPrompts final : public Prompts {
+public:
+  void showMessage(const QString& text) override;
+  std::optional<QString> askText(const QString& prompt, const QString& title,
+                                 const QString& initialText) override;
+  QString chooseFileToOpen(const QString& title, const QString& folder,
+                           const QString& filter) override;
+};
+
+class SystemClock final : public Clock {
+public:
+  QDateTime now() const override { return QDateTime::currentDateTime(); }
+};
+
+class SystemPlaces final : public Places {
+public:
+  QString programFolder() const override;
+  QString reportsFolder() const override;
+  QString slotsFilePath() const override;
+};
+
+} // namespace spot

@@ -1,0 +1,174 @@
+// The slots file: layout, save order, import, limits, encoding and failed writes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#ifdef __unix__
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+#include "measurement/slots_file.hpp"
+
+namespace spot {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SlotsFile : public ::testing::Test {
+protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("spot-slots-" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(folder_);
+    file_ = SlotsFilePathIn(folder_ / "SpotIndex");
+  }
+  void TearDown() override {
+    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(folder_);
+  }
+
+  std::string bytes() const {
+    std::ifstream in(file_, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  void writeBytes(const std::string &text) const {
+    fs::create_directories(file_.parent_path());
+    std::ofstream(file_, std::ios::binary) << text;
+  }
+  static SlotContent contentNamed(const std::string &tag) {
+    SlotContent content;
+    for (int i = 0; i < kBoxCount; ++i)
+      content.boxes[i] = tag + std::to_string(i);
+    content.comboPosition = 3;
+    content.phaseName = "phase " + tag;
+    return content;
+  }
+
+  fs::path folder_, file_;
+};
+
+TEST_F(SlotsFile, FirstMenuCreatesFolderAndEmptyFileWithBareCaptions) {
+  const SlotsMenu menu = PrepareSlotsMenu(file_);
+  EXPECT_FALSE(menu.failure);
+  EXPECT_TRUE(fs::exists(file_));
+  EXPECT_EQ(bytes(), "");
+  EXPECT_EQ(menu.importCaptions[0], "Import:    data"); // four blanks for slot 1
+  EXPECT_EQ(menu.importCaptions[3], "Import:   data");  // three for slots 2..4
+}
+
+TEST_F(SlotsFile, FiveSavesKeepTheNewestFourIn168CrLfLines) {
+  writeBytes("old\nshort file\n"); // 2 lines, LF only
+  for (const char *name : {"A", "B", "C", "D", "E"})
+    ASSERT_FALSE(SaveSlot(file_, name, contentNamed(name)));
+  const std::string text = bytes();
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), kSlotsFileLineCount);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), kSlotsFileLineCount);
+  EXPECT_EQ(text.substr(0, 7), "E\r\nE0\r\n");
+
+  const SlotsMenu menu = PrepareSlotsMenu(file_);
+  EXPECT_EQ(menu.importCaptions[0], "Import:  E  data");
+  EXPECT_EQ(menu.importCaptions[1], "Import:  D data");
+  EXPECT_EQ(menu.importCaptions[3], "Import:  B data");
+
+  const SlotImport d = ImportSlot(file_, 2);
+  ASSERT_TRUE(d.slot);
+  EXPECT_EQ(d.slot->name, "D");
+  EXPECT_EQ(d.slot->boxes.text, contentNamed("D").boxes.text);
+  EXPECT_EQ(d.slot->phaseName, "phase D");
+  EXPECT_EQ(d.slot->comboPosition, 3);
+
+  ASSERT_FALSE(SaveSlot(file_, "", contentNamed("F"))); // empty name: nothing written
+  EXPECT_EQ(bytes(), text);
+}
+
+TEST_F(SlotsFile, EmptySlotAndBadSelectorLinesImportOnlyTheTexts) {
+  EXPECT_FALSE(ImportSlot(file_, 1).failure); // no file: every slot is empty
+  ASSERT_FALSE(SaveSlot(file_, "only", contentNamed("x")));
+  const SlotImport empty = ImportSlot(file_, 4);
+  ASSERT_TRUE(empty.slot);
+  EXPECT_EQ(empty.slot->boxes.text, BoxTexts{}.text);
+  EXPECT_EQ(empty.slot->phaseName, "");
+  EXPECT_FALSE(empty.slot->comboPosition);
+  EXPECT_EQ(ImportSlot(file_, 5).failure->error, SlotsFileError::NoSuchSlot);
+
+  // Line 41 holds the selector position: integer part of a number in -1..4, else nothing.
+  const std::string saved = bytes();
+  const std::size_t line41 = [&] {
+    std::size_t at = 0;
+    for (int i = 0; i < 40; ++i)
+      at = saved.find('\n', at) + 1;
+    return at;
+  }();
+  for (const auto &[text, expected] :
+       std::vector<std::pair<std::string, std::optional<int>>>{{"2.7", 2},
+                                                               {"-1", -1},
+                                                               {"5", std::nullopt},
+                                                               {"x", std::nullopt},
+                                                               {"1e300", std::nullopt}}) {
+    writeBytes(saved.substr(0, line41) + text + saved.substr(saved.find('\r', line41)));
+    EXPECT_EQ(ImportSlot(file_, 1).slot->comboPosition, expected) << text;
+  }
+}
+
+TEST_F(SlotsFile, MoreThan2000LinesStopSaveAndImportButNotTheMenu) {
+  std::string lines;
+  for (int i = 1; i <= kSlotsFileMaxLines; ++i)
+    lines += "n" + std::to_string(i) + "\r\n";
+  writeBytes(lines);
+  EXPECT_FALSE(ImportSlot(file_, 1).failure); // exactly 2000 lines is still a slots file
+  writeBytes(lines + "one more\r\n");
+  EXPECT_EQ(SaveSlot(file_, "A", contentNamed("A"))->error, SlotsFileError::TooManyLines);
+  const SlotImport import = ImportSlot(file_, 1);
+  EXPECT_FALSE(import.slot);
+  EXPECT_EQ(import.failure->error, SlotsFileError::TooManyLines);
+  EXPECT_EQ(bytes(), lines + "one more\r\n");
+  EXPECT_EQ(PrepareSlotsMenu(file_).importCaptions[1], "Import:  n43 data");
+}
+
+TEST_F(SlotsFile, NonAsciiTextsComeBackUnchanged) {
+  SlotContent content = contentNamed("α");
+  content.phaseName = "α-Al₂O₃·H₂O 氧化铝";
+  content.boxes[Box::A] = "0.4759 nm·α";
+  ASSERT_FALSE(SaveSlot(file_, "样品 α·β", content));
+  const SlotImport back = ImportSlot(file_, 1);
+  EXPECT_EQ(back.slot->name, "样品 α·β");
+  EXPECT_EQ(back.slot->phaseName, content.phaseName);
+  EXPECT_EQ(back.slot->boxes.text, content.boxes.text);
+  EXPECT_EQ(PrepareSlotsMenu(file_).importCaptions[0], "Import:  样品 α·β  data");
+}
+
+#ifdef __unix__
+TEST_F(SlotsFile, AFailedWriteLeavesTheOldFileByteIdentical) {
+  ASSERT_FALSE(SaveSlot(file_, "kept", contentNamed("k")));
+  const std::string old = bytes();
+
+  // A file-size limit makes the write of the new file fail halfway, even for root.
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit small = saved;
+  small.rlim_cur = 100;
+  setrlimit(RLIMIT_FSIZE, &small);
+  const std::optional<SlotsFileFailure> failed = SaveSlot(file_, "new", contentNamed("n"));
+  setrlimit(RLIMIT_FSIZE, &saved);
+  ASSERT_TRUE(failed);
+  EXPECT_EQ(failed->error, SlotsFileError::CannotWrite);
+  EXPECT_NE(SlotsFileMessage(*failed).find(file_.string()), std::string::npos);
+  EXPECT_EQ(bytes(), old);
+  EXPECT_EQ(std::distance(fs::directory_iterator(file_.parent_path()), {}), 1); // no leftovers
+
+  // A read-only folder (only meaningful when not root, who may write anyway).
+  fs::permissions(file_.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+  if (geteuid() != 0) {
+    EXPECT_EQ(SaveSlot(file_, "new", contentNamed("n"))->error, SlotsFileError::CannotWrite);
+    EXPECT_EQ(bytes(), old);
+  }
+}
+#endif
+
+} // namespace
+} // namespace spot
