@@ -109,13 +109,13 @@ void ResultsModel::sort(int column, Qt::SortOrder order) {
   const std::size_t n = rows_.size();
   std::vector<std::string> keys(n);
   for (std::size_t r = 0; r < n; ++r) keys[r] = cellText(static_cast<int>(r), column);
-  std::vector<std::size_t> order_(n);  // order_[new position] = old position
-  std::iota(order_.begin(), order_.end(), std::size_t{0});
+  std::vector<std::size_t> fromRow(n);  // fromRow[new position] = old position
+  std::iota(fromRow.begin(), fromRow.end(), std::size_t{0});
   if (order == Qt::AscendingOrder)
-    std::stable_sort(order_.begin(), order_.end(),
+    std::stable_sort(fromRow.begin(), fromRow.end(),
                      [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
   else
-    std::stable_sort(order_.begin(), order_.end(),
+    std::stable_sort(fromRow.begin(), fromRow.end(),
                      [&](std::size_t a, std::size_t b) { return keys[b] < keys[a]; });
 
   std::vector<IndexingResult> rows(n);
@@ -123,10 +123,10 @@ void ResultsModel::sort(int column, Qt::SortOrder order) {
   std::vector<QRgb> colours(n);
   std::vector<int> newPosition(n);
   for (std::size_t p = 0; p < n; ++p) {
-    rows[p] = rows_[order_[p]];
-    shown[p] = shown_[order_[p]];
-    colours[p] = colours_[order_[p]];
-    newPosition[order_[p]] = static_cast<int>(p);
+    rows[p] = rows_[fromRow[p]];
+    shown[p] = shown_[fromRow[p]];
+    colours[p] = colours_[fromRow[p]];
+    newPosition[fromRow[p]] = static_cast<int>(p);
   }
   rows_ = std::move(rows);
   shown_ = std::move(shown);

@@ -8,11 +8,12 @@ namespace {
 
 TEST(Magnifier, RectanglesForA218By193View) {
   // Offsets x - sx = Int(218/2/f), y - sy = Int(193/2/f); destinations from the one extra source
-  // pixel: e.g. f = 1.5: Int(145 * 1.5) = 217 < 218, 217 + 1.5 = 218.5 rounds (to even) to 218.
+  // pixel: e.g. f = 1.5: Int(145 * 1.5) = 217 < 218, 217 + 1.5 = 218.5 rounds (to even) to 218;
+  // f = 2: 109 * 2 = 218 already covers the width, so no extra pixel there.
   struct Case {
     int option, offsetX, offsetY, sourceWidth, sourceHeight, destinationWidth, destinationHeight;
   };
-  for (const Case &c : {Case{0, 72, 64, 146, 129, 218, 194}, Case{1, 54, 48, 110, 97, 218, 194},
+  for (const Case &c : {Case{0, 72, 64, 146, 129, 218, 194}, Case{1, 54, 48, 109, 97, 218, 194},
                         Case{2, 36, 32, 73, 65, 219, 195}, Case{3, 18, 16, 37, 33, 222, 198}}) {
     const MagnifierRects r =
         MagnifierRectangles(-300, 500, 218, 193, *MagnifierZoomFactor(c.option));

@@ -69,7 +69,9 @@ TEST(PatternAngles, OkWritesTheRoleBoxesAndAnglesOnlyOnceAllThreeAreMeasured) {
   CleanPictureMeasurement(boxes, vectors);
   for (Box box : kPictureMeasurementBoxes)
     EXPECT_EQ(boxes[box], "");
-  EXPECT_EQ(AngleCandidatesOf(vectors).fault, AngleFault::ParallelVectors); // all (1, 1)
+  EXPECT_FALSE(PatternAngles(vectors));                             // nothing measured since Clean
+  vectors.X1 = 3, vectors.Y1 = 4, vectors.X2 = -6, vectors.Y2 = -8; // c = -50 / 5 / 10 = -1
+  EXPECT_EQ(AngleCandidatesOf(vectors).fault, AngleFault::ParallelVectors);
 }
 
 TEST(PatternAngles, ConsistencyTestBoundaryNoAgreementAndLastCombinationWins) {
