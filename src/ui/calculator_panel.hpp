@@ -28,9 +28,10 @@ public:
   QLabel* spacingLabel(int plane) const { return spacingLabels_[static_cast<std::size_t>(plane)]; }
 
 signals:
-  /// The sketch labels for R1, R2, R3 and the zone axis; empty texts ask for the initial captions.
+  /// A calculation finished: the sketch shows these planes and zone axis.
   void sketchLabelsChanged(const QString& r1, const QString& r2, const QString& r3,
                            const QString& zoneAxis);
+  /// The sketch goes back to its initial captions.
   void sketchLabelsReset();
 
 private:
