@@ -30,7 +30,7 @@ static double fullScaleOf(Box box) {
 
 int SliderPositionFor(Box box, double tolerance) {
   const double position = RoundHalfEven(tolerance / fullScaleOf(box) * 100.0);
-  if (!(position > 0.0)) return 0;  // also NaN
+  if (!(position > 0.0)) return 0; // also NaN
   if (position >= kSliderMaximum) return kSliderMaximum;
   return static_cast<int>(position);
 }

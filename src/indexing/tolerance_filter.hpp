@@ -17,8 +17,8 @@ namespace spot {
 
 /// The six tolerance boxes in slider order: Slider1..Slider3 for d1..d3, Slider4..Slider6 for
 /// <R1,R2>, <R2,R3>, <R1,R3>.
-inline constexpr std::array<Box, 6> kToleranceBoxes = {Box::DTol1,      Box::DTol2,      Box::DTol3,
-                                                       Box::AngleTol12, Box::AngleTol23, Box::AngleTol13};
+inline constexpr std::array<Box, 6> kToleranceBoxes = {
+    Box::DTol1, Box::DTol2, Box::DTol3, Box::AngleTol12, Box::AngleTol23, Box::AngleTol13};
 
 inline constexpr int kSliderMaximum = 100;
 /// Tolerance at the right end of a slider: 0.06 nm for spacings, 4 degrees for angles.
@@ -47,15 +47,15 @@ std::string DefaultToleranceText(Box box);
 
 /// Tolerances in force, each read from its box (a text without a number counts as 0).
 struct ToleranceSet {
-  std::array<double, 3> dTol{};      ///< nm
-  std::array<double, 3> angleTol{};  ///< degrees
+  std::array<double, 3> dTol{};     ///< nm
+  std::array<double, 3> angleTol{}; ///< degrees
 };
 ToleranceSet ReadToleranceSet(const BoxTexts& boxes);
 
 /// The measured pattern the rows are compared with: di = (Ni / Li) · (A / B).
 struct FilterReference {
   std::array<double, 3> d{};
-  std::array<bool, 3> dDefined{};  ///< false when Li or B reads as 0: no row can agree with it
+  std::array<bool, 3> dDefined{}; ///< false when Li or B reads as 0: no row can agree with it
   std::array<double, 3> angle{};
 };
 FilterReference ReadFilterReference(const BoxTexts& boxes);
@@ -74,7 +74,7 @@ bool PassesTolerances(const RowValues& row, const FilterReference& reference,
                       const ToleranceSet& tolerances);
 
 struct FilterResult {
-  std::vector<unsigned char> pass;  ///< one flag per row, in the rows' order
+  std::vector<unsigned char> pass; ///< one flag per row, in the rows' order
   std::size_t passCount = 0;
 };
 

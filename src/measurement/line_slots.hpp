@@ -35,7 +35,8 @@ public:
   void hideAll();
 
   const LineSlot &slot(int index) const { return slots_.at(static_cast<std::size_t>(index)); }
-  const std::array<LineSlot, kSlotCount> &slots() const { return slots_; }
+  /// All four slots. (Not named slots(): Qt defines that word as a macro.)
+  const std::array<LineSlot, kSlotCount> &allSlots() const { return slots_; }
 
   /// The line following the mouse while a line is drawn; it stays shown on top of the finished
   /// line until something hides it.

@@ -22,7 +22,15 @@ BoxTexts BoxArray::texts() const {
   return texts;
 }
 
-void BoxArray::setText(Box which, const QString& text) { box(which)->setText(text); }
+void BoxArray::setText(Box which, const QString& text) {
+  QLineEdit* edit = box(which);
+  // Writing a box always counts as a change, also when the text stays the same: a slider that
+  // writes the text already shown must still run the tolerance filter.
+  if (edit->text() == text)
+    emit changed(which);
+  else
+    edit->setText(text);
+}
 
 void BoxArray::focusAndSelect(Box which) {
   QLineEdit* edit = box(which);

@@ -20,7 +20,7 @@ public:
   QString text(Box which) const { return box(which)->text(); }
   BoxTexts texts() const;
 
-  /// Sets a box's text as typing would: a changed text runs the box's change handlers.
+  /// Sets a box's text as typing would; the change handlers run even when the text is the same.
   void setText(Box which, const QString& text);
 
   /// Gives a box the focus with its whole text selected, as after a rejected entry.

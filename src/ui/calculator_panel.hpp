@@ -36,7 +36,7 @@ signals:
 
 private:
   void resetOutputsFrom(int firstAngle, int firstSpacing);
-  QString planeLabel(Box h, Box k, Box l) const;
+  QString planeLabel(spot::Box h, spot::Box k, spot::Box l) const;
 
   BoxArray& boxes_;
   Prompts& prompts_;

@@ -11,11 +11,12 @@ ClickableLabel::ClickableLabel(const QString& text, QWidget* parent) : QLabel(te
 
 void ClickableLabel::mousePressEvent(QMouseEvent* event) {
   pressed_ = event->button() == Qt::LeftButton;
-  event->accept();  // a press on a command label is not a click on the window background
+  event->accept(); // a press on a command label is not a click on the window background
 }
 
 void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
-  const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+  const bool click =
+      pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
   pressed_ = false;
   event->accept();
   if (click) emit clicked();

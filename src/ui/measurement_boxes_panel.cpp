@@ -2,6 +2,7 @@
 #include "ui/measurement_boxes_panel.hpp"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 
 namespace spot {
@@ -15,22 +16,29 @@ MeasurementBoxesPanel::MeasurementBoxesPanel(BoxArray& boxes, QWidget* parent)
     l->setAlignment(alignment | Qt::AlignVCenter);
     return l;
   };
-  const auto place = [&](Box which, int row, int column, const QString& caption) {
+  const auto place = [&](Box which, const QString& caption) {
     QLineEdit* edit = boxes.box(which);
-    edit->setMinimumWidth(64);
+    // Lengths come from the picture with many digits ("141.4213562"); keep them readable.
+    const bool length = which == Box::Length1 || which == Box::Length2 || which == Box::Length3 ||
+                        which == Box::ScaleBarLength;
+    edit->setFixedWidth(length ? 92 : 72);
     edit->setToolTip(caption);
-    grid->addWidget(edit, row, column);
+    return edit;
   };
 
-  grid->addWidget(label(QStringLiteral("Scale bar")), 0, 0);
-  place(Box::ScaleBarValue, 0, 1, QStringLiteral("Scale bar value (1/nm)"));
-  grid->addWidget(label(QStringLiteral("1/nm")), 0, 2);
-  place(Box::ScaleBarLength, 0, 3, QStringLiteral("Scale bar length (px)"));
-  grid->addWidget(label(QStringLiteral("px")), 0, 4);
+  auto* scaleRow = new QHBoxLayout;
+  scaleRow->addWidget(label(QStringLiteral("Scale bar")));
+  scaleRow->addWidget(place(Box::ScaleBarValue, QStringLiteral("Scale bar value (1/nm)")));
+  scaleRow->addWidget(label(QStringLiteral("1/nm")));
+  scaleRow->addSpacing(8);
+  scaleRow->addWidget(place(Box::ScaleBarLength, QStringLiteral("Scale bar length (px)")));
+  scaleRow->addWidget(label(QStringLiteral("px")));
+  scaleRow->addStretch(1);
+  grid->addLayout(scaleRow, 0, 0, 1, 6);
 
   grid->addWidget(label(QStringLiteral("Length (px)"), Qt::AlignHCenter), 1, 1);
-  grid->addWidget(label(QStringLiteral("Number"), Qt::AlignHCenter), 1, 3);
-  grid->addWidget(label(QStringLiteral("Angle (deg.)"), Qt::AlignHCenter), 1, 6);
+  grid->addWidget(label(QStringLiteral("Number"), Qt::AlignHCenter), 1, 2);
+  grid->addWidget(label(QStringLiteral("Angle (deg.)"), Qt::AlignHCenter), 1, 4);
 
   const char* vectors[] = {"R1", "R2", "R3"};
   const Box lengths[] = {Box::Length1, Box::Length2, Box::Length3};
@@ -40,12 +48,15 @@ MeasurementBoxesPanel::MeasurementBoxesPanel(BoxArray& boxes, QWidget* parent)
   for (int i = 0; i < 3; ++i) {
     const QString name = QString::fromLatin1(vectors[i]);
     grid->addWidget(label(name), 2 + i, 0);
-    place(lengths[i], 2 + i, 1, QStringLiteral("Length of %1 (px)").arg(name));
-    place(numbers[i], 2 + i, 3, QStringLiteral("Number of spot spacings along %1").arg(name));
-    grid->addWidget(label(QString::fromLatin1(pairs[i]), Qt::AlignRight), 2 + i, 5);
-    place(angles[i], 2 + i, 6, QStringLiteral("Angle %1 (deg.)").arg(QString::fromLatin1(pairs[i])));
+    grid->addWidget(place(lengths[i], QStringLiteral("Length of %1 (px)").arg(name)), 2 + i, 1);
+    grid->addWidget(place(numbers[i], QStringLiteral("Number of spot spacings along %1").arg(name)),
+                    2 + i, 2);
+    grid->addWidget(label(QString::fromLatin1(pairs[i]), Qt::AlignRight), 2 + i, 3);
+    grid->addWidget(
+        place(angles[i], QStringLiteral("Angle %1 (deg.)").arg(QString::fromLatin1(pairs[i]))),
+        2 + i, 4);
   }
-  grid->setColumnStretch(7, 1);
+  grid->setColumnStretch(5, 1);
 }
 
 } // namespace spot

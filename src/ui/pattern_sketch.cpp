@@ -58,13 +58,16 @@ PatternSketch::Spots PatternSketch::spots() const {
 
 void PatternSketch::placeLabels() {
   const Spots s = spots();
-  for (QLabel* label : {r1Label_, r2Label_, r3Label_, zoneLabel_}) label->adjustSize();
+  for (QLabel* label : {r1Label_, r2Label_, r3Label_, zoneLabel_})
+    label->adjustSize();
   const auto clampX = [this](double x, const QLabel* label) {
     return qBound(2, static_cast<int>(x), width() - label->width() - 2);
   };
   // R1 below its spot, R2 and R3 above theirs, the zone axis in the lower right corner.
-  r1Label_->move(clampX(s.r1.x() - r1Label_->width() / 2.0, r1Label_), static_cast<int>(s.r1.y()) + 6);
-  r2Label_->move(clampX(s.r2.x() - 4, r2Label_), static_cast<int>(s.r2.y()) - r2Label_->height() - 4);
+  r1Label_->move(clampX(s.r1.x() - r1Label_->width() / 2.0, r1Label_),
+                 static_cast<int>(s.r1.y()) + 6);
+  r2Label_->move(clampX(s.r2.x() - 4, r2Label_),
+                 static_cast<int>(s.r2.y()) - r2Label_->height() - 4);
   r3Label_->move(clampX(s.r3.x() - r3Label_->width() / 2.0, r3Label_),
                  static_cast<int>(s.r3.y()) - r3Label_->height() - 4);
   zoneLabel_->move(width() - zoneLabel_->width() - 6, height() - zoneLabel_->height() - 4);
@@ -82,7 +85,7 @@ static void drawArrow(QPainter& painter, QPointF from, QPointF to) {
   if (length < 1.0) return;
   const QPointF unit = direction / length;
   const QPointF normal(-unit.y(), unit.x());
-  const QPointF tip = to - unit * 5.0;  // stop short of the spot
+  const QPointF tip = to - unit * 5.0; // stop short of the spot
   QPainterPath head;
   head.moveTo(tip);
   head.lineTo(tip - unit * 8.0 + normal * 3.5);
@@ -112,7 +115,8 @@ void PatternSketch::paintEvent(QPaintEvent* event) {
   painter.setPen(Qt::NoPen);
   painter.setBrush(ink);
   painter.drawEllipse(s.centre, 5.5, 5.5);
-  for (QPointF spot : {s.r1, s.r2, s.r3}) painter.drawEllipse(spot, 3.5, 3.5);
+  for (QPointF spot : {s.r1, s.r2, s.r3})
+    painter.drawEllipse(spot, 3.5, 3.5);
 
   // Names of the vectors along their arrows.
   painter.setPen(ink);
@@ -120,7 +124,8 @@ void PatternSketch::paintEvent(QPaintEvent* event) {
   small.setPointSizeF(small.pointSizeF() * 0.85);
   painter.setFont(small);
   const auto name = [&](QPointF at, const char* text) {
-    painter.drawText(QRectF(at.x() - 14, at.y() - 8, 28, 16), Qt::AlignCenter, QString::fromLatin1(text));
+    painter.drawText(QRectF(at.x() - 14, at.y() - 8, 28, 16), Qt::AlignCenter,
+                     QString::fromLatin1(text));
   };
   name((s.centre + s.r1) / 2 + QPointF(0, 9), "R1");
   name((s.centre + s.r2) / 2 + QPointF(-12, 0), "R2");

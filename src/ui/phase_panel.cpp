@@ -93,6 +93,8 @@ PhasePanel::PhasePanel(BoxArray& boxes, QWidget* parent)
     QLineEdit* angle = boxes_.box(angles[row]);
     edgeLabel->setBuddy(edge);
     angleLabel->setBuddy(angle);
+    edge->setFixedWidth(80);
+    angle->setFixedWidth(80);
     edge->setEnabled(false);
     angle->setEnabled(false);
     cell->addWidget(edgeLabel, row, 0, Qt::AlignRight);

@@ -28,7 +28,9 @@ RowValues shownValues(const IndexingResult& row) {
   return values;
 }
 
-bool isSeparatorColumn(int column) { return column == 4 || column == 8 || column == 12 || column == 16; }
+bool isSeparatorColumn(int column) {
+  return column == 4 || column == 8 || column == 12 || column == 16;
+}
 
 } // namespace
 
@@ -103,13 +105,14 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
 
 void ResultsModel::sort(int column, Qt::SortOrder order) {
   if (column < 0 || column >= kResultColumnCount || rows_.size() < 2) return;
-  if (isSeparatorColumn(column)) return;  // every cell holds the same sign: nothing moves
+  if (isSeparatorColumn(column)) return; // every cell holds the same sign: nothing moves
 
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   const std::size_t n = rows_.size();
   std::vector<std::string> keys(n);
-  for (std::size_t r = 0; r < n; ++r) keys[r] = cellText(static_cast<int>(r), column);
-  std::vector<std::size_t> fromRow(n);  // fromRow[new position] = old position
+  for (std::size_t r = 0; r < n; ++r)
+    keys[r] = cellText(static_cast<int>(r), column);
+  std::vector<std::size_t> fromRow(n); // fromRow[new position] = old position
   std::iota(fromRow.begin(), fromRow.end(), std::size_t{0});
   if (order == Qt::AscendingOrder)
     std::stable_sort(fromRow.begin(), fromRow.end(),

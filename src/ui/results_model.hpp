@@ -43,7 +43,9 @@ public:
   /// The six numbers of every row, read back from its cells, in the list's order.
   const std::vector<RowValues>& rowValues() const { return shown_; }
 
-  QColor rowColour(int row) const { return QColor::fromRgb(colours_[static_cast<std::size_t>(row)]); }
+  QColor rowColour(int row) const {
+    return QColor::fromRgb(colours_[static_cast<std::size_t>(row)]);
+  }
   void setAllRowColours(const QColor& colour);
   /// Colours each row by its flag: pass or fail.
   void setPassColours(const std::vector<unsigned char>& pass);

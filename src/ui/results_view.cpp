@@ -2,6 +2,8 @@
 #include "ui/results_view.hpp"
 
 #include <QHeaderView>
+#include <QStyle>
+#include <algorithm>
 
 #include "ui/phase_panel.hpp"
 
@@ -12,12 +14,12 @@ ResultsView::ResultsView(ResultsModel* model, QWidget* parent) : QTreeView(paren
   setModel(model_);
   setRootIsDecorated(false);
   setItemsExpandable(false);
-  setUniformRowHeights(true);  // tens of thousands of rows lay out in constant time
+  setUniformRowHeights(true); // tens of thousands of rows lay out in constant time
   setAllColumnsShowFocus(true);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setSortingEnabled(false);  // sorting follows the header-click rule below, not the view's own
+  setSortingEnabled(false); // sorting follows the header-click rule below, not the view's own
 
   QHeaderView* head = header();
   head->setSectionsClickable(true);
@@ -34,7 +36,7 @@ ResultsView::ResultsView(ResultsModel* model, QWidget* parent) : QTreeView(paren
   zoneAxisAction_->setObjectName(QStringLiteral("jisuandaizhou2"));
   exportAction_ = popupMenu_->addAction(QStringLiteral("Export calculated results"));
   exportAction_->setObjectName(QStringLiteral("daochujieguo3"));
-  exportAction_->setEnabled(false);  // enabled by whoever writes the report
+  exportAction_->setEnabled(false); // enabled by whoever writes the report
 
   // The right button opens the menu at the pointer, on a row or on the empty list.
   setContextMenuPolicy(Qt::CustomContextMenu);
@@ -43,8 +45,20 @@ ResultsView::ResultsView(ResultsModel* model, QWidget* parent) : QTreeView(paren
 }
 
 void ResultsView::resetColumnWidths() {
-  for (int c = 0; c < kResultColumnCount; ++c)
-    header()->resizeSection(c, TwipsToPixels(this, kResultColumns[static_cast<std::size_t>(c)].widthTwips));
+  // The set widths, widened where this screen's font would cut the usual cell text short.
+  const QFontMetrics metrics(font());
+  const int padding =
+      2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 4;
+  for (int c = 0; c < kResultColumnCount; ++c) {
+    const char* widest = c == column::kRowLabel                              ? "No.0000"
+                         : c >= column::kSpacing && c < column::kSpacing + 3 ? "0.0000000"
+                         : c >= column::kAngle                               ? "000.0000"
+                         : c == 4 || c == 8 || c == 12 || c == 16            ? "\uFF1D"
+                                                                             : "-00";
+    const int needed = metrics.horizontalAdvance(QString::fromUtf8(widest)) + padding;
+    const int set = TwipsToPixels(this, kResultColumns[static_cast<std::size_t>(c)].widthTwips);
+    header()->resizeSection(c, std::max(set, needed));
+  }
 }
 
 void ResultsView::sortResults(int column, Qt::SortOrder order) {

@@ -41,10 +41,10 @@ TolerancePanel::TolerancePanel(BoxArray& boxes, QWidget* parent) : QGroupBox(par
     QLineEdit* edit = boxes.box(which);
     edit->setMaximumWidth(64);
     grid->addWidget(edit, 2, column);
-    grid->addWidget(new QLabel(IsSpacingToleranceBox(which) ? QStringLiteral("nm")
-                                                             : QStringLiteral("deg."),
-                               this),
-                    2, column + 1);
+    grid->addWidget(
+        new QLabel(IsSpacingToleranceBox(which) ? QStringLiteral("nm") : QStringLiteral("deg."),
+                   this),
+        2, column + 1);
   }
 }
 

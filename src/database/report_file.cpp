@@ -1,0 +1,216 @@
+// The calculation report: composing its blocks and writing the file whole.
+#include "database/report_file.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <system_error>
+
+#include "core/number_format.hpp"
+#include "core/numeric_text.hpp"
+#include "indexing/measured_pattern.hpp"
+
+namespace spot {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kPictureLabel = "Valve measured from picture\uFF1A"; // fullwidth colon
+
+// "d1=…nm   d2=…nm   d3=…nm     <R1,R2>=…deg. <R2,R3>=…deg. <R1,R3>=…deg. "
+std::string measuredValuesLine(const MeasuredPattern& p) {
+  return "d1=" + FormatSpacing(p.d[0]) + "nm   d2=" + FormatSpacing(p.d[1]) +
+         "nm   d3=" + FormatSpacing(p.d[2]) + "nm     <R1,R2>=" + FormatAngle(p.angle[0]) +
+         "deg. <R2,R3>=" + FormatAngle(p.angle[1]) + "deg. <R1,R3>=" + FormatAngle(p.angle[2]) +
+         "deg. ";
+}
+
+// The spacings and angles the block writes, or why they cannot be written.
+std::optional<ReportProblem> readPattern(const BoxTexts& boxes, MeasuredPattern& pattern) {
+  const PatternReading reading = ReadMeasuredPattern(boxes);
+  if (reading.fault) return ReportProblem{FaultBox(*reading.fault), FaultMessage(*reading.fault)};
+  pattern = reading.pattern;
+  // A text such as "1e999" reads as infinity; the file must not show an empty or broken number.
+  constexpr Box angles[] = {Box::Angle12, Box::Angle23, Box::Angle13};
+  for (int j = 0; j < 3; ++j)
+    if (!std::isfinite(pattern.angle[static_cast<std::size_t>(j)]))
+      return ReportProblem{angles[j], "The angle in the box \"" + BoxCaption(angles[j]) +
+                                          "\" is too large to write in the report. Please "
+                                          "check the angle."};
+  return std::nullopt;
+}
+
+std::string rowLine(const ResultCells& cells) {
+  std::string line = cells[0];
+  for (std::size_t c = 1; c + 1 < cells.size(); ++c)
+    line += "\t" + cells[c];
+  return line + " " + cells.back();
+}
+
+std::string errorText(int error) {
+  return std::error_code(error, std::generic_category()).message();
+}
+
+// WRITING
+
+std::optional<std::string> replaceFile(const std::filesystem::path& target, std::string_view text) {
+  // The temporary file sits next to the target so the rename cannot cross file systems.
+  std::random_device random;
+  std::filesystem::path temp = target.parent_path() / ("." + target.filename().string() + "." +
+                                                       std::to_string(random()) + ".tmp");
+  errno = 0;
+  std::FILE* file = std::fopen(temp.c_str(), "wbx");
+  if (!file) return errorText(errno);
+  const std::size_t written = std::fwrite(text.data(), 1, text.size(), file);
+  int error = written == text.size() && std::fflush(file) == 0 ? 0 : (errno ? errno : EIO);
+  if (std::fclose(file) != 0 && error == 0) error = errno ? errno : EIO;
+  std::error_code ec;
+  if (error == 0) {
+    std::filesystem::rename(temp, target, ec);
+    if (!ec) return std::nullopt;
+  }
+  std::error_code ignored;
+  std::filesystem::remove(temp, ignored);
+  return error ? errorText(error) : ec.message();
+}
+
+std::optional<std::string> appendToFile(const std::filesystem::path& target,
+                                        std::string_view text) {
+  std::error_code ec;
+  const bool existed = std::filesystem::exists(target, ec);
+  if (ec) return ec.message();
+  const std::uintmax_t sizeBefore = existed ? std::filesystem::file_size(target, ec) : 0;
+  if (ec) return ec.message();
+
+  errno = 0;
+  std::FILE* file = std::fopen(target.c_str(), "ab");
+  if (!file) return errorText(errno);
+  const std::size_t written = std::fwrite(text.data(), 1, text.size(), file);
+  int error = written == text.size() && std::fflush(file) == 0 ? 0 : (errno ? errno : EIO);
+  if (std::fclose(file) != 0 && error == 0) error = errno ? errno : EIO;
+  if (error == 0) return std::nullopt;
+
+  // Take back whatever part of the text reached the file.
+  std::error_code ignored;
+  if (existed)
+    std::filesystem::resize_file(target, sizeBefore, ignored);
+  else
+    std::filesystem::remove(target, ignored);
+  return errorText(error);
+}
+
+} // namespace
+
+// COMPOSING
+
+std::string ReportHeadingLine(const BoxTexts& boxes) {
+  const bool wide = NumericPrefix(boxes[Box::Angle12]) > 100;
+  return std::string("   No.\t \tR1\t \t \t \tR2\t \t \t \tR3\t \t \td1\t \td2\t \td3\t \t \t") +
+         (wide ? "<R1,R2> " : "<R1,R2>") + "\t<R2,R3>\t<R1,R3>";
+}
+
+ReportText ComposeReportBlock(const ReportBlockInput& input, ReportForm form) {
+  MeasuredPattern pattern;
+  if (auto problem = readPattern(input.boxes, pattern)) return {{}, std::move(problem)};
+
+  const BoxTexts& b = input.boxes;
+  const bool batch = form == ReportForm::Batch;
+  std::string text;
+  const auto line = [&text](std::string_view content) {
+    text += content;
+    text += kLineEnd;
+  };
+  line("------" + input.phaseName + (batch ? "  Lattice parameters:  " : "Lattice parameters:  "));
+  line("a=" + b[Box::A] + "nm   b=" + b[Box::B] + "nm   c=" + b[Box::C] + "nm");
+  line("\u03B1=" + b[Box::Alpha] + "deg.  \u03B2=" + b[Box::Beta] +
+       "deg.  \u03B3=" + b[Box::Gamma] + "deg.");
+  if (batch) {
+    line(input.pictureName + std::string(kPictureLabel) + measuredValuesLine(pattern));
+  } else {
+    line(input.pictureName + std::string(kPictureLabel));
+    line(measuredValuesLine(pattern));
+  }
+  line(input.phaseName + "   The results of selected are as follows:  ");
+  line(ReportHeadingLine(b));
+  for (const ResultCells& row : input.rows)
+    line(rowLine(row));
+  return {std::move(text), std::nullopt};
+}
+
+std::vector<ResultCells> RowsInLabelOrder(const std::vector<IndexingResult>& rows) {
+  std::vector<ResultCells> cells;
+  cells.reserve(rows.size());
+  for (const IndexingResult& row : rows)
+    cells.push_back(ResultCellTexts(row));
+  std::stable_sort(cells.begin(), cells.end(),
+                   [](const ResultCells& x, const ResultCells& y) { return x[0] < y[0]; });
+  return cells;
+}
+
+ReportText ComposeBatchReport(const std::vector<BatchPhaseOutcome>& outcomes,
+                              std::string_view pictureName) {
+  ReportText report;
+  for (const BatchPhaseOutcome& phase : outcomes) {
+    if (!phase.outcome.completed || phase.outcome.rows.empty()) continue;
+    ReportBlockInput block{phase.phaseName, phase.boxes, std::string(pictureName),
+                           RowsInLabelOrder(phase.outcome.rows)};
+    ReportText composed = ComposeReportBlock(block, ReportForm::Batch);
+    if (composed.problem) return composed;
+    report.text += composed.text;
+  }
+  return report;
+}
+
+// FILES
+
+std::string ReportFileName(const ReportTime& t) {
+  char stamp[64];
+  std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d%02d%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  return std::string("Calculation Results") + stamp + ".txt";
+}
+
+ReportWriteResult WriteReportFile(const std::vector<std::filesystem::path>& folders,
+                                  const std::string& fileName, std::string_view text,
+                                  ReportWriteMode mode) {
+  std::string failures;
+  std::vector<std::filesystem::path> tried;
+  for (const std::filesystem::path& folder : folders) {
+    if (folder.empty()) continue;
+    const std::filesystem::path target = folder / fileName;
+    if (std::find(tried.begin(), tried.end(), target.lexically_normal()) != tried.end()) continue;
+    tried.push_back(target.lexically_normal());
+
+    const std::optional<std::string> error =
+        mode == ReportWriteMode::Replace ? replaceFile(target, text) : appendToFile(target, text);
+    if (!error) return {target, std::nullopt};
+    failures += (failures.empty() ? "" : "\r\n") + ("\"" + target.string() + "\": " + *error);
+  }
+  if (tried.empty())
+    return {{},
+            ReportProblem{std::nullopt, "The report \"" + fileName +
+                                            "\" could not be written: no folder to write "
+                                            "it in."}};
+  return {{}, ReportProblem{std::nullopt, "The report could not be written.\r\n" + failures}};
+}
+
+ReportWriteResult ExportReport(const ReportBlockInput& input,
+                               const std::vector<std::filesystem::path>& folders,
+                               const ReportTime& time) {
+  ReportText composed = ComposeReportBlock(input, ReportForm::Export);
+  if (composed.problem) return {{}, std::move(composed.problem)};
+  return WriteReportFile(folders, ReportFileName(time), composed.text, ReportWriteMode::Replace);
+}
+
+ReportWriteResult WriteBatchReport(const std::vector<BatchPhaseOutcome>& outcomes,
+                                   std::string_view pictureName, CheckMode mode,
+                                   const std::vector<std::filesystem::path>& folders,
+                                   const ReportTime& time) {
+  if (mode == CheckMode::Single) return {};
+  ReportText composed = ComposeBatchReport(outcomes, pictureName);
+  if (composed.problem) return {{}, std::move(composed.problem)};
+  return WriteReportFile(folders, ReportFileName(time), composed.text, ReportWriteMode::Append);
+}
+
+} // namespace spot

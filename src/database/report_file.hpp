@@ -1,0 +1,103 @@
+// The calculation report: its block in the export and batch forms, the file name from the local
+// time, and writing the file whole (replaced or appended) so that a failure leaves nothing behind.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/boxes.hpp"
+#include "database/batch_run.hpp"
+#include "database/phase_tree.hpp"
+#include "indexing/result_text.hpp"
+
+namespace spot {
+
+/// The 20 cell texts of one row of the results list.
+using ResultCells = std::array<std::string, kResultColumnCount>;
+
+/// "Export calculated results" writes the list as it stands; the batch writes one block per phase
+/// that has rows. The two differ in line 1 and in the measured-value lines.
+enum class ReportForm { Export, Batch };
+
+/// What one block is made of.
+struct ReportBlockInput {
+  std::string phaseName;         ///< the name box's text, written unchanged
+  BoxTexts boxes;                ///< a..γ as typed, and the measurement boxes
+  std::string pictureName;       ///< the picture last opened; empty when none was
+  std::vector<ResultCells> rows; ///< the list's rows in the order it shows them
+};
+
+/// Why no report was written: the box to look at, or the file that could not be written.
+struct ReportProblem {
+  std::optional<Box> box;
+  std::string message;
+};
+
+/// A composed report text, or the reason it could not be composed.
+struct ReportText {
+  std::string text;
+  std::optional<ReportProblem> problem;
+};
+
+/// The block, every line ending CR LF. A scale bar value or length of 0, or a number too large to
+/// write, is refused with a message naming the box: the file never shows inf or NaN.
+ReportText ComposeReportBlock(const ReportBlockInput& input, ReportForm form);
+
+/// The column heading line without its CR LF; "<R1,R2> " keeps a trailing blank when the angle
+/// <R1,R2> is above 100 degrees.
+std::string ReportHeadingLine(const BoxTexts& boxes);
+
+/// The rows in the order the list shows them after a batch: by the "No." text, ascending, compared
+/// byte by byte as the list sorts (so No.1000 follows No.100).
+std::vector<ResultCells> RowsInLabelOrder(const std::vector<IndexingResult>& rows);
+
+/// The batch report: one batch-form block for each searched phase that listed rows, in the order
+/// of `outcomes`. Empty when no phase listed any.
+ReportText ComposeBatchReport(const std::vector<BatchPhaseOutcome>& outcomes,
+                              std::string_view pictureName);
+
+/// Local date and time of a report's name.
+struct ReportTime {
+  int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+};
+
+/// "Calculation Results" + "YYYY-MM-DD HHNNSS" + ".txt", e.g. "Calculation Results2019-10-13
+/// 090501.txt". Two reports in the same second share the name.
+std::string ReportFileName(const ReportTime& time);
+
+/// Replace: a new file, or one that replaces a file of the same name (export).
+/// Append: added after what the file already holds, created when missing (batch).
+enum class ReportWriteMode { Replace, Append };
+
+struct ReportWriteResult {
+  std::filesystem::path path; ///< the file written; empty when nothing was written
+  std::optional<ReportProblem> problem;
+  bool ok() const { return !problem; }
+};
+
+/// Writes `text` as `fileName` into the first of `folders` that takes it (the program's folder,
+/// then the documents folder). No folder is created. Replace writes a temporary file and renames
+/// it over the target; Append adds the text in one write and cuts the file back to its old size
+/// (or removes it when it was new) if the write fails. A failure names the files tried.
+ReportWriteResult WriteReportFile(const std::vector<std::filesystem::path>& folders,
+                                  const std::string& fileName, std::string_view text,
+                                  ReportWriteMode mode);
+
+/// "Export calculated results": composes the export block, then replaces the file named by `time`.
+ReportWriteResult ExportReport(const ReportBlockInput& input,
+                               const std::vector<std::filesystem::path>& folders,
+                               const ReportTime& time);
+
+/// The batch's report, appended to the file named by `time`. In Single mode the report would be
+/// deleted right after the run, so nothing is written and the path stays empty. In Multiple mode
+/// a run without rows still creates the (empty) file.
+ReportWriteResult WriteBatchReport(const std::vector<BatchPhaseOutcome>& outcomes,
+                                   std::string_view pictureName, CheckMode mode,
+                                   const std::vector<std::filesystem::path>& folders,
+                                   const ReportTime& time);
+
+} // namespace spot

@@ -1,0 +1,310 @@
+// The report file: both block forms byte for byte, the heading rule, the batch report over real
+// phases, the file name, appending, and writes that fail without leaving anything behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#ifdef __unix__
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+#include "database/report_file.hpp"
+
+namespace spot {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ReportFile : public ::testing::Test {
+protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() /
+            ("spot-report-" +
+             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(root_);
+    fs::create_directories(root_ / "program");
+    fs::create_directories(root_ / "documents");
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::permissions(root_ / "program", fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(root_, ignored);
+  }
+  static std::string bytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  static long entries(const fs::path& folder) {
+    return std::distance(fs::directory_iterator(folder), {});
+  }
+  fs::path program() const { return root_ / "program"; }
+  fs::path documents() const { return root_ / "documents"; }
+
+  fs::path root_;
+};
+
+// A measurement chosen so every number is exact by hand: k = 100 px / 10 (1/nm) = 10;
+// d = Number·k/Length: 2·10/50 = 0.4, 1·10/40 = 0.25, 1·10/0.001 = 10000 (grouped "10,000").
+ReportBlockInput handInput() {
+  ReportBlockInput input;
+  input.phaseName = "Al  FaceCenter\tc/a1.00000 "; // blanks and a tab, written unchanged
+  BoxTexts& b = input.boxes;
+  b = BoxTexts::Initial();
+  b[Box::A] = "0.40500";
+  b[Box::B] = "0.405";
+  b[Box::C] = " 0.405"; // as typed, not reformatted
+  b[Box::Alpha] = "90";
+  b[Box::Beta] = "90.0";
+  b[Box::Gamma] = "90.00000";
+  b[Box::ScaleBarValue] = "10";
+  b[Box::ScaleBarLength] = "100";
+  b[Box::Length1] = "50";
+  b[Box::Length2] = "40";
+  b[Box::Length3] = "0.001";
+  b[Box::Number1] = "2";
+  b[Box::Number2] = "1";
+  b[Box::Number3] = "1";
+  b[Box::Angle12] = "90";
+  b[Box::Angle23] = "45.5";
+  b[Box::Angle13] = "44.51234"; // four decimals: 44.5123
+  input.pictureName = "saed 01.jpg";
+  input.rows = {{"No.001",    "2",         "0",      "0",       "+",       "0",      "2",
+                 "0",         "\uFF1D",    "2",      "2",       "0",       "\u25C7", "0.2025000",
+                 "0.2025000", "0.1431891", "\u25C7", "90.0000", "45.0000", "45.0000"},
+                {"No.002",    "0",         "2",      "0",       "+",       "-2",     "0",
+                 "0",         "\uFF1D",    "-2",     "2",       "0",       "\u25C7", "0.2025000",
+                 "0.2025000", "0.1431891", "\u25C7", "90.0000", "45.0000", "45.0000"}};
+  return input;
+}
+
+const std::string kHeading =
+    "   No.\t \tR1\t \t \t \tR2\t \t \t \tR3\t \t \td1\t \td2\t \td3\t \t \t"
+    "<R1,R2>\t<R2,R3>\t<R1,R3>\r\n";
+const std::string kValues = "d1=0.4000000nm   d2=0.2500000nm   d3=10,000.0000000nm     "
+                            "<R1,R2>=90.0000deg. <R2,R3>=45.5000deg. <R1,R3>=44.5123deg. ";
+const std::string kRows =
+    "No.001\t2\t0\t0\t+\t0\t2\t0\t\uFF1D\t2\t2\t0\t\u25C7\t0.2025000\t0.2025000\t0.1431891\t"
+    "\u25C7\t90.0000\t45.0000 45.0000\r\n"
+    "No.002\t0\t2\t0\t+\t-2\t0\t0\t\uFF1D\t-2\t2\t0\t\u25C7\t0.2025000\t0.2025000\t0.1431891\t"
+    "\u25C7\t90.0000\t45.0000 45.0000\r\n";
+
+TEST_F(ReportFile, BothBlockFormsByteForByte) {
+  const ReportBlockInput input = handInput();
+  const std::string exported = "------Al  FaceCenter\tc/a1.00000 Lattice parameters:  \r\n"
+                               "a=0.40500nm   b=0.405nm   c= 0.405nm\r\n"
+                               "\u03B1=90deg.  \u03B2=90.0deg.  \u03B3=90.00000deg.\r\n"
+                               "saed 01.jpgValve measured from picture\uFF1A\r\n" +
+                               kValues + "\r\n" +
+                               "Al  FaceCenter\tc/a1.00000    The results of selected are as "
+                               "follows:  \r\n" +
+                               kHeading + kRows;
+  const ReportText e = ComposeReportBlock(input, ReportForm::Export);
+  ASSERT_FALSE(e.problem);
+  EXPECT_EQ(e.text, exported);
+
+  const std::string batch = "------Al  FaceCenter\tc/a1.00000   Lattice parameters:  \r\n"
+                            "a=0.40500nm   b=0.405nm   c= 0.405nm\r\n"
+                            "\u03B1=90deg.  \u03B2=90.0deg.  \u03B3=90.00000deg.\r\n"
+                            "saed 01.jpgValve measured from picture\uFF1A" +
+                            kValues + "\r\n" +
+                            "Al  FaceCenter\tc/a1.00000    The results of selected are as "
+                            "follows:  \r\n" +
+                            kHeading + kRows;
+  EXPECT_EQ(ComposeReportBlock(input, ReportForm::Batch).text, batch);
+}
+
+TEST_F(ReportFile, HeadingKeepsATrailingBlankOnlyAbove100Degrees) {
+  BoxTexts boxes = BoxTexts::Initial();
+  boxes[Box::Angle12] = "120";
+  EXPECT_NE(ReportHeadingLine(boxes).find("\t<R1,R2> \t<R2,R3>"), std::string::npos);
+  boxes[Box::Angle12] = "100"; // not greater than 100
+  EXPECT_NE(ReportHeadingLine(boxes).find("\t<R1,R2>\t<R2,R3>"), std::string::npos);
+}
+
+TEST_F(ReportFile, ExportOfAnEmptyListWritesSevenLinesEndingWithTheHeading) {
+  ReportBlockInput input = handInput();
+  input.rows.clear();
+  const ReportWriteResult written =
+      ExportReport(input, {program(), documents()}, ReportTime{2019, 10, 13, 9, 5, 1});
+  ASSERT_TRUE(written.ok()) << written.problem->message;
+  EXPECT_EQ(written.path, program() / "Calculation Results2019-10-13 090501.txt");
+  const std::string text = bytes(written.path);
+  std::vector<std::string> lines;
+  for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+    lines.push_back(text.substr(at, end - at));
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[6] + "\r\n", kHeading);
+  EXPECT_TRUE(text.ends_with("\r\n"));
+
+  // A second export in the same second replaces the first.
+  input.phaseName = "second";
+  ASSERT_TRUE(ExportReport(input, {program()}, ReportTime{2019, 10, 13, 9, 5, 1}).ok());
+  EXPECT_TRUE(bytes(written.path).starts_with("------secondLattice parameters:  \r\n"));
+  EXPECT_EQ(entries(program()), 1);
+}
+
+TEST_F(ReportFile, ZeroDivisorsAndUnwritableNumbersAreRefusedNamingTheBox) {
+  const struct {
+    Box box;
+    std::string text;
+  } cases[] = {{Box::ScaleBarValue, "0"}, {Box::Length2, "abc"}, {Box::Angle13, "1e999"}};
+  for (const auto& c : cases) {
+    ReportBlockInput input = handInput();
+    input.boxes[c.box] = c.text;
+    const ReportWriteResult r = ExportReport(input, {program()}, ReportTime{});
+    ASSERT_FALSE(r.ok()) << c.text;
+    EXPECT_EQ(r.problem->box, c.box);
+    EXPECT_NE(r.problem->message.find(BoxCaption(c.box)), std::string::npos) << r.problem->message;
+    EXPECT_EQ(entries(program()), 0);
+  }
+}
+
+TEST_F(ReportFile, BatchOverAlCuNaClWritesBlocksInOrderAndAppendsWithinOneSecond) {
+  // [001] zone of a face-centred cube: R1 = (200), R2 = (020), R3 = (220); for Al (a = 0.405)
+  // d200 = 0.2025 and d220 = 0.1432, so Length = Number·k/d = 10/0.2025 = 49.3827 and
+  // 10/0.1432 = 69.8377 px with k = 100/10. NaCl (a = 0.564) fits the same spots with {220}
+  // (0.1994) and {400} (0.1410). Cu (a = 0.361) offers only {111} (0.2084) near 0.2025, and two
+  // {111} planes are never 90 degrees apart: no rows. Written back, d1 = 10/49.3827 = 0.2025001.
+  BoxTexts boxes = BoxTexts::Initial();
+  boxes[Box::ScaleBarValue] = "10";
+  boxes[Box::ScaleBarLength] = "100";
+  for (Box b : {Box::Length1, Box::Length2})
+    boxes[b] = "49.3827";
+  boxes[Box::Length3] = "69.8377";
+  for (Box b : {Box::Number1, Box::Number2, Box::Number3})
+    boxes[b] = "1";
+  boxes[Box::Angle12] = "90";
+  boxes[Box::Angle23] = "45";
+  boxes[Box::Angle13] = "45";
+  const std::vector<BatchPhaseOutcome> outcomes = RunBatch(boxes, {2, 34, 80});
+  ASSERT_EQ(outcomes.size(), 3u);
+  EXPECT_EQ(outcomes[1].outcome.rows.size(), 0u);
+  const std::size_t rowCount = outcomes[0].outcome.rows.size() + outcomes[2].outcome.rows.size();
+  ASSERT_GT(outcomes[0].outcome.rows.size(), 0u);
+  ASSERT_GT(outcomes[2].outcome.rows.size(), 0u);
+
+  const ReportTime time{2024, 2, 29, 23, 59, 58};
+  const ReportWriteResult first =
+      WriteBatchReport(outcomes, "p.tif", CheckMode::Multiple, {program()}, time);
+  ASSERT_TRUE(first.ok()) << first.problem->message;
+  const std::string text = bytes(first.path);
+
+  std::istringstream in(text);
+  std::vector<std::string> titles, nameLines;
+  std::size_t rows = 0;
+  std::string previousLabel;
+  for (std::string line; std::getline(in, line);) {
+    ASSERT_TRUE(line.ends_with("\r")) << line;
+    if (line.starts_with("------")) {
+      titles.push_back(line);
+      previousLabel.clear();
+    } else if (line.starts_with("No.")) {
+      ++rows;
+      const std::string label = line.substr(0, line.find('\t'));
+      EXPECT_LT(previousLabel, label); // the list's order after a batch: by "No." text
+      previousLabel = label;
+      EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 18) << line;
+    } else if (line.starts_with("p.tifValve measured from picture\uFF1Ad1=0.2025001nm")) {
+      nameLines.push_back(line);
+    }
+  }
+  EXPECT_EQ(titles, std::vector<std::string>(
+                        {"------Al  FaceCenter  c/a1.00000  Lattice parameters:  \r",
+                         "------NaCl  FaceCenter  c/a1.00000  Lattice parameters:  \r"}));
+  EXPECT_EQ(nameLines.size(), 2u);
+  EXPECT_EQ(rows, rowCount);
+
+  // A second run in the same second appends to the same file; Single mode writes nothing.
+  ASSERT_TRUE(WriteBatchReport(outcomes, "p.tif", CheckMode::Multiple, {program()}, time).ok());
+  EXPECT_EQ(bytes(first.path), text + text);
+  const ReportWriteResult single =
+      WriteBatchReport(outcomes, "p.tif", CheckMode::Single, {program()}, ReportTime{});
+  EXPECT_TRUE(single.ok());
+  EXPECT_TRUE(single.path.empty());
+  EXPECT_EQ(entries(program()), 1);
+  // Multiple mode without any rows still leaves its (empty) report.
+  const ReportWriteResult none =
+      WriteBatchReport({outcomes[1]}, "p.tif", CheckMode::Multiple, {program()}, ReportTime{});
+  ASSERT_TRUE(none.ok());
+  EXPECT_EQ(bytes(none.path), "");
+  EXPECT_EQ(entries(program()), 2);
+}
+
+TEST_F(ReportFile, RowsFollowTheListsTextOrder) {
+  std::vector<IndexingResult> rows(4);
+  rows[0].rowNumber = 1000;
+  rows[1].rowNumber = 101;
+  rows[2].rowNumber = 2;
+  rows[3].rowNumber = 100;
+  std::vector<std::string> labels;
+  for (const ResultCells& cells : RowsInLabelOrder(rows))
+    labels.push_back(cells[0]);
+  // Compared as text: "No.100" < "No.1000" < "No.101".
+  EXPECT_EQ(labels, std::vector<std::string>({"No.002", "No.100", "No.1000", "No.101"}));
+}
+
+TEST_F(ReportFile, UnwritableFolderFallsBackToDocumentsAndFailureLeavesNothing) {
+  const std::string name = ReportFileName(ReportTime{2019, 1, 2, 3, 4, 5});
+  EXPECT_EQ(name, "Calculation Results2019-01-02 030405.txt");
+
+  // A folder below a regular file cannot take a file, even for root, who ignores permissions.
+  std::ofstream(root_ / "plain") << "x";
+  const fs::path blocked = root_ / "plain" / "program";
+  ReportWriteResult r =
+      WriteReportFile({blocked, documents()}, name, "abc\r\n", ReportWriteMode::Replace);
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(r.path, documents() / name);
+
+  r = WriteReportFile({blocked, root_ / "plain" / "documents"}, name, "abc",
+                      ReportWriteMode::Append);
+  ASSERT_FALSE(r.ok());
+  EXPECT_NE(r.problem->message.find((blocked / name).string()), std::string::npos);
+  EXPECT_NE(r.problem->message.find((root_ / "plain" / "documents" / name).string()),
+            std::string::npos);
+
+  // A directory standing where the file should go: the rename fails and no temporary is left.
+  fs::create_directory(program() / name);
+  EXPECT_FALSE(WriteReportFile({program()}, name, "abc", ReportWriteMode::Replace).ok());
+  EXPECT_EQ(entries(program()), 1);
+  fs::remove(program() / name);
+
+#ifdef __unix__
+  if (geteuid() != 0) {
+    fs::permissions(program(), fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_EQ(WriteReportFile({program(), documents()}, name, "new", ReportWriteMode::Append).path,
+              documents() / name);
+    EXPECT_EQ(entries(program()), 0);
+    fs::permissions(program(), fs::perms::owner_all);
+  }
+
+  // A file-size limit stops a write halfway, even for root: the old content stays byte for byte.
+  const fs::path file = program() / name;
+  std::ofstream(file, std::ios::binary) << "old line\r\n";
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit small = saved;
+  small.rlim_cur = 100;
+  setrlimit(RLIMIT_FSIZE, &small);
+  const std::string longText(500, 'y');
+  const ReportWriteResult appended =
+      WriteReportFile({program()}, name, longText, ReportWriteMode::Append);
+  const ReportWriteResult replaced =
+      WriteReportFile({program()}, name, longText, ReportWriteMode::Replace);
+  const ReportWriteResult created =
+      WriteReportFile({program()}, "new.txt", longText, ReportWriteMode::Append);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  EXPECT_FALSE(appended.ok());
+  EXPECT_FALSE(replaced.ok());
+  EXPECT_FALSE(created.ok());
+  EXPECT_EQ(bytes(file), "old line\r\n");
+  EXPECT_EQ(entries(program()), 1); // no temporary, no half-written new file
+#endif
+}
+
+} // namespace
+} // namespace spot
