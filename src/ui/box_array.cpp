@@ -26,10 +26,13 @@ void BoxArray::setText(Box which, const QString& text) {
   QLineEdit* edit = box(which);
   // Writing a box always counts as a change, also when the text stays the same: a slider that
   // writes the text already shown must still run the tolerance filter.
-  if (edit->text() == text)
+  if (edit->text() == text) {
     emit changed(which);
-  else
-    edit->setText(text);
+    return;
+  }
+  edit->setText(text);
+  // A number written by the program shows its leading digits, not the end of a long fraction.
+  if (!edit->hasFocus()) edit->setCursorPosition(0);
 }
 
 void BoxArray::focusAndSelect(Box which) {

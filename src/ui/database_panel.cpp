@@ -65,16 +65,20 @@ DatabasePanel::DatabasePanel(QWidget* parent) : QGroupBox(parent) {
   auto* options = new QVBoxLayout;
   options->addWidget(single_);
   options->addWidget(multiple_);
-  auto* bottom = new QHBoxLayout;
-  bottom->addLayout(options);
-  bottom->addWidget(note_);
-  bottom->addStretch(1);
-  bottom->addWidget(cancel_);
-  bottom->addWidget(calculate_);
+  // Two rows, so the panel is no wider than the calculator it shares its place with.
+  auto* modes = new QHBoxLayout;
+  modes->addLayout(options);
+  modes->addWidget(note_);
+  modes->addStretch(1);
+  auto* commands = new QHBoxLayout;
+  commands->addStretch(1);
+  commands->addWidget(cancel_);
+  commands->addWidget(calculate_);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 2, 6, 6);
   layout->addWidget(tree_, 1);
-  layout->addLayout(bottom);
+  layout->addLayout(modes);
+  layout->addLayout(commands);
 
   hide(); // shown by "Lattice database"
 }

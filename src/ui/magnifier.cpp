@@ -96,11 +96,14 @@ void Magnifier::showFollowing() {
     open_ = true;
   }
   if (!placed_) {
-    // Away from the picture: the top right corner of the screen the main window is on.
+    // Away from the picture and the "Tools" buttons beside it: the bottom right corner of the
+    // screen the main window is on. Before the first show the frame is not known yet, so the
+    // bottom margin leaves room for a title bar.
     const QScreen* on = parentWidget() ? parentWidget()->screen() : screen();
     if (on) {
       const QRect area = on->availableGeometry();
-      move(area.right() - frameGeometry().width() - 8, area.top() + 8);
+      move(area.right() - frameGeometry().width() - 8,
+           area.bottom() - frameGeometry().height() - 40);
     }
     placed_ = true;
   }

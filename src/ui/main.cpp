@@ -1,10 +1,15 @@
-// SpotIndex: builds the main window with the desktop's prompts and folders, and shows it.
+// SpotIndex: builds the main window with the desktop's services, and shows it.
 #include <QApplication>
 
+#include "ui/embedded_browser.hpp"
+#include "ui/magnifier.hpp"
 #include "ui/main_window.hpp"
+#include "ui/network_online_check.hpp"
 #include "ui/prompts.hpp"
 
 int main(int argc, char* argv[]) {
+  // The browser engine reads its switches when the application starts.
+  spot::PrepareEmbeddedBrowser();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("SpotIndex"));
   QApplication::setOrganizationName(QStringLiteral("SpotIndex"));
@@ -12,7 +17,10 @@ int main(int argc, char* argv[]) {
   spot::DesktopPrompts prompts;
   spot::SystemClock clock;
   spot::SystemPlaces places;
-  spot::MainWindow window(spot::Environment{prompts, clock, places});
+  spot::NetworkOnlineCheck online;
+  spot::EmbeddedBrowserFactory pageViews;
+  spot::DesktopScreen screen;
+  spot::MainWindow window(spot::Environment{prompts, clock, places, &online, &pageViews, &screen});
   // Closing the main window ends the program, whatever secondary window is still open.
   QObject::connect(&window, &spot::MainWindow::closed, &application, &QApplication::quit,
                    Qt::QueuedConnection);

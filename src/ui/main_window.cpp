@@ -1,4 +1,5 @@
-// The main window and the work of its "Calculation" tab.
+// The main window: its tabs and panels, the work of its "Calculation" tab, and its secondary
+// windows.
 #include "ui/main_window.hpp"
 
 #include <QCloseEvent>
@@ -8,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QVBoxLayout>
 
@@ -18,11 +20,22 @@
 #include "indexing/tolerance_filter.hpp"
 #include "ui/calculator_panel.hpp"
 #include "ui/clickable_label.hpp"
+#include "ui/database_panel.hpp"
+#include "ui/embedded_browser.hpp"
+#include "ui/magnifier.hpp"
+#include "ui/measure_dialog.hpp"
 #include "ui/measurement_boxes_panel.hpp"
+#include "ui/network_online_check.hpp"
+#include "ui/notes_panel.hpp"
+#include "ui/online_panel.hpp"
 #include "ui/pattern_sketch.hpp"
 #include "ui/phase_panel.hpp"
+#include "ui/picture_tools.hpp"
+#include "ui/picture_view.hpp"
 #include "ui/results_model.hpp"
 #include "ui/results_view.hpp"
+#include "ui/simulation_panel.hpp"
+#include "ui/slots_menu_controller.hpp"
 #include "ui/tolerance_panel.hpp"
 
 namespace spot {
@@ -48,16 +61,15 @@ MainWindow::MainWindow(Environment environment, QWidget* parent)
     : QMainWindow(parent), environment_(environment) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("SpotIndex"));
+  provideDesktopServices();
   boxes_ = new BoxArray(this);
 
   tabs_ = new QTabWidget(this);
   tabs_->setObjectName(QStringLiteral("SSTab1"));
-  const char* captions[] = {"Measurement", "Calculation", "Simulation", "Discussion"};
-  for (int i = 0; i < 4; ++i) {
-    QWidget* page = i == CalculationTab ? buildCalculationTab() : new QWidget;
-    if (i != CalculationTab) new QVBoxLayout(page);
-    tabs_->addTab(page, QString::fromLatin1(captions[i]));
-  }
+  tabs_->addTab(buildMeasurementTab(), QStringLiteral("Measurement"));
+  tabs_->addTab(buildCalculationTab(), QStringLiteral("Calculation"));
+  tabs_->addTab(buildSimulationTab(), QStringLiteral("Simulation"));
+  tabs_->addTab(buildDiscussionTab(), QStringLiteral("Discussion"));
   tabs_->setCurrentIndex(CalculationTab);
   setCentralWidget(tabs_);
   connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::closeMeasureDialogRequested);
@@ -65,8 +77,10 @@ MainWindow::MainWindow(Environment environment, QWidget* parent)
   tabs_->tabBar()->installEventFilter(this);
   tabs_->setMouseTracking(true);
   tabs_->installEventFilter(this);
+  statusBar()->setObjectName(QStringLiteral("StatusBar"));
 
   connect(boxes_, &BoxArray::changed, this, &MainWindow::boxChanged);
+  connectSecondaryWindows();
 
   if (const QScreen* screen = this->screen()) {
     const QRect available = screen->availableGeometry();
@@ -75,6 +89,81 @@ MainWindow::MainWindow(Environment environment, QWidget* parent)
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::provideDesktopServices() {
+  if (!environment_.online) {
+    ownOnline_ = std::make_unique<NetworkOnlineCheck>();
+    environment_.online = ownOnline_.get();
+  }
+  if (!environment_.pageViews) {
+    ownPageViews_ = std::make_unique<EmbeddedBrowserFactory>();
+    environment_.pageViews = ownPageViews_.get();
+  }
+  if (!environment_.screen) {
+    ownScreen_ = std::make_unique<DesktopScreen>();
+    environment_.screen = ownScreen_.get();
+  }
+}
+
+QWidget* MainWindow::buildMeasurementTab() {
+  auto* page = new QWidget;
+  pictureView_ = new PictureView(*this, environment_.prompts, page);
+  pictureTools_ = new PictureTools(*pictureView_, page);
+  notesPanel_ = new NotesPanel(page);
+
+  // The picture takes the page; the tools and the notes stand in a narrow column beside it.
+  auto* side = new QVBoxLayout;
+  side->addWidget(pictureTools_);
+  side->addWidget(notesPanel_, 1);
+  auto* layout = new QHBoxLayout(page);
+  layout->setContentsMargins(6, 6, 6, 6);
+  layout->addWidget(pictureView_, 1);
+  layout->addLayout(side, 0);
+  pictureTools_->setFixedWidth(220);
+  notesPanel_->setFixedWidth(220);
+
+  // Secondary windows: created with the window, shown by the picture.
+  measureDialog_ = new MeasureDialog(*pictureView_, *this, this);
+  magnifier_ = new Magnifier(*environment_.screen, this);
+  slotsMenu_ = new SlotsMenuController(*this, environment_.prompts, environment_.places, this);
+  return page;
+}
+
+QWidget* MainWindow::buildSimulationTab() {
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  simulationPanel_ = new SimulationPanel(page);
+  layout->addWidget(simulationPanel_);
+  return page;
+}
+
+QWidget* MainWindow::buildDiscussionTab() {
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  onlinePanel_ =
+      new OnlinePanel(environment_.prompts, *environment_.online, *environment_.pageViews, page);
+  layout->addWidget(onlinePanel_);
+  return page;
+}
+
+void MainWindow::connectSecondaryWindows() {
+  connect(pictureView_, &PictureView::pictureMouseMoved, magnifier_, &Magnifier::showFollowing);
+  connect(pictureView_, &PictureView::lineFinished, measureDialog_, &MeasureDialog::showForLine);
+  connect(pictureView_, &PictureView::dropReceived, measureDialog_, &MeasureDialog::closeDialog);
+  connect(this, &MainWindow::closeMeasureDialogRequested, measureDialog_,
+          &MeasureDialog::closeDialog);
+  connect(this, &MainWindow::closeMagnifierRequested, magnifier_, &Magnifier::closeMagnifier);
+  connect(this, &MainWindow::hideMagnifierRequested, magnifier_, &QWidget::hide);
+  measurementPanel_->installEventFilter(slotsMenu_);
+
+  connect(simulationPanel_, &SimulationPanel::forumRequested, onlinePanel_,
+          &OnlinePanel::openForum);
+  connect(onlinePanel_, &OnlinePanel::pageShown, this,
+          [this] { tabs_->setCurrentIndex(DiscussionTab); });
+
+  exportResultsAction()->setEnabled(true);
+  connect(exportResultsAction(), &QAction::triggered, this, &MainWindow::exportResults);
+}
 
 QWidget* MainWindow::buildCalculationTab() {
   auto* page = new QWidget;
@@ -94,17 +183,21 @@ QWidget* MainWindow::buildCalculationTab() {
   auto* shared = new QWidget(page);
   sharedPlace_ = new QGridLayout(shared);
   sharedPlace_->setContentsMargins(0, 0, 0, 0);
-  sharedPlace_->addWidget(calculatorPanel_, 0, 0);
-  databasePanel_ = buildDefaultDatabasePanel();
-  sharedPlace_->addWidget(databasePanel_, 0, 0);
-  databasePanel_->hide();
+  // The calculator keeps its height; the database panel takes what the column has left. The
+  // column keeps its width whichever of the two is shown.
+  sharedPlace_->addWidget(calculatorPanel_, 0, 0, Qt::AlignTop);
+  shared->setMinimumWidth(calculatorPanel_->sizeHint().width());
+  auto* database = new DatabasePanel;
+  installDatabasePanel(database);
+  phaseDatabase_ = database;
+  connect(database, &DatabasePanel::cancelRequested, this, &MainWindow::hideDatabasePanel);
+  connect(database, &DatabasePanel::batchRequested, this, &MainWindow::runBatch);
 
   auto* left = new QVBoxLayout;
   left->addWidget(phasePanel_);
   left->addWidget(measurementPanel_);
   left->addWidget(star, 0, Qt::AlignRight);
-  left->addWidget(shared);
-  left->addStretch(1);
+  left->addWidget(shared, 1);
 
   resultsModel_ = new ResultsModel(this);
   resultsView_ = new ResultsView(resultsModel_, page);
@@ -183,22 +276,6 @@ QWidget* MainWindow::buildResultsFrame() {
   return frame;
 }
 
-QWidget* MainWindow::buildDefaultDatabasePanel() {
-  auto* frame = new QGroupBox(QStringLiteral("Lattice Database"));
-  frame->setObjectName(QStringLiteral("Frame7"));
-  auto* cancel = new QPushButton(QStringLiteral("Cancel"), frame);
-  cancel->setObjectName(QStringLiteral("Command1"));
-  connect(cancel, &QPushButton::clicked, this, &MainWindow::hideDatabasePanel);
-  auto* batch = new QPushButton(QStringLiteral("      Calculate        selected items"), frame);
-  batch->setObjectName(QStringLiteral("Command13"));
-  batch->setEnabled(false); // the batch run comes with the database tree
-  auto* layout = new QHBoxLayout(frame);
-  layout->addStretch(1);
-  layout->addWidget(batch);
-  layout->addWidget(cancel);
-  return frame;
-}
-
 // PHASE PANEL
 
 QLineEdit* MainWindow::phaseNameBox() const { return phasePanel_->nameBox(); }
@@ -229,17 +306,23 @@ void MainWindow::calculate() {
 }
 
 void MainWindow::runIndexingSearch() {
+  showSearchOutcome(
+      spot::RunIndexingSearch(boxes_->texts(), phasePanel_->latticeTypeSelector()->currentIndex()),
+      true);
+}
+
+void MainWindow::showSearchOutcome(SearchOutcome outcome, bool reportProblems) {
   clearResults();
-  SearchOutcome outcome =
-      spot::RunIndexingSearch(boxes_->texts(), phasePanel_->latticeTypeSelector()->currentIndex());
   if (outcome.inputError) inputErrorFlag_ = *outcome.inputError;
   if (outcome.rejection) {
+    if (!reportProblems) return;
     environment_.prompts.showMessage(fromView(outcome.rejection->message));
     boxes_->focusAndSelect(outcome.rejection->box);
     return;
   }
   if (outcome.summary) summaryLabel_->setText(QString::fromStdString(*outcome.summary));
   if (outcome.fault) {
+    if (!reportProblems) return;
     environment_.prompts.showMessage(QString::fromStdString(FaultMessage(*outcome.fault)));
     boxes_->focusAndSelect(FaultBox(*outcome.fault));
     return;

@@ -1,14 +1,19 @@
 // The main window Form1: the tabs "Measurement", "Calculation", "Simulation", "Discussion", the
-// numbered boxes every panel shares, and the work of the "Calculation" tab (search, results,
-// tolerance filter, plane calculator).
+// numbered boxes every panel shares, the work of the "Calculation" tab (search, results,
+// tolerance filter, plane calculator, batch run and reports) and the windows it owns.
 #pragma once
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTabWidget>
+#include <memory>
+#include <vector>
 
 #include "core/boxes.hpp"
+#include "database/phase_tree.hpp"
+#include "indexing/run_search.hpp"
 #include "ui/box_array.hpp"
 #include "ui/measurement_host.hpp"
 #include "ui/prompts.hpp"
@@ -21,11 +26,20 @@ namespace spot {
 
 class CalculatorPanel;
 class ClickableLabel;
+class DatabasePanel;
+class Magnifier;
+class MeasureDialog;
 class MeasurementBoxesPanel;
+class NotesPanel;
+class OnlinePanel;
 class PatternSketch;
 class PhasePanel;
+class PictureTools;
+class PictureView;
 class ResultsModel;
 class ResultsView;
+class SimulationPanel;
+class SlotsMenuController;
 class TolerancePanel;
 
 class MainWindow : public QMainWindow, public MeasurementHost {
@@ -33,9 +47,11 @@ class MainWindow : public QMainWindow, public MeasurementHost {
 public:
   enum Tab { MeasurementTab = 0, CalculationTab = 1, SimulationTab = 2, DiscussionTab = 3 };
 
+  /// Services left out of `environment` are the desktop's own, made here.
   explicit MainWindow(Environment environment, QWidget* parent = nullptr);
   ~MainWindow() override;
 
+  /// The services in use, none left out.
   const Environment& environment() const { return environment_; }
 
   // BOXES Text1(0)..Text1(38)
@@ -89,9 +105,25 @@ public:
   /// "Calculate zone axis index": the selected row's planes into the calculator, then its
   /// "Calculate". Does nothing without a selected row.
   void handOverSelectedRow();
-  /// "Export calculated results" in the list's popup menu; disabled until a report writer
-  /// connects to it.
+  /// "Export calculated results" (daochujieguo3) in the list's popup menu.
   QAction* exportResultsAction() const;
+
+  // DATABASE BATCH AND REPORTS
+
+  /// The "Lattice Database" panel built with the window; nullptr once another panel was
+  /// installed in its place.
+  DatabasePanel* phaseDatabase() const;
+  /// "Calculate selected items": searches every record (1-based, in this order) against the
+  /// measurement in the boxes, writes the report of a Multiple run, and leaves the last record
+  /// in the locked phase panel with its rows sorted by "No.". A measurement the search would
+  /// reject stops the run before it starts, with one message.
+  void runBatch(const std::vector<int>& records, CheckMode mode);
+  /// "Export calculated results": the phase, the measurement and the list as it stands into a
+  /// new report; the status bar names the file, a failure gets a message.
+  void exportResults();
+  /// The picture's file name without its folder, as the reports name it; empty before the
+  /// first picture.
+  QString pictureFileName() const;
 
   // PLANE CALCULATOR AND DATABASE PANEL (one place, one panel at a time)
 
@@ -116,15 +148,29 @@ public:
   // TABS
 
   QTabWidget* tabs() const { return tabs_; }
-  /// An empty page with a vertical layout, for the panels of that tab.
   QWidget* page(Tab tab) const { return tabs_->widget(tab); }
   /// "Picture measurement" Frame3(0).
   MeasurementBoxesPanel* pictureMeasurementPanel() const { return measurementPanel_; }
 
+  // MEASUREMENT TAB AND ITS WINDOWS
+
+  PictureView* pictureView() const { return pictureView_; }       ///< Frame6
+  PictureTools* pictureTools() const { return pictureTools_; }    ///< Frame5
+  NotesPanel* notesPanel() const { return notesPanel_; }          ///< Frame4
+  MeasureDialog* measureDialog() const { return measureDialog_; } ///< Form2
+  Magnifier* magnifier() const { return magnifier_; }             ///< Form3
+  SlotsMenuController* slotsMenu() const { return slotsMenu_; }   ///< pop3 on Frame3(0)
+
+  // SIMULATION AND DISCUSSION TABS
+
+  SimulationPanel* simulationPanel() const { return simulationPanel_; }
+  OnlinePanel* onlinePanel() const { return onlinePanel_; }
+
 signals:
   /// A click on the window's background or a change of tab: the Measure dialog closes.
   void closeMeasureDialogRequested();
-  /// "Calculate" starts, or the window closes: the magnifier closes.
+  /// "Calculate" or "Calculate selected items" starts, or the window closes: the magnifier
+  /// closes.
   void closeMagnifierRequested();
   /// The mouse moved over the tab strip: the magnifier hides.
   void hideMagnifierRequested();
@@ -137,14 +183,30 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+  void provideDesktopServices();
+  QWidget* buildMeasurementTab();
   QWidget* buildCalculationTab();
   QWidget* buildResultsFrame();
-  QWidget* buildDefaultDatabasePanel();
+  QWidget* buildSimulationTab();
+  QWidget* buildDiscussionTab();
+  void connectSecondaryWindows();
+  /// Shows what one search returned: the rows in search order, the count, the summary, and its
+  /// message when it stopped (unless the caller reports problems itself).
+  void showSearchOutcome(SearchOutcome outcome, bool reportProblems);
+  /// The measurement a batch would search with is checked once: false, after the message and
+  /// the focus on the box, when every search would stop at the same box.
+  bool checkBatchMeasurement(const BoxTexts& boxes);
+  void showReportWritten(const QString& path);
   void boxChanged(Box which);
   void runToleranceFilter(Box toleranceBox);
   void sliderMoved(Box toleranceBox, int position);
 
   Environment environment_;
+  // The desktop's own services, for those the environment left out.
+  std::unique_ptr<OnlineCheck> ownOnline_;
+  std::unique_ptr<PageViewFactory> ownPageViews_;
+  std::unique_ptr<ScreenSource> ownScreen_;
+
   BoxArray* boxes_;
   QTabWidget* tabs_;
   PhasePanel* phasePanel_ = nullptr;
@@ -157,8 +219,18 @@ private:
   PatternSketch* sketch_ = nullptr;
   CalculatorPanel* calculatorPanel_ = nullptr;
   QWidget* databasePanel_ = nullptr;
+  QPointer<DatabasePanel> phaseDatabase_;
   QGridLayout* sharedPlace_ = nullptr;
   bool inputErrorFlag_ = false;
+
+  PictureView* pictureView_ = nullptr;
+  PictureTools* pictureTools_ = nullptr;
+  NotesPanel* notesPanel_ = nullptr;
+  MeasureDialog* measureDialog_ = nullptr;
+  Magnifier* magnifier_ = nullptr;
+  SlotsMenuController* slotsMenu_ = nullptr;
+  SimulationPanel* simulationPanel_ = nullptr;
+  OnlinePanel* onlinePanel_ = nullptr;
 };
 
 } // namespace spot

@@ -48,11 +48,19 @@ public:
   virtual bool isOnline() = 0;
 };
 
-/// The services a window is built with.
+class PageViewFactory; // ui/page_view.hpp
+class ScreenSource;    // ui/magnifier.hpp
+
+/// The services a window is built with. The last three may be left out: the window then uses the
+/// desktop's own (the network's state, Qt WebEngine, the real screen). Tests pass fakes, so they
+/// never start a browser engine or grab the screen.
 struct Environment {
   Prompts& prompts;
   Clock& clock;
   Places& places;
+  OnlineCheck* online = nullptr;
+  PageViewFactory* pageViews = nullptr;
+  ScreenSource* screen = nullptr;
 };
 
 // THE DESKTOP'S OWN

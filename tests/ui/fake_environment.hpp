@@ -1,13 +1,17 @@
 // Fakes of the desktop services for window tests: prompts that record every message and answer
-// questions from a script, a fixed clock and folders under a temporary directory.
+// questions from a script, a fixed clock, folders under a temporary directory, no network, no
+// web view and a still grey screen.
 #pragma once
 
 #include <QDateTime>
 #include <QDir>
+#include <QPixmap>
 #include <QStringList>
 #include <deque>
 #include <optional>
 
+#include "ui/magnifier.hpp"
+#include "ui/page_view.hpp"
 #include "ui/prompts.hpp"
 
 namespace spot::testing {
@@ -25,9 +29,12 @@ public:
   std::optional<QString> askText(const QString& prompt, const QString&, const QString&) override {
     questions.append(prompt);
     if (answers.empty()) return std::nullopt;
-    auto answer = answers.front();
+    // Taken apart rather than copied: GCC 12 warns about copying an optional QString here.
+    const bool cancelled = !answers.front().has_value();
+    const QString text = answers.front().value_or(QString());
     answers.pop_front();
-    return answer;
+    if (cancelled) return std::nullopt;
+    return text;
   }
   QString chooseFileToOpen(const QString& title, const QString&, const QString&) override {
     questions.append(title);
@@ -47,6 +54,7 @@ public:
 class FakePlaces final : public Places {
 public:
   explicit FakePlaces(QString folder) : folder_(std::move(folder)) {}
+  void setFolder(QString folder) { folder_ = std::move(folder); }
   QString programFolder() const override { return folder_; }
   QString reportsFolder() const override { return folder_; }
   QString slotsFilePath() const override {
@@ -57,12 +65,40 @@ private:
   QString folder_;
 };
 
+class OfflineCheck final : public OnlineCheck {
+public:
+  bool isOnline() override { return false; }
+};
+
+/// No browser engine and no desktop browser: nothing is ever opened.
+class NoPageViews final : public PageViewFactory {
+public:
+  PageView* create(QWidget*) override { return nullptr; }
+  bool openOutside(const QUrl&) override { return false; }
+};
+
+/// A grey screen with the cursor at a fixed place.
+class StillScreen final : public ScreenSource {
+public:
+  QPoint cursorPosition() const override { return {100, 100}; }
+  QPixmap grab(const QRect& rect) override {
+    QPixmap pixmap(rect.size());
+    pixmap.fill(Qt::gray);
+    return pixmap;
+  }
+};
+
 /// Everything a window needs, faked, in one object that outlives the window.
 struct FakeEnvironment {
   FakePrompts prompts;
   FakeClock clock;
   FakePlaces places{QDir::tempPath()};
-  Environment environment() { return Environment{prompts, clock, places}; }
+  OfflineCheck online;
+  NoPageViews pageViews;
+  StillScreen screen;
+  Environment environment() {
+    return Environment{prompts, clock, places, &online, &pageViews, &screen};
+  }
 };
 
 } // namespace spot::testing
