@@ -20,7 +20,8 @@ MeasuredPattern makePattern(double d1, double d2, double d3, double a12, double 
   return p;
 }
 
-using Search = SearchResult (*)(const LatticeParameters&, int, int, const MeasuredPattern&, const SearchLimits&);
+using Search = SearchResult (*)(const LatticeParameters&, int, int, const MeasuredPattern&,
+                                const SearchLimits&);
 
 // Face-centred cubic a = 0.4 nm, N = 2: {200} + {200} = {220}, 24 rows.
 void cubicExample(benchmark::State& state, Search search) {
@@ -67,7 +68,9 @@ void databaseBatch(benchmark::State& state, Search search) {
   state.counters["phases_with_rows"] = static_cast<double>(phasesWithRows);
 }
 
-Search fast() { return [](auto& c, int t, int n, auto& p, auto& l) { return IndexPattern(c, t, n, p, l); }; }
+Search fast() {
+  return [](auto& c, int t, int n, auto& p, auto& l) { return IndexPattern(c, t, n, p, l); };
+}
 Search literal() {
   return [](auto& c, int t, int n, auto& p, auto& l) { return IndexPatternLiteral(c, t, n, p, l); };
 }

@@ -10,10 +10,10 @@
 namespace spot {
 
 std::array<double, 3> ReducedZoneAxis(const PlaneVector& r1, const PlaneVector& r2) {
-  const std::array<double, 3> product = {r1[1] * r2[2] - r1[2] * r2[1], r1[2] * r2[0] - r1[0] * r2[2],
-                                         r1[0] * r2[1] - r1[1] * r2[0]};
+  const std::array<double, 3> product = {
+      r1[1] * r2[2] - r1[2] * r2[1], r1[2] * r2[0] - r1[0] * r2[2], r1[0] * r2[1] - r1[1] * r2[0]};
   const double sum = std::fabs(product[0]) + std::fabs(product[1]) + std::fabs(product[2]);
-  constexpr double kLargest = 9.0e15;  // whole numbers beyond this are not exact in a double
+  constexpr double kLargest = 9.0e15; // whole numbers beyond this are not exact in a double
   long long divisor = 0;
   for (double component : product) {
     const double rounded = RoundHalfEven(component);

@@ -13,14 +13,15 @@ namespace spot {
 /// What the calculator shows. A fault stops the computation where it happens: the zone axis is
 /// always there, angles and spacings up to the failing one.
 struct PlaneTripletCalculation {
-  std::array<double, 3> zoneAxis{};                  ///< [u v w] of R1 and R2, reduced
-  std::array<std::optional<double>, 3> angles;        ///< <R1,R2>, <R2,R3>, <R1,R3> (degrees)
-  std::array<std::optional<double>, 3> spacings;      ///< d1, d2, d3 (nm)
+  std::array<double, 3> zoneAxis{};              ///< [u v w] of R1 and R2, reduced
+  std::array<std::optional<double>, 3> angles;   ///< <R1,R2>, <R2,R3>, <R1,R3> (degrees)
+  std::array<std::optional<double>, 3> spacings; ///< d1, d2, d3 (nm)
   std::optional<GeometryFault> fault;
 };
 
 /// R1 × R2 divided by the largest whole number n (2 <= n <= |u|+|v|+|w|) that divides all three
-/// components rounded to whole numbers (halves to even); signs kept. Indices may be any real numbers.
+/// components rounded to whole numbers (halves to even); signs kept. Indices may be any real
+/// numbers.
 std::array<double, 3> ReducedZoneAxis(const PlaneVector& r1, const PlaneVector& r2);
 
 /// The whole calculation with the cell in the phase boxes.

@@ -24,7 +24,8 @@ namespace {
 std::string jsonNumber(double value) {
   if (!std::isfinite(value)) return "null";
   char buffer[64];
-  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);  // shortest round trip
+  const auto [end, error] =
+      std::to_chars(buffer, buffer + sizeof buffer, value); // shortest round trip
   return error == std::errc{} ? std::string(buffer, end) : "null";
 }
 
@@ -54,20 +55,25 @@ template <class T> std::string jsonArray(const T& values) {
   std::string out = "[";
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (i) out += ", ";
-    if constexpr (std::is_floating_point_v<typename T::value_type>) out += jsonNumber(values[i]);
-    else out += std::to_string(values[i]);
+    if constexpr (std::is_floating_point_v<typename T::value_type>)
+      out += jsonNumber(values[i]);
+    else
+      out += std::to_string(values[i]);
   }
   return out + "]";
 }
 
-std::string jsonMiller(const MillerIndex& g) { return jsonArray(std::array<int, 3>{g.h, g.k, g.l}); }
+std::string jsonMiller(const MillerIndex& g) {
+  return jsonArray(std::array<int, 3>{g.h, g.k, g.l});
+}
 
 std::string jsonRows(const std::vector<IndexingResult>& rows, const std::string& indent) {
   std::string out = "[";
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const IndexingResult& r = rows[i];
-    out += (i ? ",\n" : "\n") + indent + "  {\"no\": " + std::to_string(r.rowNumber) + ", \"r1\": " + jsonMiller(r.g1) +
-           ", \"r2\": " + jsonMiller(r.g2) + ", \"r3\": " + jsonMiller(r.g3) + ", \"d\": " + jsonArray(r.d) +
+    out += (i ? ",\n" : "\n") + indent + "  {\"no\": " + std::to_string(r.rowNumber) +
+           ", \"r1\": " + jsonMiller(r.g1) + ", \"r2\": " + jsonMiller(r.g2) +
+           ", \"r3\": " + jsonMiller(r.g3) + ", \"d\": " + jsonArray(r.d) +
            ", \"angles\": " + jsonArray(r.angle) + "}";
   }
   return out + (rows.empty() ? "]" : "\n" + indent + "]");
@@ -81,42 +87,54 @@ std::string jsonMeasured(const MeasuredPattern& p) {
 
 // The cells of the results list, padded into columns.
 void textRows(std::ostream& out, const std::vector<IndexingResult>& rows) {
-  static constexpr int widths[kResultColumnCount] = {7, 4, 4, 4, 2, 4, 4, 4, 2, 4, 4, 4, 2, 11, 11, 11, 2, 9, 9, 9};
+  static constexpr int widths[kResultColumnCount] = {7, 4, 4, 4,  2,  4,  4, 4, 2, 4,
+                                                     4, 4, 2, 11, 11, 11, 2, 9, 9, 9};
   const auto line = [&](const std::array<std::string, kResultColumnCount>& cells) {
     std::string text;
     for (int c = 0; c < kResultColumnCount; ++c) {
       const std::string& cell = cells[static_cast<std::size_t>(c)];
       // Pad by code points, so "＝" and "◇" count as one.
       std::size_t points = 0;
-      for (unsigned char ch : cell) points += (ch & 0xC0) != 0x80;
+      for (unsigned char ch : cell)
+        points += (ch & 0xC0) != 0x80;
       const std::size_t pad = widths[c] > static_cast<int>(points) ? widths[c] - points : 0;
-      if (c == 0) text += cell + std::string(pad, ' ');
-      else text += " " + std::string(pad, ' ') + cell;
+      if (c == 0)
+        text += cell + std::string(pad, ' ');
+      else
+        text += " " + std::string(pad, ' ') + cell;
     }
     out << text << "\n";
   };
   std::array<std::string, kResultColumnCount> header;
-  for (int c = 0; c < kResultColumnCount; ++c) header[static_cast<std::size_t>(c)] = std::string(kResultColumns[static_cast<std::size_t>(c)].title);
+  for (int c = 0; c < kResultColumnCount; ++c)
+    header[static_cast<std::size_t>(c)] =
+        std::string(kResultColumns[static_cast<std::size_t>(c)].title);
   line(header);
-  for (const IndexingResult& row : rows) line(ResultCellTexts(row));
+  for (const IndexingResult& row : rows)
+    line(ResultCellTexts(row));
 }
 
-void tsvRows(std::ostream& out, const std::vector<IndexingResult>& rows, const std::string& prefix = {}) {
+void tsvRows(std::ostream& out, const std::vector<IndexingResult>& rows,
+             const std::string& prefix = {}) {
   for (const IndexingResult& row : rows) {
     const auto cells = ResultCellTexts(row);
     out << prefix;
-    for (int c = 0; c < kResultColumnCount; ++c) out << (c ? "\t" : "") << cells[static_cast<std::size_t>(c)];
+    for (int c = 0; c < kResultColumnCount; ++c)
+      out << (c ? "\t" : "") << cells[static_cast<std::size_t>(c)];
     out << "\n";
   }
 }
 
 std::string cellText(const BoxTexts& boxes) {
-  return "a=" + boxes[Box::A] + " b=" + boxes[Box::B] + " c=" + boxes[Box::C] + " nm  α=" + boxes[Box::Alpha] +
-         " β=" + boxes[Box::Beta] + " γ=" + boxes[Box::Gamma] + " deg.";
+  return "a=" + boxes[Box::A] + " b=" + boxes[Box::B] + " c=" + boxes[Box::C] +
+         " nm  α=" + boxes[Box::Alpha] + " β=" + boxes[Box::Beta] + " γ=" + boxes[Box::Gamma] +
+         " deg.";
 }
 
 std::string latticeLetter(int type) {
-  return type >= 0 && type < kLatticeTypeCount ? std::string(1, kLatticeLetters[static_cast<std::size_t>(type)]) : "";
+  return type >= 0 && type < kLatticeTypeCount
+             ? std::string(1, kLatticeLetters[static_cast<std::size_t>(type)])
+             : "";
 }
 
 // Reports a search that did not run to its end; returns the exit status.
@@ -146,7 +164,8 @@ int runIndex(const Options& o, std::ostream& out, std::ostream& err) {
   std::string name;
   int lattice = o.lattice.value_or(0);
   if (!o.phaseNames.empty()) {
-    const PhaseRecord& record = BuiltInPhases()[static_cast<std::size_t>(*FindPhaseRecord(o.phaseNames[0]) - 1)];
+    const PhaseRecord& record =
+        BuiltInPhases()[static_cast<std::size_t>(*FindPhaseRecord(o.phaseNames[0]) - 1)];
     name = record.name();
     lattice = record.latticeTypeIndex();
   }
@@ -157,19 +176,23 @@ int runIndex(const Options& o, std::ostream& out, std::ostream& err) {
 
   switch (o.format) {
   case Format::Json:
-    out << "{\"phase\": {\"name\": " << (name.empty() ? "null" : jsonString(name)) << ", \"lattice\": \""
-        << latticeLetter(lattice) << "\", \"cell\": "
-        << jsonArray(std::array<double, 6>{cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma}) << "},\n"
+    out << "{\"phase\": {\"name\": " << (name.empty() ? "null" : jsonString(name))
+        << ", \"lattice\": \"" << latticeLetter(lattice) << "\", \"cell\": "
+        << jsonArray(
+               std::array<double, 6>{cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma})
+        << "},\n"
         << " \"measured\": " << jsonMeasured(measured) << ",\n \"count\": " << outcome.rows.size()
         << ",\n \"results\": " << jsonRows(outcome.rows, " ") << "}\n";
     break;
   case Format::Tsv: tsvRows(out, outcome.rows); break;
   case Format::Text:
-    out << "Phase: " << (name.empty() ? std::string("(cell)") : name) << "  " << kLatticeSelectorTexts[static_cast<std::size_t>(lattice)]
-        << "  " << cellText(boxes) << "  index range " << FormatGeneral(ReadIndexRange(boxes)) << "\n";
+    out << "Phase: " << (name.empty() ? std::string("(cell)") : name) << "  "
+        << kLatticeSelectorTexts[static_cast<std::size_t>(lattice)] << "  " << cellText(boxes)
+        << "  index range " << FormatGeneral(ReadIndexRange(boxes)) << "\n";
     out << "Measured:" << kSummaryHeader << "\n         " << *outcome.summary << "\n\n";
     textRows(out, outcome.rows);
-    out << "\n" << outcome.rows.size() << (outcome.rows.size() == 1 ? " solution\n" : " solutions\n");
+    out << "\n"
+        << outcome.rows.size() << (outcome.rows.size() == 1 ? " solution\n" : " solutions\n");
     break;
   }
   return kExitOk;
@@ -177,15 +200,18 @@ int runIndex(const Options& o, std::ostream& out, std::ostream& err) {
 
 int runBatch(const Options& o, std::ostream& out, std::ostream& err) {
   std::vector<int> records = o.records;
-  for (const std::string& name : o.phaseNames) records.push_back(*FindPhaseRecord(name));
+  for (const std::string& name : o.phaseNames)
+    records.push_back(*FindPhaseRecord(name));
   if (records.empty())
-    for (int i = 1; i <= static_cast<int>(BuiltInPhases().size()); ++i) records.push_back(i);
+    for (int i = 1; i <= static_cast<int>(BuiltInPhases().size()); ++i)
+      records.push_back(i);
   std::sort(records.begin(), records.end());
   records.erase(std::unique(records.begin(), records.end()), records.end());
 
   const BoxTexts boxes = PatternBoxes(o);
   if (const auto rejection = ValidateMeasurementBoxes(boxes)) {
-    err << "spotindex-cli: batch: the value for \"" << BoxCaption(rejection->box) << "\" is not a number\n";
+    err << "spotindex-cli: batch: the value for \"" << BoxCaption(rejection->box)
+        << "\" is not a number\n";
     return kExitInvalidInput;
   }
   const std::vector<BatchPhaseOutcome> outcomes = RunBatch(boxes, records);
@@ -194,7 +220,8 @@ int runBatch(const Options& o, std::ostream& out, std::ostream& err) {
   std::vector<const BatchPhaseOutcome*> found;
   for (const BatchPhaseOutcome& b : outcomes) {
     if (!b.outcome.completed) {
-      const int s = searchFailure(b.outcome, "batch, record " + std::to_string(b.record) + " " + b.phase->name(), err);
+      const int s = searchFailure(
+          b.outcome, "batch, record " + std::to_string(b.record) + " " + b.phase->name(), err);
       status = std::max(status, s);
       continue;
     }
@@ -208,20 +235,25 @@ int runBatch(const Options& o, std::ostream& out, std::ostream& err) {
     for (std::size_t i = 0; i < found.size(); ++i) {
       const BatchPhaseOutcome& b = *found[i];
       const LatticeParameters cell = b.phase->cell();
-      out << (i ? ",\n" : "\n") << "  {\"record\": " << b.record << ", \"name\": " << jsonString(b.phase->name())
-          << ", \"lattice\": \"" << latticeLetter(b.latticeType) << "\", \"cell\": "
-          << jsonArray(std::array<double, 6>{cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma})
-          << ", \"count\": " << b.outcome.rows.size() << ",\n   \"results\": " << jsonRows(b.outcome.rows, "   ") << "}";
+      out << (i ? ",\n" : "\n") << "  {\"record\": " << b.record
+          << ", \"name\": " << jsonString(b.phase->name()) << ", \"lattice\": \""
+          << latticeLetter(b.latticeType) << "\", \"cell\": "
+          << jsonArray(
+                 std::array<double, 6>{cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma})
+          << ", \"count\": " << b.outcome.rows.size()
+          << ",\n   \"results\": " << jsonRows(b.outcome.rows, "   ") << "}";
     }
     out << (found.empty() ? "]}\n" : "\n ]}\n");
     break;
   case Format::Tsv:
-    for (const BatchPhaseOutcome* b : found) tsvRows(out, b->outcome.rows, std::to_string(b->record) + "\t" + b->phase->name() + "\t");
+    for (const BatchPhaseOutcome* b : found)
+      tsvRows(out, b->outcome.rows, std::to_string(b->record) + "\t" + b->phase->name() + "\t");
     break;
   case Format::Text:
     out << "Measured:" << kSummaryHeader << "\n         " << MeasuredSummaryText(*measured) << "\n";
     for (const BatchPhaseOutcome* b : found) {
-      out << "\n------" << b->phaseName << "  (record " << b->record << ")  " << cellText(b->boxes) << "\n";
+      out << "\n------" << b->phaseName << "  (record " << b->record << ")  " << cellText(b->boxes)
+          << "\n";
       textRows(out, b->outcome.rows);
     }
     out << "\n" << found.size() << " of " << outcomes.size() << " phases have solutions\n";
@@ -235,32 +267,41 @@ int runCalc(const Options& o, std::ostream& out, std::ostream& err) {
   const LatticeParameters cell = ReadLatticeParameters(boxes);
   const auto& p = *o.planes;
   const auto plane = [&](int i) {
-    return PlaneVector{NumericPrefix(p[static_cast<std::size_t>(3 * i)]), NumericPrefix(p[static_cast<std::size_t>(3 * i + 1)]),
+    return PlaneVector{NumericPrefix(p[static_cast<std::size_t>(3 * i)]),
+                       NumericPrefix(p[static_cast<std::size_t>(3 * i + 1)]),
                        NumericPrefix(p[static_cast<std::size_t>(3 * i + 2)])};
   };
   const PlaneTripletCalculation calc = CalculatePlaneTriplet(cell, plane(0), plane(1), plane(2));
   if (o.format == Format::Json) {
     const auto optionals = [](const std::array<std::optional<double>, 3>& values) {
       std::string s = "[";
-      for (std::size_t i = 0; i < 3; ++i) s += (i ? ", " : "") + (values[i] ? jsonNumber(*values[i]) : "null");
+      for (std::size_t i = 0; i < 3; ++i)
+        s += (i ? ", " : "") + (values[i] ? jsonNumber(*values[i]) : "null");
       return s + "]";
     };
-    out << "{\"zone_axis\": " << jsonArray(calc.zoneAxis) << ", \"angles\": " << optionals(calc.angles)
-        << ", \"d\": " << optionals(calc.spacings) << "}\n";
+    out << "{\"zone_axis\": " << jsonArray(calc.zoneAxis)
+        << ", \"angles\": " << optionals(calc.angles) << ", \"d\": " << optionals(calc.spacings)
+        << "}\n";
   } else {
-    const auto general = [](const std::optional<double>& v) { return v ? FormatGeneral(*v) : std::string("***"); };
-    const auto spacing = [](const std::optional<double>& v) { return v ? FormatSpacing(*v) : std::string("***"); };
-    out << "zone axis [" << FormatGeneral(calc.zoneAxis[0]) << " " << FormatGeneral(calc.zoneAxis[1]) << " "
-        << FormatGeneral(calc.zoneAxis[2]) << "]\n"
+    const auto general = [](const std::optional<double>& v) {
+      return v ? FormatGeneral(*v) : std::string("***");
+    };
+    const auto spacing = [](const std::optional<double>& v) {
+      return v ? FormatSpacing(*v) : std::string("***");
+    };
+    out << "zone axis [" << FormatGeneral(calc.zoneAxis[0]) << " "
+        << FormatGeneral(calc.zoneAxis[1]) << " " << FormatGeneral(calc.zoneAxis[2]) << "]\n"
         << "<R1,R2>=" << general(calc.angles[0]) << " deg.  <R2,R3>=" << general(calc.angles[1])
         << " deg.  <R1,R3>=" << general(calc.angles[2]) << " deg.\n"
-        << "d1=" << spacing(calc.spacings[0]) << " nm  d2=" << spacing(calc.spacings[1]) << " nm  d3="
-        << spacing(calc.spacings[2]) << " nm\n";
+        << "d1=" << spacing(calc.spacings[0]) << " nm  d2=" << spacing(calc.spacings[1])
+        << " nm  d3=" << spacing(calc.spacings[2]) << " nm\n";
   }
   if (calc.fault) {
-    const char* cause = *calc.fault == GeometryFault::ZeroPlane        ? "a plane is (0 0 0) or the cell is degenerate"
-                        : *calc.fault == GeometryFault::ParallelPlanes ? "two of the planes are parallel"
-                                                                       : "the cell parameters describe no real cell";
+    const char* cause = *calc.fault == GeometryFault::ZeroPlane
+                            ? "a plane is (0 0 0) or the cell is degenerate"
+                        : *calc.fault == GeometryFault::ParallelPlanes
+                            ? "two of the planes are parallel"
+                            : "the cell parameters describe no real cell";
     err << "spotindex-cli: calc: stopped: " << cause << "\n";
     return kExitFault;
   }
@@ -274,8 +315,10 @@ int runPhases(const Options& o, std::ostream& out) {
     for (std::size_t i = 0; i < phases.size(); ++i) {
       const PhaseRecord& r = phases[i];
       const LatticeParameters c = r.cell();
-      out << (i ? ",\n " : "\n ") << "{\"record\": " << i + 1 << ", \"name\": " << jsonString(r.name())
-          << ", \"lattice\": \"" << latticeLetter(r.latticeTypeIndex()) << "\", \"type\": " << jsonString(r.latticeTypeName())
+      out << (i ? ",\n " : "\n ") << "{\"record\": " << i + 1
+          << ", \"name\": " << jsonString(r.name()) << ", \"lattice\": \""
+          << latticeLetter(r.latticeTypeIndex())
+          << "\", \"type\": " << jsonString(r.latticeTypeName())
           << ", \"c_over_a\": " << jsonNumber(c.cOverA) << ", \"cell\": "
           << jsonArray(std::array<double, 6>{c.a, c.b, c.c, c.alpha, c.beta, c.gamma}) << "}";
     }
@@ -286,12 +329,13 @@ int runPhases(const Options& o, std::ostream& out) {
     const PhaseRecord& r = phases[i];
     if (o.format == Format::Tsv) {
       out << i + 1;
-      for (const std::string& f : r.fields) out << "\t" << f;
+      for (const std::string& f : r.fields)
+        out << "\t" << f;
       out << "\n";
     } else {
-      out << std::setw(3) << i + 1 << "  " << r.name() << "  " << r.latticeTypeName() << "  c/a" << r.field(3)
-          << "  a=" << r.field(4) << " b=" << r.field(5) << " c=" << r.field(6) << " nm  α=" << r.field(7)
-          << " β=" << r.field(8) << " γ=" << r.field(9) << " deg.\n";
+      out << std::setw(3) << i + 1 << "  " << r.name() << "  " << r.latticeTypeName() << "  c/a"
+          << r.field(3) << "  a=" << r.field(4) << " b=" << r.field(5) << " c=" << r.field(6)
+          << " nm  α=" << r.field(7) << " β=" << r.field(8) << " γ=" << r.field(9) << " deg.\n";
     }
   }
   return kExitOk;

@@ -23,15 +23,18 @@ private:
   bool nextIsValue() const {
     if (!more()) return false;
     const std::string& a = args_[next_];
-    return a.rfind("--", 0) != 0 || IsNumeric(a);  // "-2" is a value, "--range" an option
+    return a.rfind("--", 0) != 0 || IsNumeric(a); // "-2" is a value, "--range" an option
   }
   // Takes `count` numeric values after `option`.
-  template <std::size_t N> bool numbers(const std::string& option, std::array<std::string, N>& out) {
+  template <std::size_t N>
+  bool numbers(const std::string& option, std::array<std::string, N>& out) {
     for (std::size_t i = 0; i < N; ++i) {
-      if (!more()) return fail(option + " needs " + std::to_string(N) + " numbers, got " + std::to_string(i));
+      if (!more())
+        return fail(option + " needs " + std::to_string(N) + " numbers, got " + std::to_string(i));
       out[i] = args_[next_++];
       if (!IsNumeric(out[i]))
-        return fail(option + ": \"" + out[i] + "\" is not a number (use \".\" as the decimal point)");
+        return fail(option + ": \"" + out[i] +
+                    "\" is not a number (use \".\" as the decimal point)");
     }
     return true;
   }
@@ -57,10 +60,15 @@ bool Parser::option(const std::string& name) {
   if (name == "--format") {
     if (!more()) return fail("--format needs text, tsv or json");
     const std::string f = args_[next_++];
-    if (f == "text") o_.format = Format::Text;
-    else if (f == "tsv" && o_.command != Command::Calc) o_.format = Format::Tsv;
-    else if (f == "json") o_.format = Format::Json;
-    else return fail("--format: \"" + f + "\" is not one of " + (o_.command == Command::Calc ? "text, json" : "text, tsv, json"));
+    if (f == "text")
+      o_.format = Format::Text;
+    else if (f == "tsv" && o_.command != Command::Calc)
+      o_.format = Format::Tsv;
+    else if (f == "json")
+      o_.format = Format::Json;
+    else
+      return fail("--format: \"" + f + "\" is not one of " +
+                  (o_.command == Command::Calc ? "text, json" : "text, tsv, json"));
     return true;
   }
   if (name == "--phase") {
@@ -74,7 +82,8 @@ bool Parser::option(const std::string& name) {
     const double value = IsNumeric(r) ? NumericPrefix(r) : -1;
     const int count = static_cast<int>(BuiltInPhases().size());
     if (value != std::floor(value) || value < 1 || value > count)
-      return fail("--record: \"" + r + "\" is not a record number from 1 to " + std::to_string(count));
+      return fail("--record: \"" + r + "\" is not a record number from 1 to " +
+                  std::to_string(count));
     o_.records.push_back(static_cast<int>(value));
     return true;
   }
@@ -88,7 +97,8 @@ bool Parser::option(const std::string& name) {
     if (!more()) return fail("--lattice needs one of P, C, I, F, R");
     const std::string l = args_[next_++];
     for (int i = 0; i < kLatticeTypeCount; ++i)
-      if (l.size() == 1 && (l[0] == kLatticeLetters[i] || l[0] == kLatticeLetters[i] + ('a' - 'A'))) o_.lattice = i;
+      if (l.size() == 1 && (l[0] == kLatticeLetters[i] || l[0] == kLatticeLetters[i] + ('a' - 'A')))
+        o_.lattice = i;
     if (!o_.lattice) return fail("--lattice: \"" + l + "\" is not one of P, C, I, F, R");
     return true;
   }
@@ -127,20 +137,26 @@ bool Parser::check() {
   if (needsPhase) {
     if (o_.phaseNames.size() > 1) return fail("--phase: give one phase only");
     if (o_.phaseNames.empty() == !o_.cell)
-      return fail(o_.cell ? "give either --phase or --cell, not both" : "give the phase with --phase NAME or --cell A B C ALPHA BETA GAMMA");
+      return fail(o_.cell ? "give either --phase or --cell, not both"
+                          : "give the phase with --phase NAME or --cell A B C ALPHA BETA GAMMA");
     if (!o_.phaseNames.empty() && !FindPhaseRecord(o_.phaseNames[0]))
-      return fail("--phase: no phase named \"" + o_.phaseNames[0] + "\" in the database (see the phases command)");
+      return fail("--phase: no phase named \"" + o_.phaseNames[0] +
+                  "\" in the database (see the phases command)");
     if (o_.cell && !isCalc && !o_.lattice) return fail("--cell needs --lattice P, C, I, F or R");
     if (o_.cell) {
       const auto& c = *o_.cell;
-      const LatticeParameters cell{value(c[0]), value(c[1]), value(c[2]), value(c[3]), value(c[4]), value(c[5]), 0};
+      const LatticeParameters cell{
+          value(c[0]), value(c[1]), value(c[2]), value(c[3]), value(c[4]), value(c[5]), 0};
       if (!IsRealCell(cell))
-        return fail("--cell: lengths must be above 0 and the angles between 0 and 180 degrees, enclosing a volume");
+        return fail("--cell: lengths must be above 0 and the angles between 0 and 180 degrees, "
+                    "enclosing a volume");
     }
   } else if (o_.command == Command::Batch) {
-    if (o_.cell || o_.lattice) return fail("batch takes phases from the database: use --phase or --record");
+    if (o_.cell || o_.lattice)
+      return fail("batch takes phases from the database: use --phase or --record");
     for (const std::string& name : o_.phaseNames)
-      if (!FindPhaseRecord(name)) return fail("--phase: no phase named \"" + name + "\" in the database");
+      if (!FindPhaseRecord(name))
+        return fail("--phase: no phase named \"" + name + "\" in the database");
   }
   if (isCalc) {
     if (!o_.planes) return fail("calc needs --planes H1 K1 L1 H2 K2 L2 H3 K3 L3");
@@ -152,23 +168,32 @@ bool Parser::check() {
   if (o_.spacings && (o_.scaleBar || o_.lengths))
     return fail("give the spacings either with --d or with --scale-bar and --lengths, not both");
   if (!o_.spacings && !(o_.scaleBar && o_.lengths))
-    return fail(o_.scaleBar ? "--scale-bar needs --lengths L1 L2 L3" : o_.lengths ? "--lengths needs --scale-bar VALUE LENGTH" : "give the spacings with --d D1 D2 D3 or --scale-bar VALUE LENGTH --lengths L1 L2 L3");
+    return fail(
+        o_.scaleBar ? "--scale-bar needs --lengths L1 L2 L3"
+        : o_.lengths
+            ? "--lengths needs --scale-bar VALUE LENGTH"
+            : "give the spacings with --d D1 D2 D3 or --scale-bar VALUE LENGTH --lengths L1 L2 L3");
   if (!o_.angles) return fail("give the measured angles with --angles A12 A23 A13");
   if (o_.spacings)
     for (const std::string& d : *o_.spacings)
       if (!(value(d) > 0)) return fail("--d: spacings must be above 0 nm, got \"" + d + "\"");
   if (o_.scaleBar) {
-    if (!(value((*o_.scaleBar)[0]) > 0)) return fail("--scale-bar: the value must be above 0 (1/nm)");
-    if (!(value((*o_.scaleBar)[1]) > 0)) return fail("--scale-bar: the length must be above 0 (px)");
+    if (!(value((*o_.scaleBar)[0]) > 0))
+      return fail("--scale-bar: the value must be above 0 (1/nm)");
+    if (!(value((*o_.scaleBar)[1]) > 0))
+      return fail("--scale-bar: the length must be above 0 (px)");
     for (const std::string& l : *o_.lengths)
       if (!(value(l) > 0)) return fail("--lengths: lengths must be above 0 px, got \"" + l + "\"");
     for (const std::string& n : o_.numbers)
-      if (!(value(n) > 0)) return fail("--numbers: numbers of spot spacings must be above 0, got \"" + n + "\"");
+      if (!(value(n) > 0))
+        return fail("--numbers: numbers of spot spacings must be above 0, got \"" + n + "\"");
   }
   const double range = RoundHalfEven(value(o_.range));
-  if (range < 0) return fail("--range: the index range must be 0 or more, got \"" + o_.range + "\"");
+  if (range < 0)
+    return fail("--range: the index range must be 0 or more, got \"" + o_.range + "\"");
   if (range > SearchLimits{}.maxIndexRange)
-    return fail("--range: the index range must be at most " + std::to_string(SearchLimits{}.maxIndexRange));
+    return fail("--range: the index range must be at most " +
+                std::to_string(SearchLimits{}.maxIndexRange));
   for (const std::string& t : o_.dTol)
     if (value(t) < 0) return fail("--d-tol: tolerances must be 0 or more, got \"" + t + "\"");
   for (const std::string& t : o_.angleTol)
@@ -179,12 +204,18 @@ bool Parser::check() {
 ParseResult Parser::run() {
   if (!more()) return {o_, "no command given (index, batch, calc or phases; see --help)"};
   const std::string command = args_[next_++];
-  if (command == "index") o_.command = Command::Index;
-  else if (command == "batch") o_.command = Command::Batch;
-  else if (command == "calc") o_.command = Command::Calc;
-  else if (command == "phases") o_.command = Command::Phases;
-  else if (command == "--help" || command == "-h" || command == "help") return {o_, ""};
-  else return {o_, "unknown command \"" + command + "\" (index, batch, calc or phases; see --help)"};
+  if (command == "index")
+    o_.command = Command::Index;
+  else if (command == "batch")
+    o_.command = Command::Batch;
+  else if (command == "calc")
+    o_.command = Command::Calc;
+  else if (command == "phases")
+    o_.command = Command::Phases;
+  else if (command == "--help" || command == "-h" || command == "help")
+    return {o_, ""};
+  else
+    return {o_, "unknown command \"" + command + "\" (index, batch, calc or phases; see --help)"};
 
   while (more()) {
     const std::string name = args_[next_++];
@@ -202,7 +233,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) { return Pars
 BoxTexts PatternBoxes(const Options& o) {
   BoxTexts boxes = BoxTexts::Initial();
   if (o.cell) {
-    for (int i = 0; i < 6; ++i) boxes[BoxNumber(Box::A) + i] = (*o.cell)[static_cast<std::size_t>(i)];
+    for (int i = 0; i < 6; ++i)
+      boxes[BoxNumber(Box::A) + i] = (*o.cell)[static_cast<std::size_t>(i)];
   } else if (!o.phaseNames.empty()) {
     if (const auto record = FindPhaseRecord(o.phaseNames[0]))
       boxes = WithPhaseBoxes(boxes, BuiltInPhases()[static_cast<std::size_t>(*record - 1)]);
@@ -224,7 +256,8 @@ BoxTexts PatternBoxes(const Options& o) {
     }
   }
   if (o.angles)
-    for (int j = 0; j < 3; ++j) boxes[BoxNumber(Box::Angle12) + j] = (*o.angles)[static_cast<std::size_t>(j)];
+    for (int j = 0; j < 3; ++j)
+      boxes[BoxNumber(Box::Angle12) + j] = (*o.angles)[static_cast<std::size_t>(j)];
   boxes[Box::IndexRange] = o.range;
   for (int j = 0; j < 3; ++j) {
     boxes[BoxNumber(Box::DTol1) + j] = o.dTol[static_cast<std::size_t>(j)];

@@ -19,28 +19,28 @@ struct Options {
   Command command = Command::Help;
   Format format = Format::Text;
 
-  std::vector<std::string> phaseNames;  ///< --phase (index and calc: exactly one)
-  std::vector<int> records;             ///< --record (batch)
-  std::optional<std::array<std::string, 6>> cell;  ///< --cell a b c alpha beta gamma
-  std::optional<int> lattice;           ///< --lattice P|C|I|F|R as selector position
+  std::vector<std::string> phaseNames;            ///< --phase (index and calc: exactly one)
+  std::vector<int> records;                       ///< --record (batch)
+  std::optional<std::array<std::string, 6>> cell; ///< --cell a b c alpha beta gamma
+  std::optional<int> lattice;                     ///< --lattice P|C|I|F|R as selector position
 
   // Pattern: either spacings, or the scale bar with lengths and numbers.
-  std::optional<std::array<std::string, 3>> spacings;   ///< --d
-  std::optional<std::array<std::string, 2>> scaleBar;   ///< --scale-bar value length
-  std::optional<std::array<std::string, 3>> lengths;    ///< --lengths
-  std::array<std::string, 3> numbers{"1", "1", "1"};    ///< --numbers
-  std::optional<std::array<std::string, 3>> angles;     ///< --angles
+  std::optional<std::array<std::string, 3>> spacings; ///< --d
+  std::optional<std::array<std::string, 2>> scaleBar; ///< --scale-bar value length
+  std::optional<std::array<std::string, 3>> lengths;  ///< --lengths
+  std::array<std::string, 3> numbers{"1", "1", "1"};  ///< --numbers
+  std::optional<std::array<std::string, 3>> angles;   ///< --angles
 
-  std::string range = "5";                              ///< --range
+  std::string range = "5"; ///< --range
   std::array<std::string, 3> dTol{"0.008", "0.008", "0.008"};
   std::array<std::string, 3> angleTol{"2", "2", "2"};
 
-  std::optional<std::array<std::string, 9>> planes;     ///< --planes h1 k1 l1 h2 k2 l2 h3 k3 l3
+  std::optional<std::array<std::string, 9>> planes; ///< --planes h1 k1 l1 h2 k2 l2 h3 k3 l3
 };
 
 struct ParseResult {
   Options options;
-  std::string error;  ///< empty when the arguments are valid; else names the option and the fault
+  std::string error; ///< empty when the arguments are valid; else names the option and the fault
 };
 
 /// Parses the arguments after the program name.

@@ -5,10 +5,13 @@ namespace spot {
 
 BoxTexts BoxTexts::Initial() {
   BoxTexts boxes;
-  for (int i = BoxNumber(Box::CalcAngle12); i <= BoxNumber(Box::CalcZoneW); ++i) boxes[i] = "***";
+  for (int i = BoxNumber(Box::CalcAngle12); i <= BoxNumber(Box::CalcZoneW); ++i)
+    boxes[i] = "***";
   boxes[Box::IndexRange] = "5";
-  for (Box b : {Box::DTol1, Box::DTol2, Box::DTol3}) boxes[b] = "0.008";
-  for (Box b : {Box::AngleTol12, Box::AngleTol23, Box::AngleTol13}) boxes[b] = "2";
+  for (Box b : {Box::DTol1, Box::DTol2, Box::DTol3})
+    boxes[b] = "0.008";
+  for (Box b : {Box::AngleTol12, Box::AngleTol23, Box::AngleTol13})
+    boxes[b] = "2";
   return boxes;
 }
 

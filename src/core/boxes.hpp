@@ -11,20 +11,46 @@ inline constexpr int kBoxCount = 39;
 
 /// Element numbers of the box array; the window's objectNames are "Text1(<number>)".
 enum class Box : int {
-  A = 0, B = 1, C = 2, Alpha = 3, Beta = 4, Gamma = 5,
+  A = 0,
+  B = 1,
+  C = 2,
+  Alpha = 3,
+  Beta = 4,
+  Gamma = 5,
   // Plane calculator: R1 = 6, 9, 12; R2 = 7, 10, 13; R3 = 8, 11, 14 (h, k, l).
-  CalcH1 = 6, CalcH2 = 7, CalcH3 = 8, CalcK1 = 9, CalcK2 = 10, CalcK3 = 11,
-  CalcL1 = 12, CalcL2 = 13, CalcL3 = 14,
-  CalcAngle12 = 15, CalcAngle23 = 16, CalcAngle13 = 17,
-  CalcZoneU = 18, CalcZoneV = 19, CalcZoneW = 20,
+  CalcH1 = 6,
+  CalcH2 = 7,
+  CalcH3 = 8,
+  CalcK1 = 9,
+  CalcK2 = 10,
+  CalcK3 = 11,
+  CalcL1 = 12,
+  CalcL2 = 13,
+  CalcL3 = 14,
+  CalcAngle12 = 15,
+  CalcAngle23 = 16,
+  CalcAngle13 = 17,
+  CalcZoneU = 18,
+  CalcZoneV = 19,
+  CalcZoneW = 20,
   IndexRange = 21,
-  ScaleBarValue = 22,   ///< 1/nm
-  ScaleBarLength = 23,  ///< px
-  Length1 = 24, Length2 = 25, Length3 = 26,  ///< px
-  DTol1 = 27, DTol2 = 28, DTol3 = 29,        ///< nm
-  Number1 = 30, Number2 = 31, Number3 = 32,  ///< spot spacings spanned by each line
-  Angle12 = 33, Angle23 = 34, Angle13 = 35,  ///< degrees
-  AngleTol12 = 36, AngleTol23 = 37, AngleTol13 = 38,
+  ScaleBarValue = 22,  ///< 1/nm
+  ScaleBarLength = 23, ///< px
+  Length1 = 24,
+  Length2 = 25,
+  Length3 = 26, ///< px
+  DTol1 = 27,
+  DTol2 = 28,
+  DTol3 = 29, ///< nm
+  Number1 = 30,
+  Number2 = 31,
+  Number3 = 32, ///< spot spacings spanned by each line
+  Angle12 = 33,
+  Angle23 = 34,
+  Angle13 = 35, ///< degrees
+  AngleTol12 = 36,
+  AngleTol23 = 37,
+  AngleTol13 = 38,
 };
 
 constexpr int BoxNumber(Box box) { return static_cast<int>(box); }

@@ -7,9 +7,9 @@
 namespace spot {
 
 enum class GeometryFault {
-  ZeroPlane,       ///< a plane is (000): its angle to anything divides by zero
-  ParallelPlanes,  ///< the two planes are parallel or antiparallel: arccos step divides by zero
-  NegativeRoot,    ///< a square root of a negative number (impossible cell or rounding)
+  ZeroPlane,      ///< a plane is (000): its angle to anything divides by zero
+  ParallelPlanes, ///< the two planes are parallel or antiparallel: arccos step divides by zero
+  NegativeRoot,   ///< a square root of a negative number (impossible cell or rounding)
 };
 
 /// A value together with the fault that stopped its computation, if any.

@@ -12,7 +12,13 @@ namespace spot {
 // LATTICE TYPES
 
 /// The centring of a phase, in the item order of the lattice-type selector.
-enum class LatticeType { Primitive = 0, SideCenter = 1, BodyCenter = 2, FaceCenter = 3, Rhombohedral = 4 };
+enum class LatticeType {
+  Primitive = 0,
+  SideCenter = 1,
+  BodyCenter = 2,
+  FaceCenter = 3,
+  Rhombohedral = 4
+};
 
 inline constexpr int kLatticeTypeCount = 5;
 
@@ -35,11 +41,12 @@ inline std::optional<LatticeType> LatticeTypeFromIndex(int index) {
 
 // CELL
 
-/// One crystal cell. alpha is the angle between b and c, beta between a and c, gamma between a and b.
+/// One crystal cell. alpha is the angle between b and c, beta between a and c, gamma between a and
+/// b.
 struct LatticeParameters {
-  double a = 0, b = 0, c = 0;               ///< edge lengths (nm)
-  double alpha = 0, beta = 0, gamma = 0;    ///< angles (degrees)
-  double cOverA = 0;                        ///< axial ratio carried by database entries; no formula reads it
+  double a = 0, b = 0, c = 0;            ///< edge lengths (nm)
+  double alpha = 0, beta = 0, gamma = 0; ///< angles (degrees)
+  double cOverA = 0; ///< axial ratio carried by database entries; no formula reads it
 };
 
 // PLANES AND DIRECTIONS

@@ -2,7 +2,7 @@
 #include "core/metric.hpp"
 
 #include <cmath>
-#include <numeric>  // gcd
+#include <numeric> // gcd
 #include <utility>
 
 namespace spot {
@@ -39,9 +39,11 @@ bool InvertMatrix(SquareMatrix& a) {
     pivotRow[static_cast<std::size_t>(k)] = r;
     pivotCol[static_cast<std::size_t>(k)] = c;
     if (r != k)
-      for (int j = 0; j < n; ++j) std::swap(a(k, j), a(r, j));
+      for (int j = 0; j < n; ++j)
+        std::swap(a(k, j), a(r, j));
     if (c != k)
-      for (int i = 0; i < n; ++i) std::swap(a(i, k), a(i, c));
+      for (int i = 0; i < n; ++i)
+        std::swap(a(i, k), a(i, c));
     a(k, k) = 1.0 / a(k, k);
     for (int j = 0; j < n; ++j)
       if (j != k) a(k, j) = a(k, j) * a(k, k);
@@ -57,22 +59,26 @@ bool InvertMatrix(SquareMatrix& a) {
     const int c = pivotCol[static_cast<std::size_t>(k)];
     const int r = pivotRow[static_cast<std::size_t>(k)];
     if (c != k)
-      for (int j = 0; j < n; ++j) std::swap(a(k, j), a(c, j));
+      for (int j = 0; j < n; ++j)
+        std::swap(a(k, j), a(c, j));
     if (r != k)
-      for (int i = 0; i < n; ++i) std::swap(a(i, k), a(i, r));
+      for (int i = 0; i < n; ++i)
+        std::swap(a(i, k), a(i, r));
   }
   for (double v : a.values)
-    if (!std::isfinite(v)) return false;  // overflow inside counts as a failure
+    if (!std::isfinite(v)) return false; // overflow inside counts as a failure
   return true;
 }
 
 bool InvertMatrix(MetricTensor& a) {
   SquareMatrix m(3);
   for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) m(i, j) = a[i][j];
+    for (int j = 0; j < 3; ++j)
+      m(i, j) = a[i][j];
   const bool ok = InvertMatrix(m);
   for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) a[i][j] = m(i, j);
+    for (int j = 0; j < 3; ++j)
+      a[i][j] = m(i, j);
   return ok;
 }
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <array>
-#include <cmath>  // sqrt, atan
+#include <cmath> // sqrt, atan
 #include <numbers>
 #include <vector>
 
@@ -38,7 +38,9 @@ struct SquareMatrix {
 
   explicit SquareMatrix(int order) : n(order), values(static_cast<std::size_t>(order * order)) {}
   double& operator()(int row, int col) { return values[static_cast<std::size_t>(row * n + col)]; }
-  double operator()(int row, int col) const { return values[static_cast<std::size_t>(row * n + col)]; }
+  double operator()(int row, int col) const {
+    return values[static_cast<std::size_t>(row * n + col)];
+  }
 };
 
 /// Gauss-Jordan elimination with full pivoting, in place. False when the largest remaining pivot
@@ -61,13 +63,16 @@ bool IsRealCell(const LatticeParameters& cell);
 // PLANES
 
 /// g1ᵀ G* g2, summed over all nine terms in row order. PlaneProduct(g, g) = 1/d² in nm⁻².
-inline double PlaneProduct(const PlaneVector& g1, const PlaneVector& g2, const MetricTensor& gStar) {
+inline double PlaneProduct(const PlaneVector& g1, const PlaneVector& g2,
+                           const MetricTensor& gStar) {
   double sum = 0.0;
   for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) sum += g1[i] * gStar[i][j] * g2[j];
+    for (int j = 0; j < 3; ++j)
+      sum += g1[i] * gStar[i][j] * g2[j];
   return sum;
 }
-inline double PlaneProduct(const MillerIndex& g1, const MillerIndex& g2, const MetricTensor& gStar) {
+inline double PlaneProduct(const MillerIndex& g1, const MillerIndex& g2,
+                           const MetricTensor& gStar) {
   return PlaneProduct(ToPlaneVector(g1), ToPlaneVector(g2), gStar);
 }
 

@@ -57,7 +57,8 @@ double NumericPrefix(std::string_view text) {
   if (i < compact.size() && compact[i] == '.') {
     ++i;
     std::string fraction;
-    while (i < compact.size() && isDigit(compact[i])) fraction.push_back(compact[i++]);
+    while (i < compact.size() && isDigit(compact[i]))
+      fraction.push_back(compact[i++]);
     if (!fraction.empty()) {
       number += '.';
       number += fraction;
@@ -65,8 +66,8 @@ double NumericPrefix(std::string_view text) {
     }
   }
   if (!digits) return 0.0;
-  if (i < compact.size() && (compact[i] == 'e' || compact[i] == 'E' || compact[i] == 'd' ||
-                             compact[i] == 'D')) {
+  if (i < compact.size() &&
+      (compact[i] == 'e' || compact[i] == 'E' || compact[i] == 'd' || compact[i] == 'D')) {
     std::size_t j = i + 1;
     std::string exponent = "e";
     if (j < compact.size() && (compact[j] == '+' || compact[j] == '-')) {
@@ -86,26 +87,31 @@ double NumericPrefix(std::string_view text) {
 bool IsNumeric(std::string_view text) {
   std::size_t begin = 0;
   std::size_t end = text.size();
-  while (begin < end && isBlank(text[begin])) ++begin;
-  while (end > begin && isBlank(text[end - 1])) --end;
+  while (begin < end && isBlank(text[begin]))
+    ++begin;
+  while (end > begin && isBlank(text[end - 1]))
+    --end;
   const std::string_view body = text.substr(begin, end - begin);
   if (body.empty()) return false;
 
   std::size_t i = 0;
   if (body[i] == '+' || body[i] == '-') ++i;
   std::size_t intDigits = 0;
-  while (i < body.size() && isDigit(body[i])) ++i, ++intDigits;
+  while (i < body.size() && isDigit(body[i]))
+    ++i, ++intDigits;
   std::size_t fracDigits = 0;
   if (i < body.size() && body[i] == '.') {
     ++i;
-    while (i < body.size() && isDigit(body[i])) ++i, ++fracDigits;
+    while (i < body.size() && isDigit(body[i]))
+      ++i, ++fracDigits;
   }
   if (intDigits + fracDigits == 0) return false;
   if (i < body.size() && (body[i] == 'e' || body[i] == 'E')) {
     ++i;
     if (i < body.size() && (body[i] == '+' || body[i] == '-')) ++i;
     std::size_t expDigits = 0;
-    while (i < body.size() && isDigit(body[i])) ++i, ++expDigits;
+    while (i < body.size() && isDigit(body[i]))
+      ++i, ++expDigits;
     if (expDigits == 0) return false;
   }
   if (i != body.size()) return false;

@@ -34,7 +34,8 @@ Checked<ReflectionList> BuildReflectionList(int indexRange, int latticeType,
   for (int h = -n; h <= n; ++h)
     for (int k = -n; k <= n; ++k)
       for (int l = -n; l <= n; ++l)
-        if (IsAllowedReflection(h, k, l, latticeType)) result.value.push_back({{h, k, l}, 0.0, 0.0});
+        if (IsAllowedReflection(h, k, l, latticeType))
+          result.value.push_back({{h, k, l}, 0.0, 0.0});
   for (Reflection& r : result.value) {
     r.q = PlaneProduct(r.index, r.index, gStar);
     const Checked<double> d = DSpacingFromProduct(r.q);

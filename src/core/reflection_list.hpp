@@ -30,6 +30,7 @@ std::size_t IndexCubeSize(int indexRange);
 
 /// Every allowed (hkl) with |h|, |k|, |l| <= N and its spacing from G*. Fails with NegativeRoot
 /// when some Q is negative (G* not a true inverse of a real cell's G).
-Checked<ReflectionList> BuildReflectionList(int indexRange, int latticeType, const MetricTensor& gStar);
+Checked<ReflectionList> BuildReflectionList(int indexRange, int latticeType,
+                                            const MetricTensor& gStar);
 
 } // namespace spot

@@ -6,26 +6,16 @@
 namespace spot {
 
 const std::array<ResultColumn, kResultColumnCount> kResultColumns = {{
-    {"No.", 1020, ColumnAlignment::Left},
-    {" ", 443, ColumnAlignment::Right},
-    {"R1", 443, ColumnAlignment::Right},
-    {" ", 443, ColumnAlignment::Right},
-    {" ", 353, ColumnAlignment::Centre},
-    {" ", 443, ColumnAlignment::Right},
-    {"R2", 443, ColumnAlignment::Right},
-    {" ", 443, ColumnAlignment::Right},
-    {" ", 353, ColumnAlignment::Centre},
-    {" ", 443, ColumnAlignment::Right},
-    {"R3", 443, ColumnAlignment::Right},
-    {" ", 443, ColumnAlignment::Right},
-    {" ", 353, ColumnAlignment::Centre},
-    {"d1", 1050, ColumnAlignment::Centre},
-    {"d2", 1050, ColumnAlignment::Centre},
-    {"d3", 1050, ColumnAlignment::Centre},
-    {" ", 353, ColumnAlignment::Centre},
-    {"<R1,R2>", 942, ColumnAlignment::Centre},
-    {"<R2,R3>", 942, ColumnAlignment::Centre},
-    {"<R1,R3>", 942, ColumnAlignment::Centre},
+    {"No.", 1020, ColumnAlignment::Left},      {" ", 443, ColumnAlignment::Right},
+    {"R1", 443, ColumnAlignment::Right},       {" ", 443, ColumnAlignment::Right},
+    {" ", 353, ColumnAlignment::Centre},       {" ", 443, ColumnAlignment::Right},
+    {"R2", 443, ColumnAlignment::Right},       {" ", 443, ColumnAlignment::Right},
+    {" ", 353, ColumnAlignment::Centre},       {" ", 443, ColumnAlignment::Right},
+    {"R3", 443, ColumnAlignment::Right},       {" ", 443, ColumnAlignment::Right},
+    {" ", 353, ColumnAlignment::Centre},       {"d1", 1050, ColumnAlignment::Centre},
+    {"d2", 1050, ColumnAlignment::Centre},     {"d3", 1050, ColumnAlignment::Centre},
+    {" ", 353, ColumnAlignment::Centre},       {"<R1,R2>", 942, ColumnAlignment::Centre},
+    {"<R2,R3>", 942, ColumnAlignment::Centre}, {"<R1,R3>", 942, ColumnAlignment::Centre},
 }};
 
 std::string RowLabel(int rowNumber) { return "No." + FormatThreeDigits(rowNumber); }

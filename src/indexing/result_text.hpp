@@ -17,7 +17,7 @@ enum class ColumnAlignment { Left, Right, Centre };
 
 struct ResultColumn {
   std::string_view title;
-  int widthTwips;  ///< 1/1440 inch
+  int widthTwips; ///< 1/1440 inch
   ColumnAlignment alignment;
 };
 
@@ -43,11 +43,13 @@ std::array<std::string, kResultColumnCount> ResultCellTexts(const IndexingResult
 
 /// Caption of the header label above the summary line.
 inline constexpr std::string_view kSummaryHeader =
-    " R1                   R2                   R3                    <R1,R2>      <R2,R3>     <R1,R3>";
+    " R1                   R2                   R3                    <R1,R2>      <R2,R3>     "
+    "<R1,R3>";
 
 /// The summary line before any measurement (U+3000 ideographic spaces inside).
 inline constexpr std::string_view kEmptySummary =
-    "   ***\u3000    \u3000***      \u3000\u3000***       \u3000\u3000***   \u3000 \u3000***    \u3000 ***";
+    "   ***\u3000    \u3000***      \u3000\u3000***       \u3000\u3000***   \u3000 \u3000***    "
+    "\u3000 ***";
 
 /// d1, d2, d3 with seven decimals and the three measured angles with four, spaced under the header.
 std::string MeasuredSummaryText(const MeasuredPattern& pattern);

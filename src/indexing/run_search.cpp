@@ -31,7 +31,8 @@ LatticeParameters ReadLatticeParameters(const BoxTexts& boxes) {
   return cell;
 }
 
-SearchOutcome RunIndexingSearch(const BoxTexts& boxes, int latticeType, const SearchLimits& limits) {
+SearchOutcome RunIndexingSearch(const BoxTexts& boxes, int latticeType,
+                                const SearchLimits& limits) {
   SearchOutcome outcome;
   // The index range sizes everything, so it is looked at before anything else.
   const double range = ReadIndexRange(boxes);
@@ -57,7 +58,8 @@ SearchOutcome RunIndexingSearch(const BoxTexts& boxes, int latticeType, const Se
   }
   outcome.summary = MeasuredSummaryText(reading.pattern);
 
-  SearchResult result = IndexPattern(ReadLatticeParameters(boxes), latticeType, n, reading.pattern, limits);
+  SearchResult result =
+      IndexPattern(ReadLatticeParameters(boxes), latticeType, n, reading.pattern, limits);
   outcome.stats = result.stats;
   if (result.fault) {
     outcome.fault = result.fault;

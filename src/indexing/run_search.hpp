@@ -41,15 +41,16 @@ struct SearchOutcome {
   /// New value of the window's input-error flag; nullopt when the search stopped before
   /// resetting it (a negative or too large index range).
   std::optional<bool> inputError;
-  std::optional<BoxRejection> rejection;  ///< validation failed: show message, focus box
-  std::optional<std::string> summary;     ///< new summary line, once validation passed
-  std::optional<SearchFault> fault;       ///< the search stopped: show FaultMessage, focus FaultBox
+  std::optional<BoxRejection> rejection; ///< validation failed: show message, focus box
+  std::optional<std::string> summary;    ///< new summary line, once validation passed
+  std::optional<SearchFault> fault;      ///< the search stopped: show FaultMessage, focus FaultBox
   std::vector<IndexingResult> rows;
-  bool completed = false;  ///< reached its end: the result sketch labels return to "（* * *）"
+  bool completed = false; ///< reached its end: the result sketch labels return to "（* * *）"
   SearchStats stats;
 };
 
 /// The whole search over the box texts and the selector position (-1 for none).
-SearchOutcome RunIndexingSearch(const BoxTexts& boxes, int latticeType, const SearchLimits& limits = {});
+SearchOutcome RunIndexingSearch(const BoxTexts& boxes, int latticeType,
+                                const SearchLimits& limits = {});
 
 } // namespace spot

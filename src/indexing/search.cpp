@@ -14,7 +14,7 @@ namespace {
 struct Prepared {
   ReflectionList reflections;
   MetricTensor gStar{};
-  std::array<std::vector<std::uint32_t>, 3> lists;  // positions in `reflections`
+  std::array<std::vector<std::uint32_t>, 3> lists; // positions in `reflections`
   std::optional<SearchFault> fault;
 };
 
@@ -78,7 +78,7 @@ CosineWindow cosineWindow(double measured, double tolerance) {
   const double lo = measured - tolerance - widen, hi = measured + tolerance + widen;
   if (lo > 0.0 && lo < 180.0) w.max = std::cos(ToRadians(lo)) + slack;
   if (hi > 0.0 && hi < 180.0) w.min = std::cos(ToRadians(hi)) - slack;
-  if (!(tolerance > 0.0)) w = {2.0, -2.0};  // strict test: a zero tolerance admits nothing
+  if (!(tolerance > 0.0)) w = {2.0, -2.0}; // strict test: a zero tolerance admits nothing
   return w;
 }
 
@@ -86,7 +86,8 @@ SearchResult finish(Prepared& p) {
   SearchResult result;
   result.fault = p.fault;
   result.stats.reflections = p.reflections.size();
-  for (int j = 0; j < 3; ++j) result.stats.candidates[j] = p.lists[j].size();
+  for (int j = 0; j < 3; ++j)
+    result.stats.candidates[j] = p.lists[j].size();
   return result;
 }
 
@@ -114,7 +115,8 @@ SearchResult IndexPattern(const LatticeParameters& cell, int latticeType, int in
     return (static_cast<std::size_t>(g.h + n) * side + static_cast<std::size_t>(g.k + n)) * side +
            static_cast<std::size_t>(g.l + n);
   };
-  for (std::uint32_t r : p.lists[2]) inList3[cubeIndex(p.reflections[r].index)] = static_cast<std::int32_t>(r);
+  for (std::uint32_t r : p.lists[2])
+    inList3[cubeIndex(p.reflections[r].index)] = static_cast<std::int32_t>(r);
 
   const MetricTensor& gStar = p.gStar;
   const MeasuredPattern& m = pattern;
@@ -137,7 +139,8 @@ SearchResult IndexPattern(const LatticeParameters& cell, int latticeType, int in
   };
   std::vector<Candidate> second;
   second.reserve(list2.size());
-  for (std::uint32_t r : list2) second.push_back(candidate(r));
+  for (std::uint32_t r : list2)
+    second.push_back(candidate(r));
   // The <R1,R2> pre-test over all of list 2 at once, branch-free on plain arrays so the compiler
   // can vectorise it; only the pairs it admits go on to the lookup of g3.
   const std::size_t count2 = second.size();
@@ -183,7 +186,8 @@ SearchResult IndexPattern(const LatticeParameters& cell, int latticeType, int in
       if (isDegenerate(g1, g2)) continue;
       const auto u3 = static_cast<std::uint32_t>(r3);
       const double inverseLength3 = 1.0 / std::sqrt(p.reflections[u3].q);
-      if (!w23.admits(cosine(c2, g3, inverseLength3)) || !w13.admits(cosine(c1, g3, inverseLength3)))
+      if (!w23.admits(cosine(c2, g3, inverseLength3)) ||
+          !w13.admits(cosine(c1, g3, inverseLength3)))
         continue;
       const Reflection& f2 = p.reflections[c2.r];
       const Reflection& f3 = p.reflections[u3];
@@ -253,7 +257,8 @@ SearchResult IndexPatternLiteral(const LatticeParameters& cell, int latticeType,
   const MeasuredPattern& m = pattern;
   for (const Triplet& t : triplets) {
     if (!t.usable) continue;
-    if (!(std::fabs(t.a12 - m.angle[0]) < m.angleTol[0] && std::fabs(t.a23 - m.angle[1]) < m.angleTol[1] &&
+    if (!(std::fabs(t.a12 - m.angle[0]) < m.angleTol[0] &&
+          std::fabs(t.a23 - m.angle[1]) < m.angleTol[1] &&
           std::fabs(t.a13 - m.angle[2]) < m.angleTol[2]))
       continue;
     if (result.rows.size() >= limits.maxRows) {

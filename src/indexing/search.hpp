@@ -15,10 +15,10 @@ namespace spot {
 
 /// One solution.
 struct IndexingResult {
-  int rowNumber = 0;                 ///< 1-based, in search order
-  MillerIndex g1, g2, g3;            ///< planes at R1, R2, R3; g1 + g2 = g3
-  std::array<double, 3> d{};         ///< computed spacings of g1, g2, g3 (nm)
-  std::array<double, 3> angle{};     ///< computed <g1,g2>, <g2,g3>, <g1,g3> (degrees)
+  int rowNumber = 0;             ///< 1-based, in search order
+  MillerIndex g1, g2, g3;        ///< planes at R1, R2, R3; g1 + g2 = g3
+  std::array<double, 3> d{};     ///< computed spacings of g1, g2, g3 (nm)
+  std::array<double, 3> angle{}; ///< computed <g1,g2>, <g2,g3>, <g1,g3> (degrees)
 };
 
 /// Sizes of the stages, for benchmarks and the curious.
@@ -32,7 +32,7 @@ struct SearchStats {
 
 struct SearchResult {
   std::vector<IndexingResult> rows;
-  std::optional<SearchFault> fault;  ///< set: the search stopped and rows is empty
+  std::optional<SearchFault> fault; ///< set: the search stopped and rows is empty
   SearchStats stats;
 };
 

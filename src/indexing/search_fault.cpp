@@ -26,8 +26,8 @@ std::string FaultMessage(SearchFault fault, const SearchLimits& limits) {
     return "The index range in the box " + quoted(Box::IndexRange) +
            " is negative. Please enter a whole number of 0 or more.";
   case SearchFault::IndexRangeTooLarge:
-    return "The index range in the box " + quoted(Box::IndexRange) + " is too large. Please enter at most " +
-           std::to_string(limits.maxIndexRange) + ".";
+    return "The index range in the box " + quoted(Box::IndexRange) +
+           " is too large. Please enter at most " + std::to_string(limits.maxIndexRange) + ".";
   case SearchFault::ZeroScaleBarValue:
     return "The scale bar value in the box " + quoted(Box::ScaleBarValue) +
            " is 0, so no spacing can be measured. Please enter the value printed on the scale bar.";
@@ -37,19 +37,22 @@ std::string FaultMessage(SearchFault fault, const SearchLimits& limits) {
     return "The length in the box " + quoted(FaultBox(fault)) +
            " is 0, so its spacing cannot be measured. Please measure or enter the length.";
   case SearchFault::ScaleOutOfRange:
-    return "The scale bar and the lengths give spacings too large to compute. Please check the box " +
+    return "The scale bar and the lengths give spacings too large to compute. Please check the "
+           "box " +
            quoted(Box::ScaleBarLength) + " and the lengths.";
   case SearchFault::InvalidCell:
     return "The lattice parameters a, b, c, α, β, γ do not describe a real cell (lengths must be "
-           "above 0, angles between 0 and 180 degrees and enclose a volume). Please check the box " +
+           "above 0, angles between 0 and 180 degrees and enclose a volume). Please check the "
+           "box " +
            quoted(Box::A) + " and the five after it.";
   case SearchFault::TooManyPairs:
     return "The spacing tolerances admit so many planes that the search would not end in time. "
-           "Please narrow the tolerances, starting with the box " + quoted(Box::DTol1) +
-           ", or lower the index range.";
+           "Please narrow the tolerances, starting with the box " +
+           quoted(Box::DTol1) + ", or lower the index range.";
   case SearchFault::TooManyRows:
     return "The search found more than " + std::to_string(limits.maxRows) +
-           " solutions and stopped. Please narrow the tolerances, starting with the box " + quoted(Box::DTol1) + ".";
+           " solutions and stopped. Please narrow the tolerances, starting with the box " +
+           quoted(Box::DTol1) + ".";
   }
   return {};
 }

@@ -9,9 +9,9 @@ namespace spot {
 
 /// Safety limits of one search, far above real use, so memory and time stay bounded.
 struct SearchLimits {
-  int maxIndexRange = 50;                ///< (2·50+1)³ ≈ 1.03 million index triples
-  std::size_t maxRows = 1'000'000;       ///< solutions listed by one search
-  unsigned long long maxPairs = 2'000'000'000ULL;  ///< plane pairs (R1, R2) examined by one search
+  int maxIndexRange = 50;                         ///< (2·50+1)³ ≈ 1.03 million index triples
+  std::size_t maxRows = 1'000'000;                ///< solutions listed by one search
+  unsigned long long maxPairs = 2'000'000'000ULL; ///< plane pairs (R1, R2) examined by one search
 };
 
 enum class SearchFault {
@@ -21,9 +21,9 @@ enum class SearchFault {
   ZeroLength1,
   ZeroLength2,
   ZeroLength3,
-  ScaleOutOfRange,     ///< the measured spacings overflow (absurdly large numbers in the boxes)
-  InvalidCell,         ///< a, b, c, α, β, γ enclose no volume
-  TooManyPairs,        ///< the candidate lists are so long that the search would not end in time
+  ScaleOutOfRange, ///< the measured spacings overflow (absurdly large numbers in the boxes)
+  InvalidCell,     ///< a, b, c, α, β, γ enclose no volume
+  TooManyPairs,    ///< the candidate lists are so long that the search would not end in time
   TooManyRows,
 };
 

@@ -36,6 +36,7 @@
 #include "ui/results_view.hpp"
 #include "ui/simulation_panel.hpp"
 #include "ui/slots_menu_controller.hpp"
+#include "ui/summary_header.hpp"
 #include "ui/tolerance_panel.hpp"
 
 namespace spot {
@@ -243,11 +244,13 @@ QWidget* MainWindow::buildResultsFrame() {
   connect(counter, &ClickableLabel::clicked, this, &MainWindow::resetTolerances);
   countLabel_ = counter;
 
-  auto* header = new QLabel(fromView(kSummaryHeader), frame);
-  header->setObjectName(QStringLiteral("Label7"));
   summaryLabel_ = new QLabel(fromView(kEmptySummary), frame);
   summaryLabel_->setObjectName(QStringLiteral("Label5"));
   summaryLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // The caption's blanks only line its words up in the font it was written for; here each word
+  // is placed over its own value, so no angle appears under its neighbour's heading.
+  auto* header = new SummaryHeader(fromView(kSummaryHeader), summaryLabel_, frame);
+  header->setObjectName(QStringLiteral("Label7"));
 
   tolerancePanel_ = new TolerancePanel(*boxes_, frame);
   connect(tolerancePanel_, &TolerancePanel::sliderMoved, this, &MainWindow::sliderMoved);
@@ -298,17 +301,22 @@ void MainWindow::calculate() {
   QPushButton* button = phasePanel_->calculateButton();
   button->setText(QStringLiteral("\u2026\u2026"));
   button->repaint(); // the only sign of progress while the search runs
-  runIndexingSearch();
+  const std::optional<SearchFault> stopped = runIndexingSearch();
+  // The message of a cell that encloses no volume sends the user to the boxes a..γ: locking
+  // them now would leave nothing to correct without unlocking, which replaces the phase name.
+  const bool cellRejected = stopped == SearchFault::InvalidCell;
   resultsView_->sortResults(column::kRowLabel, Qt::AscendingOrder);
   resultsModel_->setAllRowColours(kSearchRowColour);
-  if (!inputErrorFlag_) phasePanel_->lock();
+  if (!inputErrorFlag_ && !cellRejected) phasePanel_->lock();
   button->setText(QStringLiteral("Calculate"));
 }
 
-void MainWindow::runIndexingSearch() {
-  showSearchOutcome(
-      spot::RunIndexingSearch(boxes_->texts(), phasePanel_->latticeTypeSelector()->currentIndex()),
-      true);
+std::optional<SearchFault> MainWindow::runIndexingSearch() {
+  SearchOutcome outcome =
+      spot::RunIndexingSearch(boxes_->texts(), phasePanel_->latticeTypeSelector()->currentIndex());
+  const std::optional<SearchFault> fault = outcome.fault;
+  showSearchOutcome(std::move(outcome), true);
+  return fault;
 }
 
 void MainWindow::showSearchOutcome(SearchOutcome outcome, bool reportProblems) {

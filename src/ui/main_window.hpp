@@ -85,9 +85,9 @@ public:
 
   /// "Calculate" (Command6): the search, then sorted by "No.", coloured, and the phase locked.
   void calculate();
-  /// The search alone over the boxes: fills the list, the count and the summary; rows stay in
-  /// search order. The batch run calls this once per phase.
-  void runIndexingSearch();
+  /// The search alone over the boxes: fills the list, the count and the summary, with its
+  /// message when it stops; rows stay in search order. Returns why it stopped, if it did.
+  std::optional<SearchFault> runIndexingSearch();
   /// True after a search that rejected a box as not numeric.
   bool inputErrorFlag() const { return inputErrorFlag_; }
 

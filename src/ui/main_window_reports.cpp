@@ -67,6 +67,8 @@ bool MainWindow::checkBatchMeasurement(const BoxTexts& boxes) {
 
 void MainWindow::runBatch(const std::vector<int>& records, CheckMode mode) {
   const QPointer<DatabasePanel> panel = phaseDatabase_;
+  // The name of an earlier report must not stand for this run's (Single mode writes none).
+  statusBar()->clearMessage();
   if (panel) panel->showRunning();
   emit closeMagnifierRequested();
   const auto finished = [&panel] {
@@ -120,6 +122,7 @@ void MainWindow::runBatch(const std::vector<int>& records, CheckMode mode) {
 }
 
 void MainWindow::exportResults() {
+  statusBar()->clearMessage();
   ReportBlockInput input;
   input.phaseName = phaseName().toStdString();
   input.boxes = boxTexts();

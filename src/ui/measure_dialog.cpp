@@ -3,7 +3,9 @@
 
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <cmath> // for lround
+#include <QScreen>
+#include <algorithm> // for max
+#include <cmath>     // for lround
 
 namespace spot {
 
@@ -130,8 +132,52 @@ void MeasureDialog::chooseRole(int index) {
   showRole(*role);
 }
 
+void MeasureDialog::placeOffLine() {
+  // The line just drawn, on the screen, with room around its ends for the spots they mark.
+  constexpr int margin = 24;
+  const PictureLine& line = view_.lastLine();
+  const ScreenPoint start = view_.viewGeometry().toScreen(line.start);
+  const ScreenPoint end = view_.viewGeometry().toScreen(line.end);
+  const QRect onView =
+      QRectF(QPointF(start.x, start.y), QPointF(end.x, end.y)).normalized().toAlignedRect();
+  const QRect lineRect = QRect(view_.mapToGlobal(onView.topLeft()), onView.size())
+                             .adjusted(-margin, -margin, margin, margin);
+  // A place the user chose, or one found before, stays while it leaves the line free.
+  if (placed_ && !frameGeometry().intersects(lineRect)) return;
+
+  // The corners of the picture area, top right first (next to the tools), kept on the screen.
+  QRect area(view_.mapToGlobal(QPoint(0, 0)), view_.size());
+  if (const QScreen* screen = view_.screen()) area &= screen->availableGeometry();
+  const QSize size = frameGeometry().size();
+  const int inset = 8;
+  const int left = area.left() + inset;
+  const int right = std::max(left, area.right() - inset - size.width() + 1);
+  const int top = area.top() + inset;
+  const int bottom = std::max(top, area.bottom() - inset - size.height() + 1);
+  const std::array<QPoint, 4> corners = {
+      {{right, top}, {right, bottom}, {left, top}, {left, bottom}}};
+
+  QPoint best = corners[0];
+  long long leastCovered = -1;
+  for (const QPoint& corner : corners) {
+    const QRect covered = QRect(corner, size) & lineRect;
+    const long long coveredArea =
+        covered.isEmpty() ? 0LL : 1LL * covered.width() * covered.height();
+    if (leastCovered < 0 || coveredArea < leastCovered) {
+      best = corner;
+      leastCovered = coveredArea;
+    }
+    if (coveredArea == 0) break;
+  }
+  move(best); // a window's position is that of its frame
+  placed_ = true;
+}
+
 void MeasureDialog::showForLine() {
-  if (!open_) setUp();
+  if (!open_) {
+    setUp();
+    placeOffLine();
+  }
   open_ = true;
   show();
   raise();

@@ -27,8 +27,8 @@ public:
   MeasureDialog(PictureView& view, MeasurementHost& host, QWidget* parent = nullptr);
 
   /// After a finished line: shows the dialog, first setting it up for the scale-bar role with
-  /// an empty entry when it was closed. A dialog already open keeps its role, entry and
-  /// captions.
+  /// an empty entry when it was closed, and moving it off the line when it would cover it. A
+  /// dialog already open keeps its role, entry, captions and place.
   void showForLine();
   /// Hides and closes the dialog (background click, tab change, drop on the picture, shut-down).
   void closeDialog();
@@ -67,12 +67,14 @@ private:
   void setUp();
   void showRole(LineRole role);
   void placeLabel(QLabel* label, QRect place);
+  void placeOffLine();
 
   PictureView& view_;
   MeasurementHost& host_;
   LineRole role_ = LineRole::ScaleBar;
   double roundedLengthPx_ = 0;
   bool open_ = false;
+  bool placed_ = false;
 
   std::array<RoleIllustration*, kLineRoleCount> illustrations_{};
   std::array<QRadioButton*, kLineRoleCount> options_{};

@@ -8,6 +8,8 @@
 #include <algorithm> // for min, max
 #include <cmath>     // for hypot
 
+#include "ui/online_pages.hpp"
+
 namespace spot {
 
 const char* const NotesPanel::kDescription =
@@ -69,7 +71,11 @@ NotesPanel::NotesPanel(QWidget* parent) : QGroupBox(QStringLiteral("软件说明
   heading->addStretch(1);
   layout->addLayout(heading);
 
-  description_ = new QPlainTextEdit(QString::fromUtf8(kDescription), this);
+  // Each address on a line of its own, so the narrow box does not break it.
+  description_ =
+      new QPlainTextEdit(QString::fromUtf8(kDescription) + QStringLiteral("\n\nWeb site:\n") +
+                             ProjectHomePage() + QStringLiteral("\nForum:\n") + ForumPage(),
+                         this);
   description_->setObjectName(QStringLiteral("NotesText"));
   description_->setReadOnly(true);
   description_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -1,5 +1,5 @@
-// The notes panel Frame4 ("软件说明") on the "Measurement" tab: what SpotIndex does, with its
-// logo and name.
+// The notes panel Frame4 ("软件说明") on the "Measurement" tab: what SpotIndex does and where its
+// web site and forum are, with its logo and name.
 #pragma once
 
 #include <QGroupBox>
@@ -22,7 +22,7 @@ protected:
 class NotesPanel : public QGroupBox {
   Q_OBJECT
 public:
-  /// The text of the read-only description box.
+  /// What the read-only description box says before the web site's and the forum's addresses.
   static const char* const kDescription;
 
   explicit NotesPanel(QWidget* parent = nullptr);

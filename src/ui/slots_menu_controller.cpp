@@ -45,9 +45,12 @@ void SlotsMenuController::report(const SlotsFileFailure& failure) {
 
 void SlotsMenuController::refreshCaptions() {
   const SlotsMenu prepared = PrepareSlotsMenu(slotsFile());
-  for (int k = 0; k < kStoredSlotCount; ++k)
+  for (int k = 0; k < kStoredSlotCount; ++k) {
+    // A "&" in a picture name is shown as typed, not taken as a menu shortcut.
+    QString caption = QString::fromStdString(prepared.importCaptions[static_cast<std::size_t>(k)]);
     importActions_[static_cast<std::size_t>(k)]->setText(
-        QString::fromStdString(prepared.importCaptions[static_cast<std::size_t>(k)]));
+        caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
+  }
   if (prepared.failure) report(*prepared.failure);
 }
 

@@ -21,7 +21,7 @@ MetricTensor reciprocal(const LatticeParameters& cell) {
 
 TEST(Metric, CubicSpacingsAndAngles) {
   const MetricTensor g = reciprocal(kCubic);
-  EXPECT_NEAR(g[0][0], 6.25, 1e-12);  // 1 / 0.4²
+  EXPECT_NEAR(g[0][0], 6.25, 1e-12); // 1 / 0.4²
   EXPECT_NEAR(g[0][1], 0.0, 1e-12);
   EXPECT_NEAR(DSpacing(MillerIndex{1, 0, 0}, g).value, 0.4, 1e-12);
   EXPECT_NEAR(DSpacing(MillerIndex{1, 1, 0}, g).value, 0.4 / std::sqrt(2.0), 1e-12);
@@ -43,9 +43,12 @@ TEST(Metric, HexagonalCell) {
 
 TEST(Metric, AngleFaultsInsteadOfReturningNonsense) {
   const MetricTensor g = reciprocal(kCubic);
-  EXPECT_EQ(InterplanarAngle(MillerIndex{1, 0, 0}, MillerIndex{2, 0, 0}, g).fault, GeometryFault::ParallelPlanes);
-  EXPECT_EQ(InterplanarAngle(MillerIndex{1, 0, 0}, MillerIndex{-1, 0, 0}, g).fault, GeometryFault::ParallelPlanes);
-  EXPECT_EQ(InterplanarAngle(MillerIndex{0, 0, 0}, MillerIndex{1, 0, 0}, g).fault, GeometryFault::ZeroPlane);
+  EXPECT_EQ(InterplanarAngle(MillerIndex{1, 0, 0}, MillerIndex{2, 0, 0}, g).fault,
+            GeometryFault::ParallelPlanes);
+  EXPECT_EQ(InterplanarAngle(MillerIndex{1, 0, 0}, MillerIndex{-1, 0, 0}, g).fault,
+            GeometryFault::ParallelPlanes);
+  EXPECT_EQ(InterplanarAngle(MillerIndex{0, 0, 0}, MillerIndex{1, 0, 0}, g).fault,
+            GeometryFault::ZeroPlane);
   EXPECT_EQ(DSpacingFromProduct(-1e-3).fault, GeometryFault::NegativeRoot);
 }
 
@@ -54,13 +57,15 @@ TEST(InvertMatrix, FullPivotingAndSingularity) {
   SquareMatrix m(3);
   const double values[3][3] = {{1, 9, 2}, {3, 1, 7}, {8, 2, 1}};
   for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) m(i, j) = values[i][j];
+    for (int j = 0; j < 3; ++j)
+      m(i, j) = values[i][j];
   SquareMatrix inverse = m;
   ASSERT_TRUE(InvertMatrix(inverse));
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j) {
       double product = 0;
-      for (int k = 0; k < 3; ++k) product += values[i][k] * inverse(k, j);
+      for (int k = 0; k < 3; ++k)
+        product += values[i][k] * inverse(k, j);
       EXPECT_NEAR(product, i == j ? 1.0 : 0.0, 1e-12) << i << "," << j;
     }
 
@@ -70,7 +75,7 @@ TEST(InvertMatrix, FullPivotingAndSingularity) {
   tiny(0, 0) = 1e-17;
   tiny(1, 1) = 1e-17;
   tiny(2, 2) = 1e-17;
-  EXPECT_FALSE(InvertMatrix(tiny));  // 1e-17 + 1 == 1
+  EXPECT_FALSE(InvertMatrix(tiny)); // 1e-17 + 1 == 1
   MetricTensor degenerate = MetricTensorOf({0.4, 0.4, 0.4, 90, 90, 0, 0});
   EXPECT_FALSE(InvertMatrix(degenerate));
 }
@@ -88,13 +93,14 @@ TEST(IsRealCell, RejectsCellsWithoutVolume) {
   EXPECT_TRUE(IsRealCell({0.5, 0.6, 0.7, 80, 100, 110, 0}));
   EXPECT_FALSE(IsRealCell({0, 0.4, 0.4, 90, 90, 90, 0}));
   EXPECT_FALSE(IsRealCell({0.4, 0.4, 0.4, 90, 90, 180, 0}));
-  EXPECT_FALSE(IsRealCell({0.4, 0.4, 0.4, 120, 120, 120, 0}));  // the three angles sum to 360
+  EXPECT_FALSE(IsRealCell({0.4, 0.4, 0.4, 120, 120, 120, 0})); // the three angles sum to 360
 }
 
 // Independent geometry: gemmi's Cartesian reciprocal vectors g = hkl · frac.
 gemmi::Vec3 gemmiReciprocal(const gemmi::UnitCell& cell, const MillerIndex& g) {
   const auto& f = cell.frac.mat;
-  return {g.h * f[0][0] + g.k * f[1][0] + g.l * f[2][0], g.h * f[0][1] + g.k * f[1][1] + g.l * f[2][1],
+  return {g.h * f[0][0] + g.k * f[1][0] + g.l * f[2][0],
+          g.h * f[0][1] + g.k * f[1][1] + g.l * f[2][1],
           g.h * f[0][2] + g.k * f[1][2] + g.l * f[2][2]};
 }
 
@@ -104,8 +110,13 @@ TEST(Metric, AgreesWithGemmiOnRandomTriclinicCells) {
   std::uniform_int_distribution<int> index(-6, 6);
   int compared = 0;
   while (compared < 300) {
-    const LatticeParameters cell{length(random), length(random), length(random),
-                                 angle(random),  angle(random),  angle(random), 0};
+    const LatticeParameters cell{length(random),
+                                 length(random),
+                                 length(random),
+                                 angle(random),
+                                 angle(random),
+                                 angle(random),
+                                 0};
     if (!IsRealCell(cell)) continue;
     const gemmi::UnitCell reference(cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma);
     const MetricTensor g = reciprocal(cell);

@@ -16,13 +16,13 @@ TEST(NumericPrefix, ReadsTheNumberAtTheStartAndSkipsBlanksAnywhere) {
   EXPECT_DOUBLE_EQ(NumericPrefix("1 2"), 12.0);
   EXPECT_DOUBLE_EQ(NumericPrefix("- 2.5 nm"), -2.5);
   EXPECT_DOUBLE_EQ(NumericPrefix("1.5e2x"), 150.0);
-  EXPECT_DOUBLE_EQ(NumericPrefix("1.5e"), 1.5);  // a bare exponent letter is not read
+  EXPECT_DOUBLE_EQ(NumericPrefix("1.5e"), 1.5); // a bare exponent letter is not read
   EXPECT_DOUBLE_EQ(NumericPrefix(".5"), 0.5);
   EXPECT_DOUBLE_EQ(NumericPrefix("3.2.1"), 3.2);
   EXPECT_EQ(NumericPrefix(""), 0.0);
   EXPECT_EQ(NumericPrefix("abc"), 0.0);
   EXPECT_EQ(NumericPrefix("."), 0.0);
-  EXPECT_DOUBLE_EQ(NumericPrefix("0,2"), 0.0);  // "," never is a decimal point
+  EXPECT_DOUBLE_EQ(NumericPrefix("0,2"), 0.0); // "," never is a decimal point
   EXPECT_TRUE(std::isinf(NumericPrefix("1e999")));
   EXPECT_EQ(NumericPrefix("1e-999"), 0.0);
 }
@@ -30,7 +30,8 @@ TEST(NumericPrefix, ReadsTheNumberAtTheStartAndSkipsBlanksAnywhere) {
 TEST(IsNumeric, AcceptsExactlyWhatReadsAsTheSameNumber) {
   for (const char* yes : {"0.008", "  -1.5 ", "+2", ".5", "2.", "1e-3", "1E+3", "\t90\r\n"})
     EXPECT_TRUE(IsNumeric(yes)) << yes;
-  for (const char* no : {"", "   ", "0,2", "1 2", "abc", "1.5nm", "-", ".", "e5", "1e", "1e999", "1.2.3"})
+  for (const char* no :
+       {"", "   ", "0,2", "1 2", "abc", "1.5nm", "-", ".", "e5", "1e", "1e999", "1.2.3"})
     EXPECT_FALSE(IsNumeric(no)) << no;
 }
 
@@ -51,7 +52,7 @@ TEST(RoundHalfEven, SendsHalvesToTheEvenNeighbour) {
   EXPECT_EQ(RoundHalfEven(2.5), 2.0);
   EXPECT_EQ(RoundHalfEven(3.5), 4.0);
   EXPECT_EQ(RoundHalfEven(-2.5), -2.0);
-  EXPECT_EQ(RoundHalfEven(37.5), 38.0);  // 1.5 degrees on an angle slider
+  EXPECT_EQ(RoundHalfEven(37.5), 38.0); // 1.5 degrees on an angle slider
   EXPECT_EQ(RoundHalfEven(2.6), 3.0);
 }
 
@@ -62,7 +63,7 @@ TEST(NumberFormat, FixedDecimalsWithGrouping) {
   EXPECT_EQ(FormatAngle(1234567.0), "1,234,567.0000");
   EXPECT_EQ(FormatTwoDecimals(123.456), "123.46");
   EXPECT_EQ(FormatTwoDecimals(-1234.5), "-1,234.50");
-  EXPECT_EQ(FormatAngle(-0.00001), "0.0000");  // no "-0.0000"
+  EXPECT_EQ(FormatAngle(-0.00001), "0.0000"); // no "-0.0000"
   EXPECT_EQ(FormatAngle(NAN), "");
 }
 
@@ -70,7 +71,7 @@ TEST(NumberFormat, RowLabelAndGeneralForm) {
   EXPECT_EQ(FormatThreeDigits(7), "007");
   EXPECT_EQ(FormatThreeDigits(24), "024");
   EXPECT_EQ(FormatThreeDigits(1234), "1234");
-  EXPECT_EQ(FormatGeneral(90.00000000000001), "90");  // 15 digits hide the last bits
+  EXPECT_EQ(FormatGeneral(90.00000000000001), "90"); // 15 digits hide the last bits
   EXPECT_EQ(FormatGeneral(212.13203430175781), "212.132034301758");
   EXPECT_EQ(FormatGeneral(-1.0), "-1");
   EXPECT_EQ(FormatGeneral(-0.0), "0");

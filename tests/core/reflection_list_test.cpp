@@ -25,7 +25,7 @@ TEST(ReflectionList, PrimitiveOrderAndSize) {
   EXPECT_EQ(list.front().index, (MillerIndex{-1, -1, -1}));
   EXPECT_EQ(list[13].index, (MillerIndex{0, 0, 0}));
   EXPECT_EQ(list[13].d, 0.0);
-  EXPECT_EQ(list[1].index, (MillerIndex{-1, -1, 0}));  // l runs fastest
+  EXPECT_EQ(list[1].index, (MillerIndex{-1, -1, 0})); // l runs fastest
   EXPECT_EQ(list.back().index, (MillerIndex{1, 1, 1}));
   EXPECT_EQ(build(5, 0).size(), 1331u);
   EXPECT_EQ(build(0, 0).size(), 1u);
@@ -47,7 +47,8 @@ TEST(ReflectionList, CentringConditions) {
 
   const ReflectionList rhombohedral = build(1, 4);
   EXPECT_EQ(rhombohedral.size(), 21u);
-  for (MillerIndex gone : {MillerIndex{0, 0, 1}, {0, 0, -1}, {1, 1, 1}, {1, 1, -1}, {-1, -1, 1}, {-1, -1, -1}})
+  for (MillerIndex gone :
+       {MillerIndex{0, 0, 1}, {0, 0, -1}, {1, 1, 1}, {1, 1, -1}, {-1, -1, 1}, {-1, -1, -1}})
     EXPECT_FALSE(contains(rhombohedral, gone));
   EXPECT_TRUE(contains(rhombohedral, {1, 0, 1}));
   EXPECT_TRUE(contains(rhombohedral, {0, 1, 1}));

@@ -9,15 +9,18 @@ namespace {
 
 BoxTexts cubicExample() {
   BoxTexts boxes = BoxTexts::Initial();
-  for (Box b : {Box::A, Box::B, Box::C}) boxes[b] = "0.4";
-  for (Box b : {Box::Alpha, Box::Beta, Box::Gamma}) boxes[b] = "90";
+  for (Box b : {Box::A, Box::B, Box::C})
+    boxes[b] = "0.4";
+  for (Box b : {Box::Alpha, Box::Beta, Box::Gamma})
+    boxes[b] = "90";
   boxes[Box::IndexRange] = "2";
   boxes[Box::ScaleBarValue] = "5";
   boxes[Box::ScaleBarLength] = "100";
   boxes[Box::Length1] = "100";
   boxes[Box::Length2] = "100";
   boxes[Box::Length3] = "141.4213562";
-  for (Box b : {Box::Number1, Box::Number2, Box::Number3}) boxes[b] = "1";
+  for (Box b : {Box::Number1, Box::Number2, Box::Number3})
+    boxes[b] = "1";
   boxes[Box::Angle12] = "90";
   boxes[Box::Angle23] = "45";
   boxes[Box::Angle13] = "45";
@@ -41,7 +44,7 @@ TEST(RunIndexingSearch, ValidationOrderAndMessages) {
   boxes[Box::Length1] = "y";
   SearchOutcome outcome = RunIndexingSearch(boxes, 3);
   ASSERT_TRUE(outcome.rejection);
-  EXPECT_EQ(outcome.rejection->box, Box::C);  // first phase box in element order
+  EXPECT_EQ(outcome.rejection->box, Box::C); // first phase box in element order
   EXPECT_EQ(outcome.rejection->message, kMessagePhaseBoxes);
   EXPECT_EQ(outcome.inputError, true);
   EXPECT_FALSE(outcome.summary);
@@ -53,7 +56,7 @@ TEST(RunIndexingSearch, ValidationOrderAndMessages) {
   ASSERT_TRUE(outcome.rejection);
   EXPECT_EQ(outcome.rejection->box, Box::Number2);
   EXPECT_EQ(outcome.rejection->message, kMessageMeasurementBoxes);
-  EXPECT_FALSE(outcome.summary);  // the summary changes only after validation passed
+  EXPECT_FALSE(outcome.summary); // the summary changes only after validation passed
 }
 
 TEST(RunIndexingSearch, FaultsComeAtTheirPointAndNameTheirBox) {
@@ -61,7 +64,7 @@ TEST(RunIndexingSearch, FaultsComeAtTheirPointAndNameTheirBox) {
   boxes[Box::IndexRange] = "-1";
   SearchOutcome outcome = RunIndexingSearch(boxes, 3);
   EXPECT_EQ(outcome.fault, SearchFault::NegativeIndexRange);
-  EXPECT_FALSE(outcome.inputError);  // stopped before the flag was reset
+  EXPECT_FALSE(outcome.inputError); // stopped before the flag was reset
   EXPECT_EQ(FaultBox(*outcome.fault), Box::IndexRange);
 
   boxes[Box::IndexRange] = "1e300";
@@ -71,7 +74,7 @@ TEST(RunIndexingSearch, FaultsComeAtTheirPointAndNameTheirBox) {
   boxes[Box::ScaleBarValue] = "0";
   boxes[Box::Length2] = "0";
   outcome = RunIndexingSearch(boxes, 3);
-  EXPECT_EQ(outcome.fault, SearchFault::ZeroScaleBarValue);  // the scale is formed first
+  EXPECT_EQ(outcome.fault, SearchFault::ZeroScaleBarValue); // the scale is formed first
   EXPECT_EQ(outcome.inputError, false);
   EXPECT_FALSE(outcome.summary);
   EXPECT_NE(FaultMessage(*outcome.fault).find(BoxCaption(Box::ScaleBarValue)), std::string::npos);
@@ -83,7 +86,7 @@ TEST(RunIndexingSearch, FaultsComeAtTheirPointAndNameTheirBox) {
   boxes[Box::Gamma] = "0";
   outcome = RunIndexingSearch(boxes, 3);
   EXPECT_EQ(outcome.fault, SearchFault::InvalidCell);
-  EXPECT_TRUE(outcome.summary);  // measured values were fine and are shown
+  EXPECT_TRUE(outcome.summary); // measured values were fine and are shown
 }
 
 TEST(RunIndexingSearch, IndexRangeRoundsHalvesToEvenAndNoTypeFindsNothing) {
@@ -101,7 +104,8 @@ TEST(ResultText, SummaryLineSpacingAndRowLabels) {
   MeasuredPattern p;
   p.d = {0.2, 0.2, 0.1};
   p.angle = {90, 60, 30};
-  EXPECT_EQ(MeasuredSummaryText(p), "0.2000000   0.2000000   0.1000000      90.0000   60.0000    30.0000");
+  EXPECT_EQ(MeasuredSummaryText(p),
+            "0.2000000   0.2000000   0.1000000      90.0000   60.0000    30.0000");
   EXPECT_EQ(RowLabel(7), "No.007");
   EXPECT_EQ(RowLabel(1234), "No.1234");
 }

@@ -37,16 +37,17 @@ const MeasuredPattern kCubicPattern = pattern(0.2, 0.2, 0.4 / std::sqrt(8.0), 90
 TEST(Search, FaceCentredCubicExample) {
   const SearchResult result = IndexPattern(kCubic, kFaceCentred, 2, kCubicPattern);
   ASSERT_FALSE(result.fault);
-  EXPECT_EQ(result.stats.candidates[0], 6u);   // {200}
-  EXPECT_EQ(result.stats.candidates[2], 12u);  // {220}
+  EXPECT_EQ(result.stats.candidates[0], 6u);  // {200}
+  EXPECT_EQ(result.stats.candidates[2], 12u); // {220}
   ASSERT_EQ(result.rows.size(), 24u);
   EXPECT_EQ(result.rows.front().g1, (MillerIndex{-2, 0, 0}));
   EXPECT_EQ(result.rows.front().g2, (MillerIndex{0, -2, 0}));
   EXPECT_EQ(result.rows.front().g3, (MillerIndex{-2, -2, 0}));
   const auto cells = ResultCellTexts(result.rows.back());
   const std::array<std::string, 20> expected = {
-      "No.024", "2", "0", "0", "+", "0", "2", "0", "\uFF1D", "2", "2", "0", "\u25C7",
-      "0.2000000", "0.2000000", "0.1414214", "\u25C7", "90.0000", "45.0000", "45.0000"};
+      "No.024",    "2",         "0",      "0",       "+",       "0",      "2",
+      "0",         "\uFF1D",    "2",      "2",       "0",       "\u25C7", "0.2000000",
+      "0.2000000", "0.1414214", "\u25C7", "90.0000", "45.0000", "45.0000"};
   EXPECT_EQ(cells, expected);
 }
 
@@ -55,7 +56,7 @@ TEST(Search, SpacingToleranceAdmitsEqualityAngleToleranceDoesNot) {
   const MetricTensor g = ReciprocalMetricOf(kCubic).gStar;
   const double d200 = DSpacing(MillerIndex{2, 0, 0}, g).value;
   MeasuredPattern p = kCubicPattern;
-  p.d[0] = d200 + 0.0078125;  // a power of two, so the difference is exact
+  p.d[0] = d200 + 0.0078125; // a power of two, so the difference is exact
   p.dTol[0] = std::fabs(d200 - p.d[0]);
   EXPECT_EQ(IndexPattern(kCubic, kFaceCentred, 2, p).rows.size(), 24u);
 
@@ -84,7 +85,7 @@ TEST(Search, DegenerateTripletsAreSkippedNotFatal) {
   const SearchResult onlyParallel = IndexPattern(kCubic, kFaceCentred, 4, parallel);
   EXPECT_FALSE(onlyParallel.fault);
   EXPECT_TRUE(onlyParallel.rows.empty());
-  EXPECT_GT(onlyParallel.stats.sumMatches, 0u);  // (200)+(200)=(400) and friends were met
+  EXPECT_GT(onlyParallel.stats.sumMatches, 0u); // (200)+(200)=(400) and friends were met
 
   // A wide d3 tolerance lets (400) [parallel] and (220) [valid] into list 3 together.
   MeasuredPattern mixed = kCubicPattern;
@@ -102,9 +103,12 @@ TEST(Search, DegenerateTripletsAreSkippedNotFatal) {
 }
 
 TEST(Search, LimitsAndBadCellsStopWithACause) {
-  EXPECT_EQ(IndexPattern(kCubic, kFaceCentred, -1, kCubicPattern).fault, SearchFault::NegativeIndexRange);
-  EXPECT_EQ(IndexPattern(kCubic, kFaceCentred, 51, kCubicPattern).fault, SearchFault::IndexRangeTooLarge);
-  EXPECT_EQ(IndexPattern({0.4, 0.4, 0, 90, 90, 90, 0}, 0, 2, kCubicPattern).fault, SearchFault::InvalidCell);
+  EXPECT_EQ(IndexPattern(kCubic, kFaceCentred, -1, kCubicPattern).fault,
+            SearchFault::NegativeIndexRange);
+  EXPECT_EQ(IndexPattern(kCubic, kFaceCentred, 51, kCubicPattern).fault,
+            SearchFault::IndexRangeTooLarge);
+  EXPECT_EQ(IndexPattern({0.4, 0.4, 0, 90, 90, 90, 0}, 0, 2, kCubicPattern).fault,
+            SearchFault::InvalidCell);
   EXPECT_EQ(IndexPattern({0.4, 0.4, 0.4, 120, 120, 120, 0}, 0, 2, kCubicPattern).fault,
             SearchFault::InvalidCell);
 
@@ -122,7 +126,7 @@ TEST(Search, LimitsAndBadCellsStopWithACause) {
   fewPairs.maxPairs = 1000;
   EXPECT_EQ(IndexPattern(kCubic, 0, 5, everything, fewPairs).fault, SearchFault::TooManyPairs);
 
-  EXPECT_TRUE(IndexPattern(kCubic, -1, 2, kCubicPattern).rows.empty());  // no lattice type
+  EXPECT_TRUE(IndexPattern(kCubic, -1, 2, kCubicPattern).rows.empty()); // no lattice type
 }
 
 // A pattern made from two real reflections of the cell, measured with noise.
@@ -141,11 +145,14 @@ Made makePattern(std::mt19937& random, const LatticeParameters& cell, int type) 
   for (;;) {
     const MillerIndex g1{index(random), index(random), index(random)};
     const MillerIndex g2{index(random), index(random), index(random)};
-    if (!IsAllowedReflection(g1.h, g1.k, g1.l, type) || !IsAllowedReflection(g2.h, g2.k, g2.l, type)) continue;
+    if (!IsAllowedReflection(g1.h, g1.k, g1.l, type) ||
+        !IsAllowedReflection(g2.h, g2.k, g2.l, type))
+      continue;
     if (g1.isZero() || g2.isZero() || AreParallel(g1, g2)) continue;
     const MillerIndex g3 = g1 + g2;
     MeasuredPattern p;
-    p.d = {measured(DSpacing(g1, g).value), measured(DSpacing(g2, g).value), measured(DSpacing(g3, g).value)};
+    p.d = {measured(DSpacing(g1, g).value), measured(DSpacing(g2, g).value),
+           measured(DSpacing(g3, g).value)};
     p.angle = {InterplanarAngle(g1, g2, g).value + 1.5 * noise(random),
                InterplanarAngle(g2, g3, g).value + 1.5 * noise(random),
                InterplanarAngle(g1, g3, g).value + 1.5 * noise(random)};
@@ -158,14 +165,19 @@ Made makePattern(std::mt19937& random, const LatticeParameters& cell, int type) 
 std::vector<Made> realisticCases() {
   std::mt19937 random(4242);
   const std::vector<std::pair<LatticeParameters, int>> cells = {
-      {{0.4, 0.4, 0.4, 90, 90, 90, 0}, 0},          {{0.2866, 0.2866, 0.2866, 90, 90, 90, 0}, 2},
-      {{0.3615, 0.3615, 0.3615, 90, 90, 90, 0}, 3}, {{0.4755, 0.4755, 0.3199, 90, 90, 90, 0}, 0},
-      {{0.2951, 0.2951, 0.4686, 90, 90, 120, 0}, 4}, {{0.5417, 0.5417, 0.5417, 90, 90, 90, 0}, 1},
-      {{0.5148, 0.5203, 0.5316, 90, 99.2, 90, 0}, 0}, {{0.58, 0.62, 0.71, 82.3, 95.6, 104.1, 0}, 0},
+      {{0.4, 0.4, 0.4, 90, 90, 90, 0}, 0},
+      {{0.2866, 0.2866, 0.2866, 90, 90, 90, 0}, 2},
+      {{0.3615, 0.3615, 0.3615, 90, 90, 90, 0}, 3},
+      {{0.4755, 0.4755, 0.3199, 90, 90, 90, 0}, 0},
+      {{0.2951, 0.2951, 0.4686, 90, 90, 120, 0}, 4},
+      {{0.5417, 0.5417, 0.5417, 90, 90, 90, 0}, 1},
+      {{0.5148, 0.5203, 0.5316, 90, 99.2, 90, 0}, 0},
+      {{0.58, 0.62, 0.71, 82.3, 95.6, 104.1, 0}, 0},
       {{0.8, 0.9, 0.45, 77, 101, 93, 0}, 2}};
   std::vector<Made> cases;
   for (const auto& [cell, type] : cells)
-    for (int i = 0; i < 3; ++i) cases.push_back(makePattern(random, cell, type));
+    for (int i = 0; i < 3; ++i)
+      cases.push_back(makePattern(random, cell, type));
   return cases;
 }
 
@@ -174,12 +186,12 @@ TEST(Search, FastSearchGivesExactlyTheRowsOfTheLiteralLoop) {
     const SearchResult fast = IndexPattern(m.cell, m.type, 6, m.pattern);
     const SearchResult literal = IndexPatternLiteral(m.cell, m.type, 6, m.pattern);
     ASSERT_EQ(fast.rows.size(), literal.rows.size());
-    EXPECT_GT(fast.rows.size(), 0u);  // the pattern was made from real reflections
+    EXPECT_GT(fast.rows.size(), 0u); // the pattern was made from real reflections
     for (std::size_t i = 0; i < fast.rows.size(); ++i) {
       ASSERT_EQ(fast.rows[i].g1, literal.rows[i].g1) << i;
       ASSERT_EQ(fast.rows[i].g2, literal.rows[i].g2) << i;
       ASSERT_EQ(fast.rows[i].g3, literal.rows[i].g3) << i;
-      ASSERT_EQ(fast.rows[i].angle, literal.rows[i].angle) << i;  // bit for bit
+      ASSERT_EQ(fast.rows[i].angle, literal.rows[i].angle) << i; // bit for bit
       ASSERT_EQ(fast.rows[i].d, literal.rows[i].d) << i;
     }
   }
@@ -190,10 +202,12 @@ TEST(Search, FastSearchGivesExactlyTheRowsOfTheLiteralLoop) {
 TEST(Search, RowsAgreeWithAnIndependentBruteForceOverGemmiGeometry) {
   const int n = 4;
   for (const Made& m : realisticCases()) {
-    const gemmi::UnitCell cell(m.cell.a, m.cell.b, m.cell.c, m.cell.alpha, m.cell.beta, m.cell.gamma);
+    const gemmi::UnitCell cell(m.cell.a, m.cell.b, m.cell.c, m.cell.alpha, m.cell.beta,
+                               m.cell.gamma);
     const auto& f = cell.frac.mat;
     const auto cart = [&](const MillerIndex& g) {
-      return gemmi::Vec3(g.h * f[0][0] + g.k * f[1][0] + g.l * f[2][0], g.h * f[0][1] + g.k * f[1][1] + g.l * f[2][1],
+      return gemmi::Vec3(g.h * f[0][0] + g.k * f[1][0] + g.l * f[2][0],
+                         g.h * f[0][1] + g.k * f[1][1] + g.l * f[2][1],
                          g.h * f[0][2] + g.k * f[1][2] + g.l * f[2][2]);
     };
     using Key = std::tuple<int, int, int, int, int, int>;
@@ -216,15 +230,20 @@ TEST(Search, RowsAgreeWithAnIndependentBruteForceOverGemmiGeometry) {
         if (g1.isZero() || g2.isZero() || AreParallel(g1, g2)) continue;
         const gemmi::Vec3 v1 = cart(g1), v2 = cart(g2), v3 = cart(g3);
         bool edge = false;
-        const bool ok = within(1 / v1.length(), m.pattern.d[0], m.pattern.dTol[0], false, edge) &&
-                        within(1 / v2.length(), m.pattern.d[1], m.pattern.dTol[1], false, edge) &&
-                        within(1 / v3.length(), m.pattern.d[2], m.pattern.dTol[2], false, edge) &&
-                        within(gemmi::deg(v1.angle(v2)), m.pattern.angle[0], m.pattern.angleTol[0], true, edge) &&
-                        within(gemmi::deg(v2.angle(v3)), m.pattern.angle[1], m.pattern.angleTol[1], true, edge) &&
-                        within(gemmi::deg(v1.angle(v3)), m.pattern.angle[2], m.pattern.angleTol[2], true, edge);
+        const bool ok =
+            within(1 / v1.length(), m.pattern.d[0], m.pattern.dTol[0], false, edge) &&
+            within(1 / v2.length(), m.pattern.d[1], m.pattern.dTol[1], false, edge) &&
+            within(1 / v3.length(), m.pattern.d[2], m.pattern.dTol[2], false, edge) &&
+            within(gemmi::deg(v1.angle(v2)), m.pattern.angle[0], m.pattern.angleTol[0], true,
+                   edge) &&
+            within(gemmi::deg(v2.angle(v3)), m.pattern.angle[1], m.pattern.angleTol[1], true,
+                   edge) &&
+            within(gemmi::deg(v1.angle(v3)), m.pattern.angle[2], m.pattern.angleTol[2], true, edge);
         const Key key{g1.h, g1.k, g1.l, g2.h, g2.k, g2.l};
-        if (edge) borderline.insert(key);
-        else if (ok) expected.insert(key);
+        if (edge)
+          borderline.insert(key);
+        else if (ok)
+          expected.insert(key);
       }
     std::set<Key> found;
     for (const IndexingResult& row : IndexPattern(m.cell, m.type, n, m.pattern).rows) {

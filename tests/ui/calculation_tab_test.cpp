@@ -22,6 +22,7 @@
 #include "ui/phase_panel.hpp"
 #include "ui/results_model.hpp"
 #include "ui/results_view.hpp"
+#include "ui/summary_header.hpp"
 #include "ui/tolerance_panel.hpp"
 
 namespace spot {
@@ -255,6 +256,75 @@ TEST_F(CalculationTab, RejectedBoxesAreNamedInOrderWithFocusAndNothingListed) {
   EXPECT_EQ(find<QLabel>("Label5")->text(), summary);
 }
 
+TEST_F(CalculationTab, StoppedSearchesLockThePhasePanelUnlessItsBoxesAreTheCause) {
+  enterFaceCentredExample();
+  // γ = 0 encloses no volume: the message sends the user to a..γ, which stay open for it.
+  set(Box::Gamma, "0");
+  click("Command6");
+  ASSERT_EQ(fake.prompts.messages.size(), 1);
+  EXPECT_EQ(fake.prompts.messages.last(),
+            QString::fromStdString(FaultMessage(SearchFault::InvalidCell)));
+  EXPECT_TRUE(hasFocusAndSelection(Box::A));
+  EXPECT_FALSE(window->isPhasePanelLocked());
+  EXPECT_EQ(model().rowCount(), 0);
+  EXPECT_EQ(find<QLabel>("Label5")->text().left(9), "0.2000000"); // the measurement was fine
+
+  // A rejected box sets the input-error flag; a negative index range stops before the flag is
+  // reset, so the panel stays open, and the next search that runs clears the flag again.
+  set(Box::Gamma, "90");
+  set(Box::A, "x");
+  click("Command6");
+  EXPECT_TRUE(window->inputErrorFlag());
+  set(Box::A, "0.4");
+  set(Box::IndexRange, "-1");
+  click("Command6");
+  ASSERT_EQ(fake.prompts.messages.size(), 3);
+  EXPECT_EQ(fake.prompts.messages.last(),
+            QString::fromStdString(FaultMessage(SearchFault::NegativeIndexRange)));
+  EXPECT_TRUE(hasFocusAndSelection(Box::IndexRange));
+  EXPECT_TRUE(window->inputErrorFlag());
+  EXPECT_FALSE(window->isPhasePanelLocked());
+  EXPECT_EQ(find<QLabel>("Label22")->text(), "0");
+
+  set(Box::IndexRange, "2");
+  click("Command6");
+  EXPECT_FALSE(window->inputErrorFlag());
+  EXPECT_TRUE(window->isPhasePanelLocked());
+  click("Label20");
+  set(Box::IndexRange, "-1");
+  click("Command6"); // the flag is still 0 from the last search: the panel locks
+  EXPECT_TRUE(window->isPhasePanelLocked());
+  EXPECT_EQ(model().rowCount(), 0);
+}
+
+TEST_F(CalculationTab, SummaryHeadingsStandOverTheirOwnValues) {
+  auto* header = find<SummaryHeader>("Label7");
+  QLabel* line = find<QLabel>("Label5");
+  EXPECT_EQ(header->text(), qs(kSummaryHeader)); // the caption itself is unchanged
+  enterFaceCentredExample();
+  click("Command6");
+  QApplication::processEvents();
+
+  // Each value of the line, as its own label lays it out, in the heading's coordinates.
+  const QString text = line->text();
+  const QStringList values = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  ASSERT_EQ(values.size(), 6);
+  const QList<QRect> words = header->wordRects();
+  ASSERT_EQ(words.size(), 6);
+  const QFontMetrics metrics(line->font());
+  qsizetype from = 0;
+  for (int i = 0; i < 6; ++i) {
+    from = text.indexOf(values[i], from);
+    const int left = metrics.horizontalAdvance(text.left(from));
+    const int right = left + metrics.horizontalAdvance(values[i]);
+    const int wordCentre = line->mapFromGlobal(header->mapToGlobal(words[i].center())).x();
+    // "<R1,R2>" over "90.0000", "<R1,R3>" over the last "45.0000", and so on.
+    EXPECT_GT(wordCentre, left) << i;
+    EXPECT_LT(wordCentre, right) << i;
+    from += values[i].size();
+  }
+}
+
 TEST_F(CalculationTab, HeaderClicksSortAsTextAndFlipTheDirectionAcrossColumns) {
   enterFaceCentredExample();
   click("Command6");
@@ -412,6 +482,13 @@ TEST_F(CalculationTab, HandOverSendsTheSelectedRowToTheCalculator) {
   EXPECT_EQ(window->patternSketch()->zoneAxisLabel()->text(), "Z=[0 0 1]");
   EXPECT_TRUE(window->calculatorPanel()->isVisible());
   EXPECT_TRUE(fake.prompts.messages.isEmpty());
+
+  // The calculator works with the lattice standing in the boxes now, not the searched one:
+  // with a = 0.5, d(-2 0 0) = 0.5 / 2.
+  click("Label20");
+  set(Box::A, "0.5");
+  handOver->trigger();
+  EXPECT_EQ(find<QLabel>("Label1(47)")->text(), "d1=0.2500000");
 }
 
 TEST_F(CalculationTab, CalculatorValidatesInElementOrderAndStopsPartWayOnAFault) {

@@ -145,6 +145,8 @@ TEST_F(WholeWindow, BatchOverAlCuNaClWritesOneReportAndLeavesNaClInThePanel) {
   EXPECT_EQ(window->phaseName(), QStringLiteral("mine"));
   EXPECT_EQ(model.rowCount(), rows);
   EXPECT_TRUE(panel.isVisible());
+  // The status bar no longer names the earlier run's report.
+  EXPECT_EQ(window->statusBar()->currentMessage(), QString());
 }
 
 TEST_F(WholeWindow, SingleModeKeepsNoReportAndTheExportWritesTheListAsShown) {

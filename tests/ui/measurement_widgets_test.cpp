@@ -354,6 +354,33 @@ TEST_F(MeasureDialogWindow, LaysOutTheControlsAtFifteenTwipsPerPixelAndCaptionsT
   EXPECT_EQ(dialog->entryBox()->text(), QString());
 }
 
+TEST_F(MeasureDialogWindow, OpensOffTheLineJustDrawnAndKeepsAPlaceThatLeavesItFree) {
+  // A picture area of 700 x 500 with the 360 x 280 picture centred about (350, 250).
+  window.resize(820, 500);
+  view->setGeometry(0, 0, 700, 500);
+  tools->setGeometry(700, 0, 120, 500);
+  button("Command8")->click();
+  const auto onScreen = [this](QPoint from, QPoint to) {
+    return QRect(view->mapToGlobal(from), view->mapToGlobal(to)).normalized();
+  };
+  // Lines from the central spot, where a dialog centred on the window would sit; the 310 x 189
+  // dialog goes to a corner of the picture area that leaves the line and its ends free.
+  const QPoint centre(350, 250);
+  for (const QPoint end : {QPoint(390, 250), QPoint(440, 160)}) {
+    drawLine(view, centre, end);
+    ASSERT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(dialog->frameGeometry().intersects(onScreen(centre, end).adjusted(-5, -5, 5, 5)))
+        << end.x() << "," << end.y();
+    dialog->cancel();
+  }
+
+  // A place the user gave it stays as long as the new line is not under it.
+  const QPoint chosen = view->mapToGlobal(QPoint(20, 20));
+  dialog->move(chosen);
+  drawLine(view, centre, {420, 300});
+  EXPECT_EQ(dialog->frameGeometry().topLeft(), chosen);
+}
+
 TEST_F(MeasureDialogWindow, OkWritesTheBoxesAndTheAnglesAndCancelTakesBackTheNewestLine) {
   measure({150, 0}, 0, QStringLiteral("5"));
   EXPECT_EQ(host.text(Box::ScaleBarValue), QStringLiteral("5"));
@@ -474,8 +501,16 @@ TEST_F(SlotsMenuWindow, SavesAndImportsNonAsciiNamesThroughTheMenu) {
   EXPECT_EQ(fresh.spacing[2], QStringLiteral("d3= ***"));
   EXPECT_EQ(fresh.clears, 1);
 
+  // A "&" in a name is shown as typed, not as a menu shortcut.
+  prompts.answers = {QStringLiteral("Cu&Al 1")};
+  slotsMenu.saveAction()->trigger();
+  reader.refreshCaptions();
+  EXPECT_EQ(reader.importAction(1)->iconText(), QStringLiteral("Import:  Cu&Al 1  data"));
+  EXPECT_EQ(reader.importAction(2)->iconText(),
+            QStringLiteral("Import:  ") + picture + QStringLiteral(" data"));
+
   // A never-saved slot empties the boxes and the name but keeps the rest.
-  reader.importAction(2)->trigger();
+  reader.importAction(3)->trigger();
   EXPECT_EQ(fresh.text(Box::A), QString());
   EXPECT_EQ(fresh.name, QString());
   EXPECT_EQ(fresh.position, 4);
