@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "indexing/search.hpp"
-#include "ui/main_window.hpp"
-#include "ui/results_model.hpp"
-#include "ui/results_view.hpp"
+#include "ui/shell/main_window.hpp"
+#include "ui/calculation/results_model.hpp"
+#include "ui/calculation/results_view.hpp"
 
 namespace spot {
 namespace {

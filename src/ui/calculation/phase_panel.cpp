@@ -1,0 +1,166 @@
+// The phase entry panel.
+#include "ui/calculation/phase_panel.hpp"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "core/lattice.hpp"
+
+namespace spot {
+
+int TwipsToPixels(const QWidget* widget, int twips) {
+  return static_cast<int>(std::lround(twips * widget->logicalDpiX() / 1440.0));
+}
+
+static void setTextColour(QLineEdit* edit, const QColor& colour) {
+  QPalette palette = edit->palette();
+  palette.setColor(QPalette::Active, QPalette::Text, colour);
+  palette.setColor(QPalette::Inactive, QPalette::Text, colour);
+  edit->setPalette(palette);
+}
+
+PhasePanel::PhasePanel(BoxArray& boxes, QWidget* parent)
+    : QGroupBox(QStringLiteral("点阵标尺"), parent), boxes_(boxes) {
+  setObjectName(QStringLiteral("Frame1(0)"));
+
+  lockLabel_ = new ClickableLabel(QStringLiteral("Lattice parameters▲"), this);
+  lockLabel_->setObjectName(QStringLiteral("Label20"));
+  lockLabel_->setToolTip(tr("Click to unlock or lock the lattice parameters"));
+
+  nameBox_ = new QLineEdit(QStringLiteral("NAME"), this);
+  nameBox_->setObjectName(QStringLiteral("Text6"));
+  nameBox_->setAccessibleName(tr("Phase name"));
+  {
+    // The name sits on the panel's own colour, like a caption, until it is unlocked.
+    QPalette palette = nameBox_->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+      palette.setColor(group, QPalette::Base, palette.color(group, QPalette::Button));
+    nameBox_->setPalette(palette);
+  }
+  nameBox_->installEventFilter(this);
+  connect(nameBox_, &QLineEdit::textChanged, this, &PhasePanel::fitNameBox);
+
+  auto* typeLabel = new QLabel(QStringLiteral("Lattice type"), this);
+  typeLabel->setObjectName(QStringLiteral("Label12"));
+  latticeType_ = new QComboBox(this);
+  latticeType_->setObjectName(QStringLiteral("Combo1"));
+  for (std::string_view item : kLatticeSelectorTexts)
+    latticeType_->addItem(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size())));
+  latticeType_->setCurrentIndex(0);
+  typeLabel->setBuddy(latticeType_);
+
+  databaseLabel_ = new ClickableLabel(QStringLiteral("Lattice database"), this);
+  databaseLabel_->setObjectName(QStringLiteral("Label10"));
+  connect(databaseLabel_, &ClickableLabel::clicked, this, &PhasePanel::databaseLabelClicked);
+  {
+    QFont font = databaseLabel_->font();
+    font.setUnderline(true);
+    databaseLabel_->setFont(font);
+    lockLabel_->setFont(font);
+  }
+
+  calculateButton_ = new QPushButton(QStringLiteral("Calculate"), this);
+  calculateButton_->setObjectName(QStringLiteral("Command6"));
+
+  auto* layout = new QVBoxLayout(this);
+  auto* nameRow = new QHBoxLayout;
+  nameRow->addWidget(lockLabel_);
+  nameRow->addWidget(nameBox_);
+  nameRow->addStretch(1);
+  layout->addLayout(nameRow);
+
+  auto* typeRow = new QHBoxLayout;
+  typeRow->addWidget(typeLabel);
+  typeRow->addWidget(latticeType_);
+  typeRow->addStretch(1);
+  typeRow->addWidget(databaseLabel_);
+  layout->addLayout(typeRow);
+
+  // a= [ ] nm      α= [ ] deg.   — one row per edge and its opposite angle.
+  auto* cell = new QGridLayout;
+  const Box edges[] = {Box::A, Box::B, Box::C};
+  const Box angles[] = {Box::Alpha, Box::Beta, Box::Gamma};
+  const char* edgeCaptions[] = {"a=", "b=", "c="};
+  const char* angleCaptions[] = {"nm      α=", "nm      β=", "nm      γ="};
+  for (int row = 0; row < 3; ++row) {
+    auto* edgeLabel = new QLabel(QString::fromUtf8(edgeCaptions[row]), this);
+    auto* angleLabel = new QLabel(QString::fromUtf8(angleCaptions[row]), this);
+    QLineEdit* edge = boxes_.box(edges[row]);
+    QLineEdit* angle = boxes_.box(angles[row]);
+    edgeLabel->setBuddy(edge);
+    angleLabel->setBuddy(angle);
+    edge->setFixedWidth(80);
+    angle->setFixedWidth(80);
+    edge->setEnabled(false);
+    angle->setEnabled(false);
+    cell->addWidget(edgeLabel, row, 0, Qt::AlignRight);
+    cell->addWidget(edge, row, 1);
+    cell->addWidget(angleLabel, row, 2, Qt::AlignRight);
+    cell->addWidget(angle, row, 3);
+    cell->addWidget(new QLabel(QStringLiteral("deg."), this), row, 4);
+  }
+  cell->setColumnStretch(5, 1);
+  layout->addLayout(cell);
+
+  auto* rangeRow = new QHBoxLayout;
+  auto* rangeLabel = new QLabel(QStringLiteral("Index range"), this);
+  QLineEdit* range = boxes_.box(Box::IndexRange);
+  rangeLabel->setBuddy(range);
+  range->setMaximumWidth(60);
+  rangeRow->addWidget(rangeLabel);
+  rangeRow->addWidget(range);
+  rangeRow->addStretch(1);
+  rangeRow->addWidget(calculateButton_);
+  layout->addLayout(rangeRow);
+
+  nameBox_->setFrame(false);
+  nameBox_->setEnabled(false);
+  fitNameBox();
+  connect(lockLabel_, &ClickableLabel::clicked, this, &PhasePanel::toggleLock);
+}
+
+void PhasePanel::lock() {
+  nameBox_->setFrame(false);
+  nameBox_->setEnabled(false);
+  for (int i = BoxNumber(Box::A); i <= BoxNumber(Box::Gamma); ++i)
+    boxes_.box(static_cast<Box>(i))->setEnabled(false);
+}
+
+void PhasePanel::unlock() {
+  nameBox_->setEnabled(true);
+  nameBox_->setText(QString::fromUtf8(kNamePlaceholder));
+  nameBox_->setFrame(true);
+  const QColor red(255, 0, 0);
+  setTextColour(nameBox_, red);
+  for (int i = BoxNumber(Box::A); i <= BoxNumber(Box::Gamma); ++i) {
+    QLineEdit* edit = boxes_.box(static_cast<Box>(i));
+    edit->setEnabled(true);
+    setTextColour(edit, red);
+  }
+}
+
+void PhasePanel::toggleLock() {
+  if (isLocked())
+    unlock();
+  else
+    lock();
+}
+
+void PhasePanel::fitNameBox() {
+  // Wide enough for the whole name, plus 200 twips of room.
+  const int textWidth = nameBox_->fontMetrics().horizontalAdvance(nameBox_->text());
+  nameBox_->setFixedWidth(textWidth + TwipsToPixels(nameBox_, 200));
+}
+
+bool PhasePanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == nameBox_ && event->type() == QEvent::FocusIn &&
+      nameBox_->text() == QString::fromUtf8(kNamePlaceholder))
+    nameBox_->setText(QStringLiteral("     "));
+  return QGroupBox::eventFilter(watched, event);
+}
+
+} // namespace spot

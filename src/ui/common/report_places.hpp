@@ -1,0 +1,36 @@
+// What the report writer needs from the desktop: the folders to try, in order, and the local time
+// that names the file; plus the conversions between Qt's paths and the writer's.
+#pragma once
+
+#include <QDateTime>
+#include <QFile>
+#include <QString>
+#include <filesystem>
+#include <vector>
+
+#include "database/report_file.hpp"
+#include "ui/common/prompts.hpp"
+
+namespace spot {
+
+/// A path as the file system names it (the local 8-bit encoding, UTF-8 on Linux).
+inline std::filesystem::path FileSystemPath(const QString& path) {
+  return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+inline QString DisplayPath(const std::filesystem::path& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path.string()));
+}
+
+/// The program's folder first; when a report cannot be written there, the reports folder (the
+/// documents folder when the program's folder is read-only).
+inline std::vector<std::filesystem::path> ReportFolders(const Places& places) {
+  return {FileSystemPath(places.programFolder()), FileSystemPath(places.reportsFolder())};
+}
+
+inline ReportTime ReportTimeOf(const QDateTime& time) {
+  return ReportTime{time.date().year(), time.date().month(),  time.date().day(),
+                    time.time().hour(), time.time().minute(), time.time().second()};
+}
+
+} // namespace spot

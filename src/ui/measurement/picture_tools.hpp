@@ -1,0 +1,36 @@
+// The "Tools" frame Frame5 beside the picture: Open, Zoom in, Zoom out, Initial, Measure/Move
+// and Clean, each acting on the picture view.
+#pragma once
+
+#include <QGroupBox>
+#include <QPushButton>
+
+#include "ui/measurement/picture_view.hpp"
+
+namespace spot {
+
+class PictureTools : public QGroupBox {
+  Q_OBJECT
+public:
+  explicit PictureTools(PictureView& view, QWidget* parent = nullptr);
+
+  QPushButton* openButton() const { return openButton_; }       ///< Command2
+  QPushButton* zoomInButton() const { return zoomInButton_; }   ///< Command3
+  QPushButton* zoomOutButton() const { return zoomOutButton_; } ///< Command7
+  QPushButton* initialButton() const { return initialButton_; } ///< Command8
+  QPushButton* measureButton() const { return measureButton_; } ///< Command9
+  QPushButton* cleanButton() const { return cleanButton_; }     ///< Command14
+
+private:
+  void showViewState();
+
+  PictureView& view_;
+  QPushButton* openButton_;
+  QPushButton* zoomInButton_;
+  QPushButton* zoomOutButton_;
+  QPushButton* initialButton_;
+  QPushButton* measureButton_;
+  QPushButton* cleanButton_;
+};
+
+} // namespace spot

@@ -1,0 +1,300 @@
+// The picture area: painting, mouse handling and the Tools commands.
+#include "ui/measurement/picture_view.hpp"
+
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QImageReader>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QResizeEvent>
+#include <QStringList>
+#include <cmath> // for floor, ceil
+
+#include "indexing/result_text.hpp"
+
+namespace spot {
+
+namespace {
+
+const QColor kRubberBandColour(128, 128, 255);
+const QColor kSlotLineColour(255, 0, 0);
+
+QString fromView(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+QString QtFileFilter(const QString& pipeSeparatedFilter) {
+  const QStringList parts = pipeSeparatedFilter.split(QLatin1Char('|'));
+  QStringList entries;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    const QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    entries << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+  }
+  return entries.join(QStringLiteral(";;"));
+}
+
+QCursor MeasuringCursor() {
+  constexpr int size = 32;
+  constexpr int centre = size / 2;
+  constexpr int gap = 3; // the open centre leaves the spot under the cursor visible
+  QPixmap pixmap(size, size);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  const auto arms = [&painter] {
+    painter.drawLine(1, centre, centre - gap, centre);
+    painter.drawLine(centre + gap, centre, size - 2, centre);
+    painter.drawLine(centre, 1, centre, centre - gap);
+    painter.drawLine(centre, centre + gap, centre, size - 2);
+  };
+  // A white outline under black arms stays visible on dark and bright pictures.
+  painter.setPen(QPen(Qt::white, 3, Qt::SolidLine, Qt::FlatCap));
+  arms();
+  painter.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap));
+  arms();
+  painter.end();
+  return QCursor(pixmap, centre, centre);
+}
+
+PictureView::PictureView(MeasurementHost& host, Prompts& prompts, QWidget* parent)
+    : QWidget(parent), host_(host), prompts_(prompts), measuringCursor_(MeasuringCursor()) {
+  setObjectName(QStringLiteral("Frame6"));
+  setMouseTracking(true);
+  setAcceptDrops(true);
+  setAutoFillBackground(true);
+  setMinimumSize(200, 150);
+  geometry_.setViewSize(width(), height());
+}
+
+// COMMANDS
+
+void PictureView::open() {
+  clean();
+  const QString file = prompts_.chooseFileToOpen(
+      QString(), QString(), QtFileFilter(QString::fromUtf8(kPictureFileFilter)));
+  if (file.isEmpty()) return;
+  loadPicture(file);
+}
+
+bool PictureView::loadPicture(const QString& file) {
+  QImageReader reader(file);
+  QImage image = reader.read();
+  if (image.isNull()) {
+    prompts_.showMessage(QStringLiteral("The picture %1 cannot be opened: %2.")
+                             .arg(QDir::toNativeSeparators(file), reader.errorString()));
+    return false;
+  }
+  // Drawn as 32-bit pixels: a 16-bit grey TIFF would otherwise be converted at every paint.
+  image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                        : QImage::Format_RGB32);
+  image.setDevicePixelRatio(1);
+  picture_ = std::move(image);
+  pictureFile_ = file;
+  lines_.hideAll();
+  geometry_.setPicture(picture_.width(), picture_.height());
+  update();
+  return true;
+}
+
+void PictureView::zoomIn() {
+  if (!zoomEnabled_) return;
+  if (geometry_.zoomIn()) update();
+}
+
+void PictureView::zoomOut() {
+  if (!zoomEnabled_) return;
+  if (geometry_.zoomOut()) update();
+}
+
+void PictureView::initial() {
+  geometry_.initial();
+  setZoomEnabled(true);
+  lines_.hideAll();
+  update();
+}
+
+void PictureView::toggleMeasureMode() { setMeasureMode(!measureMode_); }
+
+void PictureView::clean() {
+  lines_.hideAll();
+  update();
+
+  BoxTexts texts = host_.boxTexts();
+  CleanPictureMeasurement(texts, vectors_);
+  for (Box box : kPictureMeasurementBoxes)
+    host_.setBoxText(box, QString::fromStdString(texts[box]));
+
+  host_.clearResults();
+  host_.setSummaryText(fromView(kEmptySummary));
+
+  setZoomEnabled(true);
+  setMeasureMode(false);
+}
+
+void PictureView::removeNewestLine() {
+  lines_.cancelNewest();
+  update();
+}
+
+// STATE
+
+QString PictureView::measureToggleCaption() const {
+  return measureMode_ ? QStringLiteral("Move") : QStringLiteral("Measure");
+}
+
+QRectF PictureView::imageRect() const {
+  const ScreenRect rect = geometry_.pictureRect();
+  return {rect.left, rect.top, rect.width, rect.height};
+}
+
+QLineF PictureView::toScreen(const PictureLine& line) const {
+  const ScreenPoint start = geometry_.toScreen(line.start);
+  const ScreenPoint end = geometry_.toScreen(line.end);
+  return {start.x, start.y, end.x, end.y};
+}
+
+QLineF PictureView::slotLineOnScreen(int slot) const {
+  if (slot < 0 || slot >= LineSlots::kSlotCount || !lines_.slot(slot).visible) return {};
+  return toScreen(lines_.slot(slot).line);
+}
+
+QLineF PictureView::rubberBandOnScreen() const {
+  if (!lines_.rubberBandVisible()) return {};
+  return toScreen(lines_.rubberBand());
+}
+
+void PictureView::setMeasureMode(bool on) {
+  measureMode_ = on;
+  // Leaving measure mode keeps the zoom buttons disabled; only Initial and Clean enable them.
+  if (on) setZoomEnabled(false);
+  setCursor(pictureCursor());
+  emit toolsStateChanged();
+}
+
+void PictureView::setZoomEnabled(bool on) {
+  zoomEnabled_ = on;
+  emit toolsStateChanged();
+}
+
+QCursor PictureView::pictureCursor() const {
+  return measureMode_ ? measuringCursor_ : QCursor(Qt::SizeAllCursor);
+}
+
+bool PictureView::onPicture(QPointF position) const {
+  return hasPicture() && imageRect().contains(position);
+}
+
+PicturePoint PictureView::toPicture(QPointF position) const {
+  return geometry_.toPicture({position.x(), position.y()});
+}
+
+// PAINTING
+
+void PictureView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  if (hasPicture()) {
+    // Only the part of the picture inside the widget is drawn: a picture zoomed to thousands of
+    // pixels stays cheap to paint. Whole source pixels keep the scaled pixels square.
+    const PicturePoint topLeft = toPicture({0, 0});
+    const PicturePoint bottomRight = toPicture(QPointF(width(), height()));
+    const double left = std::max(0.0, std::floor(topLeft.x));
+    const double top = std::max(0.0, std::floor(topLeft.y));
+    const double right = std::min<double>(picture_.width(), std::ceil(bottomRight.x));
+    const double bottom = std::min<double>(picture_.height(), std::ceil(bottomRight.y));
+    if (right > left && bottom > top) {
+      const QRectF source(left, top, right - left, bottom - top);
+      const ScreenPoint targetTopLeft = geometry_.toScreen({left, top});
+      const ScreenPoint targetBottomRight = geometry_.toScreen({right, bottom});
+      const QRectF target(QPointF(targetTopLeft.x, targetTopLeft.y),
+                          QPointF(targetBottomRight.x, targetBottomRight.y));
+      // Enlarged pictures show their pixels; reduced ones are smoothed.
+      painter.setRenderHint(QPainter::SmoothPixmapTransform, geometry_.scale() < 1);
+      painter.drawImage(target, picture_, source);
+    }
+  }
+
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(kSlotLineColour, 1));
+  for (int i = 0; i < LineSlots::kSlotCount; ++i)
+    if (lines_.slot(i).visible) painter.drawLine(slotLineOnScreen(i));
+  if (lines_.rubberBandVisible()) {
+    painter.setPen(QPen(kRubberBandColour, 1));
+    painter.drawLine(rubberBandOnScreen());
+  }
+}
+
+void PictureView::resizeEvent(QResizeEvent* event) {
+  // The picture keeps its place; only the centre used by the next zoom or centring moves.
+  geometry_.setViewSize(event->size().width(), event->size().height());
+  QWidget::resizeEvent(event);
+}
+
+// MOUSE
+
+void PictureView::mousePressEvent(QMouseEvent* event) {
+  const QPointF position = event->position();
+  // The first button of a gesture decides whether the picture takes the mouse until every
+  // button is up; presses on the picture area's own background are taken here too, so they
+  // are no click on the window's background (which closes the "Measure" dialog).
+  if (event->buttons() == event->button()) captured_ = onPicture(position);
+  if (!captured_) return event->accept();
+  if (event->button() != Qt::LeftButton) return;
+  if (measureMode_) {
+    measureStart_ = toPicture(position);
+    measurePressed_ = true;
+  } else {
+    dragStart_ = toPicture(position);
+  }
+}
+
+void PictureView::mouseMoveEvent(QMouseEvent* event) {
+  const QPointF position = event->position();
+  const bool over = captured_ || onPicture(position);
+  if (!over) {
+    unsetCursor();
+    return QWidget::mouseMoveEvent(event);
+  }
+  setCursor(pictureCursor());
+  emit pictureMouseMoved();
+  if (!captured_ || event->buttons() != Qt::LeftButton) return;
+
+  if (measureMode_) {
+    if (!measurePressed_) return;
+    lines_.showRubberBand({measureStart_, toPicture(position)});
+  } else {
+    // The grabbed picture point follows the cursor; slot lines live in picture pixels and
+    // move with it.
+    geometry_.panTo(dragStart_, {position.x(), position.y()});
+    lines_.hideRubberBand();
+  }
+  update();
+}
+
+void PictureView::mouseReleaseEvent(QMouseEvent* event) {
+  if (!captured_) return QWidget::mouseReleaseEvent(event);
+  if (event->buttons() == Qt::NoButton) captured_ = false;
+  if (event->button() != Qt::LeftButton || !measureMode_ || !measurePressed_) return;
+  measurePressed_ = false;
+
+  const PictureLine line{measureStart_, toPicture(event->position())};
+  lines_.showRubberBand(line);
+  lines_.addLine(line);
+  lastLine_ = line;
+  measuredLengthPx_ = MeasuredLengthPx(line.start, line.end);
+  update();
+  emit lineFinished();
+}
+
+// DROP
+
+void PictureView::dragEnterEvent(QDragEnterEvent* event) { event->acceptProposedAction(); }
+
+void PictureView::dropEvent(QDropEvent* event) {
+  event->acceptProposedAction();
+  emit dropReceived();
+}
+
+} // namespace spot

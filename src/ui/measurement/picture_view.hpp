@@ -1,0 +1,145 @@
+// The picture area Frame6: the diffraction picture Image2 painted with one view transform, the
+// rubber-band line Line1 and the four line slots Line2(0)..Line2(3), zooming, panning and
+// drawing lines, and the commands of the "Tools" frame (Open, Zoom in, Zoom out, Initial,
+// Measure/Move, Clean).
+#pragma once
+
+#include <QCursor>
+#include <QImage>
+#include <QLineF>
+#include <QRectF>
+#include <QString>
+#include <QWidget>
+
+#include "measurement/line_slots.hpp"
+#include "measurement/pattern_vectors.hpp"
+#include "measurement/picture_view_geometry.hpp"
+#include "ui/measurement/measurement_host.hpp"
+#include "ui/common/prompts.hpp"
+
+namespace spot {
+
+/// The open dialog's filter as the user sees it: description|patterns pairs, patterns
+/// separated by ";".
+inline constexpr const char* kPictureFileFilter =
+    "所有格式图像|*.jpg;*.jpeg;*.bmp;*.gif;*.tif;*.tiff;*.png|JPEG图像(*.jpg;*.jpeg)|*.jpg;*.jpeg|"
+    "BMP图像(*.bmp)|*.bmp|GIF图像(*.gif)|*.gif|TIFF图像(*.tif;*.tiff)|*.tif;*.tiff|"
+    "PNG图像(*.png)|*.png";
+
+/// Turns "desc|pat1;pat2|desc|pat" into Qt's "desc (pat1 pat2);;desc (pat)". The descriptions
+/// stay as they are; Qt reads the patterns from the last parenthesised group of each entry.
+QString QtFileFilter(const QString& pipeSeparatedFilter);
+
+/// The measuring cursor: a thin crosshair with an open centre, drawn at run time.
+QCursor MeasuringCursor();
+
+class PictureView : public QWidget {
+  Q_OBJECT
+public:
+  PictureView(MeasurementHost& host, Prompts& prompts, QWidget* parent = nullptr);
+
+  // COMMANDS OF THE "Tools" FRAME
+
+  /// "Open": Clean, then ask for a file and show it at its own size, centred. A cancelled
+  /// dialog or a file that cannot be decoded leaves the previous picture (the latter with a
+  /// message naming the file).
+  void open();
+  /// Loads a picture file directly; false (and a message) when it cannot be decoded.
+  bool loadPicture(const QString& file);
+  /// "Zoom in": 1.25 about the view centre, up to the size limit. Ignored while disabled.
+  void zoomIn();
+  /// "Zoom out": 0.8, shifting by a quarter of the centre's offset. Ignored while disabled.
+  void zoomOut();
+  /// "Initial": own size, centred, zoom enabled, every line hidden.
+  void initial();
+  /// "Measure" / "Move".
+  void toggleMeasureMode();
+  /// "Clean": hides the lines, empties the eleven picture-measurement boxes, resets the
+  /// pattern vectors, empties the results and the summary, and goes back to move mode.
+  void clean();
+
+  // STATE
+
+  bool measureMode() const { return measureMode_; }
+  /// Whether "Zoom in" and "Zoom out" are enabled.
+  bool zoomEnabled() const { return zoomEnabled_; }
+  /// Caption of the measure toggle: "Measure" in move mode, "Move" in measure mode.
+  QString measureToggleCaption() const;
+
+  bool hasPicture() const { return !picture_.isNull(); }
+  const QImage& picture() const { return picture_; }
+  QString pictureFile() const { return pictureFile_; }
+  const PictureViewGeometry& viewGeometry() const { return geometry_; }
+  /// Where Image2 is drawn, widget coordinates (device-independent pixels).
+  QRectF imageRect() const;
+
+  /// Line1 and Line2(0)..Line2(3), kept in picture pixels.
+  const LineSlots& lineSlots() const { return lines_; }
+  /// Slot line i as drawn in the widget; empty line when the slot is hidden.
+  QLineF slotLineOnScreen(int slot) const;
+  QLineF rubberBandOnScreen() const;
+
+  /// The last finished line (MeasureStart to MeasureEnd), picture pixels.
+  const PictureLine& lastLine() const { return lastLine_; }
+  /// Length of the last finished line in the picture's own pixels (MeasuredLengthPx).
+  double measuredLengthPx() const { return measuredLengthPx_; }
+
+  /// The measured directions of R1, R2, R3; written by the "Measure" dialog, reset by Clean.
+  PatternVectors& patternVectors() { return vectors_; }
+  const PatternVectors& patternVectors() const { return vectors_; }
+
+  /// The dialog's "Cancel": hides the newest line and the rubber band.
+  void removeNewestLine();
+
+  QSize sizeHint() const override { return {640, 480}; }
+
+signals:
+  /// The mouse moved over the picture (or while a button pressed on it is held).
+  void pictureMouseMoved();
+  /// A line was finished in measure mode: the "Measure" dialog should show.
+  void lineFinished();
+  /// Something was dropped on the picture area: the "Measure" dialog should close.
+  void dropReceived();
+  /// The mode or the zoom buttons' state changed.
+  void toolsStateChanged();
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+private:
+  bool onPicture(QPointF position) const;
+  PicturePoint toPicture(QPointF position) const;
+  QLineF toScreen(const PictureLine& line) const;
+  void setMeasureMode(bool on);
+  void setZoomEnabled(bool on);
+  QCursor pictureCursor() const;
+
+  MeasurementHost& host_;
+  Prompts& prompts_;
+
+  QImage picture_;
+  QString pictureFile_;
+  PictureViewGeometry geometry_;
+  LineSlots lines_;
+  PatternVectors vectors_;
+
+  bool measureMode_ = false;
+  bool zoomEnabled_ = true;
+  QCursor measuringCursor_;
+
+  /// A press on the picture captures the mouse until every button is released.
+  bool captured_ = false;
+  PicturePoint dragStart_;      ///< picture point grabbed by the last left press in move mode
+  PicturePoint measureStart_;   ///< picture point of the last left press in measure mode
+  bool measurePressed_ = false; ///< a left press in measure mode awaits its release
+  PictureLine lastLine_;
+  double measuredLengthPx_ = 0;
+};
+
+} // namespace spot

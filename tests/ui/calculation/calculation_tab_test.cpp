@@ -1,0 +1,612 @@
+// The "Calculation" tab as a user drives it: phase lock, search, validation, sorting, tolerance
+// filter, hand-over to the plane calculator and the panels that share one place.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
+#include <memory>
+
+#include "ui/common/fake_environment.hpp"
+#include "indexing/result_text.hpp"
+#include "indexing/run_search.hpp"
+#include "indexing/search_fault.hpp"
+#include "ui/calculation/calculator_panel.hpp"
+#include "ui/shell/main_window.hpp"
+#include "ui/calculation/pattern_sketch.hpp"
+#include "ui/calculation/phase_panel.hpp"
+#include "ui/calculation/results_model.hpp"
+#include "ui/calculation/results_view.hpp"
+#include "ui/calculation/summary_header.hpp"
+#include "ui/calculation/tolerance_panel.hpp"
+
+namespace spot {
+namespace {
+
+QString qs(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+class CalculationTab : public ::testing::Test {
+protected:
+  void SetUp() override {
+    window = std::make_unique<MainWindow>(fake.environment());
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  }
+
+  template <class T> T* find(const char* name) const {
+    T* widget = window->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  void click(const char* name) { QTest::mouseClick(find<QWidget>(name), Qt::LeftButton); }
+  void set(Box box, const char* text) { window->setBoxText(box, QString::fromUtf8(text)); }
+  QString text(Box box) const { return window->boxText(box); }
+  /// Types into a box the way a user does: select all, then key by key.
+  void type(Box box, const char* text) {
+    QLineEdit* edit = window->box(box);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, QString::fromUtf8(text));
+  }
+  ResultsModel& model() const { return *window->resultsModel(); }
+  QString cell(int row, int column) const {
+    return QString::fromStdString(model().cellText(row, column));
+  }
+  QStringList row(int r) const {
+    QStringList cells;
+    for (int c = 0; c < kResultColumnCount; ++c)
+      cells << cell(r, c);
+    return cells;
+  }
+  bool hasFocusAndSelection(Box box) const {
+    QLineEdit* edit = window->box(box);
+    return window->focusWidget() == edit && edit->selectedText() == edit->text();
+  }
+
+  /// The face-centred cubic example: a = 0.4 nm, N = 2; scale bar 5 1/nm over 100 px, R1 and
+  /// R2 100 px, R3 141.4213562 px (d = 0.2, 0.2, 0.2/√2 nm), angles 90, 45, 45.
+  void enterFaceCentredExample() {
+    if (window->isPhasePanelLocked()) click("Label20");
+    for (Box b : {Box::A, Box::B, Box::C})
+      set(b, "0.4");
+    for (Box b : {Box::Alpha, Box::Beta, Box::Gamma})
+      set(b, "90");
+    window->latticeTypeSelector()->setCurrentText(QStringLiteral("F-Face Centred"));
+    set(Box::IndexRange, "2");
+    set(Box::ScaleBarValue, "5");
+    set(Box::ScaleBarLength, "100");
+    set(Box::Length1, "100");
+    set(Box::Length2, "100");
+    set(Box::Length3, "141.4213562");
+    for (Box b : {Box::Number1, Box::Number2, Box::Number3})
+      set(b, "1");
+    set(Box::Angle12, "90");
+    set(Box::Angle23, "45");
+    set(Box::Angle13, "45");
+  }
+
+  testing::FakeEnvironment fake;
+  std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(CalculationTab, OpensWithTheTabsAndTheLockedPhasePanel) {
+  QTabWidget* tabs = find<QTabWidget>("SSTab1");
+  ASSERT_EQ(tabs->count(), 4);
+  EXPECT_EQ(tabs->tabText(0), "Measurement");
+  EXPECT_EQ(tabs->tabText(1), "Calculation");
+  EXPECT_EQ(tabs->tabText(2), "Simulation");
+  EXPECT_EQ(tabs->tabText(3), "Discussion");
+
+  QComboBox* combo = find<QComboBox>("Combo1");
+  ASSERT_EQ(combo->count(), 5);
+  for (int i = 0; i < 5; ++i)
+    EXPECT_EQ(combo->itemText(i), qs(kLatticeSelectorTexts[static_cast<std::size_t>(i)]));
+  EXPECT_EQ(combo->currentText(), "P-Primitive");
+
+  EXPECT_EQ(find<QLineEdit>("Text6")->text(), "NAME");
+  EXPECT_TRUE(window->isPhasePanelLocked());
+  for (int i = 0; i <= 5; ++i)
+    EXPECT_FALSE(find<QLineEdit>(qPrintable(QStringLiteral("Text1(%1)").arg(i)))->isEnabled());
+  EXPECT_TRUE(find<QLineEdit>("Text1(21)")->isEnabled());
+  EXPECT_EQ(text(Box::IndexRange), "5");
+  EXPECT_EQ(find<QGroupBox>("Frame1(0)")->title(), "点阵标尺");
+  EXPECT_EQ(find<QLabel>("Label22")->text(), "0");
+  EXPECT_EQ(find<QLabel>("Label5")->text(), qs(kEmptySummary));
+  EXPECT_TRUE(find<QWidget>("Frame14")->isVisible());
+  EXPECT_FALSE(find<QWidget>("Frame7")->isVisible());
+  // The sliders stand where their default tolerances put them: 0.008 nm and 2 degrees.
+  for (int s = 1; s <= 3; ++s)
+    EXPECT_EQ(window->tolerancePanel()->slider(s)->value(), 13);
+  for (int s = 4; s <= 6; ++s)
+    EXPECT_EQ(window->tolerancePanel()->slider(s)->value(), 50);
+
+  EXPECT_EQ(model().columnCount(), 20);
+  EXPECT_EQ(model().headerData(17, Qt::Horizontal).toString(), "<R1,R2>");
+  QAction* exportAction = window->findChild<QAction*>(QStringLiteral("daochujieguo3"));
+  ASSERT_NE(exportAction, nullptr);
+  EXPECT_EQ(exportAction->text(), "Export calculated results");
+  EXPECT_TRUE(exportAction->isEnabled()); // the report writer is connected
+}
+
+TEST_F(CalculationTab, LatticeParametersLabelUnlocksAndLocksKeepingWhatWasTyped) {
+  QLineEdit* name = window->phaseNameBox();
+  click("Label20");
+  EXPECT_FALSE(window->isPhasePanelLocked());
+  EXPECT_EQ(name->text(), "Please input the phase name.");
+  EXPECT_EQ(name->palette().color(QPalette::Active, QPalette::Text), QColor(255, 0, 0));
+  EXPECT_TRUE(window->box(Box::Gamma)->isEnabled());
+  EXPECT_EQ(window->box(Box::A)->palette().color(QPalette::Active, QPalette::Text),
+            QColor(255, 0, 0));
+
+  // Focusing the placeholder leaves five blanks; any other text stays.
+  name->setFocus();
+  QApplication::processEvents();
+  EXPECT_EQ(name->text(), "     ");
+  name->setText(QStringLiteral("Cu"));
+  window->box(Box::A)->setFocus();
+  name->setFocus();
+  EXPECT_EQ(name->text(), "Cu");
+
+  set(Box::A, "0.3615");
+  click("Label20");
+  EXPECT_TRUE(window->isPhasePanelLocked());
+  EXPECT_FALSE(window->box(Box::A)->isEnabled());
+  EXPECT_EQ(name->text(), "Cu");
+  EXPECT_EQ(text(Box::A), "0.3615");
+
+  // The name box grows with its name so that all of it stays visible.
+  const int shortWidth = name->width();
+  const QString longName = QStringLiteral("Ca3Al2(SiO4)3 garnet from the grain boundary");
+  name->setText(longName);
+  EXPECT_GE(name->width(), name->fontMetrics().horizontalAdvance(longName));
+  EXPECT_GT(name->width(), shortWidth);
+  name->clear();
+  EXPECT_LT(name->width(), shortWidth);
+}
+
+TEST_F(CalculationTab, FaceCentredCubicExampleListsItsTwentyFourSolutions) {
+  enterFaceCentredExample();
+  // A calculator result first, so that the search visibly resets the sketch labels.
+  window->calculatorPanel()->clean();
+  for (Box b : {Box::CalcH1, Box::CalcK2, Box::CalcH3, Box::CalcK3})
+    set(b, "1");
+  for (Box b : {Box::CalcK1, Box::CalcL1, Box::CalcH2, Box::CalcL2, Box::CalcL3})
+    set(b, "0");
+  click("Command5");
+  ASSERT_EQ(window->patternSketch()->zoneAxisLabel()->text(), "Z=[0 0 1]");
+
+  QSignalSpy magnifier(window.get(), &MainWindow::closeMagnifierRequested);
+  click("Command6");
+  EXPECT_TRUE(fake.prompts.messages.isEmpty()) << fake.prompts.messages.join('|').toStdString();
+  EXPECT_EQ(magnifier.count(), 1);
+  ASSERT_EQ(model().rowCount(), 24);
+  EXPECT_EQ(find<QLabel>("Label22")->text(), "24");
+  // d1 = 1 · (100 / 5) / 100 = 0.2, d3 = 20 / 141.4213562 = 0.14142136.
+  EXPECT_EQ(find<QLabel>("Label5")->text(),
+            "0.2000000   0.2000000   0.1414214      90.0000   45.0000    45.0000");
+  EXPECT_EQ(row(0).join('|'), "No.001|-2|0|0|+|0|-2|0|＝|-2|-2|0|◇|0.2000000|0.2000000|0.1414214|◇|"
+                              "90.0000|45.0000|45.0000");
+  EXPECT_EQ(
+      row(23).join('|'),
+      "No.024|2|0|0|+|0|2|0|＝|2|2|0|◇|0.2000000|0.2000000|0.1414214|◇|90.0000|45.0000|45.0000");
+  // Only the "No." cell carries the row colour.
+  for (int r = 0; r < 24; ++r)
+    EXPECT_EQ(model().data(model().index(r, 0), Qt::ForegroundRole).value<QColor>(),
+              QColor(225, 0, 0));
+  EXPECT_FALSE(model().data(model().index(0, 13), Qt::ForegroundRole).isValid());
+
+  EXPECT_EQ(find<QPushButton>("Command6")->text(), "Calculate");
+  EXPECT_TRUE(window->isPhasePanelLocked());
+  EXPECT_EQ(window->patternSketch()->r1Label()->text(), "（* * *）");
+  EXPECT_EQ(window->patternSketch()->zoneAxisLabel()->text(), "Z=[* * *]");
+}
+
+TEST_F(CalculationTab, RejectedBoxesAreNamedInOrderWithFocusAndNothingListed) {
+  enterFaceCentredExample();
+  click("Command6");
+  ASSERT_EQ(model().rowCount(), 24);
+  const QString summary = find<QLabel>("Label5")->text();
+
+  // A phase box comes before every measurement box, whatever their element numbers.
+  click("Label20");
+  enterFaceCentredExample();
+  set(Box::B, "0.4x");
+  set(Box::ScaleBarValue, "five");
+  set(Box::Length1, ""); // also offending, but after the scale bar
+  click("Command6");
+  ASSERT_EQ(fake.prompts.messages.size(), 1);
+  EXPECT_EQ(fake.prompts.messages.last(), qs(kMessagePhaseBoxes));
+  EXPECT_TRUE(hasFocusAndSelection(Box::B));
+  EXPECT_EQ(model().rowCount(), 0); // the earlier rows went at the start of the search
+  EXPECT_EQ(find<QLabel>("Label22")->text(), "0");
+  EXPECT_FALSE(window->isPhasePanelLocked()); // the rejected input can still be corrected
+
+  set(Box::B, "0.4");
+  click("Command6");
+  ASSERT_EQ(fake.prompts.messages.size(), 2);
+  EXPECT_EQ(fake.prompts.messages.last(), qs(kMessageMeasurementBoxes));
+  EXPECT_TRUE(hasFocusAndSelection(Box::ScaleBarValue));
+
+  set(Box::ScaleBarValue, "5");
+  click("Command6");
+  EXPECT_TRUE(hasFocusAndSelection(Box::Length1));
+  set(Box::Length1, "100");
+  set(Box::AngleTol13, "2°");
+  click("Command6");
+  EXPECT_TRUE(hasFocusAndSelection(Box::AngleTol13));
+  EXPECT_EQ(find<QLabel>("Label5")->text(), summary); // not rewritten by rejected searches
+
+  // A zero scale bar value names its box instead of listing nothing without a word.
+  set(Box::AngleTol13, "2");
+  set(Box::ScaleBarValue, "0");
+  click("Command6");
+  ASSERT_EQ(fake.prompts.messages.size(), 5);
+  EXPECT_EQ(fake.prompts.messages.last(),
+            QString::fromStdString(FaultMessage(SearchFault::ZeroScaleBarValue)));
+  EXPECT_TRUE(hasFocusAndSelection(Box::ScaleBarValue));
+  EXPECT_EQ(model().rowCount(), 0);
+  EXPECT_EQ(find<QLabel>("Label5")->text(), summary);
+}
+
+TEST_F(CalculationTab, StoppedSearchesLockThePhasePanelUnlessItsBoxesAreTheCause) {
+  enterFaceCentredExample();
+  // γ = 0 encloses no volume: the message sends the user to a..γ, which stay open for it.
+  set(Box::Gamma, "0");
+  click("Command6");
+  ASSERT_EQ(fake.prompts.messages.size(), 1);
+  EXPECT_EQ(fake.prompts.messages.last(),
+            QString::fromStdString(FaultMessage(SearchFault::InvalidCell)));
+  EXPECT_TRUE(hasFocusAndSelection(Box::A));
+  EXPECT_FALSE(window->isPhasePanelLocked());
+  EXPECT_EQ(model().rowCount(), 0);
+  EXPECT_EQ(find<QLabel>("Label5")->text().left(9), "0.2000000"); // the measurement was fine
+
+  // A rejected box sets the input-error flag; a negative index range stops before the flag is
+  // reset, so the panel stays open, and the next search that runs clears the flag again.
+  set(Box::Gamma, "90");
+  set(Box::A, "x");
+  click("Command6");
+  EXPECT_TRUE(window->inputErrorFlag());
+  set(Box::A, "0.4");
+  set(Box::IndexRange, "-1");
+  click("Command6");
+  ASSERT_EQ(fake.prompts.messages.size(), 3);
+  EXPECT_EQ(fake.prompts.messages.last(),
+            QString::fromStdString(FaultMessage(SearchFault::NegativeIndexRange)));
+  EXPECT_TRUE(hasFocusAndSelection(Box::IndexRange));
+  EXPECT_TRUE(window->inputErrorFlag());
+  EXPECT_FALSE(window->isPhasePanelLocked());
+  EXPECT_EQ(find<QLabel>("Label22")->text(), "0");
+
+  set(Box::IndexRange, "2");
+  click("Command6");
+  EXPECT_FALSE(window->inputErrorFlag());
+  EXPECT_TRUE(window->isPhasePanelLocked());
+  click("Label20");
+  set(Box::IndexRange, "-1");
+  click("Command6"); // the flag is still 0 from the last search: the panel locks
+  EXPECT_TRUE(window->isPhasePanelLocked());
+  EXPECT_EQ(model().rowCount(), 0);
+}
+
+TEST_F(CalculationTab, SummaryHeadingsStandOverTheirOwnValues) {
+  auto* header = find<SummaryHeader>("Label7");
+  QLabel* line = find<QLabel>("Label5");
+  EXPECT_EQ(header->text(), qs(kSummaryHeader)); // the caption itself is unchanged
+  enterFaceCentredExample();
+  click("Command6");
+  QApplication::processEvents();
+
+  // Each value of the line, as its own label lays it out, in the heading's coordinates.
+  const QString text = line->text();
+  const QStringList values = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  ASSERT_EQ(values.size(), 6);
+  const QList<QRect> words = header->wordRects();
+  ASSERT_EQ(words.size(), 6);
+  const QFontMetrics metrics(line->font());
+  qsizetype from = 0;
+  for (int i = 0; i < 6; ++i) {
+    from = text.indexOf(values[i], from);
+    const int left = metrics.horizontalAdvance(text.left(from));
+    const int right = left + metrics.horizontalAdvance(values[i]);
+    const int wordCentre = line->mapFromGlobal(header->mapToGlobal(words[i].center())).x();
+    // "<R1,R2>" over "90.0000", "<R1,R3>" over the last "45.0000", and so on.
+    EXPECT_GT(wordCentre, left) << i;
+    EXPECT_LT(wordCentre, right) << i;
+    from += values[i].size();
+  }
+}
+
+TEST_F(CalculationTab, HeaderClicksSortAsTextAndFlipTheDirectionAcrossColumns) {
+  enterFaceCentredExample();
+  click("Command6");
+  QHeaderView* header = window->resultsView()->header();
+  const auto clickHeader = [&](int column) {
+    const QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                        header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
+  };
+  const auto column = [&](int c) {
+    QStringList texts;
+    for (int r = 0; r < model().rowCount(); ++r)
+      texts << cell(r, c);
+    return texts;
+  };
+  const auto sortedTexts = [&](int c, bool ascending) {
+    QStringList texts = column(c);
+    std::stable_sort(texts.begin(), texts.end(), [&](const QString& a, const QString& b) {
+      return ascending ? a.toStdString() < b.toStdString() : b.toStdString() < a.toStdString();
+    });
+    return texts;
+  };
+
+  // After "Calculate" the rows stand in ascending "No." order, so the first click descends.
+  clickHeader(1);
+  EXPECT_EQ(column(1), sortedTexts(1, false));
+  EXPECT_EQ(cell(0, 1), "2");
+  clickHeader(1);
+  EXPECT_EQ(column(1), sortedTexts(1, true));
+  EXPECT_EQ(cell(0, 1), "-2"); // the minus sign sorts first, as text
+  // A different column continues the alternation: descending now.
+  clickHeader(6);
+  EXPECT_EQ(column(6), sortedTexts(6, false));
+  EXPECT_EQ(window->resultsView()->sortOrder(), Qt::DescendingOrder);
+  // Equal texts keep their order: within k2 = "2", h1 is still ascending from the last sort.
+  const int firstTwo = static_cast<int>(column(6).indexOf("2"));
+  EXPECT_LE(cell(firstTwo, 1).toStdString(), cell(firstTwo + 1, 1).toStdString());
+
+  // A new search ends sorted by "No." ascending again.
+  click("Command6");
+  EXPECT_EQ(cell(0, 0), "No.001");
+  EXPECT_EQ(window->resultsView()->sortColumn(), 0);
+}
+
+TEST(ResultsModelSort, ComparesRowLabelsAsText) {
+  ResultsModel model;
+  std::vector<IndexingResult> rows(1001);
+  for (int i = 0; i < 1001; ++i)
+    rows[static_cast<std::size_t>(i)].rowNumber = i + 1;
+  model.setResults(rows);
+  model.sort(0, Qt::AscendingOrder);
+  // Text order: ... No.099, No.100, No.1000, No.1001, No.101 ...
+  EXPECT_EQ(model.cellText(99, 0), "No.100");
+  EXPECT_EQ(model.cellText(100, 0), "No.1000");
+  EXPECT_EQ(model.cellText(101, 0), "No.1001");
+  EXPECT_EQ(model.cellText(102, 0), "No.101");
+  EXPECT_EQ(model.cellText(1000, 0), "No.999");
+}
+
+TEST_F(CalculationTab, ToleranceFilterIsStrictAndItsSlidersSettleOnTheBoxText) {
+  enterFaceCentredExample();
+  click("Command6");
+  ASSERT_EQ(model().rowCount(), 24);
+  QLabel* counter = find<QLabel>("Label22");
+  QSlider* slider4 = find<QSlider>("Slider4");
+  const auto coloured = [&](const QColor& colour) {
+    for (int r = 0; r < model().rowCount(); ++r)
+      if (model().rowColour(r) != colour) return false;
+    return true;
+  };
+
+  // Every row shows <R1,R2> = 90.0000; the measured angle becomes 91: a difference of exactly 1.
+  set(Box::Angle12, "91");
+  EXPECT_TRUE(coloured(QColor(225, 0, 0))); // a measurement box does not rerun the filter
+  EXPECT_EQ(counter->text(), "24");
+
+  type(Box::AngleTol12, "1.5");
+  EXPECT_EQ(slider4->value(), 38); // 1.5 / 4 · 100 = 37.5, halves to even
+  EXPECT_EQ(counter->text(), "24");
+  EXPECT_TRUE(coloured(QColor(0, 0, 255)));
+
+  slider4->setValue(37); // 37 · 4 / 100 = 1.48 shows as 1.5, which puts the slider at 38
+  EXPECT_EQ(text(Box::AngleTol12), "1.5");
+  EXPECT_EQ(slider4->value(), 38);
+  slider4->setValue(13); // 0.52 shows as 0.5: 12.5 goes to 12
+  EXPECT_EQ(text(Box::AngleTol12), "0.5");
+  EXPECT_EQ(slider4->value(), 12);
+  EXPECT_EQ(counter->text(), "0");
+  EXPECT_TRUE(coloured(QColor(255, 0, 0)));
+
+  type(Box::AngleTol12, "1"); // equal to the difference: rejected
+  EXPECT_EQ(counter->text(), "0");
+  type(Box::AngleTol12, "1.0001");
+  EXPECT_EQ(counter->text(), "24");
+  set(Box::AngleTol12, ""); // an empty tolerance is 0
+  EXPECT_EQ(counter->text(), "0");
+  EXPECT_EQ(slider4->value(), 0);
+
+  type(Box::DTol1, "0.01");
+  EXPECT_EQ(find<QSlider>("Slider1")->value(), 17); // 16.67
+  find<QSlider>("Slider1")->setValue(13);
+  EXPECT_EQ(text(Box::DTol1), "0.0078");
+  EXPECT_EQ(find<QSlider>("Slider1")->value(), 13);
+
+  // The counter restores the six defaults; the last filter run is that of all six defaults.
+  set(Box::DTol2, "0.0100");
+  set(Box::AngleTol23, "3");
+  click("Label22");
+  for (Box b : {Box::DTol1, Box::DTol2, Box::DTol3})
+    EXPECT_EQ(text(b), "0.0080");
+  for (Box b : {Box::AngleTol12, Box::AngleTol23, Box::AngleTol13})
+    EXPECT_EQ(text(b), "2");
+  for (int s = 1; s <= 6; ++s)
+    EXPECT_EQ(window->tolerancePanel()->slider(s)->value(), s <= 3 ? 13 : 50);
+  EXPECT_EQ(counter->text(), "24");
+  EXPECT_TRUE(coloured(QColor(0, 0, 255)));
+}
+
+TEST_F(CalculationTab, HandOverSendsTheSelectedRowToTheCalculator) {
+  QAction* handOver = window->findChild<QAction*>(QStringLiteral("jisuandaizhou2"));
+  ASSERT_NE(handOver, nullptr);
+  EXPECT_EQ(handOver->text(), "Calculate zone axis index");
+  handOver->trigger(); // empty list, no row: nothing happens
+  EXPECT_EQ(text(Box::CalcH1), "");
+  EXPECT_TRUE(fake.prompts.messages.isEmpty());
+
+  enterFaceCentredExample();
+  click("Command6");
+  click("Label19"); // the calculator is closed; the hand-over shows it again
+  ASSERT_FALSE(window->calculatorPanel()->isVisible());
+
+  ResultsView* view = window->resultsView();
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                    view->visualRect(model().index(0, 5)).center());
+  ASSERT_EQ(view->selectedRow(), 0);
+  handOver->trigger();
+
+  // Row No.001: (-2 0 0) + (0 -2 0) = (-2 -2 0).
+  const Box grid[] = {Box::CalcH1, Box::CalcK1, Box::CalcL1, Box::CalcH2, Box::CalcK2,
+                      Box::CalcL2, Box::CalcH3, Box::CalcK3, Box::CalcL3};
+  QStringList copied;
+  for (Box b : grid)
+    copied << text(b);
+  EXPECT_EQ(copied.join(' '), "-2 0 0 0 -2 0 -2 -2 0");
+  // (-2 0 0) × (0 -2 0) = (0 0 4), reduced by 4.
+  EXPECT_EQ(text(Box::CalcZoneU) + text(Box::CalcZoneV) + text(Box::CalcZoneW), "001");
+  EXPECT_EQ(text(Box::CalcAngle12), "90");
+  EXPECT_EQ(text(Box::CalcAngle23), "45");
+  EXPECT_EQ(text(Box::CalcAngle13), "45");
+  EXPECT_EQ(find<QLabel>("Label1(47)")->text(), "d1=0.2000000");
+  EXPECT_EQ(find<QLabel>("Label1(49)")->text(), "d3=0.1414214"); // 0.4 / √8
+  EXPECT_EQ(window->patternSketch()->r1Label()->text(), "（-2 0 0）");
+  EXPECT_EQ(window->patternSketch()->r2Label()->text(), "（0 -2 0）");
+  EXPECT_EQ(window->patternSketch()->r3Label()->text(), "（-2 -2 0）");
+  EXPECT_EQ(window->patternSketch()->zoneAxisLabel()->text(), "Z=[0 0 1]");
+  EXPECT_TRUE(window->calculatorPanel()->isVisible());
+  EXPECT_TRUE(fake.prompts.messages.isEmpty());
+
+  // The calculator works with the lattice standing in the boxes now, not the searched one:
+  // with a = 0.5, d(-2 0 0) = 0.5 / 2.
+  click("Label20");
+  set(Box::A, "0.5");
+  handOver->trigger();
+  EXPECT_EQ(find<QLabel>("Label1(47)")->text(), "d1=0.2500000");
+}
+
+TEST_F(CalculationTab, CalculatorValidatesInElementOrderAndStopsPartWayOnAFault) {
+  click("Label20");
+  for (Box b : {Box::A, Box::B, Box::C})
+    set(b, "0.4");
+  for (Box b : {Box::Alpha, Box::Beta, Box::Gamma})
+    set(b, "90");
+  const auto planes = [&](const char* r1, const char* r2, const char* r3) {
+    const char* rows[] = {r1, r2, r3};
+    for (int r = 0; r < 3; ++r) {
+      const QStringList hkl = QString::fromLatin1(rows[r]).split(' ');
+      set(static_cast<Box>(BoxNumber(Box::CalcH1) + r), qPrintable(hkl[0]));
+      set(static_cast<Box>(BoxNumber(Box::CalcK1) + r), qPrintable(hkl[1]));
+      set(static_cast<Box>(BoxNumber(Box::CalcL1) + r), qPrintable(hkl[2]));
+    }
+  };
+
+  // R1 k (Text1(9)) is bad too, but R2 h (Text1(7)) comes first in element order.
+  planes("1 x 0", " 1 0", "1 1 0");
+  click("Command5");
+  ASSERT_EQ(fake.prompts.messages.size(), 1);
+  EXPECT_EQ(fake.prompts.messages.last(), qs(kMessagePhaseBoxes));
+  EXPECT_TRUE(hasFocusAndSelection(Box::CalcH2));
+  EXPECT_EQ(text(Box::CalcZoneU), "***");
+
+  planes("1 0 0", "0 1 0", "1 1 0");
+  click("Command5");
+  EXPECT_EQ(fake.prompts.messages.size(), 1);
+  EXPECT_EQ(text(Box::CalcZoneU) + text(Box::CalcZoneV) + text(Box::CalcZoneW), "001");
+  EXPECT_EQ(text(Box::CalcAngle23), "45");
+  EXPECT_EQ(find<QLabel>("Label1(49)")->text(), "d3=0.2828427"); // 0.4 / √2
+
+  // R3 = (0 0 0): the zone axis and <R1,R2> are still calculated; what follows is not, and must
+  // not keep the values of the planes before.
+  planes("1 0 0", "0 1 0", "0 0 0");
+  click("Command5");
+  ASSERT_EQ(fake.prompts.messages.size(), 2);
+  EXPECT_TRUE(fake.prompts.messages.last().contains("R3"))
+      << fake.prompts.messages.last().toStdString();
+  EXPECT_TRUE(hasFocusAndSelection(Box::CalcH3));
+  EXPECT_EQ(text(Box::CalcZoneW), "1");
+  EXPECT_EQ(text(Box::CalcAngle12), "90");
+  EXPECT_EQ(text(Box::CalcAngle23), "***");
+  EXPECT_EQ(text(Box::CalcAngle13), "***");
+  EXPECT_EQ(find<QLabel>("Label1(49)")->text(), "d3= ***");
+  EXPECT_EQ(window->patternSketch()->r3Label()->text(), "（* * *）");
+
+  // Parallel R1 and R2: zone axis [0 0 0], no angle at all.
+  planes("1 0 0", "2 0 0", "3 0 0");
+  click("Command5");
+  ASSERT_EQ(fake.prompts.messages.size(), 3);
+  EXPECT_TRUE(fake.prompts.messages.last().contains("parallel"));
+  EXPECT_TRUE(hasFocusAndSelection(Box::CalcH2));
+  EXPECT_EQ(text(Box::CalcZoneU) + text(Box::CalcZoneV) + text(Box::CalcZoneW), "000");
+  EXPECT_EQ(text(Box::CalcAngle12), "***");
+
+  // Empty lattice boxes describe no cell.
+  for (Box b : {Box::A, Box::B, Box::C, Box::Alpha, Box::Beta, Box::Gamma})
+    set(b, "");
+  planes("1 0 0", "0 1 0", "1 1 0");
+  click("Command5");
+  ASSERT_EQ(fake.prompts.messages.size(), 4);
+  EXPECT_TRUE(fake.prompts.messages.last().contains("Lattice parameters"));
+
+  click("Command15");
+  EXPECT_EQ(text(Box::CalcH1), "");
+  EXPECT_EQ(text(Box::CalcZoneU), "***");
+  EXPECT_EQ(text(Box::CalcAngle12), "***");
+  EXPECT_EQ(find<QLabel>("Label1(47)")->text(), "d1= ***");
+  EXPECT_EQ(window->patternSketch()->zoneAxisLabel()->text(), "Z=[* * *]");
+  EXPECT_EQ(text(Box::A), ""); // Clean leaves the lattice boxes alone (here: as emptied)
+}
+
+TEST_F(CalculationTab, DatabaseAndCalculatorPanelsTakeTurnsInOnePlace) {
+  QWidget* calculator = find<QWidget>("Frame14");
+  const auto database = [&] { return find<QWidget>("Frame7"); };
+  click("Label10");
+  EXPECT_TRUE(database()->isVisible());
+  EXPECT_FALSE(calculator->isVisible());
+  click("Label10");
+  EXPECT_FALSE(database()->isVisible());
+  click("Label18");
+  EXPECT_TRUE(calculator->isVisible());
+  click("Label10");
+  click("Label18"); // the calculator replaces the database panel
+  EXPECT_TRUE(calculator->isVisible());
+  EXPECT_FALSE(database()->isVisible());
+  click("Label19");
+  EXPECT_FALSE(calculator->isVisible());
+  click("Label10");
+  click("Command1");
+  EXPECT_FALSE(database()->isVisible());
+
+  // A database panel installed later takes the same place and the same turns.
+  auto* panel = new QWidget;
+  panel->setObjectName(QStringLiteral("Frame7"));
+  window->installDatabasePanel(panel);
+  QApplication::processEvents();
+  EXPECT_FALSE(panel->isVisible());
+  click("Label10");
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_FALSE(calculator->isVisible());
+}
+
+TEST_F(CalculationTab, TabChangeAndClosingAskTheSecondaryWindowsToClose) {
+  QSignalSpy measure(window.get(), &MainWindow::closeMeasureDialogRequested);
+  QSignalSpy magnifier(window.get(), &MainWindow::closeMagnifierRequested);
+  QSignalSpy closed(window.get(), &MainWindow::closed);
+  window->tabs()->setCurrentIndex(MainWindow::MeasurementTab);
+  EXPECT_EQ(measure.count(), 1);
+  QTest::mouseClick(window->page(MainWindow::MeasurementTab), Qt::LeftButton);
+  EXPECT_EQ(measure.count(), 2);
+  window->close();
+  EXPECT_EQ(magnifier.count(), 1);
+  EXPECT_EQ(measure.count(), 3);
+  EXPECT_EQ(closed.count(), 1);
+}
+
+} // namespace
+} // namespace spot

@@ -1,0 +1,104 @@
+// Fakes of the desktop services for window tests: prompts that record every message and answer
+// questions from a script, a fixed clock, folders under a temporary directory, no network, no
+// web view and a still grey screen.
+#pragma once
+
+#include <QDateTime>
+#include <QDir>
+#include <QPixmap>
+#include <QStringList>
+#include <deque>
+#include <optional>
+
+#include "ui/measurement/magnifier.hpp"
+#include "ui/common/page_view.hpp"
+#include "ui/common/prompts.hpp"
+
+namespace spot::testing {
+
+class FakePrompts final : public Prompts {
+public:
+  QStringList messages;
+  QStringList questions;
+  /// Answers of the next input boxes, in order; nullopt stands for Cancel.
+  std::deque<std::optional<QString>> answers;
+  /// Answers of the next open-file dialogs, in order; empty text stands for Cancel.
+  std::deque<QString> files;
+
+  void showMessage(const QString& text) override { messages.append(text); }
+  std::optional<QString> askText(const QString& prompt, const QString&, const QString&) override {
+    questions.append(prompt);
+    if (answers.empty()) return std::nullopt;
+    // Taken apart rather than copied: GCC 12 warns about copying an optional QString here.
+    const bool cancelled = !answers.front().has_value();
+    const QString text = answers.front().value_or(QString());
+    answers.pop_front();
+    if (cancelled) return std::nullopt;
+    return text;
+  }
+  QString chooseFileToOpen(const QString& title, const QString&, const QString&) override {
+    questions.append(title);
+    if (files.empty()) return {};
+    QString file = files.front();
+    files.pop_front();
+    return file;
+  }
+};
+
+class FakeClock final : public Clock {
+public:
+  QDateTime time{QDate(2024, 3, 5), QTime(14, 7, 9)};
+  QDateTime now() const override { return time; }
+};
+
+class FakePlaces final : public Places {
+public:
+  explicit FakePlaces(QString folder) : folder_(std::move(folder)) {}
+  void setFolder(QString folder) { folder_ = std::move(folder); }
+  QString programFolder() const override { return folder_; }
+  QString reportsFolder() const override { return folder_; }
+  QString slotsFilePath() const override {
+    return QDir(folder_).filePath(QStringLiteral("Store.ini"));
+  }
+
+private:
+  QString folder_;
+};
+
+class OfflineCheck final : public OnlineCheck {
+public:
+  bool isOnline() override { return false; }
+};
+
+/// No browser engine and no desktop browser: nothing is ever opened.
+class NoPageViews final : public PageViewFactory {
+public:
+  PageView* create(QWidget*) override { return nullptr; }
+  bool openOutside(const QUrl&) override { return false; }
+};
+
+/// A grey screen with the cursor at a fixed place.
+class StillScreen final : public ScreenSource {
+public:
+  QPoint cursorPosition() const override { return {100, 100}; }
+  QPixmap grab(const QRect& rect) override {
+    QPixmap pixmap(rect.size());
+    pixmap.fill(Qt::gray);
+    return pixmap;
+  }
+};
+
+/// Everything a window needs, faked, in one object that outlives the window.
+struct FakeEnvironment {
+  FakePrompts prompts;
+  FakeClock clock;
+  FakePlaces places{QDir::tempPath()};
+  OfflineCheck online;
+  NoPageViews pageViews;
+  StillScreen screen;
+  Environment environment() {
+    return Environment{prompts, clock, places, &online, &pageViews, &screen};
+  }
+};
+
+} // namespace spot::testing

@@ -1,0 +1,254 @@
+// The whole window: the database batch and its report, the export, and a picture measured with
+// the mouse through the "Measure" dialog and indexed; the secondary windows closing with the tab
+// change and the window.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QFile>
+#include <QPainter>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath> // for pow
+#include <memory>
+
+#include "core/numeric_text.hpp"
+#include "database/batch_run.hpp"
+#include "database/report_file.hpp"
+#include "ui/common/fake_environment.hpp"
+#include "measurement/pattern_vectors.hpp"
+#include "ui/database/database_panel.hpp"
+#include "ui/measurement/magnifier.hpp"
+#include "ui/shell/main_window.hpp"
+#include "ui/measurement/measure_dialog.hpp"
+#include "ui/calculation/phase_panel.hpp"
+#include "ui/measurement/picture_view.hpp"
+#include "ui/calculation/results_model.hpp"
+
+namespace spot {
+namespace {
+
+class WholeWindow : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(folder.isValid());
+    fake.places.setFolder(folder.path());
+    window = std::make_unique<MainWindow>(fake.environment());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  }
+  void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+  QStringList reports() const {
+    return QDir(folder.path()).entryList({QStringLiteral("Calculation Results*")}, QDir::Files);
+  }
+  QStringList reportLines() const {
+    QFile file(QDir(folder.path()).filePath(reportName));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+  }
+  /// h² + k² + l² of the plane of a row in R1 (first = 1) or R3 (first = 9).
+  int squares(int row, int first) const {
+    int sum = 0;
+    for (int c = first; c < first + 3; ++c)
+      sum += static_cast<int>(std::pow(NumericPrefix(window->resultsModel()->cellText(row, c)), 2));
+    return sum;
+  }
+  /// The face-centred example: scale bar 5 1/nm over 100 px, R1 and R2 100 px at 90 degrees,
+  /// R3 100·√2 px: d = 0.2, 0.2, 0.1414 nm.
+  void enterMeasurement() {
+    const char* texts[] = {"5", "100", "100", "100", "141.4213562", "1",
+                           "1", "1",   "90",  "45",  "45"};
+    int i = 0;
+    for (Box box : kPictureMeasurementBoxes)
+      window->setBoxText(box, QString::fromLatin1(texts[i++]));
+  }
+  /// Ticks the records in the tree (in Multiple mode through their phase nodes, which tick
+  /// their parameter nodes) and runs the batch.
+  DatabasePanel& runBatch(std::initializer_list<const char*> records, bool multiple) {
+    if (!window->phaseDatabase()->isVisible()) window->toggleDatabasePanel();
+    DatabasePanel& panel = *window->phaseDatabase();
+    click(multiple ? panel.multipleOption() : panel.singleOption());
+    for (const char* key : records) {
+      QTreeWidgetItem* item = panel.itemWithKey(QString::fromLatin1(key));
+      (multiple ? item->parent() : item)->setCheckState(0, Qt::Checked);
+    }
+    click(panel.calculateButton());
+    return panel;
+  }
+
+  QTemporaryDir folder;
+  testing::FakeEnvironment fake;
+  std::unique_ptr<MainWindow> window;
+  const QString reportName =
+      QStringLiteral("Calculation Results2024-03-05 140709.txt"); // FakeClock
+};
+
+TEST_F(WholeWindow, BatchOverAlCuNaClWritesOneReportAndLeavesNaClInThePanel) {
+  enterMeasurement();
+  window->setBoxText(Box::Number1, QStringLiteral("one"));
+  // Al, Cu and NaCl are records 2, 34 and 80.
+  DatabasePanel& panel = runBatch({"bb2", "bb34", "bb80"}, true);
+  ASSERT_EQ(panel.selectedRecords(), (std::vector<int>{2, 34, 80}));
+  // A measurement box that is no number stops the run once, not once per phase.
+  EXPECT_EQ(fake.prompts.messages, QStringList{QString::fromUtf8(kMessageMeasurementBoxes.data())});
+  EXPECT_EQ(window->focusWidget(), window->box(Box::Number1));
+  EXPECT_TRUE(reports().isEmpty());
+
+  fake.prompts.messages.clear();
+  window->setBoxText(Box::Number1, QStringLiteral("1"));
+  click(panel.calculateButton());
+  EXPECT_TRUE(fake.prompts.messages.isEmpty());
+  ASSERT_EQ(reports(), QStringList{reportName});
+  // Cu (a = 0.361 nm) has no solution: d111 = 0.2084 and d200 = 0.1805 nm miss 0.2 nm by more
+  // than 0.008 nm. The file is the library's batch report as it stands: the window adds or
+  // drops nothing.
+  const QStringList lines = reportLines();
+  EXPECT_EQ(
+      lines.filter(QStringLiteral("------")),
+      QStringList({QStringLiteral("------Al  FaceCenter  c/a1.00000  Lattice parameters:  "),
+                   QStringLiteral("------NaCl  FaceCenter  c/a1.00000  Lattice parameters:  ")}));
+  EXPECT_EQ(lines.join(QStringLiteral("\r\n")).toStdString(),
+            ComposeBatchReport(RunBatch(window->boxTexts(), {2, 34, 80}), "").text);
+  EXPECT_EQ(window->statusBar()->currentMessage(),
+            "Report written: " + folder.filePath(reportName));
+
+  EXPECT_EQ(window->phaseName(), QStringLiteral("NaCl  FaceCenter  c/a1.00000"));
+  EXPECT_EQ(window->latticeTypeSelector()->currentText(), QStringLiteral("F-Face Centred"));
+  EXPECT_TRUE(window->isPhasePanelLocked());
+  EXPECT_FALSE(panel.isVisible());
+  EXPECT_EQ(panel.calculateButton()->text(), QStringLiteral("Calculate selected items"));
+  // NaCl, a = 0.564 nm: only {220} (0.1994 nm) fits 0.2 nm and only {400} (0.141 nm) fits
+  // 0.1414 nm: 12 planes for R1 times the 2 perpendicular {220} whose sum is a {400}. Al has
+  // 6 {200} for R1 times 4 perpendicular {200} (their sums are {220}). Rows sorted by "No.".
+  ResultsModel& model = *window->resultsModel();
+  ASSERT_EQ(model.rowCount(), 12 * 2);
+  EXPECT_EQ(lines.filter(QStringLiteral("No.")).size(), 6 * 4 + 12 * 2 + 2); // and 2 headings
+  for (int r = 0; r < model.rowCount(); ++r) {
+    EXPECT_EQ(squares(r, 1), 8);
+    EXPECT_EQ(squares(r, 9), 16);
+    if (r > 0) {
+      EXPECT_LE(model.cellText(r - 1, 0), model.cellText(r, 0));
+    }
+  }
+
+  // A report that cannot be written (folders under a regular file, even for root) ends the run
+  // with a message; the panel and the list stay as they are.
+  QFile plain(folder.filePath(QStringLiteral("plain")));
+  ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+  fake.places.setFolder(plain.fileName() + QStringLiteral("/reports"));
+  window->setPhaseName(QStringLiteral("mine"));
+  const int rows = model.rowCount();
+  runBatch({}, true);
+  ASSERT_EQ(fake.prompts.messages.size(), 1);
+  EXPECT_TRUE(fake.prompts.messages[0].contains(plain.fileName()));
+  EXPECT_EQ(window->phaseName(), QStringLiteral("mine"));
+  EXPECT_EQ(model.rowCount(), rows);
+  EXPECT_TRUE(panel.isVisible());
+  // The status bar no longer names the earlier run's report.
+  EXPECT_EQ(window->statusBar()->currentMessage(), QString());
+}
+
+TEST_F(WholeWindow, SingleModeKeepsNoReportAndTheExportWritesTheListAsShown) {
+  enterMeasurement();
+  runBatch({"bb80"}, false);
+  EXPECT_TRUE(reports().isEmpty());
+  EXPECT_EQ(window->phaseName(), QStringLiteral("NaCl  FaceCenter  c/a1.00000"));
+  ResultsModel& model = *window->resultsModel();
+  ASSERT_GT(model.rowCount(), 0);
+
+  window->sortResults(column::kR1, Qt::DescendingOrder);
+  window->exportResultsAction()->trigger();
+  const QStringList lines = reportLines();
+  ASSERT_EQ(lines.size(), 7 + model.rowCount() + 1); // seven lines, the rows, the final CR LF
+  for (int r = 0; r < model.rowCount(); ++r)
+    EXPECT_TRUE(lines[7 + r].startsWith(QString::fromStdString(model.cellText(r, 0) + "\t")));
+  EXPECT_EQ(window->statusBar()->currentMessage(),
+            "Report written: " + folder.filePath(reportName));
+
+  // A scale bar of 0 would divide by zero: the box is named and gets the focus.
+  window->setBoxText(Box::ScaleBarValue, QStringLiteral("0"));
+  window->exportResultsAction()->trigger();
+  EXPECT_EQ(fake.prompts.messages.size(), 1);
+  EXPECT_EQ(window->focusWidget(), window->box(Box::ScaleBarValue));
+  // Neither folder can be written: one message naming the files tried, and no new file.
+  window->setBoxText(Box::ScaleBarValue, QStringLiteral("5"));
+  fake.places.setFolder(folder.filePath(reportName) + QStringLiteral("/reports"));
+  fake.clock.time = fake.clock.time.addSecs(1);
+  window->exportResultsAction()->trigger();
+  ASSERT_EQ(fake.prompts.messages.size(), 2);
+  EXPECT_TRUE(fake.prompts.messages[1].contains(folder.filePath(reportName)));
+  EXPECT_EQ(reports(), QStringList{reportName});
+}
+
+TEST_F(WholeWindow, APictureMeasuredWithTheMouseIsIndexedAndTheWindowsCloseWithTheMainWindow) {
+  // Spots 100 px apart around the centre (200, 200) of a 400 px picture; a 100 px scale bar.
+  QImage image(400, 400, QImage::Format_RGB32);
+  image.fill(Qt::black);
+  QPainter painter(&image);
+  for (int i = 0; i < 9; ++i)
+    painter.fillRect(94 + 100 * (i % 3), 94 + 100 * (i / 3), 12, 12, Qt::white);
+  painter.fillRect(50, 368, 100, 4, Qt::white);
+  painter.end();
+  const QString picture = folder.filePath(QStringLiteral("pattern.png"));
+  ASSERT_TRUE(image.save(picture));
+
+  window->tabs()->setCurrentIndex(MainWindow::MeasurementTab);
+  fake.prompts.files.push_back(picture);
+  click(window->findChild<QWidget*>(QStringLiteral("Command2")));
+  click(window->findChild<QWidget*>(QStringLiteral("Command9")));
+  PictureView* view = window->pictureView();
+  MeasureDialog* dialog = window->measureDialog();
+  const QPoint origin = view->imageRect().topLeft().toPoint(); // whole pixels: 400 is even
+  const auto drag = [&](QPoint from, QPoint to) {
+    QTest::mousePress(view, Qt::LeftButton, {}, origin + from);
+    QTest::mouseMove(view, origin + to);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, origin + to);
+  };
+  const QPoint centre(200, 200);
+  const std::pair<QPoint, QPoint> lines[] = {
+      {{50, 370}, {150, 370}}, {centre, {300, 200}}, {centre, {200, 100}}, {centre, {300, 100}}};
+  for (int role = 0; role < 4; ++role) {
+    drag(lines[role].first, lines[role].second);
+    ASSERT_TRUE(dialog->isVisible());
+    click(dialog->roleOption(role));
+    dialog->entryBox()->setText(role == 0 ? QStringLiteral("5") : QStringLiteral("1"));
+    click(dialog->okButton());
+  }
+  EXPECT_TRUE(window->magnifier()->isOpen()); // the pointer moved over the picture
+  EXPECT_EQ(window->boxText(Box::ScaleBarLength), QStringLiteral("100"));
+  EXPECT_NEAR(NumericPrefix(window->boxText(Box::Angle12).toStdString()), 90, 1e-9);
+  EXPECT_NEAR(NumericPrefix(window->boxText(Box::Angle13).toStdString()), 45, 1e-9);
+
+  // a = 0.4 nm, face-centred: {200} (0.2 nm) for R1 and R2, {220} (0.1414 nm) for R3.
+  window->tabs()->setCurrentIndex(MainWindow::CalculationTab);
+  window->unlockPhasePanel();
+  for (Box box : {Box::A, Box::B, Box::C, Box::Alpha, Box::Beta, Box::Gamma})
+    window->setBoxText(box, box <= Box::C ? QStringLiteral("0.4") : QStringLiteral("90"));
+  window->setLatticeTypePosition(3);
+  click(window->phasePanel()->calculateButton());
+  EXPECT_FALSE(window->magnifier()->isOpen()); // "Calculate" closes it
+  ASSERT_GT(window->resultsModel()->rowCount(), 0);
+  for (int r = 0; r < window->resultsModel()->rowCount(); ++r) {
+    EXPECT_EQ(squares(r, 1), 4);
+    EXPECT_EQ(squares(r, 9), 8);
+  }
+  window->exportResultsAction()->trigger();
+  EXPECT_EQ(reportLines().at(3),
+            "pattern.png" + QString::fromUtf8("Valve measured from picture："));
+
+  // A new line opens the dialog; the tab change closes it. The window closes the magnifier.
+  window->tabs()->setCurrentIndex(MainWindow::MeasurementTab);
+  drag(centre, {100, 200});
+  ASSERT_TRUE(dialog->isOpen());
+  ASSERT_TRUE(window->magnifier()->isVisible());
+  window->tabs()->setCurrentIndex(MainWindow::SimulationTab);
+  EXPECT_FALSE(dialog->isVisible());
+  window->close();
+  EXPECT_FALSE(window->magnifier()->isVisible());
+  EXPECT_FALSE(window->magnifier()->isOpen());
+  EXPECT_TRUE(fake.prompts.messages.isEmpty());
+}
+
+} // namespace
+} // namespace spot
