@@ -19,6 +19,13 @@ public:
   ParseResult run();
 
 private:
+  using Reader = bool (Parser::*)(const std::string& name);
+  struct OptionReader {
+    std::string_view name;
+    Reader read;
+  };
+  static const OptionReader kReaders[];
+
   bool more() const { return next_ < args_.size(); }
   bool nextIsValue() const {
     if (!more()) return false;
@@ -42,8 +49,32 @@ private:
     if (error_.empty()) error_ = std::move(message);
     return false;
   }
+  bool readCommand();
   bool option(const std::string& name);
+
+  // One reader per option; each takes the option's values after its name.
+  bool readHelp(const std::string& name);
+  bool readFormat(const std::string& name);
+  bool readPhase(const std::string& name);
+  bool readRecord(const std::string& name);
+  bool readCell(const std::string& name);
+  bool readLattice(const std::string& name);
+  bool readSpacings(const std::string& name) { return numbers(name, o_.spacings.emplace()); }
+  bool readScaleBar(const std::string& name) { return numbers(name, o_.scaleBar.emplace()); }
+  bool readLengths(const std::string& name) { return numbers(name, o_.lengths.emplace()); }
+  bool readNumbers(const std::string& name) { return numbers(name, o_.numbers); }
+  bool readAngles(const std::string& name) { return numbers(name, o_.angles.emplace()); }
+  bool readPlanes(const std::string& name) { return numbers(name, o_.planes.emplace()); }
+  bool readRange(const std::string& name);
+  bool readTolerances(const std::string& name);
+
+  // The checks once every option is read, in the order they run.
   bool check();
+  bool checkPhaseOrCell();
+  bool checkBatchPhases();
+  bool checkPatternSource();
+  bool checkPatternValues();
+  bool checkSearchSettings();
 
   const std::vector<std::string>& args_;
   std::size_t next_ = 0;
@@ -51,120 +82,176 @@ private:
   std::string error_;
 };
 
-bool Parser::option(const std::string& name) {
-  if (name == "--help" || name == "-h") {
+const Parser::OptionReader Parser::kReaders[] = {
+    {"--help", &Parser::readHelp},          {"-h", &Parser::readHelp},
+    {"--format", &Parser::readFormat},      {"--phase", &Parser::readPhase},
+    {"--record", &Parser::readRecord},      {"--cell", &Parser::readCell},
+    {"--lattice", &Parser::readLattice},    {"--d", &Parser::readSpacings},
+    {"--scale-bar", &Parser::readScaleBar}, {"--lengths", &Parser::readLengths},
+    {"--numbers", &Parser::readNumbers},    {"--angles", &Parser::readAngles},
+    {"--planes", &Parser::readPlanes},      {"--range", &Parser::readRange},
+    {"--d-tol", &Parser::readTolerances},   {"--angle-tol", &Parser::readTolerances},
+};
+
+bool Parser::readCommand() {
+  if (!more()) return fail("no command given (index, batch, calc or phases; see --help)");
+  const std::string command = args_[next_++];
+  if (command == "index")
+    o_.command = Command::Index;
+  else if (command == "batch")
+    o_.command = Command::Batch;
+  else if (command == "calc")
+    o_.command = Command::Calc;
+  else if (command == "phases")
+    o_.command = Command::Phases;
+  else if (command == "--help" || command == "-h" || command == "help")
     o_.command = Command::Help;
-    next_ = args_.size();
-    return true;
-  }
-  if (name == "--format") {
-    if (!more()) return fail("--format needs text, tsv or json");
-    const std::string f = args_[next_++];
-    if (f == "text")
-      o_.format = Format::Text;
-    else if (f == "tsv" && o_.command != Command::Calc)
-      o_.format = Format::Tsv;
-    else if (f == "json")
-      o_.format = Format::Json;
-    else
-      return fail("--format: \"" + f + "\" is not one of " +
-                  (o_.command == Command::Calc ? "text, json" : "text, tsv, json"));
-    return true;
-  }
-  if (name == "--phase") {
-    if (!more()) return fail("--phase needs a phase name");
-    o_.phaseNames.push_back(args_[next_++]);
-    return true;
-  }
-  if (name == "--record") {
-    if (!more()) return fail("--record needs a record number");
-    const std::string r = args_[next_++];
-    const double value = IsNumeric(r) ? NumericPrefix(r) : -1;
-    const int count = static_cast<int>(BuiltInPhases().size());
-    if (value != std::floor(value) || value < 1 || value > count)
-      return fail("--record: \"" + r + "\" is not a record number from 1 to " +
-                  std::to_string(count));
-    o_.records.push_back(static_cast<int>(value));
-    return true;
-  }
-  if (name == "--cell") {
-    std::array<std::string, 6> cell;
-    if (!numbers("--cell", cell)) return false;
-    o_.cell = cell;
-    return true;
-  }
-  if (name == "--lattice") {
-    if (!more()) return fail("--lattice needs one of P, C, I, F, R");
-    const std::string l = args_[next_++];
-    for (int i = 0; i < kLatticeTypeCount; ++i)
-      if (l.size() == 1 && (l[0] == kLatticeLetters[i] || l[0] == kLatticeLetters[i] + ('a' - 'A')))
-        o_.lattice = i;
-    if (!o_.lattice) return fail("--lattice: \"" + l + "\" is not one of P, C, I, F, R");
-    return true;
-  }
-  if (name == "--d") return numbers("--d", o_.spacings.emplace());
-  if (name == "--scale-bar") return numbers("--scale-bar", o_.scaleBar.emplace());
-  if (name == "--lengths") return numbers("--lengths", o_.lengths.emplace());
-  if (name == "--numbers") return numbers("--numbers", o_.numbers);
-  if (name == "--angles") return numbers("--angles", o_.angles.emplace());
-  if (name == "--planes") return numbers("--planes", o_.planes.emplace());
-  if (name == "--range") {
-    std::array<std::string, 1> r;
-    if (!numbers("--range", r)) return false;
-    o_.range = r[0];
-    return true;
-  }
-  if (name == "--d-tol" || name == "--angle-tol") {
-    auto& target = name == "--d-tol" ? o_.dTol : o_.angleTol;
-    std::array<std::string, 1> first;
-    if (!numbers(name, first)) return false;
-    if (nextIsValue()) {
-      std::array<std::string, 2> rest;
-      if (!numbers(name, rest)) return false;
-      target = {first[0], rest[0], rest[1]};
-    } else {
-      target = {first[0], first[0], first[0]};
-    }
-    return true;
-  }
+  else
+    return fail("unknown command \"" + command + "\" (index, batch, calc or phases; see --help)");
+  return true;
+}
+
+bool Parser::option(const std::string& name) {
+  for (const OptionReader& reader : kReaders)
+    if (reader.name == name) return (this->*reader.read)(name);
   return fail("unknown option \"" + name + "\" (see --help)");
 }
 
-bool Parser::check() {
-  const auto value = [](const std::string& text) { return NumericPrefix(text); };
-  const bool isCalc = o_.command == Command::Calc;
-  const bool needsPhase = o_.command == Command::Index || isCalc;
-  if (needsPhase) {
-    if (o_.phaseNames.size() > 1) return fail("--phase: give one phase only");
-    if (o_.phaseNames.empty() == !o_.cell)
-      return fail(o_.cell ? "give either --phase or --cell, not both"
-                          : "give the phase with --phase NAME or --cell A B C ALPHA BETA GAMMA");
-    if (!o_.phaseNames.empty() && !FindPhaseRecord(o_.phaseNames[0]))
-      return fail("--phase: no phase named \"" + o_.phaseNames[0] +
-                  "\" in the database (see the phases command)");
-    if (o_.cell && !isCalc && !o_.lattice) return fail("--cell needs --lattice P, C, I, F or R");
-    if (o_.cell) {
-      const auto& c = *o_.cell;
-      const LatticeParameters cell{
-          value(c[0]), value(c[1]), value(c[2]), value(c[3]), value(c[4]), value(c[5]), 0};
-      if (!IsRealCell(cell))
-        return fail("--cell: lengths must be above 0 and the angles between 0 and 180 degrees, "
-                    "enclosing a volume");
-    }
-  } else if (o_.command == Command::Batch) {
-    if (o_.cell || o_.lattice)
-      return fail("batch takes phases from the database: use --phase or --record");
-    for (const std::string& name : o_.phaseNames)
-      if (!FindPhaseRecord(name))
-        return fail("--phase: no phase named \"" + name + "\" in the database");
+bool Parser::readHelp(const std::string&) {
+  o_.command = Command::Help;
+  next_ = args_.size();
+  return true;
+}
+
+bool Parser::readFormat(const std::string&) {
+  if (!more()) return fail("--format needs text, tsv or json");
+  const std::string f = args_[next_++];
+  if (f == "text")
+    o_.format = Format::Text;
+  else if (f == "tsv" && o_.command != Command::Calc)
+    o_.format = Format::Tsv;
+  else if (f == "json")
+    o_.format = Format::Json;
+  else
+    return fail("--format: \"" + f + "\" is not one of " +
+                (o_.command == Command::Calc ? "text, json" : "text, tsv, json"));
+  return true;
+}
+
+bool Parser::readPhase(const std::string&) {
+  if (!more()) return fail("--phase needs a phase name");
+  o_.phaseNames.push_back(args_[next_++]);
+  return true;
+}
+
+bool Parser::readRecord(const std::string&) {
+  if (!more()) return fail("--record needs a record number");
+  const std::string r = args_[next_++];
+  const double value = IsNumeric(r) ? NumericPrefix(r) : -1;
+  const int count = static_cast<int>(BuiltInPhases().size());
+  if (value != std::floor(value) || value < 1 || value > count)
+    return fail("--record: \"" + r + "\" is not a record number from 1 to " +
+                std::to_string(count));
+  o_.records.push_back(static_cast<int>(value));
+  return true;
+}
+
+bool Parser::readCell(const std::string& name) {
+  std::array<std::string, 6> cell;
+  if (!numbers(name, cell)) return false;
+  o_.cell = cell;
+  return true;
+}
+
+bool Parser::readLattice(const std::string&) {
+  if (!more()) return fail("--lattice needs one of P, C, I, F, R");
+  const std::string l = args_[next_++];
+  for (int i = 0; i < kLatticeTypeCount; ++i)
+    if (l.size() == 1 && (l[0] == kLatticeLetters[i] || l[0] == kLatticeLetters[i] + ('a' - 'A')))
+      o_.lattice = i;
+  if (!o_.lattice) return fail("--lattice: \"" + l + "\" is not one of P, C, I, F, R");
+  return true;
+}
+
+bool Parser::readRange(const std::string& name) {
+  std::array<std::string, 1> r;
+  if (!numbers(name, r)) return false;
+  o_.range = r[0];
+  return true;
+}
+
+// One value for all three, or three values.
+bool Parser::readTolerances(const std::string& name) {
+  auto& target = name == "--d-tol" ? o_.dTol : o_.angleTol;
+  std::array<std::string, 1> first;
+  if (!numbers(name, first)) return false;
+  if (nextIsValue()) {
+    std::array<std::string, 2> rest;
+    if (!numbers(name, rest)) return false;
+    target = {first[0], rest[0], rest[1]};
+  } else {
+    target = {first[0], first[0], first[0]};
   }
-  if (isCalc) {
+  return true;
+}
+
+bool Parser::check() {
+  switch (o_.command) {
+  case Command::Index:
+    return checkPhaseOrCell() && checkPatternSource() && checkPatternValues() &&
+           checkSearchSettings();
+  case Command::Batch:
+    return checkBatchPhases() && checkPatternSource() && checkPatternValues() &&
+           checkSearchSettings();
+  case Command::Calc:
+    if (!checkPhaseOrCell()) return false;
     if (!o_.planes) return fail("calc needs --planes H1 K1 L1 H2 K2 L2 H3 K3 L3");
     return true;
+  case Command::Phases:
+  case Command::Help: return true;
   }
-  if (o_.command == Command::Phases) return true;
+  return true;
+}
 
-  // The pattern.
+// index and calc: exactly one phase, from the database or as a cell.
+bool Parser::checkPhaseOrCell() {
+  if (o_.phaseNames.size() > 1) return fail("--phase: give one phase only");
+  if (o_.phaseNames.empty() == !o_.cell)
+    return fail(o_.cell ? "give either --phase or --cell, not both"
+                        : "give the phase with --phase NAME or --cell A B C ALPHA BETA GAMMA");
+  if (!o_.phaseNames.empty() && !FindPhaseRecord(o_.phaseNames[0]))
+    return fail("--phase: no phase named \"" + o_.phaseNames[0] +
+                "\" in the database (see the phases command)");
+  if (o_.cell && o_.command != Command::Calc && !o_.lattice)
+    return fail("--cell needs --lattice P, C, I, F or R");
+  if (o_.cell) {
+    const auto& c = *o_.cell;
+    const LatticeParameters cell{NumericPrefix(c[0]),
+                                 NumericPrefix(c[1]),
+                                 NumericPrefix(c[2]),
+                                 NumericPrefix(c[3]),
+                                 NumericPrefix(c[4]),
+                                 NumericPrefix(c[5]),
+                                 0};
+    if (!IsRealCell(cell))
+      return fail("--cell: lengths must be above 0 and the angles between 0 and 180 degrees, "
+                  "enclosing a volume");
+  }
+  return true;
+}
+
+// batch: phases come from the database only.
+bool Parser::checkBatchPhases() {
+  if (o_.cell || o_.lattice)
+    return fail("batch takes phases from the database: use --phase or --record");
+  for (const std::string& name : o_.phaseNames)
+    if (!FindPhaseRecord(name))
+      return fail("--phase: no phase named \"" + name + "\" in the database");
+  return true;
+}
+
+// The spacings either as d values or as a scale bar with lengths; the angles always.
+bool Parser::checkPatternSource() {
   if (o_.spacings && (o_.scaleBar || o_.lengths))
     return fail("give the spacings either with --d or with --scale-bar and --lengths, not both");
   if (!o_.spacings && !(o_.scaleBar && o_.lengths))
@@ -174,6 +261,11 @@ bool Parser::check() {
             ? "--lengths needs --scale-bar VALUE LENGTH"
             : "give the spacings with --d D1 D2 D3 or --scale-bar VALUE LENGTH --lengths L1 L2 L3");
   if (!o_.angles) return fail("give the measured angles with --angles A12 A23 A13");
+  return true;
+}
+
+bool Parser::checkPatternValues() {
+  const auto value = [](const std::string& text) { return NumericPrefix(text); };
   if (o_.spacings)
     for (const std::string& d : *o_.spacings)
       if (!(value(d) > 0)) return fail("--d: spacings must be above 0 nm, got \"" + d + "\"");
@@ -188,41 +280,30 @@ bool Parser::check() {
       if (!(value(n) > 0))
         return fail("--numbers: numbers of spot spacings must be above 0, got \"" + n + "\"");
   }
-  const double range = RoundHalfEven(value(o_.range));
+  return true;
+}
+
+bool Parser::checkSearchSettings() {
+  const double range = RoundHalfEven(NumericPrefix(o_.range));
   if (range < 0)
     return fail("--range: the index range must be 0 or more, got \"" + o_.range + "\"");
   if (range > SearchLimits{}.maxIndexRange)
     return fail("--range: the index range must be at most " +
                 std::to_string(SearchLimits{}.maxIndexRange));
   for (const std::string& t : o_.dTol)
-    if (value(t) < 0) return fail("--d-tol: tolerances must be 0 or more, got \"" + t + "\"");
+    if (NumericPrefix(t) < 0)
+      return fail("--d-tol: tolerances must be 0 or more, got \"" + t + "\"");
   for (const std::string& t : o_.angleTol)
-    if (value(t) < 0) return fail("--angle-tol: tolerances must be 0 or more, got \"" + t + "\"");
+    if (NumericPrefix(t) < 0)
+      return fail("--angle-tol: tolerances must be 0 or more, got \"" + t + "\"");
   return true;
 }
 
 ParseResult Parser::run() {
-  if (!more()) return {o_, "no command given (index, batch, calc or phases; see --help)"};
-  const std::string command = args_[next_++];
-  if (command == "index")
-    o_.command = Command::Index;
-  else if (command == "batch")
-    o_.command = Command::Batch;
-  else if (command == "calc")
-    o_.command = Command::Calc;
-  else if (command == "phases")
-    o_.command = Command::Phases;
-  else if (command == "--help" || command == "-h" || command == "help")
-    return {o_, ""};
-  else
-    return {o_, "unknown command \"" + command + "\" (index, batch, calc or phases; see --help)"};
-
-  while (more()) {
-    const std::string name = args_[next_++];
-    if (!option(name)) return {o_, error_};
-    if (o_.command == Command::Help) return {o_, ""};
-  }
-  check();
+  if (!readCommand()) return {o_, error_};
+  while (more() && o_.command != Command::Help)
+    if (!option(args_[next_++])) return {o_, error_};
+  if (o_.command != Command::Help) check();
   return {o_, error_};
 }
 
