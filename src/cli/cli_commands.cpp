@@ -2,7 +2,9 @@
 #include "cli/cli_commands.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <iomanip>
 #include <optional>
 #include <sstream>
@@ -155,6 +157,21 @@ std::optional<MeasuredPattern> measuredPattern(const BoxTexts& boxes) {
   const PatternReading reading = ReadMeasuredPattern(boxes);
   if (reading.fault) return std::nullopt;
   return reading.pattern;
+}
+
+// A failed write (a full disk, a closed pipe) must not pass for a complete output: the stream is
+// checked after the writing and again after the flush, which is where buffered bytes go out.
+int finishOutput(std::ostream& out, std::ostream& err, int status) {
+  int cause = errno; // set by the write that failed, if one did
+  if (out.good()) {
+    errno = 0;
+    out.flush();
+    if (out.good()) return status;
+    cause = errno;
+  }
+  err << "spotindex-cli: the output could not be written"
+      << (cause != 0 ? std::string(" (") + std::strerror(cause) + ")" : std::string()) << "\n";
+  return kExitFault;
 }
 
 // COMMANDS
@@ -350,14 +367,15 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return kExitInvalidInput;
   }
   const Options& o = parsed.options;
+  int status = kExitOk;
   switch (o.command) {
-  case Command::Help: out << UsageText(); return kExitOk;
-  case Command::Index: return runIndex(o, out, err);
-  case Command::Batch: return runBatch(o, out, err);
-  case Command::Calc: return runCalc(o, out, err);
-  case Command::Phases: return runPhases(o, out);
+  case Command::Help: out << UsageText(); break;
+  case Command::Index: status = runIndex(o, out, err); break;
+  case Command::Batch: status = runBatch(o, out, err); break;
+  case Command::Calc: status = runCalc(o, out, err); break;
+  case Command::Phases: status = runPhases(o, out); break;
   }
-  return kExitOk;
+  return finishOutput(out, err, status);
 }
 
 } // namespace spot::cli

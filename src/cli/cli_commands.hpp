@@ -11,7 +11,8 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitInvalidInput = 2;
 inline constexpr int kExitFault = 3;
 
-/// Runs the command line (arguments after the program name); returns the exit status.
+/// Runs the command line (arguments after the program name), flushes `out` and returns the exit
+/// status; an output that could not be written gives kExitFault.
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 } // namespace spot::cli

@@ -1,6 +1,7 @@
 // The options of spotindex-cli.
 #include "cli/cli_options.hpp"
 
+#include <bitset>
 #include <cmath>
 
 #include "core/lattice.hpp"
@@ -10,6 +11,72 @@
 #include "database/phase_database.hpp"
 
 namespace spot::cli {
+namespace {
+
+// Length of the well-formed UTF-8 sequence at the start of `text` (1 to 4), or 0 when its bytes
+// are not one: a stray continuation byte, a cut sequence, an overlong form, a surrogate.
+std::size_t utf8SequenceLength(std::string_view text) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return 1;
+  std::size_t length = 0;
+  char32_t point = 0, smallest = 0;
+  if ((lead & 0xE0) == 0xC0) {
+    length = 2;
+    point = lead & 0x1F;
+    smallest = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3;
+    point = lead & 0x0F;
+    smallest = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4;
+    point = lead & 0x07;
+    smallest = 0x10000;
+  } else {
+    return 0;
+  }
+  if (text.size() < length) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return 0;
+    point = point << 6 | (byte(i) & 0x3F);
+  }
+  const bool surrogate = point >= 0xD800 && point <= 0xDFFF;
+  return point < smallest || point > 0x10FFFF || surrogate ? 0 : length;
+}
+
+} // namespace
+
+std::string QuoteArgument(std::string_view text) {
+  constexpr std::size_t kMaxCharacters = 80;
+  std::string quoted = "\"";
+  std::size_t characters = 0;
+  while (!text.empty() && characters < kMaxCharacters) {
+    std::size_t length = utf8SequenceLength(text);
+    const unsigned char lead = static_cast<unsigned char>(text[0]);
+    // Control characters (C0, DEL, and C1 as U+0080..U+009F) would act on the terminal.
+    const bool control =
+        lead < 0x20 || lead == 0x7F ||
+        (lead == 0xC2 && length == 2 && static_cast<unsigned char>(text[1]) < 0xA0);
+    if (length == 0 || control) {
+      length = length == 0 ? 1 : length;
+      for (std::size_t i = 0; i < length; ++i) {
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        const unsigned char b = static_cast<unsigned char>(text[i]);
+        quoted += "\\x";
+        quoted += kHex[b >> 4];
+        quoted += kHex[b & 0xF];
+      }
+    } else {
+      quoted.append(text.substr(0, length));
+    }
+    text.remove_prefix(length);
+    ++characters;
+  }
+  if (!text.empty()) quoted += "\u2026"; // …
+  return quoted + "\"";
+}
+
 namespace {
 
 class Parser {
@@ -23,13 +90,13 @@ private:
   struct OptionReader {
     std::string_view name;
     Reader read;
+    unsigned takenBy;      ///< commands (bits of commandBit) that take the option
+    unsigned repeatableIn; ///< commands where it may be given more than once
   };
   static const OptionReader kReaders[];
 
   bool more() const { return next_ < args_.size(); }
-  bool nextIsValue() const {
-    if (!more()) return false;
-    const std::string& a = args_[next_];
+  static bool isValue(const std::string& a) {
     return a.rfind("--", 0) != 0 || IsNumeric(a); // "-2" is a value, "--range" an option
   }
   // Takes `count` numeric values after `option`.
@@ -40,8 +107,8 @@ private:
         return fail(option + " needs " + std::to_string(N) + " numbers, got " + std::to_string(i));
       out[i] = args_[next_++];
       if (!IsNumeric(out[i]))
-        return fail(option + ": \"" + out[i] +
-                    "\" is not a number (use \".\" as the decimal point)");
+        return fail(option + ": " + QuoteArgument(out[i]) +
+                    " is not a number (use \".\" as the decimal point)");
     }
     return true;
   }
@@ -51,6 +118,7 @@ private:
   }
   bool readCommand();
   bool option(const std::string& name);
+  bool refuseOption(const std::string& name);
 
   // One reader per option; each takes the option's values after its name.
   bool readHelp(const std::string& name);
@@ -80,17 +148,33 @@ private:
   std::size_t next_ = 0;
   Options o_;
   std::string error_;
+  std::bitset<32> given_; ///< kReaders positions already read
 };
 
+constexpr unsigned commandBit(Command command) { return 1u << static_cast<unsigned>(command); }
+constexpr unsigned kIndex = commandBit(Command::Index), kBatch = commandBit(Command::Batch),
+                   kCalc = commandBit(Command::Calc), kPhases = commandBit(Command::Phases);
+constexpr unsigned kAll = kIndex | kBatch | kCalc | kPhases;
+constexpr unsigned kSearches = kIndex | kBatch;
+
+// index and calc take --phase once too, but say so in their own words (checkPhaseOrCell).
 const Parser::OptionReader Parser::kReaders[] = {
-    {"--help", &Parser::readHelp},          {"-h", &Parser::readHelp},
-    {"--format", &Parser::readFormat},      {"--phase", &Parser::readPhase},
-    {"--record", &Parser::readRecord},      {"--cell", &Parser::readCell},
-    {"--lattice", &Parser::readLattice},    {"--d", &Parser::readSpacings},
-    {"--scale-bar", &Parser::readScaleBar}, {"--lengths", &Parser::readLengths},
-    {"--numbers", &Parser::readNumbers},    {"--angles", &Parser::readAngles},
-    {"--planes", &Parser::readPlanes},      {"--range", &Parser::readRange},
-    {"--d-tol", &Parser::readTolerances},   {"--angle-tol", &Parser::readTolerances},
+    {"--help", &Parser::readHelp, kAll, 0},
+    {"-h", &Parser::readHelp, kAll, 0},
+    {"--format", &Parser::readFormat, kAll, 0},
+    {"--phase", &Parser::readPhase, kIndex | kBatch | kCalc, kIndex | kBatch | kCalc},
+    {"--record", &Parser::readRecord, kBatch, kBatch},
+    {"--cell", &Parser::readCell, kIndex | kCalc, 0},
+    {"--lattice", &Parser::readLattice, kIndex, 0},
+    {"--d", &Parser::readSpacings, kSearches, 0},
+    {"--scale-bar", &Parser::readScaleBar, kSearches, 0},
+    {"--lengths", &Parser::readLengths, kSearches, 0},
+    {"--numbers", &Parser::readNumbers, kSearches, 0},
+    {"--angles", &Parser::readAngles, kSearches, 0},
+    {"--planes", &Parser::readPlanes, kCalc, 0},
+    {"--range", &Parser::readRange, kSearches, 0},
+    {"--d-tol", &Parser::readTolerances, kSearches, 0},
+    {"--angle-tol", &Parser::readTolerances, kSearches, 0},
 };
 
 bool Parser::readCommand() {
@@ -107,14 +191,32 @@ bool Parser::readCommand() {
   else if (command == "--help" || command == "-h" || command == "help")
     o_.command = Command::Help;
   else
-    return fail("unknown command \"" + command + "\" (index, batch, calc or phases; see --help)");
+    return fail("unknown command " + QuoteArgument(command) +
+                " (index, batch, calc or phases; see --help)");
   return true;
 }
 
 bool Parser::option(const std::string& name) {
-  for (const OptionReader& reader : kReaders)
-    if (reader.name == name) return (this->*reader.read)(name);
-  return fail("unknown option \"" + name + "\" (see --help)");
+  for (const OptionReader& reader : kReaders) {
+    if (reader.name != name) continue;
+    const unsigned command = commandBit(o_.command);
+    if (!(reader.takenBy & command)) return refuseOption(name);
+    const std::size_t position = static_cast<std::size_t>(&reader - kReaders);
+    if (given_[position] && !(reader.repeatableIn & command))
+      return fail(name + ": given twice; give each option once");
+    given_[position] = true;
+    return (this->*reader.read)(name);
+  }
+  return fail("unknown option " + QuoteArgument(name) + " (see --help)");
+}
+
+// An option that exists, but not for this command.
+bool Parser::refuseOption(const std::string& name) {
+  if (o_.command == Command::Batch && (name == "--cell" || name == "--lattice"))
+    return fail("batch takes phases from the database: use --phase or --record");
+  static constexpr std::string_view commandNames[] = {"index", "batch", "calc", "phases"};
+  return fail(std::string(commandNames[static_cast<std::size_t>(o_.command)]) + " does not take " +
+              name + " (see --help)");
 }
 
 bool Parser::readHelp(const std::string&) {
@@ -133,7 +235,7 @@ bool Parser::readFormat(const std::string&) {
   else if (f == "json")
     o_.format = Format::Json;
   else
-    return fail("--format: \"" + f + "\" is not one of " +
+    return fail("--format: " + QuoteArgument(f) + " is not one of " +
                 (o_.command == Command::Calc ? "text, json" : "text, tsv, json"));
   return true;
 }
@@ -150,7 +252,7 @@ bool Parser::readRecord(const std::string&) {
   const double value = IsNumeric(r) ? NumericPrefix(r) : -1;
   const int count = static_cast<int>(BuiltInPhases().size());
   if (value != std::floor(value) || value < 1 || value > count)
-    return fail("--record: \"" + r + "\" is not a record number from 1 to " +
+    return fail("--record: " + QuoteArgument(r) + " is not a record number from 1 to " +
                 std::to_string(count));
   o_.records.push_back(static_cast<int>(value));
   return true;
@@ -169,7 +271,7 @@ bool Parser::readLattice(const std::string&) {
   for (int i = 0; i < kLatticeTypeCount; ++i)
     if (l.size() == 1 && (l[0] == kLatticeLetters[i] || l[0] == kLatticeLetters[i] + ('a' - 'A')))
       o_.lattice = i;
-  if (!o_.lattice) return fail("--lattice: \"" + l + "\" is not one of P, C, I, F, R");
+  if (!o_.lattice) return fail("--lattice: " + QuoteArgument(l) + " is not one of P, C, I, F, R");
   return true;
 }
 
@@ -180,19 +282,22 @@ bool Parser::readRange(const std::string& name) {
   return true;
 }
 
-// One value for all three, or three values.
+// One value for all three, or three values: every value up to the next option is counted, so
+// two (or four) are refused rather than read as one and an unknown option.
 bool Parser::readTolerances(const std::string& name) {
   auto& target = name == "--d-tol" ? o_.dTol : o_.angleTol;
-  std::array<std::string, 1> first;
-  if (!numbers(name, first)) return false;
-  if (nextIsValue()) {
-    std::array<std::string, 2> rest;
-    if (!numbers(name, rest)) return false;
-    target = {first[0], rest[0], rest[1]};
-  } else {
-    target = {first[0], first[0], first[0]};
+  std::size_t count = 0;
+  while (next_ + count < args_.size() && isValue(args_[next_ + count]))
+    ++count;
+  if (count != 1 && count != 3)
+    return fail(name + " takes one or three numbers, got " + std::to_string(count));
+  if (count == 1) {
+    std::array<std::string, 1> one;
+    if (!numbers(name, one)) return false;
+    target = {one[0], one[0], one[0]};
+    return true;
   }
-  return true;
+  return numbers(name, target);
 }
 
 bool Parser::check() {
@@ -220,8 +325,8 @@ bool Parser::checkPhaseOrCell() {
     return fail(o_.cell ? "give either --phase or --cell, not both"
                         : "give the phase with --phase NAME or --cell A B C ALPHA BETA GAMMA");
   if (!o_.phaseNames.empty() && !FindPhaseRecord(o_.phaseNames[0]))
-    return fail("--phase: no phase named \"" + o_.phaseNames[0] +
-                "\" in the database (see the phases command)");
+    return fail("--phase: no phase named " + QuoteArgument(o_.phaseNames[0]) +
+                " in the database (see the phases command)");
   if (o_.cell && o_.command != Command::Calc && !o_.lattice)
     return fail("--cell needs --lattice P, C, I, F or R");
   if (o_.cell) {
@@ -242,11 +347,9 @@ bool Parser::checkPhaseOrCell() {
 
 // batch: phases come from the database only.
 bool Parser::checkBatchPhases() {
-  if (o_.cell || o_.lattice)
-    return fail("batch takes phases from the database: use --phase or --record");
   for (const std::string& name : o_.phaseNames)
     if (!FindPhaseRecord(name))
-      return fail("--phase: no phase named \"" + name + "\" in the database");
+      return fail("--phase: no phase named " + QuoteArgument(name) + " in the database");
   return true;
 }
 
@@ -268,17 +371,21 @@ bool Parser::checkPatternValues() {
   const auto value = [](const std::string& text) { return NumericPrefix(text); };
   if (o_.spacings)
     for (const std::string& d : *o_.spacings)
-      if (!(value(d) > 0)) return fail("--d: spacings must be above 0 nm, got \"" + d + "\"");
+      if (!(value(d) > 0)) return fail("--d: spacings must be above 0 nm, got " + QuoteArgument(d));
+  for (const std::string& a : *o_.angles)
+    if (!(value(a) >= 0 && value(a) <= 180))
+      return fail("--angles: angles must be from 0 to 180 degrees, got " + QuoteArgument(a));
   if (o_.scaleBar) {
     if (!(value((*o_.scaleBar)[0]) > 0))
       return fail("--scale-bar: the value must be above 0 (1/nm)");
     if (!(value((*o_.scaleBar)[1]) > 0))
       return fail("--scale-bar: the length must be above 0 (px)");
     for (const std::string& l : *o_.lengths)
-      if (!(value(l) > 0)) return fail("--lengths: lengths must be above 0 px, got \"" + l + "\"");
+      if (!(value(l) > 0))
+        return fail("--lengths: lengths must be above 0 px, got " + QuoteArgument(l));
     for (const std::string& n : o_.numbers)
       if (!(value(n) > 0))
-        return fail("--numbers: numbers of spot spacings must be above 0, got \"" + n + "\"");
+        return fail("--numbers: numbers of spot spacings must be above 0, got " + QuoteArgument(n));
   }
   return true;
 }
@@ -286,16 +393,16 @@ bool Parser::checkPatternValues() {
 bool Parser::checkSearchSettings() {
   const double range = RoundHalfEven(NumericPrefix(o_.range));
   if (range < 0)
-    return fail("--range: the index range must be 0 or more, got \"" + o_.range + "\"");
+    return fail("--range: the index range must be 0 or more, got " + QuoteArgument(o_.range));
   if (range > SearchLimits{}.maxIndexRange)
     return fail("--range: the index range must be at most " +
                 std::to_string(SearchLimits{}.maxIndexRange));
   for (const std::string& t : o_.dTol)
     if (NumericPrefix(t) < 0)
-      return fail("--d-tol: tolerances must be 0 or more, got \"" + t + "\"");
+      return fail("--d-tol: tolerances must be 0 or more, got " + QuoteArgument(t));
   for (const std::string& t : o_.angleTol)
     if (NumericPrefix(t) < 0)
-      return fail("--angle-tol: tolerances must be 0 or more, got \"" + t + "\"");
+      return fail("--angle-tol: tolerances must be 0 or more, got " + QuoteArgument(t));
   return true;
 }
 
@@ -368,7 +475,8 @@ Usage:
   The spacing of Ri is Ni x (scale bar LENGTH / VALUE) / Li. A solution (h1 k1 l1) + (h2 k2 l2)
   = (h3 k3 l3) is listed when |d - di| <= the d tolerance for each spot and each computed angle
   differs from the measured one by less than the angle tolerance. Numbers use "." as the
-  decimal point.
+  decimal point; measured angles lie from 0 to 180 degrees. Each option is given once, except
+  --phase and --record of batch; an option that a command does not list is refused.
 
 Commands:
   index   search one phase; rows in search order (R1 candidates, then R2, then R3), numbered
@@ -390,7 +498,7 @@ Formats:
           calc:  {"zone_axis", "angles", "d"}
 
 Exit status: 0 the search ran (also with no row), 2 invalid arguments or input, 3 the search
-stopped on a fault (the message says why).
+stopped on a fault or the output could not be written (the message says why).
 
 Example:
   spotindex-cli index --cell 0.4 0.4 0.4 90 90 90 --lattice F --range 2 \

@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/boxes.hpp"
@@ -42,6 +43,10 @@ struct ParseResult {
   Options options;
   std::string error; ///< empty when the arguments are valid; else names the option and the fault
 };
+
+/// An argument as messages quote it: in double quotes, at most its first 80 characters (then
+/// "…"); bytes that are not UTF-8 and control characters are written as \xNN.
+std::string QuoteArgument(std::string_view text);
 
 /// Parses the arguments after the program name.
 ParseResult ParseCommandLine(const std::vector<std::string>& args);

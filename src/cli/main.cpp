@@ -8,7 +8,6 @@
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   const std::vector<std::string> args(argv + 1, argv + argc);
-  const int status = spot::cli::RunCli(args, std::cout, std::cerr);
-  std::cout.flush();
-  return status;
+  // RunCli flushes the output and checks that it was written.
+  return spot::cli::RunCli(args, std::cout, std::cerr);
 }

@@ -1,6 +1,8 @@
 // spotindex-cli end to end through RunCli: outputs, the scale-bar form, exit statuses.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <memory>
 #include <sstream>
 
 #include "cli/cli_commands.hpp"
@@ -112,30 +114,208 @@ TEST(Cli, CalculatorAndItsFault) {
   EXPECT_NE(parallel.err.find("parallel"), std::string::npos);
 }
 
-TEST(Cli, InvalidInputNamesTheOption) {
-  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-      {with({"index", "--cell", "0.4", "0.4", "0.4", "90", "90", "90", "--lattice", "X"}, {}),
-       "--lattice"},
+TEST(Cli, InvalidInputNamesTheOptionAndEdgesAreAccepted) {
+  // {arguments, exit status, text the message holds}; status 0 cases sit on an edge and pass.
+  const std::vector<std::string> fcc = {"index", "--cell", "0.4", "0.4",       "0.4",
+                                        "90",    "90",     "90",  "--lattice", "F"};
+  const std::vector<std::string> bcc = {"index", "--phase", "Fe(α)"};
+  const std::vector<std::string> pattern = {"--d",      "0.2", "0.2", "0.1",
+                                            "--angles", "90",  "45",  "45"};
+  const auto join = [](std::vector<std::string> a, const std::vector<std::string>& b,
+                       std::initializer_list<std::string> more = {}) {
+    a.insert(a.end(), b.begin(), b.end());
+    a.insert(a.end(), more);
+    return a;
+  };
+  const std::vector<std::string> batch = {"batch", "--record", "1"};
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {join(fcc, {}, {"--lattice", "X"}), kExitInvalidInput, "--lattice"},
+      {join(fcc, pattern, {"--lattice", "f"}), kExitInvalidInput, "--lattice: given twice"},
       {{"index", "--phase", "Unobtainium", "--d", "1", "1", "1", "--angles", "1", "1", "1"},
+       kExitInvalidInput,
        "--phase"},
-      {{"index", "--phase", "Al", "--d", "0.2", "0,2", "0.1", "--angles", "90", "45", "45"}, "--d"},
-      {{"index", "--phase", "Al", "--d", "0.2", "0.2", "0.1"}, "--angles"},
-      {with(kCubic, {"--range", "-1"}), "--range"},
-      {with(kCubic, {"--range", "500"}), "--range"},
-      {with(kCubic, {"--d-tol", "-0.1"}), "--d-tol"},
+      {{"index", "--phase", "Al", "--d", "0.2", "0,2", "0.1", "--angles", "90", "45", "45"},
+       kExitInvalidInput,
+       "--d"},
+      {{"index", "--phase", "Al", "--d", "0.2", "0.2", "0.1"}, kExitInvalidInput, "--angles"},
+      {join(bcc, pattern, {"--phase", "Al"}), kExitInvalidInput, "--phase: give one phase only"},
+      {join(bcc, pattern, {"--cell", "1", "1", "1", "90", "90", "90"}), kExitInvalidInput,
+       "either --phase or --cell"},
+      {join(fcc, pattern, {"--range", "-1"}), kExitInvalidInput, "--range"},
+      {join(fcc, pattern, {"--range", "500"}), kExitInvalidInput, "--range"},
+      {join(fcc, pattern, {"--range", "2", "--range", "3"}), kExitInvalidInput,
+       "--range: given twice"},
+      {join(fcc, pattern, {"--d", "1", "1", "1"}), kExitInvalidInput, "--d: given twice"},
+      {join(fcc, pattern, {"--format", "json", "--format", "tsv"}), kExitInvalidInput,
+       "--format: given twice"},
+      {join(fcc, pattern, {"--d-tol", "-0.1"}), kExitInvalidInput, "--d-tol"},
+      {join(fcc, pattern, {"--angle-tol", "1", "1", "-1"}), kExitInvalidInput, "--angle-tol"},
+      {join(fcc, pattern, {"--d-tol", "0.1", "0.2"}), kExitInvalidInput,
+       "--d-tol takes one or three numbers, got 2"},
+      {join(fcc, pattern, {"--angle-tol", "1", "2", "--format", "tsv"}), kExitInvalidInput,
+       "--angle-tol takes one or three numbers, got 2"},
+      {join(fcc, pattern, {"--angle-tol", "1", "2", "3", "4"}), kExitInvalidInput,
+       "--angle-tol takes one or three numbers, got 4"},
+      {join(fcc, pattern, {"--d-tol"}), kExitInvalidInput, "--d-tol takes one or three"},
+      {join(fcc, {"--d", "0.2", "0.2", "0.1", "--angles", "90", "45", "180.001"}),
+       kExitInvalidInput, "--angles: angles must be from 0 to 180 degrees"},
+      {join(fcc, {"--d", "0.2", "0.2", "0.1", "--angles", "-0.5", "45", "45"}), kExitInvalidInput,
+       "--angles"},
+      {join(fcc, {"--d", "0.2", "0.2", "0.1", "--angles", "0", "180", "90"}), kExitOk, ""},
+      {join(fcc, {"--d", "0.2", "0", "0.1", "--angles", "90", "45", "45"}), kExitInvalidInput,
+       "--d: spacings must be above 0"},
       {{"index", "--cell", "0.4", "0.4", "0", "90", "90", "90", "--lattice", "P", "--d", "1", "1",
         "1", "--angles", "1", "1", "1"},
+       kExitInvalidInput,
        "--cell"},
+      {join({"index", "--cell", "0.4", "0.4", "0.4", "90", "90", "90"}, pattern), kExitInvalidInput,
+       "--cell needs --lattice"},
       {{"index", "--phase", "Al", "--scale-bar", "0", "100", "--lengths", "1", "1", "1", "--angles",
         "1", "1", "1"},
+       kExitInvalidInput,
        "--scale-bar"},
-      {with(kCubic, {"--bogus"}), "--bogus"},
-      {{"frobnicate"}, "frobnicate"},
+      {{"index", "--phase", "Al", "--scale-bar", "5", "100", "--lengths", "1", "-1", "1",
+        "--angles", "1", "1", "1"},
+       kExitInvalidInput,
+       "--lengths"},
+      {{"index", "--phase", "Al", "--scale-bar", "5", "100", "--lengths", "1", "1", "1",
+        "--numbers", "1", "1", "0", "--angles", "1", "1", "1"},
+       kExitInvalidInput,
+       "--numbers"},
+      {{"index", "--phase", "Al", "--scale-bar", "5", "100", "--angles", "1", "1", "1"},
+       kExitInvalidInput,
+       "--scale-bar needs --lengths"},
+      {join(fcc, pattern, {"--bogus"}), kExitInvalidInput, "--bogus"},
+      {{"frobnicate"}, kExitInvalidInput, "frobnicate"},
+      // Options a command does not take.
+      {{"phases", "--range", "5"}, kExitInvalidInput, "phases does not take --range"},
+      {join(fcc, pattern, {"--record", "3"}), kExitInvalidInput, "index does not take --record"},
+      {{"calc", "--phase", "Al", "--lattice", "F", "--planes", "1", "0", "0", "0", "1", "0", "1",
+        "1", "0"},
+       kExitInvalidInput,
+       "calc does not take --lattice"},
+      {{"calc", "--phase", "Al", "--planes", "1", "0", "0", "0", "1", "0", "1", "1", "0", "--d",
+        "1", "1", "1"},
+       kExitInvalidInput,
+       "calc does not take --d"},
+      {{"calc", "--phase", "Al", "--planes", "1", "0", "0", "0", "1", "0", "1", "1", "0",
+        "--format", "tsv"},
+       kExitInvalidInput,
+       "--format"},
+      {join(batch, pattern, {"--planes", "1", "0", "0", "0", "1", "0", "1", "1", "0"}),
+       kExitInvalidInput, "batch does not take --planes"},
+      {join(batch, pattern, {"--cell", "1", "1", "1", "90", "90", "90"}), kExitInvalidInput,
+       "use --phase or --record"},
+      {join(batch, pattern, {"--lattice", "F"}), kExitInvalidInput, "use --phase or --record"},
+      // Record numbers: the database holds records 1 to 108 (kBuiltInPhaseCount).
+      {join({"batch", "--record", "0"}, pattern), kExitInvalidInput, "--record"},
+      {join({"batch", "--record", "109"}, pattern), kExitInvalidInput, "from 1 to 108"},
+      {join({"batch", "--record", "1.5"}, pattern), kExitInvalidInput, "--record"},
+      {join({"batch", "--record", "1", "--record", "108"}, pattern), kExitOk, ""},
+      // batch repeats --phase and --record; a record named twice is searched once.
+      {join({"batch", "--phase", "Al", "--phase", "Al", "--record", "2"}, pattern), kExitOk, ""},
   };
-  for (const auto& [args, option] : cases) {
+  for (const Case& c : cases) {
+    const CliRun r = run(c.args);
+    EXPECT_EQ(r.status, c.status) << c.message << "\n" << r.err;
+    if (c.message.empty())
+      EXPECT_EQ(r.err, "");
+    else
+      EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  }
+}
+
+TEST(Cli, BatchSearchesTheEndRecordsOnceEach) {
+  // Record 1 AgCl (F, a = 0.558 nm: d200 = 0.2790, d220 = 0.1973) and record 108 ZrO2 (F,
+  // a = 0.504 nm: d200 = 0.2520, d220 = 0.1782) both lie within 0.015 nm of 0.265 and 0.1875.
+  const CliRun r = run({"batch",    "--record", "108",     "--record", "1",   "--phase", "ZrO2",
+                        "--record", "108",      "--range", "2",        "--d", "0.265",   "0.265",
+                        "0.1875",   "--d-tol",  "0.015",   "--angles", "90",  "45",      "45"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto agcl = r.out.find("(record 1)"), zro2 = r.out.find("(record 108)");
+  ASSERT_NE(agcl, std::string::npos);
+  ASSERT_NE(zro2, std::string::npos);
+  EXPECT_LT(agcl, zro2); // database order, whatever the order given
+  EXPECT_EQ(r.out.find("(record 108)", zro2 + 1), std::string::npos);
+  EXPECT_NE(r.out.find("2 of 2 phases have solutions"), std::string::npos);
+}
+
+TEST(Cli, PhaseRecordBringsItsLatticeAndTolerancesKeepTheirOrder) {
+  // Body-centred iron, a = 0.2866 nm: {100} (d = a) is absent for I, present for P; {100} +
+  // {010} = {110} gives 24 rows in P (6 × 4 perpendicular partners) and none in I.
+  const std::vector<std::string> iron = {"--range", "2",        "--d", "0.2866", "0.2866",
+                                         "0.2027",  "--angles", "90",  "45",     "45"};
+  std::vector<std::string> record = {"index", "--phase", "Fe(α)", "--format", "json"};
+  record.insert(record.end(), iron.begin(), iron.end());
+  std::vector<std::string> primitive = {"index",     "--cell", "0.2866",   "0.2866",
+                                        "0.2866",    "90",     "90",       "90",
+                                        "--lattice", "P",      "--format", "json"};
+  primitive.insert(primitive.end(), iron.begin(), iron.end());
+  const CliRun body = run(record), simple = run(primitive);
+  EXPECT_NE(body.out.find("\"name\": \"Fe(α)\", \"lattice\": \"I\""), std::string::npos);
+  EXPECT_NE(body.out.find("\"count\": 0"), std::string::npos);
+  EXPECT_NE(simple.out.find("\"count\": 24"), std::string::npos);
+
+  // Face-centred a = 0.4 nm: {200} + {200} = {220}, d = 0.2, 0.2, 0.1414 nm, 90, 45, 45 degrees.
+  // d3 measured 0.15 (0.0086 off) passes only a third tolerance of 0.01; an angle 3 degrees off
+  // only the third angle tolerance of 4.
+  const auto count = [](const std::vector<std::string>& more) {
+    std::vector<std::string> args = {"index",   "--cell", "0.4",      "0.4",       "0.4",
+                                     "90",      "90",     "90",       "--lattice", "F",
+                                     "--range", "2",      "--format", "json"};
+    args.insert(args.end(), more.begin(), more.end());
     const CliRun r = run(args);
-    EXPECT_EQ(r.status, kExitInvalidInput) << option;
-    EXPECT_NE(r.err.find(option), std::string::npos) << r.err;
+    const auto at = r.out.find("\"count\": ");
+    return at == std::string::npos ? -1 : std::stoi(r.out.substr(at + 9));
+  };
+  EXPECT_EQ(count({"--d", "0.2", "0.2", "0.15", "--d-tol", "0.001", "0.001", "0.01", "--angles",
+                   "90", "45", "45"}),
+            24);
+  EXPECT_EQ(count({"--d", "0.2", "0.2", "0.15", "--d-tol", "0.01", "0.001", "0.001", "--angles",
+                   "90", "45", "45"}),
+            0);
+  EXPECT_EQ(count({"--d", "0.2", "0.2", "0.1414", "--angle-tol", "0.1", "0.1", "4", "--angles",
+                   "90", "45", "48"}),
+            24);
+  EXPECT_EQ(count({"--d", "0.2", "0.2", "0.1414", "--angle-tol", "4", "0.1", "0.1", "--angles",
+                   "90", "45", "48"}),
+            0);
+}
+
+// A device that refuses every byte, either at once or only when the stream flushes.
+class FullDevice : public std::streambuf {
+public:
+  explicit FullDevice(bool failOnFlushOnly) {
+    if (failOnFlushOnly) setp(buffer_.data(), buffer_.data() + buffer_.size());
+  }
+
+protected:
+  int overflow(int) override { return traits_type::eof(); }
+  int sync() override { return -1; }
+
+private:
+  std::array<char, 1 << 20> buffer_{};
+};
+
+TEST(Cli, OutputThatCannotBeWrittenExitsWithThree) {
+  const std::vector<std::vector<std::string>> commands = {
+      {"phases"},
+      {"--help"},
+      with(kCubic, {"--format", "json"}),
+      {"calc", "--phase", "Al", "--planes", "1", "0", "0", "0", "1", "0", "1", "1", "0"}};
+  for (const bool onFlush : {false, true}) {
+    for (const auto& args : commands) {
+      auto device = std::make_unique<FullDevice>(onFlush);
+      std::ostream out(device.get());
+      std::ostringstream err;
+      EXPECT_EQ(RunCli(args, out, err), kExitFault) << args[0] << " " << onFlush;
+      EXPECT_NE(err.str().find("the output could not be written"), std::string::npos);
+    }
   }
 }
 

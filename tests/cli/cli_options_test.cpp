@@ -1,0 +1,88 @@
+// The option parser on its own: the struct that arguments fill, and how messages quote them.
+#include <gtest/gtest.h>
+
+#include "cli/cli_options.hpp"
+#include "core/boxes.hpp"
+
+namespace spot::cli {
+namespace {
+
+Options parse(const std::vector<std::string>& args) {
+  const ParseResult r = ParseCommandLine(args);
+  EXPECT_EQ(r.error, "");
+  return r.options;
+}
+
+TEST(CliOptions, ArgumentsFillTheStruct) {
+  const Options index = parse(
+      {"index", "--lattice", "f",           "--cell",  "0.4", "0.4",       "0.5",  "90",
+       "90",    "120",       "--scale-bar", "5",       "100", "--lengths", "98.8", "99",
+       "139.7", "--angles",  "90",          "45",      "45",  "--d-tol",   "0.01", "--angle-tol",
+       "1",     "2",         "3",           "--range", "7",   "--format",  "tsv"});
+  EXPECT_EQ(index.command, Command::Index);
+  EXPECT_EQ(index.format, Format::Tsv);
+  EXPECT_EQ(index.lattice, 3); // F is the fourth selector item (P, C, I, F, R)
+  EXPECT_EQ(index.cell, (std::array<std::string, 6>{"0.4", "0.4", "0.5", "90", "90", "120"}));
+  EXPECT_EQ(index.scaleBar, (std::array<std::string, 2>{"5", "100"}));
+  EXPECT_EQ(index.lengths, (std::array<std::string, 3>{"98.8", "99", "139.7"}));
+  EXPECT_EQ(index.numbers, (std::array<std::string, 3>{"1", "1", "1"})); // the default
+  EXPECT_EQ(index.dTol, (std::array<std::string, 3>{"0.01", "0.01", "0.01"}));
+  EXPECT_EQ(index.angleTol, (std::array<std::string, 3>{"1", "2", "3"}));
+  EXPECT_EQ(index.range, "7");
+  EXPECT_FALSE(index.spacings);
+
+  const Options batch =
+      parse({"batch", "--record", "108", "--phase", "Al", "--record", "1", "--phase", "Cu", "--d",
+             "0.2", "0.2", "0.1", "--angles", "90", "45", "45"});
+  EXPECT_EQ(batch.records, (std::vector<int>{108, 1}));
+  EXPECT_EQ(batch.phaseNames, (std::vector<std::string>{"Al", "Cu"}));
+  EXPECT_EQ(batch.range, "5"); // defaults: 5, 0.008 nm, 2 degrees
+  EXPECT_EQ(batch.dTol, (std::array<std::string, 3>{"0.008", "0.008", "0.008"}));
+  EXPECT_EQ(batch.angleTol, (std::array<std::string, 3>{"2", "2", "2"}));
+
+  // The boxes a search reads: --d becomes Number = d over a unit scale bar and Length.
+  const BoxTexts boxes = PatternBoxes(batch);
+  EXPECT_EQ(boxes[Box::ScaleBarValue], "1");
+  EXPECT_EQ(boxes[Box::Length2], "1");
+  EXPECT_EQ(boxes[Box::Number3], "0.1");
+  EXPECT_EQ(boxes[Box::Angle23], "45");
+  const BoxTexts scaled = PatternBoxes(index);
+  EXPECT_EQ(scaled[Box::ScaleBarLength], "100");
+  EXPECT_EQ(scaled[Box::Length2], "99");
+  EXPECT_EQ(scaled[Box::AngleTol13], "3");
+  EXPECT_EQ(scaled[Box::Gamma], "120");
+
+  EXPECT_EQ(parse({"phases", "--help", "--range", "5"}).command, Command::Help);
+  EXPECT_EQ(parse({"help"}).command, Command::Help);
+}
+
+TEST(CliOptions, MessagesQuoteAtMostEightyReadableCharacters) {
+  // 100 "é" (two bytes each): 80 characters kept, then the ellipsis.
+  std::string accents;
+  for (int i = 0; i < 100; ++i)
+    accents += "é";
+  EXPECT_EQ(QuoteArgument(accents), "\"" + accents.substr(0, 160) + "…\"");
+  EXPECT_EQ(QuoteArgument(std::string(80, 'x')), "\"" + std::string(80, 'x') + "\"");
+  // Bytes that are not UTF-8 (a stray continuation, a cut sequence, an overlong "/", a
+  // surrogate) and control characters (ESC, C1 NEL) become \xNN; "Fe(α)" stays as it is.
+  const struct {
+    std::string in, out;
+  } cases[] = {
+      {"\x80"
+       "Fe(α)",
+       "\"\\x80Fe(α)\""},
+      {"ab\xC3", "\"ab\\xC3\""},
+      {"\xC0\xAF", "\"\\xC0\\xAF\""},
+      {"\xED\xA0\x80", "\"\\xED\\xA0\\x80\""},
+      {"\x1B[31m\xC2\x85", "\"\\x1B[31m\\xC2\\x85\""},
+      {"\xF0\x9F\x98\x80", "\"\xF0\x9F\x98\x80\""}, // U+1F600 is fine
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(QuoteArgument(c.in), c.out);
+  // The parser's messages quote the same way.
+  const ParseResult r = ParseCommandLine({"index", "--phase", std::string(300, 'y') + "\xFF"});
+  EXPECT_NE(r.error.find("\"" + std::string(80, 'y') + "…\""), std::string::npos) << r.error;
+}
+
+} // namespace
+} // namespace spot::cli
