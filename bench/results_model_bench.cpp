@@ -8,9 +8,12 @@
 #include <memory>
 
 #include "indexing/search.hpp"
-#include "ui/shell/main_window.hpp"
+#include "ui/calculation/phase_panel.hpp"
 #include "ui/calculation/results_model.hpp"
+#include "ui/calculation/results_panel.hpp"
 #include "ui/calculation/results_view.hpp"
+#include "ui/common/shared_place.hpp"
+#include "ui/shell/main_window.hpp"
 
 namespace spot {
 namespace {
@@ -39,21 +42,21 @@ struct Window {
 
   Window() {
     window.show();
-    window.setBoxText(Box::ScaleBarValue, QStringLiteral("1"));
-    window.setBoxText(Box::ScaleBarLength, QStringLiteral("100"));
-    window.setBoxText(Box::Length1, QStringLiteral("1250"));
-    window.setBoxText(Box::Length2, QStringLiteral("1250"));
-    window.setBoxText(Box::Length3, QString::number(100 / 0.0566, 'g', 17));
+    window.boxArray().setText(Box::ScaleBarValue, QStringLiteral("1"));
+    window.boxArray().setText(Box::ScaleBarLength, QStringLiteral("100"));
+    window.boxArray().setText(Box::Length1, QStringLiteral("1250"));
+    window.boxArray().setText(Box::Length2, QStringLiteral("1250"));
+    window.boxArray().setText(Box::Length3, QString::number(100 / 0.0566, 'g', 17));
     for (Box b : {Box::Number1, Box::Number2, Box::Number3})
-      window.setBoxText(b, QStringLiteral("1"));
-    window.setBoxText(Box::Angle12, QStringLiteral("90"));
-    window.setBoxText(Box::Angle23, QStringLiteral("45"));
-    window.setBoxText(Box::Angle13, QStringLiteral("45"));
+      window.boxArray().setText(b, QStringLiteral("1"));
+    window.boxArray().setText(Box::Angle12, QStringLiteral("90"));
+    window.boxArray().setText(Box::Angle23, QStringLiteral("45"));
+    window.boxArray().setText(Box::Angle13, QStringLiteral("45"));
     QApplication::processEvents();
   }
   void fill() {
-    window.resultsModel()->setResults(stressRows());
-    window.countLabel()->setNum(window.resultsModel()->rowCount());
+    window.resultsPanel()->model()->setResults(stressRows());
+    window.resultsPanel()->countLabel()->setNum(window.resultsPanel()->model()->rowCount());
     QApplication::processEvents(); // the view lays out and paints the new rows
   }
 };
@@ -63,9 +66,9 @@ void Fill(benchmark::State& state) {
   int rows = 0;
   for (auto _ : state) {
     w.fill();
-    rows = w.window.resultsModel()->rowCount();
+    rows = w.window.resultsPanel()->model()->rowCount();
     state.PauseTiming();
-    w.window.clearResults();
+    w.window.resultsPanel()->clearResults();
     QApplication::processEvents();
     state.ResumeTiming();
   }
@@ -79,11 +82,12 @@ void Sort(benchmark::State& state) {
   const int column = static_cast<int>(state.range(0));
   bool ascending = false;
   for (auto _ : state) {
-    w.window.sortResults(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    w.window.resultsPanel()->view()->sortResults(column, ascending ? Qt::AscendingOrder
+                                                                   : Qt::DescendingOrder);
     QApplication::processEvents();
     ascending = !ascending;
   }
-  state.counters["rows"] = static_cast<double>(w.window.resultsModel()->rowCount());
+  state.counters["rows"] = static_cast<double>(w.window.resultsPanel()->model()->rowCount());
 }
 
 // One keystroke in a tolerance box: slider, six tests per row, recolouring, counter, repaint.
@@ -92,12 +96,13 @@ void Filter(benchmark::State& state) {
   w.fill();
   bool narrow = false;
   for (auto _ : state) {
-    w.window.setBoxText(Box::AngleTol12, narrow ? QStringLiteral("0.5") : QStringLiteral("2"));
+    w.window.boxArray().setText(Box::AngleTol12,
+                                narrow ? QStringLiteral("0.5") : QStringLiteral("2"));
     QApplication::processEvents();
     narrow = !narrow;
   }
-  state.counters["rows"] = static_cast<double>(w.window.resultsModel()->rowCount());
-  state.counters["passing"] = w.window.countLabel()->text().toDouble();
+  state.counters["rows"] = static_cast<double>(w.window.resultsPanel()->model()->rowCount());
+  state.counters["passing"] = w.window.resultsPanel()->countLabel()->text().toDouble();
 }
 
 BENCHMARK(Fill)->Unit(benchmark::kMillisecond);

@@ -211,10 +211,14 @@ void CalculatorPanel::clean() {
   for (const auto& row : kIndexBoxes)
     for (spot::Box b : row)
       boxes_.setText(b, QString());
+  clearOutputs();
+  emit sketchLabelsReset();
+}
+
+void CalculatorPanel::clearOutputs() {
   for (spot::Box b : kZoneBoxes)
     boxes_.setText(b, kUnset);
   resetOutputsFrom(0, 0);
-  emit sketchLabelsReset();
 }
 
 } // namespace spot

@@ -23,6 +23,8 @@ public:
   void calculate();
   /// "Clean" (Command15): empties the index boxes and resets every output.
   void clean();
+  /// Zone axis, angles and spacings back to "***"; the index boxes stay.
+  void clearOutputs();
 
   /// Label1(47), Label1(48), Label1(49): "d1=…", "d2=…", "d3=…".
   QLabel* spacingLabel(int plane) const { return spacingLabels_[static_cast<std::size_t>(plane)]; }

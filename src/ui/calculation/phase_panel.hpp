@@ -16,6 +16,10 @@ class PhasePanel : public QGroupBox {
   Q_OBJECT
 public:
   static constexpr const char* kNamePlaceholder = "Please input the phase name.";
+  /// Captions of the panel: after a slot import ("点阵标尺" and a white diamond) and after a
+  /// batch left a database record in it.
+  static constexpr const char* kImportedCaption = "点阵标尺◇";
+  static constexpr const char* kRecordCaption = "Lattice parameters";
 
   PhasePanel(BoxArray& boxes, QWidget* parent = nullptr);
 

@@ -1,6 +1,8 @@
 // The "Measure" dialog.
 #include "ui/measurement/measure_dialog.hpp"
 
+#include "ui/common/qt_text.hpp"
+
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QScreen>
@@ -19,18 +21,15 @@ int pixels(int twips) {
   return static_cast<int>(std::lround(static_cast<double>(twips) / MeasureDialog::kTwipsPerPixel));
 }
 
-QString fromView(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 } // namespace
 
 QRect MeasureDialog::FromTwips(int left, int top, int width, int height) {
   return {pixels(left), pixels(top), pixels(width), pixels(height)};
 }
 
-MeasureDialog::MeasureDialog(PictureView& view, MeasurementHost& host, QWidget* parent)
-    : QDialog(parent), view_(view), host_(host) {
+MeasureDialog::MeasureDialog(PictureView& view, MeasurementState& state, BoxArray& boxes,
+                             QWidget* parent)
+    : QDialog(parent), view_(view), state_(state), boxes_(boxes) {
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(QStringLiteral("Measure"));
   setModal(false);
@@ -106,7 +105,7 @@ void MeasureDialog::setUp() {
 
 void MeasureDialog::showRole(LineRole role) {
   role_ = role;
-  const double length = view_.measuredLengthPx();
+  const double length = state_.measuredLengthPx;
   roundedLengthPx_ = RoundedLengthPx(length);
   const int index = static_cast<int>(role);
   for (int i = 0; i < kLineRoleCount; ++i) {
@@ -119,7 +118,7 @@ void MeasureDialog::showRole(LineRole role) {
     picture->move(pixels(at.x()), pixels(at.y()));
     picture->show();
   }
-  entryCaption_->setText(fromView(RoleEntryCaption(role)));
+  entryCaption_->setText(FromUtf8(RoleEntryCaption(role)));
   placeLabel(entryCaption_, FromTwips(2200, 495, 1185, 225));
   lengthCaption_->setText(QString::fromStdString(RoleLengthCaption(role, length)));
   placeLabel(lengthCaption_, FromTwips(1800, 240, 1425, 225));
@@ -135,7 +134,7 @@ void MeasureDialog::chooseRole(int index) {
 void MeasureDialog::placeOffLine() {
   // The line just drawn, on the screen, with room around its ends for the spots they mark.
   constexpr int margin = 24;
-  const PictureLine& line = view_.lastLine();
+  const PictureLine& line = state_.lastLine;
   const ScreenPoint start = view_.viewGeometry().toScreen(line.start);
   const ScreenPoint end = view_.viewGeometry().toScreen(line.end);
   const QRect onView =
@@ -191,17 +190,17 @@ void MeasureDialog::closeDialog() {
 }
 
 void MeasureDialog::confirm() {
-  BoxTexts texts = host_.boxTexts();
+  BoxTexts texts = boxes_.texts();
   const std::vector<Box> written =
-      ConfirmMeasuredLine(role_, entry_->text().toStdString(), view_.lastLine(),
-                          view_.measuredLengthPx(), view_.patternVectors(), texts);
+      ConfirmMeasuredLine(role_, entry_->text().toStdString(), state_.lastLine,
+                          state_.measuredLengthPx, state_.vectors, texts);
   for (Box box : written)
-    host_.setBoxText(box, QString::fromStdString(texts[box]));
+    boxes_.setText(box, QString::fromStdString(texts[box]));
   closeDialog();
 }
 
 void MeasureDialog::cancel() {
-  view_.removeNewestLine();
+  state_.removeNewestLine();
   closeDialog();
 }
 

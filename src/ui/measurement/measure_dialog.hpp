@@ -10,21 +10,25 @@
 #include <array>
 
 #include "measurement/pattern_vectors.hpp"
-#include "ui/measurement/measurement_host.hpp"
+#include "ui/common/box_array.hpp"
+#include "ui/measurement/measurement_state.hpp"
 #include "ui/measurement/picture_view.hpp"
 #include "ui/measurement/role_illustration.hpp"
 
 namespace spot {
 
-/// Modeless. It reads the last finished line from the picture view and writes through the
-/// host; the picture view keeps the pattern vectors, which outlive the dialog.
+/// Modeless. It reads the last finished line from the shared measurement state, which also keeps
+/// the pattern vectors (they outlive the dialog), and writes the boxes.
 class MeasureDialog : public QDialog {
   Q_OBJECT
 public:
   /// The dialog's layout is in twips; it is drawn at 15 twips per pixel.
   static constexpr int kTwipsPerPixel = 15;
 
-  MeasureDialog(PictureView& view, MeasurementHost& host, QWidget* parent = nullptr);
+  /// Reads the last finished line from `state`, places itself off it on `view`, and writes
+  /// the picture-measurement boxes of `boxes`.
+  MeasureDialog(PictureView& view, MeasurementState& state, BoxArray& boxes,
+                QWidget* parent = nullptr);
 
   /// After a finished line: shows the dialog, first setting it up for the scale-bar role with
   /// an empty entry when it was closed, and moving it off the line when it would cover it. A
@@ -70,7 +74,8 @@ private:
   void placeOffLine();
 
   PictureView& view_;
-  MeasurementHost& host_;
+  MeasurementState& state_;
+  BoxArray& boxes_;
   LineRole role_ = LineRole::ScaleBar;
   double roundedLengthPx_ = 0;
   bool open_ = false;

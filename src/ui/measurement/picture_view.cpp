@@ -12,18 +12,12 @@
 #include <QStringList>
 #include <cmath> // for floor, ceil
 
-#include "indexing/result_text.hpp"
-
 namespace spot {
 
 namespace {
 
 const QColor kRubberBandColour(128, 128, 255);
 const QColor kSlotLineColour(255, 0, 0);
-
-QString fromView(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 } // namespace
 
@@ -59,8 +53,11 @@ QCursor MeasuringCursor() {
   return QCursor(pixmap, centre, centre);
 }
 
-PictureView::PictureView(MeasurementHost& host, Prompts& prompts, QWidget* parent)
-    : QWidget(parent), host_(host), prompts_(prompts), measuringCursor_(MeasuringCursor()) {
+PictureView::PictureView(MeasurementState& state, BoxArray& boxes, Prompts& prompts,
+                         QWidget* parent)
+    : QWidget(parent), state_(state), boxes_(boxes), prompts_(prompts),
+      measuringCursor_(MeasuringCursor()) {
+  connect(&state_, &MeasurementState::linesChanged, this, qOverload<>(&QWidget::update));
   setObjectName(QStringLiteral("Frame6"));
   setMouseTracking(true);
   setAcceptDrops(true);
@@ -93,7 +90,7 @@ bool PictureView::loadPicture(const QString& file) {
   image.setDevicePixelRatio(1);
   picture_ = std::move(image);
   pictureFile_ = file;
-  lines_.hideAll();
+  state_.lines.hideAll();
   geometry_.setPicture(picture_.width(), picture_.height());
   update();
   return true;
@@ -112,31 +109,24 @@ void PictureView::zoomOut() {
 void PictureView::initial() {
   geometry_.initial();
   setZoomEnabled(true);
-  lines_.hideAll();
+  state_.lines.hideAll();
   update();
 }
 
 void PictureView::toggleMeasureMode() { setMeasureMode(!measureMode_); }
 
 void PictureView::clean() {
-  lines_.hideAll();
+  state_.lines.hideAll();
   update();
 
-  BoxTexts texts = host_.boxTexts();
-  CleanPictureMeasurement(texts, vectors_);
+  BoxTexts texts = boxes_.texts();
+  CleanPictureMeasurement(texts, state_.vectors);
   for (Box box : kPictureMeasurementBoxes)
-    host_.setBoxText(box, QString::fromStdString(texts[box]));
-
-  host_.clearResults();
-  host_.setSummaryText(fromView(kEmptySummary));
+    boxes_.setText(box, QString::fromStdString(texts[box]));
+  emit cleaned();
 
   setZoomEnabled(true);
   setMeasureMode(false);
-}
-
-void PictureView::removeNewestLine() {
-  lines_.cancelNewest();
-  update();
 }
 
 // STATE
@@ -157,13 +147,13 @@ QLineF PictureView::toScreen(const PictureLine& line) const {
 }
 
 QLineF PictureView::slotLineOnScreen(int slot) const {
-  if (slot < 0 || slot >= LineSlots::kSlotCount || !lines_.slot(slot).visible) return {};
-  return toScreen(lines_.slot(slot).line);
+  if (slot < 0 || slot >= LineSlots::kSlotCount || !state_.lines.slot(slot).visible) return {};
+  return toScreen(state_.lines.slot(slot).line);
 }
 
 QLineF PictureView::rubberBandOnScreen() const {
-  if (!lines_.rubberBandVisible()) return {};
-  return toScreen(lines_.rubberBand());
+  if (!state_.lines.rubberBandVisible()) return {};
+  return toScreen(state_.lines.rubberBand());
 }
 
 void PictureView::setMeasureMode(bool on) {
@@ -219,8 +209,8 @@ void PictureView::paintEvent(QPaintEvent*) {
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(QPen(kSlotLineColour, 1));
   for (int i = 0; i < LineSlots::kSlotCount; ++i)
-    if (lines_.slot(i).visible) painter.drawLine(slotLineOnScreen(i));
-  if (lines_.rubberBandVisible()) {
+    if (state_.lines.slot(i).visible) painter.drawLine(slotLineOnScreen(i));
+  if (state_.lines.rubberBandVisible()) {
     painter.setPen(QPen(kRubberBandColour, 1));
     painter.drawLine(rubberBandOnScreen());
   }
@@ -263,12 +253,12 @@ void PictureView::mouseMoveEvent(QMouseEvent* event) {
 
   if (measureMode_) {
     if (!measurePressed_) return;
-    lines_.showRubberBand({measureStart_, toPicture(position)});
+    state_.lines.showRubberBand({measureStart_, toPicture(position)});
   } else {
     // The grabbed picture point follows the cursor; slot lines live in picture pixels and
     // move with it.
     geometry_.panTo(dragStart_, {position.x(), position.y()});
-    lines_.hideRubberBand();
+    state_.lines.hideRubberBand();
   }
   update();
 }
@@ -280,10 +270,10 @@ void PictureView::mouseReleaseEvent(QMouseEvent* event) {
   measurePressed_ = false;
 
   const PictureLine line{measureStart_, toPicture(event->position())};
-  lines_.showRubberBand(line);
-  lines_.addLine(line);
-  lastLine_ = line;
-  measuredLengthPx_ = MeasuredLengthPx(line.start, line.end);
+  state_.lines.showRubberBand(line);
+  state_.lines.addLine(line);
+  state_.lastLine = line;
+  state_.measuredLengthPx = MeasuredLengthPx(line.start, line.end);
   update();
   emit lineFinished();
 }

@@ -14,8 +14,9 @@
 #include "measurement/line_slots.hpp"
 #include "measurement/pattern_vectors.hpp"
 #include "measurement/picture_view_geometry.hpp"
-#include "ui/measurement/measurement_host.hpp"
+#include "ui/common/box_array.hpp"
 #include "ui/common/prompts.hpp"
+#include "ui/measurement/measurement_state.hpp"
 
 namespace spot {
 
@@ -36,7 +37,9 @@ QCursor MeasuringCursor();
 class PictureView : public QWidget {
   Q_OBJECT
 public:
-  PictureView(MeasurementHost& host, Prompts& prompts, QWidget* parent = nullptr);
+  /// Draws and measures on `state`; "Clean" empties the picture-measurement boxes of `boxes`.
+  PictureView(MeasurementState& state, BoxArray& boxes, Prompts& prompts,
+              QWidget* parent = nullptr);
 
   // COMMANDS OF THE "Tools" FRAME
 
@@ -55,7 +58,7 @@ public:
   /// "Measure" / "Move".
   void toggleMeasureMode();
   /// "Clean": hides the lines, empties the eleven picture-measurement boxes, resets the
-  /// pattern vectors, empties the results and the summary, and goes back to move mode.
+  /// pattern vectors and goes back to move mode; `cleaned` then empties the results.
   void clean();
 
   // STATE
@@ -74,22 +77,16 @@ public:
   QRectF imageRect() const;
 
   /// Line1 and Line2(0)..Line2(3), kept in picture pixels.
-  const LineSlots& lineSlots() const { return lines_; }
+  const LineSlots& lineSlots() const { return state_.lines; }
   /// Slot line i as drawn in the widget; empty line when the slot is hidden.
   QLineF slotLineOnScreen(int slot) const;
   QLineF rubberBandOnScreen() const;
 
   /// The last finished line (MeasureStart to MeasureEnd), picture pixels.
-  const PictureLine& lastLine() const { return lastLine_; }
+  const PictureLine& lastLine() const { return state_.lastLine; }
   /// Length of the last finished line in the picture's own pixels (MeasuredLengthPx).
-  double measuredLengthPx() const { return measuredLengthPx_; }
-
-  /// The measured directions of R1, R2, R3; written by the "Measure" dialog, reset by Clean.
-  PatternVectors& patternVectors() { return vectors_; }
-  const PatternVectors& patternVectors() const { return vectors_; }
-
-  /// The dialog's "Cancel": hides the newest line and the rubber band.
-  void removeNewestLine();
+  double measuredLengthPx() const { return state_.measuredLengthPx; }
+  const PatternVectors& patternVectors() const { return state_.vectors; }
 
   QSize sizeHint() const override { return {640, 480}; }
 
@@ -102,6 +99,8 @@ signals:
   void dropReceived();
   /// The mode or the zoom buttons' state changed.
   void toolsStateChanged();
+  /// "Clean" emptied the measurement: the results and the summary go back to empty.
+  void cleaned();
 
 protected:
   void paintEvent(QPaintEvent* event) override;
@@ -120,14 +119,13 @@ private:
   void setZoomEnabled(bool on);
   QCursor pictureCursor() const;
 
-  MeasurementHost& host_;
+  MeasurementState& state_;
+  BoxArray& boxes_;
   Prompts& prompts_;
 
   QImage picture_;
   QString pictureFile_;
   PictureViewGeometry geometry_;
-  LineSlots lines_;
-  PatternVectors vectors_;
 
   bool measureMode_ = false;
   bool zoomEnabled_ = true;
@@ -138,8 +136,6 @@ private:
   PicturePoint dragStart_;      ///< picture point grabbed by the last left press in move mode
   PicturePoint measureStart_;   ///< picture point of the last left press in measure mode
   bool measurePressed_ = false; ///< a left press in measure mode awaits its release
-  PictureLine lastLine_;
-  double measuredLengthPx_ = 0;
 };
 
 } // namespace spot

@@ -1,24 +1,19 @@
 // Saving and importing measurement slots from the popup menu.
 #include "ui/measurement/slots_menu_controller.hpp"
 
-#include <QFile>
+#include <QComboBox>
 #include <QMouseEvent>
 
-#include "indexing/result_text.hpp"
+#include "ui/common/qt_text.hpp"
+#include "ui/common/report_places.hpp"
 
 namespace spot {
 
-namespace {
-
-QString fromView(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
-
-SlotsMenuController::SlotsMenuController(MeasurementHost& host, Prompts& prompts, Places& places,
+SlotsMenuController::SlotsMenuController(BoxArray& boxes, QLineEdit& phaseName,
+                                         QComboBox& latticeType, Prompts& prompts, Places& places,
                                          QObject* parent)
-    : QObject(parent), host_(host), prompts_(prompts), places_(places), menu_(new QMenu) {
+    : QObject(parent), boxes_(boxes), phaseName_(phaseName), latticeType_(latticeType),
+      prompts_(prompts), places_(places), menu_(new QMenu) {
   menu_->setObjectName(QStringLiteral("pop3"));
 
   saveAction_ = menu_->addAction(QStringLiteral("Save Calculated Data"));
@@ -36,7 +31,7 @@ SlotsMenuController::SlotsMenuController(MeasurementHost& host, Prompts& prompts
 SlotsMenuController::~SlotsMenuController() { delete menu_; }
 
 std::filesystem::path SlotsMenuController::slotsFile() const {
-  return std::filesystem::path(QFile::encodeName(places_.slotsFilePath()).toStdString());
+  return FileSystemPath(places_.slotsFilePath());
 }
 
 void SlotsMenuController::report(const SlotsFileFailure& failure) {
@@ -76,9 +71,9 @@ void SlotsMenuController::save() {
   if (!name || name->isEmpty()) return;
 
   SlotContent content;
-  content.boxes = host_.boxTexts();
-  content.comboPosition = host_.latticeTypePosition();
-  content.phaseName = host_.phaseName().toStdString();
+  content.boxes = boxes_.texts();
+  content.comboPosition = latticeType_.currentIndex();
+  content.phaseName = ToUtf8(phaseName_.text());
   if (const auto failure = SaveSlot(slotsFile(), name->toStdString(), content)) report(*failure);
 }
 
@@ -90,22 +85,12 @@ void SlotsMenuController::importSlot(int slot) {
 
   // Box by box in element order, then the name: each reacts as when typed.
   for (int i = 0; i < kBoxCount; ++i)
-    host_.setBoxText(static_cast<Box>(i), QString::fromStdString(imported.boxes[i]));
-  host_.setPhaseName(QString::fromStdString(imported.phaseName));
+    boxes_.setText(static_cast<Box>(i), FromUtf8(imported.boxes[i]));
+  phaseName_.setText(FromUtf8(imported.phaseName));
   // A never-saved slot has no lattice type: only the boxes and the name are taken.
   if (!imported.comboPosition) return;
-  host_.setLatticeTypePosition(*imported.comboPosition);
-  host_.setPhasePanelCaption(QString::fromUtf8(kImportedPhaseCaption));
-
-  // The calculator's outputs go back to their empty state.
-  for (Box box : {Box::CalcZoneU, Box::CalcZoneV, Box::CalcZoneW, Box::CalcAngle12,
-                  Box::CalcAngle23, Box::CalcAngle13})
-    host_.setBoxText(box, QStringLiteral("***"));
-  for (int plane = 0; plane < 3; ++plane)
-    host_.setSpacingCaption(plane, QStringLiteral("d%1= ***").arg(plane + 1));
-
-  host_.clearResults();
-  host_.setSummaryText(fromView(kEmptySummary));
+  latticeType_.setCurrentIndex(*imported.comboPosition);
+  emit phaseImported();
 }
 
 } // namespace spot

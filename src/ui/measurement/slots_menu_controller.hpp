@@ -10,19 +10,19 @@
 #include <filesystem>
 
 #include "measurement/slots_file.hpp"
-#include "ui/measurement/measurement_host.hpp"
+#include "ui/common/box_array.hpp"
 #include "ui/common/prompts.hpp"
+
+class QComboBox;
 
 namespace spot {
 
 class SlotsMenuController : public QObject {
   Q_OBJECT
 public:
-  /// The phase panel's caption after an import: "点阵标尺" and a white diamond.
-  static constexpr const char* kImportedPhaseCaption = "点阵标尺◇";
-
-  SlotsMenuController(MeasurementHost& host, Prompts& prompts, Places& places,
-                      QObject* parent = nullptr);
+  /// Saves and imports the boxes, the phase name Text6 and the lattice type Combo1.
+  SlotsMenuController(BoxArray& boxes, QLineEdit& phaseName, QComboBox& latticeType,
+                      Prompts& prompts, Places& places, QObject* parent = nullptr);
   ~SlotsMenuController() override;
 
   /// Refreshes the import items from the slots file and pops the menu up at `globalPosition`
@@ -47,11 +47,18 @@ public:
     return importActions_.at(static_cast<std::size_t>(slot - 1));
   }
 
+signals:
+  /// A slot with a lattice type was imported: the phase panel shows the imported caption, the
+  /// calculator's outputs, the results and the summary go back to empty.
+  void phaseImported();
+
 private:
   std::filesystem::path slotsFile() const;
   void report(const SlotsFileFailure& failure);
 
-  MeasurementHost& host_;
+  BoxArray& boxes_;
+  QLineEdit& phaseName_;
+  QComboBox& latticeType_;
   Prompts& prompts_;
   Places& places_;
   QMenu* menu_;

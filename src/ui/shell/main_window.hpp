@@ -1,48 +1,37 @@
 // The main window Form1: the tabs "Measurement", "Calculation", "Simulation", "Discussion", the
-// numbered boxes every panel shares, the work of the "Calculation" tab (search, results,
-// tolerance filter, plane calculator, batch run and reports) and the windows it owns.
+// numbered boxes every panel shares, and the secondary windows it owns. It builds the panels and
+// connects their signals; the work itself is the panels'.
 #pragma once
 
-#include <QGroupBox>
-#include <QLabel>
 #include <QMainWindow>
-#include <QPointer>
 #include <QTabWidget>
 #include <memory>
-#include <vector>
 
-#include "core/boxes.hpp"
-#include "database/phase_tree.hpp"
-#include "indexing/run_search.hpp"
 #include "ui/common/box_array.hpp"
-#include "ui/measurement/measurement_host.hpp"
 #include "ui/common/prompts.hpp"
-
-class QComboBox;
-class QGridLayout;
-class QPushButton;
 
 namespace spot {
 
 class CalculatorPanel;
-class ClickableLabel;
 class DatabasePanel;
 class Magnifier;
 class MeasureDialog;
 class MeasurementBoxesPanel;
+class MeasurementState;
 class NotesPanel;
 class OnlinePanel;
-class PatternSketch;
+class PageViewFactory;
 class PhasePanel;
 class PictureTools;
 class PictureView;
-class ResultsModel;
-class ResultsView;
+class ReportCommands;
+class ResultsPanel;
+class ScreenSource;
+class SharedPlace;
 class SimulationPanel;
 class SlotsMenuController;
-class TolerancePanel;
 
-class MainWindow : public QMainWindow, public MeasurementHost {
+class MainWindow : public QMainWindow {
   Q_OBJECT
 public:
   enum Tab { MeasurementTab = 0, CalculationTab = 1, SimulationTab = 2, DiscussionTab = 3 };
@@ -53,107 +42,27 @@ public:
 
   /// The services in use, none left out.
   const Environment& environment() const { return environment_; }
-
-  // BOXES Text1(0)..Text1(38)
-
-  QLineEdit* box(Box which) const { return boxes_->box(which); }
-  QString boxText(Box which) const override { return boxes_->text(which); }
-  BoxTexts boxTexts() const { return boxes_->texts(); }
-  /// Writes a box as typing would; its change handlers (the tolerance filter) run.
-  void setBoxText(Box which, const QString& text) override { boxes_->setText(which, text); }
-  /// Focus and whole-text selection on a box, as after a rejected entry.
-  void focusBox(Box which) { boxes_->focusAndSelect(which); }
+  /// Text1(0)..Text1(38).
   BoxArray& boxArray() { return *boxes_; }
+  QTabWidget* tabs() const { return tabs_; }
+  QWidget* page(Tab tab) const { return tabs_->widget(tab); }
 
-  // PHASE ENTRY PANEL Frame1(0)
-
-  PhasePanel* phasePanel() const { return phasePanel_; }
-  QLineEdit* phaseNameBox() const;        ///< Text6
-  QComboBox* latticeTypeSelector() const; ///< Combo1; the position is the LatticeType
-  QString phaseName() const override;
-  /// Sets the name as typing would: the box re-fits its width.
-  void setPhaseName(const QString& name) override;
-  /// Position of Combo1, -1 when none is selected.
-  int latticeTypePosition() const override;
-  void setLatticeTypePosition(int position) override;
-  void setPhasePanelCaption(const QString& caption) override;
-  bool isPhasePanelLocked() const;
-  void lockPhasePanel();
-  void unlockPhasePanel();
-
-  // SEARCH AND RESULTS
-
-  /// "Calculate" (Command6): the search, then sorted by "No.", coloured, and the phase locked.
-  void calculate();
-  /// The search alone over the boxes: fills the list, the count and the summary, with its
-  /// message when it stops; rows stay in search order. Returns why it stopped, if it did.
-  std::optional<SearchFault> runIndexingSearch();
-  /// True after a search that rejected a box as not numeric.
-  bool inputErrorFlag() const { return inputErrorFlag_; }
-
-  ResultsModel* resultsModel() const { return resultsModel_; }
-  ResultsView* resultsView() const { return resultsView_; }
-  void sortResults(int column, Qt::SortOrder order);
-  /// Empties the list and sets the count to "0".
-  void clearResults() override;
-  QLabel* countLabel() const { return countLabel_; }     ///< Label22
-  QLabel* summaryLabel() const { return summaryLabel_; } ///< Label5
-  void setSummaryText(const QString& text) override;
-  /// The six default tolerances, as a click on the counter restores them.
-  void resetTolerances();
-  TolerancePanel* tolerancePanel() const { return tolerancePanel_; }
-  /// "Calculate zone axis index": the selected row's planes into the calculator, then its
-  /// "Calculate". Does nothing without a selected row.
-  void handOverSelectedRow();
-  /// "Export calculated results" (daochujieguo3) in the list's popup menu.
-  QAction* exportResultsAction() const;
-
-  // DATABASE BATCH AND REPORTS
-
+  // CALCULATION TAB
+  PhasePanel* phasePanel() const { return phasePanel_; } ///< Frame1(0)
+  MeasurementBoxesPanel* pictureMeasurementPanel() const {
+    return measurementPanel_;
+  } ///< Frame3(0)
+  ResultsPanel* resultsPanel() const { return resultsPanel_; }
+  CalculatorPanel* calculatorPanel() const { return calculatorPanel_; }
+  /// The place the calculator shares with the database panel (objectName "Frame7").
+  SharedPlace* sharedPlace() const { return sharedPlace_; }
   /// The "Lattice Database" panel built with the window; nullptr once another panel was
   /// installed in its place.
   DatabasePanel* phaseDatabase() const;
-  /// "Calculate selected items": searches every record (1-based, in this order) against the
-  /// measurement in the boxes, writes the report of a Multiple run, and leaves the last record
-  /// in the locked phase panel with its rows sorted by "No.". A measurement the search would
-  /// reject stops the run before it starts, with one message.
-  void runBatch(const std::vector<int>& records, CheckMode mode);
-  /// "Export calculated results": the phase, the measurement and the list as it stands into a
-  /// new report; the status bar names the file, a failure gets a message.
-  void exportResults();
-  /// The picture's file name without its folder, as the reports name it; empty before the
-  /// first picture.
-  QString pictureFileName() const;
-
-  // PLANE CALCULATOR AND DATABASE PANEL (one place, one panel at a time)
-
-  CalculatorPanel* calculatorPanel() const { return calculatorPanel_; }
-  PatternSketch* patternSketch() const { return sketch_; }
-  /// Label1(47), Label1(48), Label1(49) for plane 0, 1, 2.
-  void setSpacingCaption(int plane, const QString& caption) override;
-  /// Puts the database panel (objectName "Frame7") in the place it shares with the calculator,
-  /// hidden, replacing the frame the window starts with.
-  void installDatabasePanel(QWidget* panel);
-  QWidget* databasePanel() const { return databasePanel_; }
-  void showDatabasePanel();
-  void hideDatabasePanel();
-  void showCalculatorPanel();
-  void hideCalculatorPanel();
-  /// "Lattice database": hides the database panel when shown, else shows it instead of the
-  /// calculator.
-  void toggleDatabasePanel();
-  /// "★": the same for the calculator.
-  void toggleCalculatorPanel();
-
-  // TABS
-
-  QTabWidget* tabs() const { return tabs_; }
-  QWidget* page(Tab tab) const { return tabs_->widget(tab); }
-  /// "Picture measurement" Frame3(0).
-  MeasurementBoxesPanel* pictureMeasurementPanel() const { return measurementPanel_; }
+  ReportCommands* reportCommands() const { return reports_; }
 
   // MEASUREMENT TAB AND ITS WINDOWS
-
+  MeasurementState* measurementState() const { return measurementState_; }
   PictureView* pictureView() const { return pictureView_; }       ///< Frame6
   PictureTools* pictureTools() const { return pictureTools_; }    ///< Frame5
   NotesPanel* notesPanel() const { return notesPanel_; }          ///< Frame4
@@ -162,7 +71,6 @@ public:
   SlotsMenuController* slotsMenu() const { return slotsMenu_; }   ///< pop3 on Frame3(0)
 
   // SIMULATION AND DISCUSSION TABS
-
   SimulationPanel* simulationPanel() const { return simulationPanel_; }
   OnlinePanel* onlinePanel() const { return onlinePanel_; }
 
@@ -186,20 +94,11 @@ private:
   void provideDesktopServices();
   QWidget* buildMeasurementTab();
   QWidget* buildCalculationTab();
-  QWidget* buildResultsFrame();
   QWidget* buildSimulationTab();
   QWidget* buildDiscussionTab();
+  void connectCalculationTab();
+  void connectMeasurementTab();
   void connectSecondaryWindows();
-  /// Shows what one search returned: the rows in search order, the count, the summary, and its
-  /// message when it stopped (unless the caller reports problems itself).
-  void showSearchOutcome(SearchOutcome outcome, bool reportProblems);
-  /// The measurement a batch would search with is checked once: false, after the message and
-  /// the focus on the box, when every search would stop at the same box.
-  bool checkBatchMeasurement(const BoxTexts& boxes);
-  void showReportWritten(const QString& path);
-  void boxChanged(Box which);
-  void runToleranceFilter(Box toleranceBox);
-  void sliderMoved(Box toleranceBox, int position);
 
   Environment environment_;
   // The desktop's own services, for those the environment left out.
@@ -211,18 +110,12 @@ private:
   QTabWidget* tabs_;
   PhasePanel* phasePanel_ = nullptr;
   MeasurementBoxesPanel* measurementPanel_ = nullptr;
-  ResultsModel* resultsModel_ = nullptr;
-  ResultsView* resultsView_ = nullptr;
-  QLabel* countLabel_ = nullptr;
-  QLabel* summaryLabel_ = nullptr;
-  TolerancePanel* tolerancePanel_ = nullptr;
-  PatternSketch* sketch_ = nullptr;
+  ResultsPanel* resultsPanel_ = nullptr;
   CalculatorPanel* calculatorPanel_ = nullptr;
-  QWidget* databasePanel_ = nullptr;
-  QPointer<DatabasePanel> phaseDatabase_;
-  QGridLayout* sharedPlace_ = nullptr;
-  bool inputErrorFlag_ = false;
+  SharedPlace* sharedPlace_ = nullptr;
+  ReportCommands* reports_ = nullptr;
 
+  MeasurementState* measurementState_ = nullptr;
   PictureView* pictureView_ = nullptr;
   PictureTools* pictureTools_ = nullptr;
   NotesPanel* notesPanel_ = nullptr;

@@ -12,18 +12,20 @@
 #include <QTest>
 #include <memory>
 
-#include "ui/common/fake_environment.hpp"
 #include "indexing/result_text.hpp"
 #include "indexing/run_search.hpp"
 #include "indexing/search_fault.hpp"
 #include "ui/calculation/calculator_panel.hpp"
-#include "ui/shell/main_window.hpp"
 #include "ui/calculation/pattern_sketch.hpp"
 #include "ui/calculation/phase_panel.hpp"
 #include "ui/calculation/results_model.hpp"
+#include "ui/calculation/results_panel.hpp"
 #include "ui/calculation/results_view.hpp"
 #include "ui/calculation/summary_header.hpp"
 #include "ui/calculation/tolerance_panel.hpp"
+#include "ui/common/fake_environment.hpp"
+#include "ui/common/shared_place.hpp"
+#include "ui/shell/main_window.hpp"
 
 namespace spot {
 namespace {
@@ -47,16 +49,16 @@ protected:
     return widget;
   }
   void click(const char* name) { QTest::mouseClick(find<QWidget>(name), Qt::LeftButton); }
-  void set(Box box, const char* text) { window->setBoxText(box, QString::fromUtf8(text)); }
-  QString text(Box box) const { return window->boxText(box); }
+  void set(Box box, const char* text) { window->boxArray().setText(box, QString::fromUtf8(text)); }
+  QString text(Box box) const { return window->boxArray().text(box); }
   /// Types into a box the way a user does: select all, then key by key.
   void type(Box box, const char* text) {
-    QLineEdit* edit = window->box(box);
+    QLineEdit* edit = window->boxArray().box(box);
     edit->setFocus();
     edit->selectAll();
     QTest::keyClicks(edit, QString::fromUtf8(text));
   }
-  ResultsModel& model() const { return *window->resultsModel(); }
+  ResultsModel& model() const { return *window->resultsPanel()->model(); }
   QString cell(int row, int column) const {
     return QString::fromStdString(model().cellText(row, column));
   }
@@ -67,19 +69,19 @@ protected:
     return cells;
   }
   bool hasFocusAndSelection(Box box) const {
-    QLineEdit* edit = window->box(box);
+    QLineEdit* edit = window->boxArray().box(box);
     return window->focusWidget() == edit && edit->selectedText() == edit->text();
   }
 
   /// The face-centred cubic example: a = 0.4 nm, N = 2; scale bar 5 1/nm over 100 px, R1 and
   /// R2 100 px, R3 141.4213562 px (d = 0.2, 0.2, 0.2/√2 nm), angles 90, 45, 45.
   void enterFaceCentredExample() {
-    if (window->isPhasePanelLocked()) click("Label20");
+    if (window->phasePanel()->isLocked()) click("Label20");
     for (Box b : {Box::A, Box::B, Box::C})
       set(b, "0.4");
     for (Box b : {Box::Alpha, Box::Beta, Box::Gamma})
       set(b, "90");
-    window->latticeTypeSelector()->setCurrentText(QStringLiteral("F-Face Centred"));
+    window->phasePanel()->latticeTypeSelector()->setCurrentText(QStringLiteral("F-Face Centred"));
     set(Box::IndexRange, "2");
     set(Box::ScaleBarValue, "5");
     set(Box::ScaleBarLength, "100");
@@ -112,7 +114,7 @@ TEST_F(CalculationTab, OpensWithTheTabsAndTheLockedPhasePanel) {
   EXPECT_EQ(combo->currentText(), "P-Primitive");
 
   EXPECT_EQ(find<QLineEdit>("Text6")->text(), "NAME");
-  EXPECT_TRUE(window->isPhasePanelLocked());
+  EXPECT_TRUE(window->phasePanel()->isLocked());
   for (int i = 0; i <= 5; ++i)
     EXPECT_FALSE(find<QLineEdit>(qPrintable(QStringLiteral("Text1(%1)").arg(i)))->isEnabled());
   EXPECT_TRUE(find<QLineEdit>("Text1(21)")->isEnabled());
@@ -124,9 +126,9 @@ TEST_F(CalculationTab, OpensWithTheTabsAndTheLockedPhasePanel) {
   EXPECT_FALSE(find<QWidget>("Frame7")->isVisible());
   // The sliders stand where their default tolerances put them: 0.008 nm and 2 degrees.
   for (int s = 1; s <= 3; ++s)
-    EXPECT_EQ(window->tolerancePanel()->slider(s)->value(), 13);
+    EXPECT_EQ(window->resultsPanel()->tolerancePanel()->slider(s)->value(), 13);
   for (int s = 4; s <= 6; ++s)
-    EXPECT_EQ(window->tolerancePanel()->slider(s)->value(), 50);
+    EXPECT_EQ(window->resultsPanel()->tolerancePanel()->slider(s)->value(), 50);
 
   EXPECT_EQ(model().columnCount(), 20);
   EXPECT_EQ(model().headerData(17, Qt::Horizontal).toString(), "<R1,R2>");
@@ -137,13 +139,13 @@ TEST_F(CalculationTab, OpensWithTheTabsAndTheLockedPhasePanel) {
 }
 
 TEST_F(CalculationTab, LatticeParametersLabelUnlocksAndLocksKeepingWhatWasTyped) {
-  QLineEdit* name = window->phaseNameBox();
+  QLineEdit* name = window->phasePanel()->nameBox();
   click("Label20");
-  EXPECT_FALSE(window->isPhasePanelLocked());
+  EXPECT_FALSE(window->phasePanel()->isLocked());
   EXPECT_EQ(name->text(), "Please input the phase name.");
   EXPECT_EQ(name->palette().color(QPalette::Active, QPalette::Text), QColor(255, 0, 0));
-  EXPECT_TRUE(window->box(Box::Gamma)->isEnabled());
-  EXPECT_EQ(window->box(Box::A)->palette().color(QPalette::Active, QPalette::Text),
+  EXPECT_TRUE(window->boxArray().box(Box::Gamma)->isEnabled());
+  EXPECT_EQ(window->boxArray().box(Box::A)->palette().color(QPalette::Active, QPalette::Text),
             QColor(255, 0, 0));
 
   // Focusing the placeholder leaves five blanks; any other text stays.
@@ -151,14 +153,14 @@ TEST_F(CalculationTab, LatticeParametersLabelUnlocksAndLocksKeepingWhatWasTyped)
   QApplication::processEvents();
   EXPECT_EQ(name->text(), "     ");
   name->setText(QStringLiteral("Cu"));
-  window->box(Box::A)->setFocus();
+  window->boxArray().box(Box::A)->setFocus();
   name->setFocus();
   EXPECT_EQ(name->text(), "Cu");
 
   set(Box::A, "0.3615");
   click("Label20");
-  EXPECT_TRUE(window->isPhasePanelLocked());
-  EXPECT_FALSE(window->box(Box::A)->isEnabled());
+  EXPECT_TRUE(window->phasePanel()->isLocked());
+  EXPECT_FALSE(window->boxArray().box(Box::A)->isEnabled());
   EXPECT_EQ(name->text(), "Cu");
   EXPECT_EQ(text(Box::A), "0.3615");
 
@@ -181,7 +183,7 @@ TEST_F(CalculationTab, FaceCentredCubicExampleListsItsTwentyFourSolutions) {
   for (Box b : {Box::CalcK1, Box::CalcL1, Box::CalcH2, Box::CalcL2, Box::CalcL3})
     set(b, "0");
   click("Command5");
-  ASSERT_EQ(window->patternSketch()->zoneAxisLabel()->text(), "Z=[0 0 1]");
+  ASSERT_EQ(window->resultsPanel()->sketch()->zoneAxisLabel()->text(), "Z=[0 0 1]");
 
   QSignalSpy magnifier(window.get(), &MainWindow::closeMagnifierRequested);
   click("Command6");
@@ -204,9 +206,9 @@ TEST_F(CalculationTab, FaceCentredCubicExampleListsItsTwentyFourSolutions) {
   EXPECT_FALSE(model().data(model().index(0, 13), Qt::ForegroundRole).isValid());
 
   EXPECT_EQ(find<QPushButton>("Command6")->text(), "Calculate");
-  EXPECT_TRUE(window->isPhasePanelLocked());
-  EXPECT_EQ(window->patternSketch()->r1Label()->text(), "（* * *）");
-  EXPECT_EQ(window->patternSketch()->zoneAxisLabel()->text(), "Z=[* * *]");
+  EXPECT_TRUE(window->phasePanel()->isLocked());
+  EXPECT_EQ(window->resultsPanel()->sketch()->r1Label()->text(), "（* * *）");
+  EXPECT_EQ(window->resultsPanel()->sketch()->zoneAxisLabel()->text(), "Z=[* * *]");
 }
 
 TEST_F(CalculationTab, RejectedBoxesAreNamedInOrderWithFocusAndNothingListed) {
@@ -227,7 +229,7 @@ TEST_F(CalculationTab, RejectedBoxesAreNamedInOrderWithFocusAndNothingListed) {
   EXPECT_TRUE(hasFocusAndSelection(Box::B));
   EXPECT_EQ(model().rowCount(), 0); // the earlier rows went at the start of the search
   EXPECT_EQ(find<QLabel>("Label22")->text(), "0");
-  EXPECT_FALSE(window->isPhasePanelLocked()); // the rejected input can still be corrected
+  EXPECT_FALSE(window->phasePanel()->isLocked()); // the rejected input can still be corrected
 
   set(Box::B, "0.4");
   click("Command6");
@@ -265,7 +267,7 @@ TEST_F(CalculationTab, StoppedSearchesLockThePhasePanelUnlessItsBoxesAreTheCause
   EXPECT_EQ(fake.prompts.messages.last(),
             QString::fromStdString(FaultMessage(SearchFault::InvalidCell)));
   EXPECT_TRUE(hasFocusAndSelection(Box::A));
-  EXPECT_FALSE(window->isPhasePanelLocked());
+  EXPECT_FALSE(window->phasePanel()->isLocked());
   EXPECT_EQ(model().rowCount(), 0);
   EXPECT_EQ(find<QLabel>("Label5")->text().left(9), "0.2000000"); // the measurement was fine
 
@@ -274,7 +276,7 @@ TEST_F(CalculationTab, StoppedSearchesLockThePhasePanelUnlessItsBoxesAreTheCause
   set(Box::Gamma, "90");
   set(Box::A, "x");
   click("Command6");
-  EXPECT_TRUE(window->inputErrorFlag());
+  EXPECT_TRUE(window->resultsPanel()->inputErrorFlag());
   set(Box::A, "0.4");
   set(Box::IndexRange, "-1");
   click("Command6");
@@ -282,18 +284,18 @@ TEST_F(CalculationTab, StoppedSearchesLockThePhasePanelUnlessItsBoxesAreTheCause
   EXPECT_EQ(fake.prompts.messages.last(),
             QString::fromStdString(FaultMessage(SearchFault::NegativeIndexRange)));
   EXPECT_TRUE(hasFocusAndSelection(Box::IndexRange));
-  EXPECT_TRUE(window->inputErrorFlag());
-  EXPECT_FALSE(window->isPhasePanelLocked());
+  EXPECT_TRUE(window->resultsPanel()->inputErrorFlag());
+  EXPECT_FALSE(window->phasePanel()->isLocked());
   EXPECT_EQ(find<QLabel>("Label22")->text(), "0");
 
   set(Box::IndexRange, "2");
   click("Command6");
-  EXPECT_FALSE(window->inputErrorFlag());
-  EXPECT_TRUE(window->isPhasePanelLocked());
+  EXPECT_FALSE(window->resultsPanel()->inputErrorFlag());
+  EXPECT_TRUE(window->phasePanel()->isLocked());
   click("Label20");
   set(Box::IndexRange, "-1");
   click("Command6"); // the flag is still 0 from the last search: the panel locks
-  EXPECT_TRUE(window->isPhasePanelLocked());
+  EXPECT_TRUE(window->phasePanel()->isLocked());
   EXPECT_EQ(model().rowCount(), 0);
 }
 
@@ -328,7 +330,7 @@ TEST_F(CalculationTab, SummaryHeadingsStandOverTheirOwnValues) {
 TEST_F(CalculationTab, HeaderClicksSortAsTextAndFlipTheDirectionAcrossColumns) {
   enterFaceCentredExample();
   click("Command6");
-  QHeaderView* header = window->resultsView()->header();
+  QHeaderView* header = window->resultsPanel()->view()->header();
   const auto clickHeader = [&](int column) {
     const QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
                         header->height() / 2);
@@ -358,7 +360,7 @@ TEST_F(CalculationTab, HeaderClicksSortAsTextAndFlipTheDirectionAcrossColumns) {
   // A different column continues the alternation: descending now.
   clickHeader(6);
   EXPECT_EQ(column(6), sortedTexts(6, false));
-  EXPECT_EQ(window->resultsView()->sortOrder(), Qt::DescendingOrder);
+  EXPECT_EQ(window->resultsPanel()->view()->sortOrder(), Qt::DescendingOrder);
   // Equal texts keep their order: within k2 = "2", h1 is still ascending from the last sort.
   const int firstTwo = static_cast<int>(column(6).indexOf("2"));
   EXPECT_LE(cell(firstTwo, 1).toStdString(), cell(firstTwo + 1, 1).toStdString());
@@ -366,7 +368,7 @@ TEST_F(CalculationTab, HeaderClicksSortAsTextAndFlipTheDirectionAcrossColumns) {
   // A new search ends sorted by "No." ascending again.
   click("Command6");
   EXPECT_EQ(cell(0, 0), "No.001");
-  EXPECT_EQ(window->resultsView()->sortColumn(), 0);
+  EXPECT_EQ(window->resultsPanel()->view()->sortColumn(), 0);
 }
 
 TEST(ResultsModelSort, ComparesRowLabelsAsText) {
@@ -438,7 +440,7 @@ TEST_F(CalculationTab, ToleranceFilterIsStrictAndItsSlidersSettleOnTheBoxText) {
   for (Box b : {Box::AngleTol12, Box::AngleTol23, Box::AngleTol13})
     EXPECT_EQ(text(b), "2");
   for (int s = 1; s <= 6; ++s)
-    EXPECT_EQ(window->tolerancePanel()->slider(s)->value(), s <= 3 ? 13 : 50);
+    EXPECT_EQ(window->resultsPanel()->tolerancePanel()->slider(s)->value(), s <= 3 ? 13 : 50);
   EXPECT_EQ(counter->text(), "24");
   EXPECT_TRUE(coloured(QColor(0, 0, 255)));
 }
@@ -456,7 +458,7 @@ TEST_F(CalculationTab, HandOverSendsTheSelectedRowToTheCalculator) {
   click("Label19"); // the calculator is closed; the hand-over shows it again
   ASSERT_FALSE(window->calculatorPanel()->isVisible());
 
-  ResultsView* view = window->resultsView();
+  ResultsView* view = window->resultsPanel()->view();
   QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                     view->visualRect(model().index(0, 5)).center());
   ASSERT_EQ(view->selectedRow(), 0);
@@ -476,10 +478,10 @@ TEST_F(CalculationTab, HandOverSendsTheSelectedRowToTheCalculator) {
   EXPECT_EQ(text(Box::CalcAngle13), "45");
   EXPECT_EQ(find<QLabel>("Label1(47)")->text(), "d1=0.2000000");
   EXPECT_EQ(find<QLabel>("Label1(49)")->text(), "d3=0.1414214"); // 0.4 / √8
-  EXPECT_EQ(window->patternSketch()->r1Label()->text(), "（-2 0 0）");
-  EXPECT_EQ(window->patternSketch()->r2Label()->text(), "（0 -2 0）");
-  EXPECT_EQ(window->patternSketch()->r3Label()->text(), "（-2 -2 0）");
-  EXPECT_EQ(window->patternSketch()->zoneAxisLabel()->text(), "Z=[0 0 1]");
+  EXPECT_EQ(window->resultsPanel()->sketch()->r1Label()->text(), "（-2 0 0）");
+  EXPECT_EQ(window->resultsPanel()->sketch()->r2Label()->text(), "（0 -2 0）");
+  EXPECT_EQ(window->resultsPanel()->sketch()->r3Label()->text(), "（-2 -2 0）");
+  EXPECT_EQ(window->resultsPanel()->sketch()->zoneAxisLabel()->text(), "Z=[0 0 1]");
   EXPECT_TRUE(window->calculatorPanel()->isVisible());
   EXPECT_TRUE(fake.prompts.messages.isEmpty());
 
@@ -535,7 +537,7 @@ TEST_F(CalculationTab, CalculatorValidatesInElementOrderAndStopsPartWayOnAFault)
   EXPECT_EQ(text(Box::CalcAngle23), "***");
   EXPECT_EQ(text(Box::CalcAngle13), "***");
   EXPECT_EQ(find<QLabel>("Label1(49)")->text(), "d3= ***");
-  EXPECT_EQ(window->patternSketch()->r3Label()->text(), "（* * *）");
+  EXPECT_EQ(window->resultsPanel()->sketch()->r3Label()->text(), "（* * *）");
 
   // Parallel R1 and R2: zone axis [0 0 0], no angle at all.
   planes("1 0 0", "2 0 0", "3 0 0");
@@ -559,7 +561,7 @@ TEST_F(CalculationTab, CalculatorValidatesInElementOrderAndStopsPartWayOnAFault)
   EXPECT_EQ(text(Box::CalcZoneU), "***");
   EXPECT_EQ(text(Box::CalcAngle12), "***");
   EXPECT_EQ(find<QLabel>("Label1(47)")->text(), "d1= ***");
-  EXPECT_EQ(window->patternSketch()->zoneAxisLabel()->text(), "Z=[* * *]");
+  EXPECT_EQ(window->resultsPanel()->sketch()->zoneAxisLabel()->text(), "Z=[* * *]");
   EXPECT_EQ(text(Box::A), ""); // Clean leaves the lattice boxes alone (here: as emptied)
 }
 
@@ -586,7 +588,7 @@ TEST_F(CalculationTab, DatabaseAndCalculatorPanelsTakeTurnsInOnePlace) {
   // A database panel installed later takes the same place and the same turns.
   auto* panel = new QWidget;
   panel->setObjectName(QStringLiteral("Frame7"));
-  window->installDatabasePanel(panel);
+  window->sharedPlace()->installSecond(panel);
   QApplication::processEvents();
   EXPECT_FALSE(panel->isVisible());
   click("Label10");

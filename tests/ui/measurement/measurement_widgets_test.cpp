@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QImage>
 #include <QMouseEvent>
@@ -14,6 +15,7 @@
 #include <cmath>
 
 #include "indexing/result_text.hpp"
+#include "ui/common/box_array.hpp"
 #include "ui/common/fake_environment.hpp"
 #include "ui/measurement/magnifier.hpp"
 #include "ui/measurement/measure_dialog.hpp"
@@ -26,42 +28,31 @@ namespace {
 
 using testing::FakePrompts;
 
-/// The main window's side of the measurement, recording what was written in which order.
-class FakeHost final : public MeasurementHost {
-public:
-  BoxTexts boxes = BoxTexts::Initial();
-  QString name = QStringLiteral("NAME");
-  int position = 0;
-  QString phaseCaption = QStringLiteral("点阵标尺");
-  std::array<QString, 3> spacing = {QStringLiteral("d1=0.2"), QStringLiteral("d2=0.2"),
-                                    QStringLiteral("d3=0.1")};
+/// The boxes, the phase name and the lattice type the measurement panels work on, recording
+/// what was written in which order, and how often the panels asked for the results to go.
+struct FakeHost {
+  QWidget owner;
+  BoxArray boxes{&owner};
+  QLineEdit name{QStringLiteral("NAME"), &owner};
+  QComboBox type{&owner};
   int clears = 0;
-  QString summary = QStringLiteral("a measured summary");
-  QStringList log; ///< "box N", "name", "position", ... in call order
+  QStringList log; ///< "box N", "name", "position" in call order
 
-  QString boxText(Box which) const override { return QString::fromStdString(boxes[which]); }
-  void setBoxText(Box which, const QString& text) override {
-    boxes[which] = text.toStdString();
-    log << QStringLiteral("box %1").arg(BoxNumber(which));
+  FakeHost() {
+    for (int i = 0; i < 5; ++i)
+      type.addItem(QString::number(i));
+    QObject::connect(&boxes, &BoxArray::changed,
+                     [this](Box which) { log << QStringLiteral("box %1").arg(BoxNumber(which)); });
+    QObject::connect(&name, &QLineEdit::textChanged, [this] { log << QStringLiteral("name"); });
+    QObject::connect(&type, &QComboBox::currentIndexChanged,
+                     [this] { log << QStringLiteral("position"); });
   }
-  QString phaseName() const override { return name; }
-  void setPhaseName(const QString& text) override {
-    name = text;
-    log << QStringLiteral("name");
+  /// Counts the requests of a panel's signal to empty the results.
+  template <class Sender, class Signal> void countClears(Sender* sender, Signal signal) {
+    QObject::connect(sender, signal, [this] { ++clears; });
   }
-  int latticeTypePosition() const override { return position; }
-  void setLatticeTypePosition(int value) override {
-    position = value;
-    log << QStringLiteral("position");
-  }
-  void setPhasePanelCaption(const QString& caption) override { phaseCaption = caption; }
-  void setSpacingCaption(int plane, const QString& caption) override {
-    spacing.at(static_cast<std::size_t>(plane)) = caption;
-  }
-  void clearResults() override { ++clears; }
-  void setSummaryText(const QString& text) override { summary = text; }
-
-  QString text(Box which) const { return boxText(which); }
+  void setBoxText(Box which, const QString& text) { boxes.setText(which, text); }
+  QString text(Box which) const { return boxes.text(which); }
 };
 
 /// Prompts that also keep the filter of the open dialog.
@@ -155,12 +146,14 @@ struct PictureViewWindow : ::testing::Test {
   FakeHost host;
   RecordingPrompts prompts;
   QWidget window;
-  PictureView* view = new PictureView(host, prompts, &window);
+  MeasurementState state;
+  PictureView* view = new PictureView(state, host.boxes, prompts, &window);
   PictureTools* tools = new PictureTools(*view, &window);
   QTemporaryDir dir;
 
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
+    host.countClears(view, &PictureView::cleaned);
     view->setGeometry(0, 0, 400, 300);
     tools->setGeometry(400, 0, 120, 300);
     window.resize(520, 300);
@@ -300,7 +293,7 @@ TEST_F(PictureViewWindow, LinesAreMeasuredInPicturePixelsAndMoveWithThePicture) 
 }
 
 struct MeasureDialogWindow : PictureViewWindow {
-  MeasureDialog* dialog = new MeasureDialog(*view, host, &window);
+  MeasureDialog* dialog = new MeasureDialog(*view, state, host.boxes, &window);
 
   void SetUp() override {
     PictureViewWindow::SetUp();
@@ -414,13 +407,14 @@ TEST_F(MeasureDialogWindow, OkWritesTheBoxesAndTheAnglesAndCancelTakesBackTheNew
   EXPECT_FALSE(view->lineSlots().rubberBandVisible());
   EXPECT_EQ(host.log, logBefore); // Cancel writes no box
 
-  // Clean empties the eleven boxes, the results and the summary, and leaves measure mode.
+  // Clean empties the eleven boxes, asks for the results to go, and leaves measure mode.
   host.setBoxText(Box::DTol1, QStringLiteral("0.01"));
+  const int clearsBefore = host.clears;
   button("Command14")->click();
   for (Box box : kPictureMeasurementBoxes)
     EXPECT_EQ(host.text(box), QString()) << BoxNumber(box);
   EXPECT_EQ(host.text(Box::DTol1), QStringLiteral("0.01"));
-  EXPECT_EQ(host.summary, QString::fromUtf8(kEmptySummary.data(), kEmptySummary.size()));
+  EXPECT_EQ(host.clears, clearsBefore + 1);
   EXPECT_FALSE(view->measureMode());
   EXPECT_EQ(view->patternVectors().Measured1, 0);
 }
@@ -430,7 +424,7 @@ struct SlotsMenuWindow : ::testing::Test {
   FakePrompts prompts;
   QTemporaryDir dir;
   testing::FakePlaces places{dir.path() + QStringLiteral("/新しい")}; // a folder still missing
-  SlotsMenuController slotsMenu{host, prompts, places};
+  SlotsMenuController slotsMenu{host.boxes, host.name, host.type, prompts, places};
 
   QString slotsFile() const { return places.slotsFilePath(); }
   QStringList fileLines() const {
@@ -464,41 +458,33 @@ TEST_F(SlotsMenuWindow, SavesAndImportsNonAsciiNamesThroughTheMenu) {
 
   const QString picture = QStringLiteral("衍射图 α-Fe₂O₃ №7");
   for (int i = 0; i < kBoxCount; ++i)
-    host.boxes[i] = QStringLiteral("值%1").arg(i).toStdString();
-  host.name = QStringLiteral("赤铁矿");
-  host.position = 4;
+    host.setBoxText(static_cast<Box>(i), QStringLiteral("值%1").arg(i));
+  host.name.setText(QStringLiteral("赤铁矿"));
+  host.type.setCurrentIndex(4);
   prompts.answers = {picture};
   slotsMenu.saveAction()->trigger();
   ASSERT_EQ(fileLines().size(), kSlotsFileLineCount);
   EXPECT_EQ(fileLines()[0], picture);
 
   FakeHost fresh;
-  SlotsMenuController reader{fresh, prompts, places};
+  SlotsMenuController reader{fresh.boxes, fresh.name, fresh.type, prompts, places};
+  fresh.countClears(&reader, &SlotsMenuController::phaseImported);
   reader.refreshCaptions();
   EXPECT_EQ(reader.importAction(1)->text(),
             QStringLiteral("Import:  ") + picture + QStringLiteral("  data"));
   reader.importAction(1)->trigger();
-  // Boxes in element order, then the name, then the lattice type; the calculator's outputs
-  // are reset afterwards.
+  // Boxes in element order, then the name, then the lattice type; then the window is asked
+  // to reset what depends on the phase.
   QStringList expectedOrder;
   for (int i = 0; i < kBoxCount; ++i)
     expectedOrder << QStringLiteral("box %1").arg(i);
   expectedOrder << "name"
-                << "position"
-                << "box 18"
-                << "box 19"
-                << "box 20"
-                << "box 15"
-                << "box 16"
-                << "box 17";
+                << "position";
   EXPECT_EQ(fresh.log, expectedOrder);
   EXPECT_EQ(fresh.text(Box::A), QStringLiteral("值0"));
   EXPECT_EQ(fresh.text(Box::AngleTol13), QStringLiteral("值38"));
-  EXPECT_EQ(fresh.text(Box::CalcZoneU), QStringLiteral("***"));
-  EXPECT_EQ(fresh.name, QStringLiteral("赤铁矿"));
-  EXPECT_EQ(fresh.position, 4);
-  EXPECT_EQ(fresh.phaseCaption, QStringLiteral("点阵标尺◇"));
-  EXPECT_EQ(fresh.spacing[2], QStringLiteral("d3= ***"));
+  EXPECT_EQ(fresh.name.text(), QStringLiteral("赤铁矿"));
+  EXPECT_EQ(fresh.type.currentIndex(), 4);
   EXPECT_EQ(fresh.clears, 1);
 
   // A "&" in a name is shown as typed, not as a menu shortcut.
@@ -512,8 +498,8 @@ TEST_F(SlotsMenuWindow, SavesAndImportsNonAsciiNamesThroughTheMenu) {
   // A never-saved slot empties the boxes and the name but keeps the rest.
   reader.importAction(3)->trigger();
   EXPECT_EQ(fresh.text(Box::A), QString());
-  EXPECT_EQ(fresh.name, QString());
-  EXPECT_EQ(fresh.position, 4);
+  EXPECT_EQ(fresh.name.text(), QString());
+  EXPECT_EQ(fresh.type.currentIndex(), 4);
   EXPECT_EQ(fresh.clears, 1);
   EXPECT_TRUE(prompts.messages.isEmpty());
 }
@@ -526,9 +512,9 @@ TEST_F(SlotsMenuWindow, ReportsFilesItCannotUseAndLeavesTheWindowAlone) {
   for (int i = 0; i <= kSlotsFileMaxLines; ++i)
     file.write("x\r\n");
   file.close();
-  const BoxTexts before = host.boxes;
+  const BoxTexts before = host.boxes.texts();
   slotsMenu.importSlot(1);
-  EXPECT_EQ(host.boxes.text, before.text);
+  EXPECT_EQ(host.boxes.texts().text, before.text);
   prompts.answers = {QStringLiteral("name")};
   slotsMenu.save();
   ASSERT_EQ(prompts.messages.size(), 2);

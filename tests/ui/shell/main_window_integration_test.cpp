@@ -16,15 +16,20 @@
 #include "core/numeric_text.hpp"
 #include "database/batch_run.hpp"
 #include "database/report_file.hpp"
-#include "ui/common/fake_environment.hpp"
 #include "measurement/pattern_vectors.hpp"
+#include "ui/calculation/calculator_panel.hpp"
+#include "ui/calculation/phase_panel.hpp"
+#include "ui/calculation/results_model.hpp"
+#include "ui/calculation/results_panel.hpp"
+#include "ui/calculation/results_view.hpp"
+#include "ui/common/fake_environment.hpp"
+#include "ui/common/shared_place.hpp"
 #include "ui/database/database_panel.hpp"
 #include "ui/measurement/magnifier.hpp"
-#include "ui/shell/main_window.hpp"
 #include "ui/measurement/measure_dialog.hpp"
-#include "ui/calculation/phase_panel.hpp"
 #include "ui/measurement/picture_view.hpp"
-#include "ui/calculation/results_model.hpp"
+#include "ui/measurement/slots_menu_controller.hpp"
+#include "ui/shell/main_window.hpp"
 
 namespace spot {
 namespace {
@@ -51,7 +56,8 @@ protected:
   int squares(int row, int first) const {
     int sum = 0;
     for (int c = first; c < first + 3; ++c)
-      sum += static_cast<int>(std::pow(NumericPrefix(window->resultsModel()->cellText(row, c)), 2));
+      sum += static_cast<int>(
+          std::pow(NumericPrefix(window->resultsPanel()->model()->cellText(row, c)), 2));
     return sum;
   }
   /// The face-centred example: scale bar 5 1/nm over 100 px, R1 and R2 100 px at 90 degrees,
@@ -61,12 +67,12 @@ protected:
                            "1", "1",   "90",  "45",  "45"};
     int i = 0;
     for (Box box : kPictureMeasurementBoxes)
-      window->setBoxText(box, QString::fromLatin1(texts[i++]));
+      window->boxArray().setText(box, QString::fromLatin1(texts[i++]));
   }
   /// Ticks the records in the tree (in Multiple mode through their phase nodes, which tick
   /// their parameter nodes) and runs the batch.
   DatabasePanel& runBatch(std::initializer_list<const char*> records, bool multiple) {
-    if (!window->phaseDatabase()->isVisible()) window->toggleDatabasePanel();
+    if (!window->phaseDatabase()->isVisible()) window->sharedPlace()->toggleSecond();
     DatabasePanel& panel = *window->phaseDatabase();
     click(multiple ? panel.multipleOption() : panel.singleOption());
     for (const char* key : records) {
@@ -86,17 +92,17 @@ protected:
 
 TEST_F(WholeWindow, BatchOverAlCuNaClWritesOneReportAndLeavesNaClInThePanel) {
   enterMeasurement();
-  window->setBoxText(Box::Number1, QStringLiteral("one"));
+  window->boxArray().setText(Box::Number1, QStringLiteral("one"));
   // Al, Cu and NaCl are records 2, 34 and 80.
   DatabasePanel& panel = runBatch({"bb2", "bb34", "bb80"}, true);
   ASSERT_EQ(panel.selectedRecords(), (std::vector<int>{2, 34, 80}));
   // A measurement box that is no number stops the run once, not once per phase.
   EXPECT_EQ(fake.prompts.messages, QStringList{QString::fromUtf8(kMessageMeasurementBoxes.data())});
-  EXPECT_EQ(window->focusWidget(), window->box(Box::Number1));
+  EXPECT_EQ(window->focusWidget(), window->boxArray().box(Box::Number1));
   EXPECT_TRUE(reports().isEmpty());
 
   fake.prompts.messages.clear();
-  window->setBoxText(Box::Number1, QStringLiteral("1"));
+  window->boxArray().setText(Box::Number1, QStringLiteral("1"));
   click(panel.calculateButton());
   EXPECT_TRUE(fake.prompts.messages.isEmpty());
   ASSERT_EQ(reports(), QStringList{reportName});
@@ -109,19 +115,21 @@ TEST_F(WholeWindow, BatchOverAlCuNaClWritesOneReportAndLeavesNaClInThePanel) {
       QStringList({QStringLiteral("------Al  FaceCenter  c/a1.00000  Lattice parameters:  "),
                    QStringLiteral("------NaCl  FaceCenter  c/a1.00000  Lattice parameters:  ")}));
   EXPECT_EQ(lines.join(QStringLiteral("\r\n")).toStdString(),
-            ComposeBatchReport(RunBatch(window->boxTexts(), {2, 34, 80}), "").text);
+            ComposeBatchReport(RunBatch(window->boxArray().texts(), {2, 34, 80}), "").text);
   EXPECT_EQ(window->statusBar()->currentMessage(),
             "Report written: " + folder.filePath(reportName));
 
-  EXPECT_EQ(window->phaseName(), QStringLiteral("NaCl  FaceCenter  c/a1.00000"));
-  EXPECT_EQ(window->latticeTypeSelector()->currentText(), QStringLiteral("F-Face Centred"));
-  EXPECT_TRUE(window->isPhasePanelLocked());
+  EXPECT_EQ(window->phasePanel()->nameBox()->text(),
+            QStringLiteral("NaCl  FaceCenter  c/a1.00000"));
+  EXPECT_EQ(window->phasePanel()->latticeTypeSelector()->currentText(),
+            QStringLiteral("F-Face Centred"));
+  EXPECT_TRUE(window->phasePanel()->isLocked());
   EXPECT_FALSE(panel.isVisible());
   EXPECT_EQ(panel.calculateButton()->text(), QStringLiteral("Calculate selected items"));
   // NaCl, a = 0.564 nm: only {220} (0.1994 nm) fits 0.2 nm and only {400} (0.141 nm) fits
   // 0.1414 nm: 12 planes for R1 times the 2 perpendicular {220} whose sum is a {400}. Al has
   // 6 {200} for R1 times 4 perpendicular {200} (their sums are {220}). Rows sorted by "No.".
-  ResultsModel& model = *window->resultsModel();
+  ResultsModel& model = *window->resultsPanel()->model();
   ASSERT_EQ(model.rowCount(), 12 * 2);
   EXPECT_EQ(lines.filter(QStringLiteral("No.")).size(), 6 * 4 + 12 * 2 + 2); // and 2 headings
   for (int r = 0; r < model.rowCount(); ++r) {
@@ -137,12 +145,12 @@ TEST_F(WholeWindow, BatchOverAlCuNaClWritesOneReportAndLeavesNaClInThePanel) {
   QFile plain(folder.filePath(QStringLiteral("plain")));
   ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
   fake.places.setFolder(plain.fileName() + QStringLiteral("/reports"));
-  window->setPhaseName(QStringLiteral("mine"));
+  window->phasePanel()->nameBox()->setText(QStringLiteral("mine"));
   const int rows = model.rowCount();
   runBatch({}, true);
   ASSERT_EQ(fake.prompts.messages.size(), 1);
   EXPECT_TRUE(fake.prompts.messages[0].contains(plain.fileName()));
-  EXPECT_EQ(window->phaseName(), QStringLiteral("mine"));
+  EXPECT_EQ(window->phasePanel()->nameBox()->text(), QStringLiteral("mine"));
   EXPECT_EQ(model.rowCount(), rows);
   EXPECT_TRUE(panel.isVisible());
   // The status bar no longer names the earlier run's report.
@@ -153,12 +161,13 @@ TEST_F(WholeWindow, SingleModeKeepsNoReportAndTheExportWritesTheListAsShown) {
   enterMeasurement();
   runBatch({"bb80"}, false);
   EXPECT_TRUE(reports().isEmpty());
-  EXPECT_EQ(window->phaseName(), QStringLiteral("NaCl  FaceCenter  c/a1.00000"));
-  ResultsModel& model = *window->resultsModel();
+  EXPECT_EQ(window->phasePanel()->nameBox()->text(),
+            QStringLiteral("NaCl  FaceCenter  c/a1.00000"));
+  ResultsModel& model = *window->resultsPanel()->model();
   ASSERT_GT(model.rowCount(), 0);
 
-  window->sortResults(column::kR1, Qt::DescendingOrder);
-  window->exportResultsAction()->trigger();
+  window->resultsPanel()->view()->sortResults(column::kR1, Qt::DescendingOrder);
+  window->resultsPanel()->view()->exportAction()->trigger();
   const QStringList lines = reportLines();
   ASSERT_EQ(lines.size(), 7 + model.rowCount() + 1); // seven lines, the rows, the final CR LF
   for (int r = 0; r < model.rowCount(); ++r)
@@ -167,15 +176,15 @@ TEST_F(WholeWindow, SingleModeKeepsNoReportAndTheExportWritesTheListAsShown) {
             "Report written: " + folder.filePath(reportName));
 
   // A scale bar of 0 would divide by zero: the box is named and gets the focus.
-  window->setBoxText(Box::ScaleBarValue, QStringLiteral("0"));
-  window->exportResultsAction()->trigger();
+  window->boxArray().setText(Box::ScaleBarValue, QStringLiteral("0"));
+  window->resultsPanel()->view()->exportAction()->trigger();
   EXPECT_EQ(fake.prompts.messages.size(), 1);
-  EXPECT_EQ(window->focusWidget(), window->box(Box::ScaleBarValue));
+  EXPECT_EQ(window->focusWidget(), window->boxArray().box(Box::ScaleBarValue));
   // Neither folder can be written: one message naming the files tried, and no new file.
-  window->setBoxText(Box::ScaleBarValue, QStringLiteral("5"));
+  window->boxArray().setText(Box::ScaleBarValue, QStringLiteral("5"));
   fake.places.setFolder(folder.filePath(reportName) + QStringLiteral("/reports"));
   fake.clock.time = fake.clock.time.addSecs(1);
-  window->exportResultsAction()->trigger();
+  window->resultsPanel()->view()->exportAction()->trigger();
   ASSERT_EQ(fake.prompts.messages.size(), 2);
   EXPECT_TRUE(fake.prompts.messages[1].contains(folder.filePath(reportName)));
   EXPECT_EQ(reports(), QStringList{reportName});
@@ -216,24 +225,24 @@ TEST_F(WholeWindow, APictureMeasuredWithTheMouseIsIndexedAndTheWindowsCloseWithT
     click(dialog->okButton());
   }
   EXPECT_TRUE(window->magnifier()->isOpen()); // the pointer moved over the picture
-  EXPECT_EQ(window->boxText(Box::ScaleBarLength), QStringLiteral("100"));
-  EXPECT_NEAR(NumericPrefix(window->boxText(Box::Angle12).toStdString()), 90, 1e-9);
-  EXPECT_NEAR(NumericPrefix(window->boxText(Box::Angle13).toStdString()), 45, 1e-9);
+  EXPECT_EQ(window->boxArray().text(Box::ScaleBarLength), QStringLiteral("100"));
+  EXPECT_NEAR(NumericPrefix(window->boxArray().text(Box::Angle12).toStdString()), 90, 1e-9);
+  EXPECT_NEAR(NumericPrefix(window->boxArray().text(Box::Angle13).toStdString()), 45, 1e-9);
 
   // a = 0.4 nm, face-centred: {200} (0.2 nm) for R1 and R2, {220} (0.1414 nm) for R3.
   window->tabs()->setCurrentIndex(MainWindow::CalculationTab);
-  window->unlockPhasePanel();
+  window->phasePanel()->unlock();
   for (Box box : {Box::A, Box::B, Box::C, Box::Alpha, Box::Beta, Box::Gamma})
-    window->setBoxText(box, box <= Box::C ? QStringLiteral("0.4") : QStringLiteral("90"));
-  window->setLatticeTypePosition(3);
+    window->boxArray().setText(box, box <= Box::C ? QStringLiteral("0.4") : QStringLiteral("90"));
+  window->phasePanel()->latticeTypeSelector()->setCurrentIndex(3);
   click(window->phasePanel()->calculateButton());
   EXPECT_FALSE(window->magnifier()->isOpen()); // "Calculate" closes it
-  ASSERT_GT(window->resultsModel()->rowCount(), 0);
-  for (int r = 0; r < window->resultsModel()->rowCount(); ++r) {
+  ASSERT_GT(window->resultsPanel()->model()->rowCount(), 0);
+  for (int r = 0; r < window->resultsPanel()->model()->rowCount(); ++r) {
     EXPECT_EQ(squares(r, 1), 4);
     EXPECT_EQ(squares(r, 9), 8);
   }
-  window->exportResultsAction()->trigger();
+  window->resultsPanel()->view()->exportAction()->trigger();
   EXPECT_EQ(reportLines().at(3),
             "pattern.png" + QString::fromUtf8("Valve measured from picture："));
 
@@ -247,6 +256,38 @@ TEST_F(WholeWindow, APictureMeasuredWithTheMouseIsIndexedAndTheWindowsCloseWithT
   window->close();
   EXPECT_FALSE(window->magnifier()->isVisible());
   EXPECT_FALSE(window->magnifier()->isOpen());
+  EXPECT_TRUE(fake.prompts.messages.isEmpty());
+}
+
+TEST_F(WholeWindow, AnImportedSlotResetsWhatDependsOnThePhase) {
+  // A search and a calculation stand in the window; the slot is saved from it.
+  enterMeasurement();
+  window->phasePanel()->unlock();
+  for (Box box : {Box::A, Box::B, Box::C})
+    window->boxArray().setText(box, QStringLiteral("0.4"));
+  for (Box box : {Box::Alpha, Box::Beta, Box::Gamma})
+    window->boxArray().setText(box, QStringLiteral("90"));
+  window->boxArray().setText(Box::IndexRange, QStringLiteral("2"));
+  window->phasePanel()->latticeTypeSelector()->setCurrentIndex(3);
+  click(window->phasePanel()->calculateButton());
+  ASSERT_EQ(window->resultsPanel()->model()->rowCount(), 24);
+  ResultsView* view = window->resultsPanel()->view();
+  view->setCurrentIndex(view->model()->index(0, 1));
+  window->resultsPanel()->handOverSelectedRow();
+  ASSERT_NE(window->boxArray().text(Box::CalcZoneU), QStringLiteral("***"));
+  fake.prompts.answers = {QStringLiteral("fcc")};
+  window->slotsMenu()->save();
+
+  window->slotsMenu()->importSlot(1);
+  EXPECT_EQ(window->phasePanel()->title(), QString::fromUtf8(PhasePanel::kImportedCaption));
+  for (Box box : {Box::CalcZoneU, Box::CalcZoneW, Box::CalcAngle12, Box::CalcAngle13})
+    EXPECT_EQ(window->boxArray().text(box), QStringLiteral("***")) << BoxNumber(box);
+  EXPECT_EQ(window->calculatorPanel()->spacingLabel(2)->text(), QStringLiteral("d3= ***"));
+  EXPECT_EQ(window->resultsPanel()->model()->rowCount(), 0);
+  EXPECT_EQ(window->resultsPanel()->countLabel()->text(), QStringLiteral("0"));
+  EXPECT_EQ(window->resultsPanel()->summaryLabel()->text(),
+            QString::fromUtf8(kEmptySummary.data(), kEmptySummary.size()));
+  EXPECT_EQ(window->boxArray().text(Box::ScaleBarValue), QStringLiteral("5"));
   EXPECT_TRUE(fake.prompts.messages.isEmpty());
 }
 

@@ -1,0 +1,67 @@
+// The window's side of the database batch and the report files: the measurement checked once,
+// the batch over the ticked records, the export of the list, each report named in the status bar.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QStatusBar>
+#include <vector>
+
+#include "database/batch_run.hpp"
+#include "database/phase_tree.hpp"
+#include "ui/common/box_array.hpp"
+#include "ui/common/prompts.hpp"
+
+namespace spot {
+
+class DatabasePanel;
+class PhasePanel;
+class PictureView;
+class ResultsPanel;
+
+class ReportCommands : public QObject {
+  Q_OBJECT
+public:
+  /// What the commands read and write: the boxes, the phase panel and results they leave the
+  /// last record in, the picture whose name the reports carry, and the status bar.
+  struct Panels {
+    BoxArray& boxes;
+    PhasePanel& phase;
+    ResultsPanel& results;
+    PictureView& picture;
+    QStatusBar& statusBar;
+  };
+
+  ReportCommands(Panels panels, Environment& environment, QObject* parent = nullptr);
+
+  /// The panel whose "Calculate selected items" runs batches and whose captions follow them.
+  void setDatabasePanel(DatabasePanel* panel) { database_ = panel; }
+
+  /// "Calculate selected items": searches every record (1-based, in this order) against the
+  /// measurement in the boxes, writes the report of a Multiple run, and leaves the last record
+  /// in the locked phase panel with its rows sorted by "No.". A measurement the search would
+  /// reject stops the run before it starts, with one message.
+  void runBatch(const std::vector<int>& records, CheckMode mode);
+  /// "Export calculated results": the phase, the measurement and the list as it stands into a
+  /// new report; the status bar names the file, a failure gets a message.
+  void exportResults();
+  /// The picture's file name without its folder, as the reports name it; empty before the
+  /// first picture.
+  QString pictureFileName() const;
+
+signals:
+  /// A batch starts: secondary windows that would cover the list close.
+  void batchStarting();
+  /// A batch ended with its report written: the database panel makes way.
+  void batchFinished();
+
+private:
+  bool checkBatchMeasurement(const BoxTexts& boxes);
+  void showReportWritten(const QString& path);
+
+  Panels panels_;
+  Environment& environment_;
+  QPointer<DatabasePanel> database_;
+};
+
+} // namespace spot
