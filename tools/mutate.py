@@ -1,0 +1,241 @@
+#!/usr/bin/env python3
+"""Mutation runs: apply one realistic single-line fault at a time to the sources, rebuild, run the
+tests, restore the file, and report the faults no test caught.
+
+    tools/mutate.py [FOLDER ...] [--count N] [--seed S] [--list] [--build DIR] [--jobs J]
+
+FOLDER is a folder of src/ (core, indexing, calculator, database, measurement, cli, ui, ...);
+without one, every folder. Mutants are drawn at random (reproducibly for a seed) and spread over
+the folders' files; one that does not compile is set aside, not counted. The tests run are those
+of the whole suite that could see the fault: the computation tests for a library, plus the window
+tests for src/ui and the command-line tests for src/cli. Each file is restored after its mutant,
+also when the run is interrupted.
+"""
+
+import argparse
+import os
+import random
+import re
+import signal
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+
+# Operators: each yields (description, new line) for one place in a line of code.
+RELATIONAL_SWAPS = {" < ": " > ", " > ": " < ", " <= ": " >= ", " >= ": " <= ",
+                    " == ": " != ", " != ": " == "}
+BOUNDARY_SWAPS = {" < ": " <= ", " <= ": " < ", " > ": " >= ", " >= ": " > "}
+LOGICAL_SWAPS = {" && ": " || ", " || ": " && "}
+INTEGER = re.compile(r"(?<![\w.])(\d+)(?![\w.])")
+CALL_TWO_ARGS = re.compile(r"\b(\w+)\((\w+), (\w+)\)")
+# A line that declares something: removing it only breaks the build.
+DECLARATION = re.compile(r"^\s*(const |constexpr |static |auto |std::|int |double |bool |float |"
+                         r"unsigned |char |long |size_t |[A-Z]\w*(<.*>)?[*&]? [\w*&])")
+
+
+def code_part(line):
+    """The line with string and character literals blanked and a trailing comment cut, so that
+    operators inside them are never mutated (positions stay the same)."""
+    out = []
+    quote = None
+    i = 0
+    while i < len(line):
+        c = line[i]
+        if quote:
+            if c == "\\":
+                out.append("  ")
+                i += 2
+                continue
+            out.append(" " if c != quote else c)
+            if c == quote:
+                quote = None
+        elif c in "\"'":
+            quote = c
+            out.append(c)
+        elif line.startswith("//", i):
+            break
+        else:
+            out.append(c)
+        i += 1
+    return "".join(out)
+
+
+def skip_line(stripped):
+    return (not stripped or stripped.startswith(("//", "#", "*", "/*", "static_assert", "namespace",
+                                                 "using ", "template", "}", "{"))
+            or "constexpr const char" in stripped or "std::string_view k" in stripped)
+
+
+def mutants_of_line(line, whole_statement=True):
+    """Every single-line fault the operators make of one line: (operator, mutated line)."""
+    stripped = line.strip()
+    if skip_line(stripped):
+        return []
+    code = code_part(line)
+    found = []
+
+    def replace_at(pos, old, new, name):
+        found.append((name, line[:pos] + new + line[pos + len(old):]))
+
+    for table, name in ((RELATIONAL_SWAPS, "relational operator swapped"),
+                        (BOUNDARY_SWAPS, "boundary moved"),
+                        (LOGICAL_SWAPS, "logical operator swapped")):
+        for old, new in table.items():
+            start = 0
+            while (pos := code.find(old, start)) >= 0:
+                replace_at(pos, old, new, name)
+                start = pos + 1
+    for match in INTEGER.finditer(code):
+        value = int(match.group(1))
+        if len(match.group(1)) > 9:
+            continue
+        for delta in (1, -1):
+            if value + delta >= 0:
+                replace_at(match.start(1), match.group(1), str(value + delta),
+                           f"integer {value} -> {value + delta}")
+    match = re.search(r"\b(if|while) \(", code)
+    if match:
+        # The condition runs to the parenthesis that closes the one after if/while.
+        open_at = match.end() - 1
+        depth = 0
+        for pos in range(open_at, len(code)):
+            depth += code[pos] == "("
+            depth -= code[pos] == ")"
+            if depth == 0:
+                condition = line[open_at + 1:pos]
+                head, tail = line[:open_at + 1], line[pos:]
+                found.append(("condition negated", f"{head}!({condition}){tail}"))
+                found.append(("condition dropped (always true)", f"{head}true{tail}"))
+                found.append(("condition dropped (always false)", f"{head}false{tail}"))
+                break
+    if stripped.endswith(";") and whole_statement and not DECLARATION.match(line) \
+            and not stripped.startswith(("return", "case", "default", "break", "continue")):
+        indent = line[:len(line) - len(line.lstrip())]
+        found.append(("statement removed", f"{indent};\n"))
+    for match in CALL_TWO_ARGS.finditer(code):
+        a, b = match.group(2), match.group(3)
+        if a != b and not a.isdigit() and not b.isdigit():
+            replace_at(match.start(2), f"{a}, {b}", f"{b}, {a}", "arguments swapped")
+    return found
+
+
+def all_mutants(folders):
+    mutants = []
+    for folder in folders:
+        for path in sorted((ROOT / "src" / folder).rglob("*")):
+            if path.suffix not in (".cpp", ".hpp") or path.name == "main.cpp":
+                continue
+            lines = path.read_text(encoding="utf-8").splitlines(keepends=True)
+            for number, line in enumerate(lines, start=1):
+                # A statement begins where the line before ended one (or opened/closed a block).
+                before = lines[number - 2].rstrip() if number > 1 else ""
+                whole = before.endswith((";", "{", "}")) or not before
+                for name, new in mutants_of_line(line, whole):
+                    mutants.append((path, number, name, line, new))
+    return mutants
+
+
+def run(command, timeout):
+    try:
+        result = subprocess.run(command, cwd=ROOT, stdout=subprocess.PIPE,
+                                stderr=subprocess.STDOUT, timeout=timeout, text=True)
+        return result.returncode, result.stdout
+    except subprocess.TimeoutExpired:
+        return None, "timeout"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("folders", nargs="*")
+    parser.add_argument("--count", type=int, default=50, help="mutants to run (default 50)")
+    parser.add_argument("--seed", type=int, default=None, help="random seed (default: time)")
+    parser.add_argument("--list", action="store_true", help="only count the possible mutants")
+    parser.add_argument("--build", default="build/mutate", help="build folder (default build/mutate)")
+    parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
+    args = parser.parse_args()
+
+    available = sorted(p.name for p in (ROOT / "src").iterdir() if p.is_dir())
+    folders = args.folders or available
+    for folder in folders:
+        if folder not in available:
+            sys.exit(f"mutate: no folder src/{folder} (folders: {' '.join(available)})")
+    mutants = all_mutants(folders)
+    if args.list:
+        print(f"{len(mutants)} possible mutants in {', '.join(folders)}")
+        return
+    seed = args.seed if args.seed is not None else int(time.time())
+    rng = random.Random(seed)
+    rng.shuffle(mutants)
+    print(f"mutate: seed {seed}, {len(mutants)} possible mutants, running {args.count}", flush=True)
+
+    build = ROOT / args.build
+    gui = "ON" if "ui" in folders else "OFF"
+    code, out = run(["cmake", "-S", ".", "-B", str(build), "-G", "Ninja",
+                     "-DCMAKE_BUILD_TYPE=Release", f"-DSPOT_BUILD_GUI={gui}",
+                     "-DSPOT_BUILD_BENCH=OFF"], 600)
+    if code != 0:
+        sys.exit("mutate: configuring failed:\n" + out)
+    code, out = run(["cmake", "--build", str(build), "-j", str(args.jobs)], 3600)
+    if code != 0:
+        sys.exit("mutate: the unmutated tree does not build:\n" + out[-3000:])
+    code, out = run(["ctest", "--test-dir", str(build), "-j", str(args.jobs)], 1800)
+    if code != 0:
+        sys.exit("mutate: the unmutated tree fails its tests:\n" + out[-3000:])
+
+    current = {"path": None, "text": None}
+
+    def restore(*_):
+        if current["path"] is not None:
+            current["path"].write_text(current["text"], encoding="utf-8")
+            current["path"] = None
+        if _:
+            sys.exit("mutate: interrupted; the file is restored")
+
+    signal.signal(signal.SIGINT, restore)
+    signal.signal(signal.SIGTERM, restore)
+
+    killed, survivors, set_aside = 0, [], 0
+    done = 0
+    for path, number, name, old, new in mutants:
+        if done >= args.count:
+            break
+        original = path.read_text(encoding="utf-8")
+        lines = original.splitlines(keepends=True)
+        if lines[number - 1] != old:
+            continue
+        lines[number - 1] = new
+        current["path"], current["text"] = path, original
+        path.write_text("".join(lines), encoding="utf-8")
+        where = f"{path.relative_to(ROOT)}:{number}"
+        try:
+            code, _ = run(["cmake", "--build", str(build), "-j", str(args.jobs)], 1800)
+            if code != 0:
+                set_aside += 1
+                continue
+            done += 1
+            code, _ = run(["ctest", "--test-dir", str(build), "-j", str(args.jobs),
+                           "--stop-on-failure", "--timeout", "120"], 1800)
+            if code == 0:
+                survivors.append((where, name, old.strip(), new.strip()))
+                print(f"SURVIVED {where}: {name}\n    - {old.strip()}\n    + {new.strip()}",
+                      flush=True)
+            else:
+                killed += 1
+                print(f"killed   {where}: {name}", flush=True)
+        finally:
+            restore()
+    # Leave the build matching the restored sources.
+    run(["cmake", "--build", str(build), "-j", str(args.jobs)], 3600)
+    total = killed + len(survivors)
+    rate = 100.0 * killed / total if total else 0.0
+    print(f"\nmutate: {killed} of {total} mutants caught ({rate:.0f} %), {len(survivors)} "
+          f"survived, {set_aside} did not compile (set aside); seed {seed}")
+    for where, name, old, new in survivors:
+        print(f"  survivor {where}: {name}: {old}  ->  {new}")
+
+
+if __name__ == "__main__":
+    main()
