@@ -1,5 +1,5 @@
-// The texts of the results list: its 20 columns, the cells of a row, and the measured-value
-// summary line above the list.
+// The texts of the results list: its 20 named columns, the cells of a row, and the
+// measured-value summary line above the list.
 #pragma once
 
 #include <array>
@@ -11,7 +11,50 @@
 
 namespace spot {
 
-inline constexpr int kResultColumnCount = 20;
+// THE COLUMNS
+
+/// The columns of a result row, left to right; every reader of a row addresses its cells by
+/// these names.
+namespace column {
+enum : int {
+  kRowLabel, ///< "No.001"
+  kH1,       ///< h, k, l of R1
+  kK1,
+  kL1,
+  kPlus, ///< "+"
+  kH2,   ///< h, k, l of R2
+  kK2,
+  kL2,
+  kEquals, ///< "＝"
+  kH3,     ///< h, k, l of R3
+  kK3,
+  kL3,
+  kSpacingSeparator, ///< "◇" before the spacings
+  kD1,               ///< computed spacings d1, d2, d3 (nm)
+  kD2,
+  kD3,
+  kAngleSeparator, ///< "◇" before the angles
+  kAngle12,        ///< computed <R1,R2>, <R2,R3>, <R1,R3> (degrees)
+  kAngle23,
+  kAngle13,
+  kCount
+};
+/// The first column of each group of three.
+inline constexpr int kR1 = kH1;
+inline constexpr int kR2 = kH2;
+inline constexpr int kR3 = kH3;
+inline constexpr int kSpacing = kD1;
+inline constexpr int kAngle = kAngle12;
+} // namespace column
+
+inline constexpr int kResultColumnCount = column::kCount;
+
+/// True for the four sign columns ("+", "＝" and the two "◇"): every row shows the same text
+/// there.
+constexpr bool IsSeparatorColumn(int c) {
+  return c == column::kPlus || c == column::kEquals || c == column::kSpacingSeparator ||
+         c == column::kAngleSeparator;
+}
 
 enum class ColumnAlignment { Left, Right, Centre };
 
@@ -21,22 +64,16 @@ struct ResultColumn {
   ColumnAlignment alignment;
 };
 
-/// The 20 columns in order: "No.", R1 h k l, "+", R2 h k l, "＝", R3 h k l, "◇", d1 d2 d3, "◇",
-/// <R1,R2> <R2,R3> <R1,R3>.
+/// Title, width and alignment of each column, index = column::k...
 extern const std::array<ResultColumn, kResultColumnCount> kResultColumns;
 
-/// Column positions that readers of the list address.
-namespace column {
-inline constexpr int kRowLabel = 0;
-inline constexpr int kR1 = 1;       ///< h1 at 1, k1 at 2, l1 at 3
-inline constexpr int kR2 = 5;       ///< h2 at 5, k2 at 6, l2 at 7
-inline constexpr int kR3 = 9;       ///< h3 at 9, k3 at 10, l3 at 11
-inline constexpr int kSpacing = 13; ///< d1 at 13, d2 at 14, d3 at 15
-inline constexpr int kAngle = 17;   ///< <R1,R2> at 17, <R2,R3> at 18, <R1,R3> at 19
-} // namespace column
+// THE CELLS
 
 /// "No." followed by the row number with at least three digits: No.007, No.1234.
 std::string RowLabel(int rowNumber);
+
+/// The text of one cell of a row, as the list shows it; empty for a column outside the row.
+std::string ResultCellText(const IndexingResult& row, int column);
 
 /// The 20 cell texts of a row, as the list shows them.
 std::array<std::string, kResultColumnCount> ResultCellTexts(const IndexingResult& row);

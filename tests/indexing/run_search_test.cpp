@@ -110,5 +110,38 @@ TEST(ResultText, SummaryLineSpacingAndRowLabels) {
   EXPECT_EQ(RowLabel(1234), "No.1234");
 }
 
+TEST(ResultText, EveryNamedColumnHoldsWhatItsNameSays) {
+  // Nine different indices, so that a plane or an index put in the wrong column shows.
+  IndexingResult row;
+  row.rowNumber = 12;
+  row.g1 = {1, -2, 3};
+  row.g2 = {4, 5, -6};
+  row.g3 = row.g1 + row.g2; // (5, 3, -3)
+  row.d = {0.25, 0.125, 0.0625};
+  row.angle = {10.5, 20.25, 30.125};
+  const std::array<std::string, kResultColumnCount> cells = ResultCellTexts(row);
+  const auto at = [&](int c) { return cells[static_cast<std::size_t>(c)]; };
+  using namespace column;
+  EXPECT_EQ(at(kRowLabel), "No.012");
+  EXPECT_EQ(at(kH1) + " " + at(kK1) + " " + at(kL1), "1 -2 3");
+  EXPECT_EQ(at(kH2) + " " + at(kK2) + " " + at(kL2), "4 5 -6");
+  EXPECT_EQ(at(kH3) + " " + at(kK3) + " " + at(kL3), "5 3 -3");
+  EXPECT_EQ(at(kD1) + " " + at(kD2) + " " + at(kD3), "0.2500000 0.1250000 0.0625000");
+  EXPECT_EQ(at(kAngle12) + " " + at(kAngle23) + " " + at(kAngle13), "10.5000 20.2500 30.1250");
+  EXPECT_EQ(at(kPlus) + at(kEquals) + at(kSpacingSeparator) + at(kAngleSeparator),
+            "+\uFF1D\u25C7\u25C7");
+  // The separators are exactly the four sign columns; the titles sit over their groups.
+  int separators = 0;
+  for (int c = 0; c < kResultColumnCount; ++c)
+    separators += IsSeparatorColumn(c);
+  EXPECT_EQ(separators, 4);
+  EXPECT_TRUE(IsSeparatorColumn(kPlus) && IsSeparatorColumn(kEquals) &&
+              IsSeparatorColumn(kSpacingSeparator) && IsSeparatorColumn(kAngleSeparator));
+  EXPECT_EQ(kResultColumns[kK2].title, "R2");
+  EXPECT_EQ(kResultColumns[kD3].title, "d3");
+  EXPECT_EQ(kResultColumns[kAngle13].title, "<R1,R3>");
+  EXPECT_EQ(ResultCellText(row, kResultColumnCount), "");
+}
+
 } // namespace
 } // namespace spot

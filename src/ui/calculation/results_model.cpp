@@ -28,10 +28,6 @@ RowValues shownValues(const IndexingResult& row) {
   return values;
 }
 
-bool isSeparatorColumn(int column) {
-  return column == 4 || column == 8 || column == 12 || column == 16;
-}
-
 } // namespace
 
 void ResultsModel::setResults(std::vector<IndexingResult> rows) {
@@ -60,25 +56,7 @@ int ResultsModel::columnCount(const QModelIndex& parent) const {
 }
 
 std::string ResultsModel::cellText(int row, int column) const {
-  const IndexingResult& r = rows_[static_cast<std::size_t>(row)];
-  if (column == column::kRowLabel) return RowLabel(r.rowNumber);
-  if (column >= column::kSpacing && column < column::kSpacing + 3)
-    return FormatSpacing(r.d[static_cast<std::size_t>(column - column::kSpacing)]);
-  if (column >= column::kAngle && column < column::kAngle + 3)
-    return FormatAngle(r.angle[static_cast<std::size_t>(column - column::kAngle)]);
-  const MillerIndex* planes[] = {&r.g1, &r.g2, &r.g3};
-  if (column >= 1 && column <= 11 && !isSeparatorColumn(column)) {
-    const MillerIndex& g = *planes[(column - 1) / 4];
-    const int which = (column - 1) % 4;
-    return std::to_string(which == 0 ? g.h : which == 1 ? g.k : g.l);
-  }
-  switch (column) {
-  case 4: return "+";
-  case 8: return "\uFF1D";
-  case 12:
-  case 16: return "\u25C7";
-  default: return {};
-  }
+  return ResultCellText(rows_[static_cast<std::size_t>(row)], column);
 }
 
 QVariant ResultsModel::data(const QModelIndex& index, int role) const {
@@ -105,7 +83,7 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
 
 void ResultsModel::sort(int column, Qt::SortOrder order) {
   if (column < 0 || column >= kResultColumnCount || rows_.size() < 2) return;
-  if (isSeparatorColumn(column)) return; // every cell holds the same sign: nothing moves
+  if (IsSeparatorColumn(column)) return; // every cell holds the same sign: nothing moves
 
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   const std::size_t n = rows_.size();

@@ -28,8 +28,9 @@ struct HandOver {
   Box box;
 };
 constexpr HandOver kHandOver[] = {
-    {1, Box::CalcH1}, {2, Box::CalcK1}, {3, Box::CalcL1},  {5, Box::CalcH2},  {6, Box::CalcK2},
-    {7, Box::CalcL2}, {9, Box::CalcH3}, {10, Box::CalcK3}, {11, Box::CalcL3},
+    {column::kH1, Box::CalcH1}, {column::kK1, Box::CalcK1}, {column::kL1, Box::CalcL1},
+    {column::kH2, Box::CalcH2}, {column::kK2, Box::CalcK2}, {column::kL2, Box::CalcL2},
+    {column::kH3, Box::CalcH3}, {column::kK3, Box::CalcK3}, {column::kL3, Box::CalcL3},
 };
 
 } // namespace

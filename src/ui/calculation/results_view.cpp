@@ -53,7 +53,7 @@ void ResultsView::resetColumnWidths() {
     const char* widest = c == column::kRowLabel                              ? "No.0000"
                          : c >= column::kSpacing && c < column::kSpacing + 3 ? "0.0000000"
                          : c >= column::kAngle                               ? "000.0000"
-                         : c == 4 || c == 8 || c == 12 || c == 16            ? "\uFF1D"
+                         : IsSeparatorColumn(c)                              ? "\uFF1D"
                                                                              : "-00";
     const int needed = metrics.horizontalAdvance(QString::fromUtf8(widest)) + padding;
     const int set = TwipsToPixels(this, kResultColumns[static_cast<std::size_t>(c)].widthTwips);
