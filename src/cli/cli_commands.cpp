@@ -2,15 +2,13 @@
 #include "cli/cli_commands.hpp"
 
 #include <algorithm>
-#include <cerrno>
-#include <charconv>
 #include <cstring>
-#include <iomanip>
 #include <optional>
 #include <sstream>
 
 #include "calculator/plane_triplet.hpp"
 #include "cli/cli_options.hpp"
+#include "cli/cli_output.hpp"
 #include "core/number_format.hpp"
 #include "core/numeric_text.hpp"
 #include "database/batch_run.hpp"
@@ -24,11 +22,9 @@ namespace {
 // JSON
 
 std::string jsonNumber(double value) {
-  if (!std::isfinite(value)) return "null";
-  char buffer[64];
-  const auto [end, error] =
-      std::to_chars(buffer, buffer + sizeof buffer, value); // shortest round trip
-  return error == std::errc{} ? std::string(buffer, end) : "null";
+  std::string text;
+  AppendJsonNumber(text, value);
+  return text;
 }
 
 std::string jsonString(const std::string& text) {
@@ -65,67 +61,11 @@ template <class T> std::string jsonArray(const T& values) {
   return out + "]";
 }
 
-std::string jsonMiller(const MillerIndex& g) {
-  return jsonArray(std::array<int, 3>{g.h, g.k, g.l});
-}
-
-std::string jsonRows(const std::vector<IndexingResult>& rows, const std::string& indent) {
-  std::string out = "[";
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const IndexingResult& r = rows[i];
-    out += (i ? ",\n" : "\n") + indent + "  {\"no\": " + std::to_string(r.rowNumber) +
-           ", \"r1\": " + jsonMiller(r.g1) + ", \"r2\": " + jsonMiller(r.g2) +
-           ", \"r3\": " + jsonMiller(r.g3) + ", \"d\": " + jsonArray(r.d) +
-           ", \"angles\": " + jsonArray(r.angle) + "}";
-  }
-  return out + (rows.empty() ? "]" : "\n" + indent + "]");
-}
-
 std::string jsonMeasured(const MeasuredPattern& p) {
   return "{\"d\": " + jsonArray(p.d) + ", \"angles\": " + jsonArray(p.angle) + "}";
 }
 
 // TEXT
-
-// The cells of the results list, padded into columns.
-void textRows(std::ostream& out, const std::vector<IndexingResult>& rows) {
-  static constexpr int widths[kResultColumnCount] = {7, 4, 4, 4,  2,  4,  4, 4, 2, 4,
-                                                     4, 4, 2, 11, 11, 11, 2, 9, 9, 9};
-  const auto line = [&](const std::array<std::string, kResultColumnCount>& cells) {
-    std::string text;
-    for (int c = 0; c < kResultColumnCount; ++c) {
-      const std::string& cell = cells[static_cast<std::size_t>(c)];
-      // Pad by code points, so "＝" and "◇" count as one.
-      std::size_t points = 0;
-      for (unsigned char ch : cell)
-        points += (ch & 0xC0) != 0x80;
-      const std::size_t pad = widths[c] > static_cast<int>(points) ? widths[c] - points : 0;
-      if (c == 0)
-        text += cell + std::string(pad, ' ');
-      else
-        text += " " + std::string(pad, ' ') + cell;
-    }
-    out << text << "\n";
-  };
-  std::array<std::string, kResultColumnCount> header;
-  for (int c = 0; c < kResultColumnCount; ++c)
-    header[static_cast<std::size_t>(c)] =
-        std::string(kResultColumns[static_cast<std::size_t>(c)].title);
-  line(header);
-  for (const IndexingResult& row : rows)
-    line(ResultCellTexts(row));
-}
-
-void tsvRows(std::ostream& out, const std::vector<IndexingResult>& rows,
-             const std::string& prefix = {}) {
-  for (const IndexingResult& row : rows) {
-    const auto cells = ResultCellTexts(row);
-    out << prefix;
-    for (int c = 0; c < kResultColumnCount; ++c)
-      out << (c ? "\t" : "") << cells[static_cast<std::size_t>(c)];
-    out << "\n";
-  }
-}
 
 std::string cellText(const BoxTexts& boxes) {
   return "a=" + boxes[Box::A] + " b=" + boxes[Box::B] + " c=" + boxes[Box::C] +
@@ -159,16 +99,11 @@ std::optional<MeasuredPattern> measuredPattern(const BoxTexts& boxes) {
   return reading.pattern;
 }
 
-// A failed write (a full disk, a closed pipe) must not pass for a complete output: the stream is
-// checked after the writing and again after the flush, which is where buffered bytes go out.
-int finishOutput(std::ostream& out, std::ostream& err, int status) {
-  int cause = errno; // set by the write that failed, if one did
-  if (out.good()) {
-    errno = 0;
-    out.flush();
-    if (out.good()) return status;
-    cause = errno;
-  }
+// A failed write (a full disk, a closed pipe) must not pass for a complete output: the buffer
+// checks each block it hands over and the final flush, which is where buffered bytes go out.
+int finishOutput(OutputBuffer& out, std::ostream& err, int status) {
+  if (out.finish()) return status;
+  const int cause = out.writeError();
   err << "spotindex-cli: the output could not be written"
       << (cause != 0 ? std::string(" (") + std::strerror(cause) + ")" : std::string()) << "\n";
   return kExitFault;
@@ -176,7 +111,7 @@ int finishOutput(std::ostream& out, std::ostream& err, int status) {
 
 // COMMANDS
 
-int runIndex(const Options& o, std::ostream& out, std::ostream& err) {
+int runIndex(const Options& o, OutputBuffer& out, std::ostream& err) {
   const BoxTexts boxes = PatternBoxes(o);
   std::string name;
   int lattice = o.lattice.value_or(0);
@@ -199,15 +134,17 @@ int runIndex(const Options& o, std::ostream& out, std::ostream& err) {
                std::array<double, 6>{cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma})
         << "},\n"
         << " \"measured\": " << jsonMeasured(measured) << ",\n \"count\": " << outcome.rows.size()
-        << ",\n \"results\": " << jsonRows(outcome.rows, " ") << "}\n";
+        << ",\n \"results\": ";
+    WriteJsonRows(out, outcome.rows, " ");
+    out << "}\n";
     break;
-  case Format::Tsv: tsvRows(out, outcome.rows); break;
+  case Format::Tsv: WriteTsvRows(out, outcome.rows); break;
   case Format::Text:
     out << "Phase: " << (name.empty() ? std::string("(cell)") : name) << "  "
         << kLatticeSelectorTexts[static_cast<std::size_t>(lattice)] << "  " << cellText(boxes)
         << "  index range " << FormatGeneral(ReadIndexRange(boxes)) << "\n";
     out << "Measured:" << kSummaryHeader << "\n         " << *outcome.summary << "\n\n";
-    textRows(out, outcome.rows);
+    WriteTextRows(out, outcome.rows);
     out << "\n"
         << outcome.rows.size() << (outcome.rows.size() == 1 ? " solution\n" : " solutions\n");
     break;
@@ -215,7 +152,7 @@ int runIndex(const Options& o, std::ostream& out, std::ostream& err) {
   return kExitOk;
 }
 
-int runBatch(const Options& o, std::ostream& out, std::ostream& err) {
+int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
   std::vector<int> records = o.records;
   for (const std::string& name : o.phaseNames)
     records.push_back(*FindPhaseRecord(name));
@@ -257,21 +194,23 @@ int runBatch(const Options& o, std::ostream& out, std::ostream& err) {
           << latticeLetter(b.latticeType) << "\", \"cell\": "
           << jsonArray(
                  std::array<double, 6>{cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma})
-          << ", \"count\": " << b.outcome.rows.size()
-          << ",\n   \"results\": " << jsonRows(b.outcome.rows, "   ") << "}";
+          << ", \"count\": " << b.outcome.rows.size() << ",\n   \"results\": ";
+      WriteJsonRows(out, b.outcome.rows, "   ");
+      out << "}";
     }
     out << (found.empty() ? "]}\n" : "\n ]}\n");
     break;
   case Format::Tsv:
     for (const BatchPhaseOutcome* b : found)
-      tsvRows(out, b->outcome.rows, std::to_string(b->record) + "\t" + b->phase->name() + "\t");
+      WriteTsvRows(out, b->outcome.rows,
+                   std::to_string(b->record) + "\t" + b->phase->name() + "\t");
     break;
   case Format::Text:
     out << "Measured:" << kSummaryHeader << "\n         " << MeasuredSummaryText(*measured) << "\n";
     for (const BatchPhaseOutcome* b : found) {
       out << "\n------" << b->phaseName << "  (record " << b->record << ")  " << cellText(b->boxes)
           << "\n";
-      textRows(out, b->outcome.rows);
+      WriteTextRows(out, b->outcome.rows);
     }
     out << "\n" << found.size() << " of " << outcomes.size() << " phases have solutions\n";
     break;
@@ -279,7 +218,7 @@ int runBatch(const Options& o, std::ostream& out, std::ostream& err) {
   return status;
 }
 
-int runCalc(const Options& o, std::ostream& out, std::ostream& err) {
+int runCalc(const Options& o, OutputBuffer& out, std::ostream& err) {
   const BoxTexts boxes = PatternBoxes(o);
   const LatticeParameters cell = ReadLatticeParameters(boxes);
   const auto& p = *o.planes;
@@ -325,7 +264,7 @@ int runCalc(const Options& o, std::ostream& out, std::ostream& err) {
   return kExitOk;
 }
 
-int runPhases(const Options& o, std::ostream& out) {
+int runPhases(const Options& o, OutputBuffer& out) {
   const std::vector<PhaseRecord>& phases = BuiltInPhases();
   if (o.format == Format::Json) {
     out << "[";
@@ -350,8 +289,10 @@ int runPhases(const Options& o, std::ostream& out) {
         out << "\t" << f;
       out << "\n";
     } else {
-      out << std::setw(3) << i + 1 << "  " << r.name() << "  " << r.latticeTypeName() << "  c/a"
-          << r.field(3) << "  a=" << r.field(4) << " b=" << r.field(5) << " c=" << r.field(6)
+      const std::string number = std::to_string(i + 1);
+      out << std::string(number.size() < 3 ? 3 - number.size() : 0, ' ') << number << "  "
+          << r.name() << "  " << r.latticeTypeName() << "  c/a" << r.field(3)
+          << "  a=" << r.field(4) << " b=" << r.field(5) << " c=" << r.field(6)
           << " nm  α=" << r.field(7) << " β=" << r.field(8) << " γ=" << r.field(9) << " deg.\n";
     }
   }
@@ -367,15 +308,16 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return kExitInvalidInput;
   }
   const Options& o = parsed.options;
+  OutputBuffer buffer(out);
   int status = kExitOk;
   switch (o.command) {
-  case Command::Help: out << UsageText(); break;
-  case Command::Index: status = runIndex(o, out, err); break;
-  case Command::Batch: status = runBatch(o, out, err); break;
-  case Command::Calc: status = runCalc(o, out, err); break;
-  case Command::Phases: status = runPhases(o, out); break;
+  case Command::Help: buffer << UsageText(); break;
+  case Command::Index: status = runIndex(o, buffer, err); break;
+  case Command::Batch: status = runBatch(o, buffer, err); break;
+  case Command::Calc: status = runCalc(o, buffer, err); break;
+  case Command::Phases: status = runPhases(o, buffer); break;
   }
-  return finishOutput(out, err, status);
+  return finishOutput(buffer, err, status);
 }
 
 } // namespace spot::cli

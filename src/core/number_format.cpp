@@ -1,39 +1,37 @@
 // Numbers written for people: fixed-decimal formats, the row label and the general form.
 #include "core/number_format.hpp"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 namespace spot {
-namespace {
 
-std::string groupThousands(const std::string& digits) {
-  std::string grouped;
-  const std::size_t n = digits.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    if (i > 0 && (n - i) % 3 == 0) grouped.push_back(',');
-    grouped.push_back(digits[i]);
+void AppendFixed(std::string& out, double value, int decimals) {
+  if (!std::isfinite(value)) return;
+  // std::to_chars writes what printf's "%.*f" writes in the C locale, whatever the locale is.
+  // 309 integer digits at most, then the point and the decimals.
+  char buffer[400];
+  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                          std::chars_format::fixed, decimals);
+  if (error != std::errc{}) return;
+  char* point = std::find(buffer, end, '.');
+  const bool allZero = std::none_of(buffer, end, [](char c) { return c >= '1' && c <= '9'; });
+  if (std::signbit(value) && !allZero) out.push_back('-');
+  const std::size_t whole = static_cast<std::size_t>(point - buffer);
+  for (std::size_t i = 0; i < whole; ++i) {
+    if (i > 0 && (whole - i) % 3 == 0) out.push_back(',');
+    out.push_back(buffer[i]);
   }
-  return grouped;
+  out.append(point, end);
 }
 
-} // namespace
-
 std::string FormatFixed(double value, int decimals) {
-  if (!std::isfinite(value)) return {};
-  char buffer[400];
-  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, std::fabs(value));
-  std::string text = buffer;
-  const std::size_t point = text.find('.');
-  const std::string whole = text.substr(0, point);
-  const std::string rest = point == std::string::npos ? std::string{} : text.substr(point);
-
-  bool allZero = true;
-  for (char c : text)
-    if (c >= '1' && c <= '9') allZero = false;
-  const bool negative = std::signbit(value) && !allZero;
-  return (negative ? "-" : "") + groupThousands(whole) + rest;
+  std::string text;
+  AppendFixed(text, value, decimals);
+  return text;
 }
 
 std::string FormatThreeDigits(long long value) {

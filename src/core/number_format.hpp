@@ -10,6 +10,9 @@ namespace spot {
 /// A value that rounds to zero is written without a minus sign. Non-finite values give "".
 std::string FormatFixed(double value, int decimals);
 
+/// FormatFixed appended to `out`: the same text, without a temporary string.
+void AppendFixed(std::string& out, double value, int decimals);
+
 /// "##,#,0.0000000": spacings in nm.
 inline std::string FormatSpacing(double nm) { return FormatFixed(nm, 7); }
 /// "##,#,0.0000": angles in degrees.

@@ -307,7 +307,11 @@ TEST(Cli, OutputThatCannotBeWrittenExitsWithThree) {
       {"phases"},
       {"--help"},
       with(kCubic, {"--format", "json"}),
-      {"calc", "--phase", "Al", "--planes", "1", "0", "0", "0", "1", "0", "1", "1", "0"}};
+      {"calc", "--phase", "Al", "--planes", "1", "0", "0", "0", "1", "0", "1", "1", "0"},
+      // About 150 kB: fails while the buffer hands over its first 64 KiB block.
+      {"index",     "--cell", "0.3",      "0.4", "0.5", "80",  "95",          "100",
+       "--lattice", "C",      "--range",  "6",   "--d", "0.2", "0.15",        "0.1",
+       "--d-tol",   "0.05",   "--angles", "70",  "50",  "60",  "--angle-tol", "30"}};
   for (const bool onFlush : {false, true}) {
     for (const auto& args : commands) {
       auto device = std::make_unique<FullDevice>(onFlush);

@@ -3,6 +3,8 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "core/number_format.hpp"
 #include "core/numeric_text.hpp"
@@ -65,6 +67,21 @@ TEST(NumberFormat, FixedDecimalsWithGrouping) {
   EXPECT_EQ(FormatTwoDecimals(-1234.5), "-1,234.50");
   EXPECT_EQ(FormatAngle(-0.00001), "0.0000"); // no "-0.0000"
   EXPECT_EQ(FormatAngle(NAN), "");
+  EXPECT_EQ(FormatFixed(0.125, 2), "0.12"); // an exact binary tie goes to the even digit
+  // The digits are printf's "%.*f" in the C locale (grouping commas aside), for exact binary
+  // ties (k / 1024), values near decimal ties and large magnitudes alike.
+  for (int k = -3000; k <= 3000; ++k) {
+    for (const double value : {k / 1024.0, k * 0.00005 + 1e-9, k * 1.0e12 / 7.0}) {
+      for (const int decimals : {2, 4, 7}) {
+        char printed[400];
+        std::snprintf(printed, sizeof printed, "%.*f", decimals, value);
+        std::string ungrouped = FormatFixed(value, decimals);
+        std::erase(ungrouped, ',');
+        const bool zero = std::string(printed).find_first_of("123456789") == std::string::npos;
+        EXPECT_EQ(ungrouped, zero && printed[0] == '-' ? printed + 1 : printed) << value;
+      }
+    }
+  }
 }
 
 TEST(NumberFormat, RowLabelAndGeneralForm) {
