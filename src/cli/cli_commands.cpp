@@ -163,12 +163,17 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
   records.erase(std::unique(records.begin(), records.end()), records.end());
 
   const BoxTexts boxes = PatternBoxes(o);
-  if (const auto rejection = ValidateMeasurementBoxes(boxes)) {
-    err << "spotindex-cli: batch: the value for \"" << BoxCaption(rejection->box)
+  const BatchRun run = RunBatch(boxes, records);
+  if (run.rejection) {
+    err << "spotindex-cli: batch: the value for \"" << BoxCaption(run.rejection->box)
         << "\" is not a number\n";
     return kExitInvalidInput;
   }
-  const std::vector<BatchPhaseOutcome> outcomes = RunBatch(boxes, records);
+  if (run.fault) {
+    err << "spotindex-cli: batch: " << FaultMessage(*run.fault) << "\n";
+    return kExitFault;
+  }
+  const std::vector<BatchPhaseOutcome>& outcomes = run.phases;
   int status = kExitOk;
   std::optional<MeasuredPattern> measured = measuredPattern(boxes);
   std::vector<const BatchPhaseOutcome*> found;

@@ -391,12 +391,14 @@ bool Parser::checkPatternValues() {
 }
 
 bool Parser::checkSearchSettings() {
-  const double range = RoundHalfEven(NumericPrefix(o_.range));
-  if (range < 0)
+  // The checks every search makes, in the options' own words; a pattern whose spacings
+  // overflow is left to the search, which stops with its message (exit 3).
+  const SearchLimits limits;
+  const std::optional<SearchFault> fault = CheckMeasurement(PatternBoxes(o_), limits).fault;
+  if (fault == SearchFault::NegativeIndexRange)
     return fail("--range: the index range must be 0 or more, got " + QuoteArgument(o_.range));
-  if (range > SearchLimits{}.maxIndexRange)
-    return fail("--range: the index range must be at most " +
-                std::to_string(SearchLimits{}.maxIndexRange));
+  if (fault == SearchFault::IndexRangeTooLarge)
+    return fail("--range: the index range must be at most " + std::to_string(limits.maxIndexRange));
   for (const std::string& t : o_.dTol)
     if (NumericPrefix(t) < 0)
       return fail("--d-tol: tolerances must be 0 or more, got " + QuoteArgument(t));

@@ -10,7 +10,8 @@ std::string BatchPhaseName(const PhaseRecord& record) {
 }
 
 BoxTexts WithPhaseBoxes(BoxTexts boxes, const PhaseRecord& record) {
-  for (int i = 0; i < 6; ++i) boxes[BoxNumber(Box::A) + i] = record.field(4 + i);
+  for (int i = 0; i < 6; ++i)
+    boxes[BoxNumber(Box::A) + i] = record.field(4 + i);
   return boxes;
 }
 
@@ -20,10 +21,17 @@ std::optional<BoxRejection> ValidateMeasurementBoxes(const BoxTexts& boxes) {
   return std::nullopt;
 }
 
-std::vector<BatchPhaseOutcome> RunBatch(const BoxTexts& boxes, const std::vector<int>& records,
-                                        const SearchLimits& limits) {
+BatchRun RunBatch(const BoxTexts& boxes, const std::vector<int>& records,
+                  const SearchLimits& limits) {
+  BatchRun run;
+  // One message for the whole run instead of the same one for every record.
+  run.rejection = ValidateMeasurementBoxes(boxes);
+  if (run.rejection) return run;
+  run.fault = CheckMeasurement(boxes, limits).fault;
+  if (run.fault) return run;
+
   const std::vector<PhaseRecord>& phases = BuiltInPhases();
-  std::vector<BatchPhaseOutcome> outcomes;
+  std::vector<BatchPhaseOutcome>& outcomes = run.phases;
   outcomes.reserve(records.size());
   for (int record : records) {
     if (record < 1 || record > static_cast<int>(phases.size())) continue;
@@ -36,7 +44,7 @@ std::vector<BatchPhaseOutcome> RunBatch(const BoxTexts& boxes, const std::vector
     o.outcome = RunIndexingSearch(o.boxes, o.latticeType, limits);
     outcomes.push_back(std::move(o));
   }
-  return outcomes;
+  return run;
 }
 
 } // namespace spot

@@ -25,17 +25,27 @@ std::optional<BoxRejection> ValidateMeasurementBoxes(const BoxTexts& boxes);
 
 /// One searched record.
 struct BatchPhaseOutcome {
-  int record = 0;  ///< 1-based record number
+  int record = 0; ///< 1-based record number
   const PhaseRecord* phase = nullptr;
-  std::string phaseName;  ///< BatchPhaseName
-  int latticeType = 0;    ///< selector position chosen from the type name
-  BoxTexts boxes;         ///< the boxes the search read
+  std::string phaseName; ///< BatchPhaseName
+  int latticeType = 0;   ///< selector position chosen from the type name
+  BoxTexts boxes;        ///< the boxes the search read
   SearchOutcome outcome;
 };
 
+/// A whole run: the searched records, or why none was searched.
+struct BatchRun {
+  std::vector<BatchPhaseOutcome> phases;
+  std::optional<BoxRejection> rejection; ///< a measurement box is not a number
+  std::optional<SearchFault> fault;      ///< the measurement stops every search (CheckMeasurement)
+  bool ok() const { return !rejection && !fault; }
+};
+
 /// Searches `records` (1-based numbers, in the given order; numbers outside the database are
-/// ignored) with the measurement in `boxes`. Callers check ValidateMeasurementBoxes first.
-std::vector<BatchPhaseOutcome> RunBatch(const BoxTexts& boxes, const std::vector<int>& records,
-                                        const SearchLimits& limits = {});
+/// ignored) with the measurement in `boxes`. The measurement is checked once, before any record:
+/// first that its boxes hold numbers, then CheckMeasurement under `limits`; a refused measurement
+/// searches nothing.
+BatchRun RunBatch(const BoxTexts& boxes, const std::vector<int>& records,
+                  const SearchLimits& limits = {});
 
 } // namespace spot

@@ -44,4 +44,26 @@ PatternReading ReadMeasuredPattern(const BoxTexts& boxes) {
   return reading;
 }
 
+double ReadIndexRange(const BoxTexts& boxes) {
+  return RoundHalfEven(NumericPrefix(boxes[Box::IndexRange]));
+}
+
+std::optional<SearchFault> CheckIndexRange(double indexRange, const SearchLimits& limits) {
+  if (indexRange < 0) return SearchFault::NegativeIndexRange;
+  if (!(indexRange <= limits.maxIndexRange)) return SearchFault::IndexRangeTooLarge;
+  return std::nullopt;
+}
+
+CheckedMeasurement CheckMeasurement(const BoxTexts& boxes, const SearchLimits& limits) {
+  CheckedMeasurement checked;
+  const double range = ReadIndexRange(boxes);
+  checked.fault = CheckIndexRange(range, limits);
+  if (checked.fault) return checked;
+  checked.indexRange = static_cast<int>(range);
+  PatternReading reading = ReadMeasuredPattern(boxes);
+  checked.fault = reading.fault;
+  if (!checked.fault) checked.pattern = reading.pattern;
+  return checked;
+}
+
 } // namespace spot

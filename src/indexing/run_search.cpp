@@ -16,10 +16,6 @@ std::optional<BoxRejection> ValidateSearchBoxes(const BoxTexts& boxes) {
   return std::nullopt;
 }
 
-double ReadIndexRange(const BoxTexts& boxes) {
-  return RoundHalfEven(NumericPrefix(boxes[Box::IndexRange]));
-}
-
 LatticeParameters ReadLatticeParameters(const BoxTexts& boxes) {
   LatticeParameters cell;
   cell.a = NumericPrefix(boxes[Box::A]);
@@ -35,31 +31,25 @@ SearchOutcome RunIndexingSearch(const BoxTexts& boxes, int latticeType,
                                 const SearchLimits& limits) {
   SearchOutcome outcome;
   // The index range sizes everything, so it is looked at before anything else.
-  const double range = ReadIndexRange(boxes);
-  if (range < 0) {
-    outcome.fault = SearchFault::NegativeIndexRange;
+  if (const auto fault = CheckIndexRange(ReadIndexRange(boxes), limits)) {
+    outcome.fault = fault;
     return outcome;
   }
-  if (!(range <= limits.maxIndexRange)) {
-    outcome.fault = SearchFault::IndexRangeTooLarge;
-    return outcome;
-  }
-  const int n = static_cast<int>(range);
   outcome.inputError = false;
   if (const auto rejection = ValidateSearchBoxes(boxes)) {
     outcome.inputError = true;
     outcome.rejection = rejection;
     return outcome;
   }
-  const PatternReading reading = ReadMeasuredPattern(boxes);
-  if (reading.fault) {
-    outcome.fault = reading.fault;
+  const CheckedMeasurement measurement = CheckMeasurement(boxes, limits);
+  if (measurement.fault) {
+    outcome.fault = measurement.fault;
     return outcome;
   }
-  outcome.summary = MeasuredSummaryText(reading.pattern);
+  outcome.summary = MeasuredSummaryText(measurement.pattern);
 
-  SearchResult result =
-      IndexPattern(ReadLatticeParameters(boxes), latticeType, n, reading.pattern, limits);
+  SearchResult result = IndexPattern(ReadLatticeParameters(boxes), latticeType,
+                                     measurement.indexRange, measurement.pattern, limits);
   outcome.stats = result.stats;
   if (result.fault) {
     outcome.fault = result.fault;

@@ -29,10 +29,6 @@ struct BoxRejection {
 /// tolerance (message for the measurement boxes), each group in element order.
 std::optional<BoxRejection> ValidateSearchBoxes(const BoxTexts& boxes);
 
-/// Index range N: the box's number rounded to the nearest whole number, halves to even.
-/// Kept as a double so that absurd values can be told apart from usable ones.
-double ReadIndexRange(const BoxTexts& boxes);
-
 /// Lattice parameters from the phase boxes (numeric-prefix reading).
 LatticeParameters ReadLatticeParameters(const BoxTexts& boxes);
 

@@ -21,14 +21,8 @@ struct Prepared {
 Prepared prepare(const LatticeParameters& cell, int latticeType, int indexRange,
                  const MeasuredPattern& pattern, const SearchLimits& limits) {
   Prepared p;
-  if (indexRange < 0) {
-    p.fault = SearchFault::NegativeIndexRange;
-    return p;
-  }
-  if (indexRange > limits.maxIndexRange) {
-    p.fault = SearchFault::IndexRangeTooLarge;
-    return p;
-  }
+  p.fault = CheckIndexRange(indexRange, limits);
+  if (p.fault) return p;
   if (!IsRealCell(cell)) {
     p.fault = SearchFault::InvalidCell;
     return p;

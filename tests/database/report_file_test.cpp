@@ -180,7 +180,7 @@ TEST_F(ReportFile, BatchOverAlCuNaClWritesBlocksInOrderAndAppendsWithinOneSecond
   boxes[Box::Angle12] = "90";
   boxes[Box::Angle23] = "45";
   boxes[Box::Angle13] = "45";
-  const std::vector<BatchPhaseOutcome> outcomes = RunBatch(boxes, {2, 34, 80});
+  const std::vector<BatchPhaseOutcome> outcomes = RunBatch(boxes, {2, 34, 80}).phases;
   ASSERT_EQ(outcomes.size(), 3u);
   EXPECT_EQ(outcomes[1].outcome.rows.size(), 0u);
   const std::size_t rowCount = outcomes[0].outcome.rows.size() + outcomes[2].outcome.rows.size();

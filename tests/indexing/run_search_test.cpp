@@ -89,6 +89,25 @@ TEST(RunIndexingSearch, FaultsComeAtTheirPointAndNameTheirBox) {
   EXPECT_TRUE(outcome.summary); // measured values were fine and are shown
 }
 
+TEST(CheckMeasurement, HonoursTheLimitsItIsGivenAndHandsOnWhatItRead) {
+  BoxTexts boxes = cubicExample(); // index range 2
+  SearchLimits tight;
+  tight.maxIndexRange = 1;
+  EXPECT_EQ(CheckMeasurement(boxes, tight).fault, SearchFault::IndexRangeTooLarge);
+  EXPECT_EQ(RunIndexingSearch(boxes, 3, tight).fault, SearchFault::IndexRangeTooLarge);
+  tight.maxIndexRange = 2; // the limit itself is allowed
+  const CheckedMeasurement ok = CheckMeasurement(boxes, tight);
+  ASSERT_FALSE(ok.fault);
+  EXPECT_EQ(ok.indexRange, 2);
+  EXPECT_DOUBLE_EQ(ok.pattern.d[2], 20 / 141.4213562); // 100 px / 5 per nm over Length3
+
+  // The range is looked at before the pattern: both wrong names the range.
+  boxes[Box::ScaleBarValue] = "0";
+  EXPECT_EQ(CheckMeasurement(boxes, tight).fault, SearchFault::ZeroScaleBarValue);
+  boxes[Box::IndexRange] = "-0.6"; // rounds to -1
+  EXPECT_EQ(CheckMeasurement(boxes, tight).fault, SearchFault::NegativeIndexRange);
+}
+
 TEST(RunIndexingSearch, IndexRangeRoundsHalvesToEvenAndNoTypeFindsNothing) {
   BoxTexts boxes = cubicExample();
   boxes[Box::IndexRange] = "2.5";

@@ -4,7 +4,6 @@
 #include <QFileInfo>
 
 #include "database/report_file.hpp"
-#include "indexing/measured_pattern.hpp"
 #include "indexing/search_fault.hpp"
 #include "ui/calculation/phase_panel.hpp"
 #include "ui/calculation/results_panel.hpp"
@@ -40,24 +39,17 @@ void ReportCommands::showReportWritten(const QString& path) {
   panels_.statusBar.showMessage(QStringLiteral("Report written: ") + path);
 }
 
-bool ReportCommands::checkBatchMeasurement(const BoxTexts& boxes) {
-  if (const std::optional<BoxRejection> rejection = ValidateMeasurementBoxes(boxes)) {
-    environment_.prompts.showMessage(FromUtf8(rejection->message));
-    panels_.boxes.focusAndSelect(rejection->box);
-    return false;
+bool ReportCommands::showBatchRefusal(const BatchRun& run) {
+  if (run.rejection) {
+    environment_.prompts.showMessage(FromUtf8(run.rejection->message));
+    panels_.boxes.focusAndSelect(run.rejection->box);
+    return true;
   }
-  // The same tests, in the same order, as each search would make before reading its phase.
-  std::optional<SearchFault> fault;
-  const double range = ReadIndexRange(boxes);
-  if (range < 0)
-    fault = SearchFault::NegativeIndexRange;
-  else if (!(range <= SearchLimits{}.maxIndexRange))
-    fault = SearchFault::IndexRangeTooLarge;
-  else
-    fault = ReadMeasuredPattern(boxes).fault;
-  if (!fault) return true;
-  environment_.prompts.showMessage(FromUtf8(FaultMessage(*fault)));
-  panels_.boxes.focusAndSelect(FaultBox(*fault));
+  if (run.fault) {
+    environment_.prompts.showMessage(FromUtf8(FaultMessage(*run.fault)));
+    panels_.boxes.focusAndSelect(FaultBox(*run.fault));
+    return true;
+  }
   return false;
 }
 
@@ -71,11 +63,10 @@ void ReportCommands::runBatch(const std::vector<int>& records, CheckMode mode) {
     if (panel) panel->showFinished();
   };
 
-  const BoxTexts boxes = panels_.boxes.texts();
-  if (!checkBatchMeasurement(boxes)) return finished();
-
-  // The same batch and report as the command line's.
-  std::vector<BatchPhaseOutcome> outcomes = RunBatch(boxes, records);
+  // The same batch and report as the command line's; the measurement is checked once, first.
+  BatchRun run = RunBatch(panels_.boxes.texts(), records);
+  if (showBatchRefusal(run)) return finished();
+  std::vector<BatchPhaseOutcome>& outcomes = run.phases;
   const ReportWriteResult written =
       WriteBatchReport(outcomes, ToUtf8(pictureFileName()), mode,
                        ReportFolders(environment_.places), ReportTimeOf(environment_.clock.now()));

@@ -56,7 +56,8 @@ signals:
   void batchFinished();
 
 private:
-  bool checkBatchMeasurement(const BoxTexts& boxes);
+  /// A run that searched nothing: its one message, and the focus on the box at fault.
+  bool showBatchRefusal(const BatchRun& run);
   void showReportWritten(const QString& path);
 
   Panels panels_;

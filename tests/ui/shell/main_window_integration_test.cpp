@@ -115,7 +115,7 @@ TEST_F(WholeWindow, BatchOverAlCuNaClWritesOneReportAndLeavesNaClInThePanel) {
       QStringList({QStringLiteral("------Al  FaceCenter  c/a1.00000  Lattice parameters:  "),
                    QStringLiteral("------NaCl  FaceCenter  c/a1.00000  Lattice parameters:  ")}));
   EXPECT_EQ(lines.join(QStringLiteral("\r\n")).toStdString(),
-            ComposeBatchReport(RunBatch(window->boxArray().texts(), {2, 34, 80}), "").text);
+            ComposeBatchReport(RunBatch(window->boxArray().texts(), {2, 34, 80}).phases, "").text);
   EXPECT_EQ(window->statusBar()->currentMessage(),
             "Report written: " + folder.filePath(reportName));
 
