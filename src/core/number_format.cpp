@@ -2,10 +2,8 @@
 #include "core/number_format.hpp"
 
 #include <algorithm>
-#include <charconv>
+#include <charconv> // for to_chars: "." whatever LC_NUMERIC says (the window sets it)
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace spot {
 
@@ -35,20 +33,23 @@ std::string FormatFixed(double value, int decimals) {
 }
 
 std::string FormatThreeDigits(long long value) {
-  char buffer[32];
-  if (value < 0)
-    std::snprintf(buffer, sizeof buffer, "-%03lld", -value);
-  else
-    std::snprintf(buffer, sizeof buffer, "%03lld", value);
-  return buffer;
+  // The magnitude as unsigned, so that the most negative value has one too.
+  const unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                                 : static_cast<unsigned long long>(value);
+  char buffer[24];
+  std::string digits(buffer, std::to_chars(buffer, buffer + sizeof buffer, magnitude).ptr);
+  if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
+  return value < 0 ? "-" + digits : digits;
 }
 
 std::string FormatGeneral(double value) {
   if (!std::isfinite(value)) return {};
   if (value == 0.0) return "0";
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.15g", value);
-  std::string text = buffer;
+  // The digits of printf's "%.15g" in the C locale: printf itself would follow LC_NUMERIC.
+  char buffer[64]; // "-1.23456789012345e-308" at most
+  std::string text(
+      buffer,
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr);
   const std::size_t e = text.find('e');
   if (e != std::string::npos) text[e] = 'E';
   return text;

@@ -1,13 +1,15 @@
 // Reading numbers from box texts and writing them back for people.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string>
+#include <vector>
 
 #include "core/number_format.hpp"
 #include "core/numeric_text.hpp"
+#include "support/scoped_locale.hpp"
 
 namespace spot {
 namespace {
@@ -37,17 +39,30 @@ TEST(IsNumeric, AcceptsExactlyWhatReadsAsTheSameNumber) {
     EXPECT_FALSE(IsNumeric(no)) << no;
 }
 
-TEST(IsNumeric, DoesNotDependOnTheLocale) {
-  // A comma-decimal locale must neither validate "0,2" nor change how "0.2" reads.
-  const char* previous = std::setlocale(LC_NUMERIC, nullptr);
-  const std::string saved = previous ? previous : "C";
-  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") || std::setlocale(LC_NUMERIC, "fr_FR.UTF-8")) {
-    EXPECT_FALSE(IsNumeric("0,2"));
-    EXPECT_TRUE(IsNumeric("0.2"));
-    EXPECT_DOUBLE_EQ(NumericPrefix("0.2"), 0.2);
-    EXPECT_EQ(FormatFixed(1234.5, 2), "1,234.50");
-  }
-  std::setlocale(LC_NUMERIC, saved.c_str());
+TEST(NumberText, WritesAndReadsThePointInACommaLocale) {
+  // The window sets the C library's locale from the desktop; printf and strtod would then write
+  // and read "," in much of Europe. Every text must be the one the C locale gives.
+  const double values[] = {0.2338, 162.262130737305, 190, 1234.5, -0.00001, 1e-5, 1e15, 45};
+  testing::ScopedLocale locale;
+  locale.useClassic();
+  std::vector<std::string> classic;
+  for (double v : values)
+    for (const std::string& text :
+         {FormatSpacing(v), FormatAngle(v), FormatTwoDecimals(v), FormatGeneral(v)})
+      classic.push_back(text);
+
+  if (!locale.useCommaDecimal()) GTEST_SKIP() << testing::kNoCommaLocale;
+  std::size_t i = 0;
+  for (double v : values)
+    for (const std::string& text :
+         {FormatSpacing(v), FormatAngle(v), FormatTwoDecimals(v), FormatGeneral(v)})
+      EXPECT_EQ(text, classic[i++]) << v;
+  // The forms of the NumberFormat tests below: "," groups, "." separates the decimals.
+  EXPECT_EQ(FormatFixed(1234.5, 2), "1,234.50");
+  EXPECT_EQ(FormatGeneral(162.262130737305), "162.262130737305");
+  EXPECT_FALSE(IsNumeric("0,2"));
+  EXPECT_TRUE(IsNumeric("0.2"));
+  EXPECT_DOUBLE_EQ(NumericPrefix("0.2"), 0.2);
 }
 
 TEST(RoundHalfEven, SendsHalvesToTheEvenNeighbour) {
@@ -88,6 +103,9 @@ TEST(NumberFormat, RowLabelAndGeneralForm) {
   EXPECT_EQ(FormatThreeDigits(7), "007");
   EXPECT_EQ(FormatThreeDigits(24), "024");
   EXPECT_EQ(FormatThreeDigits(1234), "1234");
+  EXPECT_EQ(FormatThreeDigits(-7), "-007");
+  // -2^63, whose magnitude no long long holds.
+  EXPECT_EQ(FormatThreeDigits(std::numeric_limits<long long>::min()), "-9223372036854775808");
   EXPECT_EQ(FormatGeneral(90.00000000000001), "90"); // 15 digits hide the last bits
   EXPECT_EQ(FormatGeneral(212.13203430175781), "212.132034301758");
   EXPECT_EQ(FormatGeneral(-1.0), "-1");
