@@ -233,6 +233,10 @@ int runCalc(const Options& o, OutputBuffer& out, std::ostream& err) {
                        NumericPrefix(p[static_cast<std::size_t>(3 * i + 2)])};
   };
   const PlaneTripletCalculation calc = CalculatePlaneTriplet(cell, plane(0), plane(1), plane(2));
+  if (!calc.zoneAxis) { // refused before calculating: an index it cannot multiply exactly
+    err << "spotindex-cli: --planes: " << FaultMessage(*calc.fault) << "\n";
+    return kExitInvalidInput;
+  }
   if (o.format == Format::Json) {
     const auto optionals = [](const std::array<std::optional<double>, 3>& values) {
       std::string s = "[";
@@ -240,30 +244,26 @@ int runCalc(const Options& o, OutputBuffer& out, std::ostream& err) {
         s += (i ? ", " : "") + (values[i] ? jsonNumber(*values[i]) : "null");
       return s + "]";
     };
-    out << "{\"zone_axis\": " << jsonArray(calc.zoneAxis)
+    out << "{\"zone_axis\": " << jsonArray(*calc.zoneAxis)
         << ", \"angles\": " << optionals(calc.angles) << ", \"d\": " << optionals(calc.spacings)
         << "}\n";
   } else {
     const auto general = [](const std::optional<double>& v) {
-      return v ? FormatGeneral(*v) : std::string("***");
+      return v ? FormatGeneral(*v) : std::string(kNotCalculatedText);
     };
     const auto spacing = [](const std::optional<double>& v) {
-      return v ? FormatSpacing(*v) : std::string("***");
+      return v ? FormatSpacing(*v) : std::string(kNotCalculatedText);
     };
-    out << "zone axis [" << FormatGeneral(calc.zoneAxis[0]) << " "
-        << FormatGeneral(calc.zoneAxis[1]) << " " << FormatGeneral(calc.zoneAxis[2]) << "]\n"
+    const std::array<double, 3>& axis = *calc.zoneAxis;
+    out << "zone axis [" << FormatGeneral(axis[0]) << " " << FormatGeneral(axis[1]) << " "
+        << FormatGeneral(axis[2]) << "]\n"
         << "<R1,R2>=" << general(calc.angles[0]) << " deg.  <R2,R3>=" << general(calc.angles[1])
         << " deg.  <R1,R3>=" << general(calc.angles[2]) << " deg.\n"
         << "d1=" << spacing(calc.spacings[0]) << " nm  d2=" << spacing(calc.spacings[1])
         << " nm  d3=" << spacing(calc.spacings[2]) << " nm\n";
   }
   if (calc.fault) {
-    const char* cause = *calc.fault == GeometryFault::ZeroPlane
-                            ? "a plane is (0 0 0) or the cell is degenerate"
-                        : *calc.fault == GeometryFault::ParallelPlanes
-                            ? "two of the planes are parallel"
-                            : "the cell parameters describe no real cell";
-    err << "spotindex-cli: calc: stopped: " << cause << "\n";
+    err << "spotindex-cli: calc: stopped: " << FaultMessage(*calc.fault) << "\n";
     return kExitFault;
   }
   return kExitOk;

@@ -6,7 +6,7 @@ namespace spot {
 BoxTexts BoxTexts::Initial() {
   BoxTexts boxes;
   for (int i = BoxNumber(Box::CalcAngle12); i <= BoxNumber(Box::CalcZoneW); ++i)
-    boxes[i] = "***";
+    boxes[i] = kNotCalculatedText;
   boxes[Box::IndexRange] = "5";
   for (Box b : {Box::DTol1, Box::DTol2, Box::DTol3})
     boxes[b] = "0.008";

@@ -4,10 +4,15 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 namespace spot {
 
 inline constexpr int kBoxCount = 39;
+
+/// What a calculator output shows while it holds no result: the angle and zone-axis boxes of a
+/// new or emptied calculator, and its spacing labels after "d1= ".
+inline constexpr std::string_view kNotCalculatedText = "***";
 
 /// Element numbers of the box array; the window's objectNames are "Text1(<number>)".
 enum class Box : int {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <numbers>
 
 #include "calculator/plane_triplet.hpp"
 #include "core/number_format.hpp"
@@ -26,6 +28,15 @@ TEST(ReducedZoneAxis, DividesByTheLargestCommonWholeNumberKeepingSigns) {
   // (0 2.5 0) × (001) = (2.5 0 0). Tested as whole numbers 2.5 rounds to 2 (halves to even), and
   // 2 is not above the sum 2.5, so the product is halved; rounding halves up would keep 2.5.
   EXPECT_EQ(ReducedZoneAxis({0, 2.5, 0}, {0, 0, 1}), (Axis{1.25, 0, 0}));
+  // (1.8 0 0) × (0 2 0) = (0 0 3.6) rounds to 4, above the sum 3.6: of 2, 3 (the whole numbers
+  // up to 3.6) only 2 divides 4, so 1.8. (1.3 0 0) × (0 2 0) = (0 0 2.6) rounds to 3: 2 does not
+  // divide it, nothing is divided.
+  EXPECT_EQ(ReducedZoneAxis({1.8, 0, 0}, {0, 2, 0}), (Axis{0, 0, 1.8}));
+  EXPECT_EQ(ReducedZoneAxis({1.3, 0, 0}, {0, 2, 0}), (Axis{0, 0, 2.6}));
+  // (0 2^52-1/2 0) × (0 0 1) rounds to 2^52, above the sum: a search up to the sum would try
+  // 4.5·10^15 divisors. The largest divisor of 2^52 below it is 2^51, leaving 2 - 2^-52.
+  EXPECT_EQ(ReducedZoneAxis({0, 4503599627370495.5, 0}, {0, 0, 1}),
+            (Axis{2 - std::ldexp(1.0, -52), 0, 0}));
 }
 
 TEST(PlaneTriplet, CubicAndHexagonalCellsAndFaultsPartWay) {
@@ -55,20 +66,112 @@ TEST(PlaneTriplet, CubicAndHexagonalCellsAndFaultsPartWay) {
   const PlaneTripletCalculation zero =
       CalculatePlaneTriplet(cubic, {1, 0, 0}, {0, 1, 0}, {0, 0, 0});
   ASSERT_TRUE(zero.fault);
+  EXPECT_EQ(zero.fault->fault, CalculatorFault::ZeroPlane);
+  EXPECT_EQ(zero.fault->angle, 1);
+  EXPECT_EQ(FaultBox(*zero.fault), Box::CalcH3);
   EXPECT_EQ(zero.zoneAxis, (Axis{0, 0, 1}));
   EXPECT_TRUE(zero.angles[0]);
   EXPECT_FALSE(zero.angles[1]);
   EXPECT_FALSE(zero.spacings[0]);
 
-  // Parallel R1 and R2 fault at the first angle; an empty cell too, never with NaN shown.
-  const PlaneTripletCalculation parallel =
-      CalculatePlaneTriplet(cubic, {1, 0, 0}, {-2, 0, 0}, {-1, 0, 0});
-  EXPECT_TRUE(parallel.fault);
-  EXPECT_FALSE(parallel.angles[0]);
+  // An empty cell stops at the first angle, never with NaN shown, and names the cell.
   const PlaneTripletCalculation empty =
       CalculatePlaneTriplet(LatticeParameters{}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0});
-  EXPECT_TRUE(empty.fault);
+  ASSERT_TRUE(empty.fault);
+  EXPECT_EQ(empty.fault->fault, CalculatorFault::InvalidCell);
+  EXPECT_EQ(FaultBox(*empty.fault), Box::A);
   EXPECT_FALSE(empty.angles[0]);
+}
+
+TEST(PlaneTriplet, EachAngleAndParallelPairIsTheOneNamed) {
+  // Cubic a = 0.4 with R3 = (1 2 0): cos<R2,R3> = 2/√5 and cos<R1,R3> = 1/√5, so the three angles
+  // differ (90, 26.565, 63.435 degrees) and d3 = 0.4/√5.
+  const LatticeParameters cubic{0.4, 0.4, 0.4, 90, 90, 90, 0};
+  const PlaneTripletCalculation r = CalculatePlaneTriplet(cubic, {1, 0, 0}, {0, 1, 0}, {1, 2, 0});
+  ASSERT_FALSE(r.fault);
+  EXPECT_NEAR(*r.angles[0], 90.0, 1e-12);
+  EXPECT_NEAR(*r.angles[1], std::acos(2 / std::sqrt(5.0)) * 180 / std::numbers::pi, 1e-12);
+  EXPECT_NEAR(*r.angles[2], std::acos(1 / std::sqrt(5.0)) * 180 / std::numbers::pi, 1e-12);
+  EXPECT_NEAR(*r.spacings[2], 0.4 / std::sqrt(5.0), 1e-15);
+
+  // Each pair parallel in turn: the angle before it stays, the fault names the pair and puts the
+  // focus on the pair's second plane.
+  const struct {
+    PlaneVector r1, r2, r3;
+    int angle;
+    Box box;
+    const char* words;
+  } parallel[] = {{{1, 0, 0}, {-2, 0, 0}, {0, 1, 0}, 0, Box::CalcH2, "R1 and R2 are parallel"},
+                  {{1, 0, 0}, {0, 1, 0}, {0, 3, 0}, 1, Box::CalcH3, "R2 and R3 are parallel"},
+                  {{1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, 2, Box::CalcH3, "R1 and R3 are parallel"}};
+  for (const auto& c : parallel) {
+    const PlaneTripletCalculation p = CalculatePlaneTriplet(cubic, c.r1, c.r2, c.r3);
+    ASSERT_TRUE(p.fault) << c.words;
+    EXPECT_EQ(p.fault->fault, CalculatorFault::ParallelPlanes);
+    EXPECT_EQ(p.fault->angle, c.angle);
+    EXPECT_EQ(FaultBox(*p.fault), c.box);
+    EXPECT_NE(FaultMessage(*p.fault).find(c.words), std::string::npos) << FaultMessage(*p.fault);
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(p.angles[static_cast<std::size_t>(i)].has_value(), i < c.angle) << c.words;
+  }
+  // R2 = (000) fails the first angle and names R2, not R1.
+  const PlaneTripletCalculation zero =
+      CalculatePlaneTriplet(cubic, {1, 0, 0}, {0, 0, 0}, {1, 0, 0});
+  EXPECT_EQ(FaultBox(*zero.fault), Box::CalcH2);
+  EXPECT_EQ(FaultMessage(*zero.fault).substr(0, 14), "R2 is (0 0 0),");
+}
+
+TEST(PlaneTriplet, IndicesBeyondExactProductsAreRefusedNamingTheBox) {
+  // Each of these once hung the reduction or printed a wrong angle; now they come back at once,
+  // refused before anything is calculated.
+  const LatticeParameters cubic{0.4, 0.4, 0.4, 90, 90, 90, 0};
+  const struct {
+    PlaneVector r1, r2, r3;
+    CalculatorFault fault;
+    Box box;
+  } refused[] = {
+      {{0, 9999999999.5, 0}, {1, 0, 0}, {1, 1, 0}, CalculatorFault::IndexTooLarge, Box::CalcK1},
+      {{0, 4503599627370495.5, 0},
+       {1, 0, 0},
+       {1, 1, 0},
+       CalculatorFault::IndexTooLarge,
+       Box::CalcK1},
+      // 1e200 in R1 and R3: <R1,R3> came out 90 where (1 0 0) and (1 1 0) make 45 degrees. R3 h
+      // (element 8) comes before R1 l (element 12).
+      {{1e200, 0, 1e200},
+       {0, 1e200, 0},
+       {1e200, 1e200, 0},
+       CalculatorFault::IndexTooLarge,
+       Box::CalcH1},
+      {{1, 0, 1e200}, {0, 1, 0}, {1e200, 1, 0}, CalculatorFault::IndexTooLarge, Box::CalcH3},
+      {{1, 0, 0}, {0, 1, 0}, {1, 1, 1e-200}, CalculatorFault::IndexTooSmall, Box::CalcL3},
+      {{1, 0, 0},
+       {0, -std::numeric_limits<double>::infinity(), 0},
+       {1, 1, 0},
+       CalculatorFault::IndexTooLarge,
+       Box::CalcK2}};
+  for (const auto& c : refused) {
+    const PlaneTripletCalculation r = CalculatePlaneTriplet(cubic, c.r1, c.r2, c.r3);
+    ASSERT_TRUE(r.fault) << BoxCaption(c.box);
+    EXPECT_EQ(r.fault->fault, c.fault);
+    EXPECT_EQ(FaultBox(*r.fault), c.box);
+    EXPECT_NE(FaultMessage(*r.fault).find("\"" + BoxCaption(c.box) + "\""), std::string::npos)
+        << FaultMessage(*r.fault);
+    EXPECT_FALSE(r.zoneAxis);
+    EXPECT_FALSE(r.angles[0]);
+  }
+
+  // The edges are taken: 2^26 and 2^-26. (2^26 0 0) × (0 2^26 0) = (0 0 2^52), reduced to 1.
+  const double largest = kLargestCalculatorIndex;
+  const PlaneTripletCalculation edge =
+      CalculatePlaneTriplet(cubic, {largest, 0, 0}, {0, largest, 0}, {0, 0, 1 / largest});
+  ASSERT_FALSE(edge.fault) << FaultMessage(*edge.fault);
+  EXPECT_EQ(edge.zoneAxis, (Axis{0, 0, 1}));
+  EXPECT_NEAR(*edge.spacings[2], 0.4 * largest, 1e-6); // d = a / l
+  EXPECT_EQ(
+      CalculatePlaneTriplet(cubic, {std::nextafter(largest, 1e300), 0, 0}, {0, 1, 0}, {1, 1, 0})
+          .fault->fault,
+      CalculatorFault::IndexTooLarge);
 }
 
 } // namespace

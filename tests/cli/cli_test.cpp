@@ -111,7 +111,16 @@ TEST(Cli, CalculatorAndItsFault) {
   const CliRun parallel =
       run({"calc", "--phase", "Al", "--planes", "1", "0", "0", "2", "0", "0", "3", "0", "0"});
   EXPECT_EQ(parallel.status, kExitFault);
-  EXPECT_NE(parallel.err.find("parallel"), std::string::npos);
+  EXPECT_NE(parallel.err.find("R1 and R2 are parallel"), std::string::npos) << parallel.err;
+  // An index whose products are not exact is an invalid argument, refused before any output.
+  for (const char* huge : {"4503599627370495.5", "1e200"}) {
+    const CliRun refused =
+        run({"calc", "--phase", "Al", "--planes", "1", "0", "0", "0", huge, "0", "1", "1", "0"});
+    EXPECT_EQ(refused.status, kExitInvalidInput) << huge;
+    EXPECT_TRUE(refused.out.empty()) << refused.out;
+    EXPECT_NE(refused.err.find("--planes"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("\"R2 k\""), std::string::npos) << refused.err;
+  }
 }
 
 TEST(Cli, InvalidInputNamesTheOptionAndEdgesAreAccepted) {

@@ -5,30 +5,13 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "calculator/calculator_boxes.hpp"
 #include "calculator/plane_triplet.hpp"
 #include "core/number_format.hpp"
-#include "core/numeric_text.hpp"
 #include "indexing/run_search.hpp"
+#include "ui/common/qt_text.hpp"
 
 namespace spot {
-namespace {
-
-// Rows R1, R2, R3; columns h, k, l.
-constexpr spot::Box kIndexBoxes[3][3] = {{spot::Box::CalcH1, spot::Box::CalcK1, spot::Box::CalcL1},
-                                         {spot::Box::CalcH2, spot::Box::CalcK2, spot::Box::CalcL2},
-                                         {spot::Box::CalcH3, spot::Box::CalcK3, spot::Box::CalcL3}};
-constexpr spot::Box kAngleBoxes[3] = {spot::Box::CalcAngle12, spot::Box::CalcAngle23,
-                                      spot::Box::CalcAngle13};
-constexpr spot::Box kZoneBoxes[3] = {spot::Box::CalcZoneU, spot::Box::CalcZoneV,
-                                     spot::Box::CalcZoneW};
-// The planes of each angle: <R1,R2>, <R2,R3>, <R1,R3>.
-constexpr int kAnglePairs[3][2] = {{0, 1}, {1, 2}, {0, 2}};
-
-const QString kUnset = QStringLiteral("***");
-
-QString spacingCaption(int plane) { return QStringLiteral("d%1=").arg(plane + 1); }
-
-} // namespace
 
 CalculatorPanel::CalculatorPanel(BoxArray& boxes, Prompts& prompts, QWidget* parent)
     : QFrame(parent), boxes_(boxes), prompts_(prompts) {
@@ -53,14 +36,14 @@ CalculatorPanel::CalculatorPanel(BoxArray& boxes, Prompts& prompts, QWidget* par
   for (int r = 0; r < 3; ++r) {
     grid->addWidget(new QLabel(QStringLiteral("R%1").arg(r + 1), frame), 1 + r, 0);
     for (int c = 0; c < 3; ++c) {
-      QLineEdit* edit = boxes_.box(kIndexBoxes[r][c]);
+      QLineEdit* edit = boxes_.box(kCalculatorIndexBoxes[r][c]);
       edit->setFixedWidth(40);
       edit->setAlignment(Qt::AlignCenter);
       grid->addWidget(edit, 1 + r, 1 + c);
     }
     grid->addWidget(new QLabel(QString::fromLatin1(angleCaptions[r]), frame), 1 + r, 5,
                     Qt::AlignRight);
-    QLineEdit* angle = boxes_.box(kAngleBoxes[r]);
+    QLineEdit* angle = boxes_.box(kCalculatorAngleBoxes[static_cast<std::size_t>(r)]);
     angle->setFixedWidth(96);
     grid->addWidget(angle, 1 + r, 6);
     grid->addWidget(new QLabel(QStringLiteral("deg."), frame), 1 + r, 7);
@@ -69,7 +52,7 @@ CalculatorPanel::CalculatorPanel(BoxArray& boxes, Prompts& prompts, QWidget* par
 
   auto* zoneRow = new QHBoxLayout;
   zoneRow->addWidget(new QLabel(QStringLiteral("zone axis"), frame));
-  for (spot::Box b : kZoneBoxes) {
+  for (spot::Box b : kCalculatorZoneBoxes) {
     QLineEdit* edit = boxes_.box(b);
     edit->setFixedWidth(52);
     edit->setAlignment(Qt::AlignCenter);
@@ -80,7 +63,7 @@ CalculatorPanel::CalculatorPanel(BoxArray& boxes, Prompts& prompts, QWidget* par
 
   auto* spacings = new QGridLayout;
   for (int i = 0; i < 3; ++i) {
-    auto* label = new QLabel(spacingCaption(i) + QStringLiteral(" ***"), frame);
+    auto* label = new QLabel(FromUtf8(SpacingCaption(i, std::nullopt)), frame);
     label->setObjectName(QStringLiteral("Label1(%1)").arg(47 + i));
     label->setMinimumWidth(110);
     spacingLabels_[static_cast<std::size_t>(i)] = label;
@@ -106,119 +89,60 @@ CalculatorPanel::CalculatorPanel(BoxArray& boxes, Prompts& prompts, QWidget* par
   layout->addWidget(frame);
 }
 
-QString CalculatorPanel::planeLabel(spot::Box h, spot::Box k, spot::Box l) const {
+QString CalculatorPanel::planeLabel(int plane) const {
   // The texts exactly as typed, between full-width parentheses.
-  return QStringLiteral("（") + boxes_.text(h) + QLatin1Char(' ') + boxes_.text(k) +
-         QLatin1Char(' ') + boxes_.text(l) + QStringLiteral("）");
-}
-
-void CalculatorPanel::resetOutputsFrom(int firstAngle, int firstSpacing) {
-  for (int i = firstAngle; i < 3; ++i)
-    boxes_.setText(kAngleBoxes[i], kUnset);
-  for (int i = firstSpacing; i < 3; ++i)
-    spacingLabels_[static_cast<std::size_t>(i)]->setText(spacingCaption(i) +
-                                                         QStringLiteral(" ***"));
+  const auto& row = kCalculatorIndexBoxes[plane];
+  return QStringLiteral("（") + boxes_.text(row[0]) + QLatin1Char(' ') + boxes_.text(row[1]) +
+         QLatin1Char(' ') + boxes_.text(row[2]) + QStringLiteral("）");
 }
 
 void CalculatorPanel::calculate() {
-  // Element order: R1 h, R2 h, R3 h, R1 k, ... so the first bad box is the one named first.
-  for (int i = BoxNumber(spot::Box::CalcH1); i <= BoxNumber(spot::Box::CalcL3); ++i) {
-    const spot::Box which = static_cast<spot::Box>(i);
-    if (!IsNumeric(boxes_.text(which).toStdString())) {
-      prompts_.showMessage(QString::fromUtf8(kMessagePhaseBoxes.data(),
-                                             static_cast<qsizetype>(kMessagePhaseBoxes.size())));
-      boxes_.focusAndSelect(which);
-      return;
-    }
-  }
-  std::array<PlaneVector, 3> planes{};
-  for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 3; ++c)
-      planes[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] =
-          NumericPrefix(boxes_.text(kIndexBoxes[r][c]).toStdString());
-  const LatticeParameters cell = ReadLatticeParameters(boxes_.texts());
-  const PlaneTripletCalculation result =
-      CalculatePlaneTriplet(cell, planes[0], planes[1], planes[2]);
-
-  for (int i = 0; i < 3; ++i)
-    boxes_.setText(kZoneBoxes[i], QString::fromStdString(
-                                      FormatGeneral(result.zoneAxis[static_cast<std::size_t>(i)])));
-  int angles = 0;
-  while (angles < 3 && result.angles[static_cast<std::size_t>(angles)]) {
-    boxes_.setText(kAngleBoxes[angles], QString::fromStdString(FormatGeneral(
-                                            *result.angles[static_cast<std::size_t>(angles)])));
-    ++angles;
-  }
-  int spacings = 0;
-  while (spacings < 3 && result.spacings[static_cast<std::size_t>(spacings)]) {
-    spacingLabels_[static_cast<std::size_t>(spacings)]->setText(
-        spacingCaption(spacings) + QString::fromStdString(FormatSpacing(
-                                       *result.spacings[static_cast<std::size_t>(spacings)])));
-    ++spacings;
-  }
-
-  if (!result.fault) {
-    emit sketchLabelsChanged(planeLabel(spot::Box::CalcH1, spot::Box::CalcK1, spot::Box::CalcL1),
-                             planeLabel(spot::Box::CalcH2, spot::Box::CalcK2, spot::Box::CalcL2),
-                             planeLabel(spot::Box::CalcH3, spot::Box::CalcK3, spot::Box::CalcL3),
-                             QStringLiteral("Z=[") + boxes_.text(spot::Box::CalcZoneU) +
-                                 QLatin1Char(' ') + boxes_.text(spot::Box::CalcZoneV) +
-                                 QLatin1Char(' ') + boxes_.text(spot::Box::CalcZoneW) +
-                                 QStringLiteral("]"));
+  const BoxTexts texts = boxes_.texts();
+  if (const std::optional<spot::Box> bad = FirstNonNumericIndexBox(texts)) {
+    prompts_.showMessage(FromUtf8(kMessagePhaseBoxes));
+    boxes_.focusAndSelect(*bad);
     return;
   }
-
-  // What could not be calculated shows as not calculated, never as an earlier plane's values.
-  resetOutputsFrom(angles, spacings);
-  emit sketchLabelsReset();
-
-  const auto isZero = [](const PlaneVector& g) { return g[0] == 0 && g[1] == 0 && g[2] == 0; };
-  QString message;
-  spot::Box focus = spot::Box::A;
-  if (!IsRealCell(cell)) {
-    message = QStringLiteral(
-        "The lattice parameters a, b, c, α, β, γ do not describe a real cell, so the angles and "
-        "spacings cannot be calculated. Please enter the phase under \"Lattice parameters▲\".");
-  } else if (angles < 3) {
-    const int p = kAnglePairs[angles][0];
-    const int q = kAnglePairs[angles][1];
-    const int zero = isZero(planes[static_cast<std::size_t>(p)])   ? p
-                     : isZero(planes[static_cast<std::size_t>(q)]) ? q
-                                                                   : -1;
-    if (zero >= 0) {
-      message =
-          QStringLiteral("R%1 is (0 0 0), which is not a lattice plane, so its angles cannot be "
-                         "calculated. Please enter the indices of R%1.")
-              .arg(zero + 1);
-      focus = kIndexBoxes[zero][0];
-    } else {
-      message =
-          QStringLiteral("R%1 and R%2 are parallel planes, so the angle between them cannot be "
-                         "calculated. Please check the indices of R%2.")
-              .arg(p + 1)
-              .arg(q + 1);
-      focus = kIndexBoxes[q][0];
-    }
-  } else {
-    message = QStringLiteral("The spacings cannot be calculated with these lattice parameters. "
-                             "Please check the boxes a, b, c, α, β, γ.");
+  const std::array<PlaneVector, 3> planes = ReadCalculatorPlanes(texts);
+  const PlaneTripletCalculation result =
+      CalculatePlaneTriplet(ReadLatticeParameters(texts), planes[0], planes[1], planes[2]);
+  showCalculation(result);
+  if (!result.fault) {
+    emit sketchLabelsChanged(planeLabel(0), planeLabel(1), planeLabel(2), zoneAxisLabel());
+    return;
   }
-  prompts_.showMessage(message);
-  boxes_.focusAndSelect(focus);
+  emit sketchLabelsReset();
+  prompts_.showMessage(FromUtf8(FaultMessage(*result.fault)));
+  boxes_.focusAndSelect(FaultBox(*result.fault));
+}
+
+void CalculatorPanel::showCalculation(const PlaneTripletCalculation& result) {
+  // What could not be calculated shows as not calculated, never as an earlier plane's values.
+  const auto shown = [](const std::optional<double>& value) {
+    return value ? FromUtf8(FormatGeneral(*value)) : FromUtf8(kNotCalculatedText);
+  };
+  for (std::size_t i = 0; i < 3; ++i) {
+    boxes_.setText(kCalculatorZoneBoxes[i],
+                   shown(result.zoneAxis ? std::optional((*result.zoneAxis)[i]) : std::nullopt));
+    boxes_.setText(kCalculatorAngleBoxes[i], shown(result.angles[i]));
+    spacingLabels_[i]->setText(FromUtf8(SpacingCaption(static_cast<int>(i), result.spacings[i])));
+  }
+}
+
+QString CalculatorPanel::zoneAxisLabel() const {
+  return QStringLiteral("Z=[") + boxes_.text(spot::Box::CalcZoneU) + QLatin1Char(' ') +
+         boxes_.text(spot::Box::CalcZoneV) + QLatin1Char(' ') + boxes_.text(spot::Box::CalcZoneW) +
+         QStringLiteral("]");
 }
 
 void CalculatorPanel::clean() {
-  for (const auto& row : kIndexBoxes)
+  for (const auto& row : kCalculatorIndexBoxes)
     for (spot::Box b : row)
       boxes_.setText(b, QString());
   clearOutputs();
   emit sketchLabelsReset();
 }
 
-void CalculatorPanel::clearOutputs() {
-  for (spot::Box b : kZoneBoxes)
-    boxes_.setText(b, kUnset);
-  resetOutputsFrom(0, 0);
-}
+void CalculatorPanel::clearOutputs() { showCalculation(PlaneTripletCalculation{}); }
 
 } // namespace spot

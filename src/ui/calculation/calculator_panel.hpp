@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <array>
 
+#include "calculator/plane_triplet.hpp"
 #include "ui/common/box_array.hpp"
 #include "ui/common/clickable_label.hpp"
 #include "ui/common/prompts.hpp"
@@ -37,8 +38,11 @@ signals:
   void sketchLabelsReset();
 
 private:
-  void resetOutputsFrom(int firstAngle, int firstSpacing);
-  QString planeLabel(spot::Box h, spot::Box k, spot::Box l) const;
+  /// Writes the zone axis, angles and spacings, "***" where there is no value.
+  void showCalculation(const PlaneTripletCalculation& result);
+  /// "（h k l）" of plane 0..2, and "Z=[u v w]", from the box texts as they stand.
+  QString planeLabel(int plane) const;
+  QString zoneAxisLabel() const;
 
   BoxArray& boxes_;
   Prompts& prompts_;

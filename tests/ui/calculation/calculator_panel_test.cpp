@@ -1,0 +1,93 @@
+// The plane calculator built alone over its boxes: what it writes, and the message and focus of a
+// refused or stopped calculation.
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QWidget>
+
+#include "core/numeric_text.hpp"
+#include "ui/calculation/calculator_panel.hpp"
+#include "ui/common/fake_environment.hpp"
+
+namespace spot {
+namespace {
+
+class CalculatorAlone : public ::testing::Test {
+protected:
+  void SetUp() override {
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (Box b : {Box::A, Box::B, Box::C})
+      boxes.setText(b, QStringLiteral("0.4"));
+    for (Box b : {Box::Alpha, Box::Beta, Box::Gamma})
+      boxes.setText(b, QStringLiteral("90"));
+  }
+  void planes(const char* r1, const char* r2, const char* r3) {
+    const char* rows[] = {r1, r2, r3};
+    for (int r = 0; r < 3; ++r) {
+      const QStringList hkl = QString::fromLatin1(rows[r]).split(' ');
+      for (int c = 0; c < 3; ++c)
+        boxes.setText(static_cast<Box>(BoxNumber(Box::CalcH1) + 3 * c + r), hkl[c]);
+    }
+  }
+  double number(Box box) const { return NumericPrefix(boxes.text(box).toStdString()); }
+  QString spacing(int plane) const { return panel.spacingLabel(plane)->text(); }
+
+  QWidget window;
+  BoxArray boxes{&window};
+  testing::FakePrompts prompts;
+  CalculatorPanel panel{boxes, prompts, &window};
+};
+
+TEST_F(CalculatorAlone, WritesEachAngleInItsOwnBoxAndStopsAtTheNamedPair) {
+  // Cubic a = 0.4, R3 = (1 2 0): <R1,R2> = 90, <R2,R3> = arccos(2/√5) = 26.565°, <R1,R3> =
+  // arccos(1/√5) = 63.435°, d3 = 0.4/√5 = 0.1788854 nm; (1 0 0) × (0 1 0) = [0 0 1].
+  QSignalSpy sketch(&panel, &CalculatorPanel::sketchLabelsChanged);
+  planes("1 0 0", "0 1 0", "1 2 0");
+  panel.calculate();
+  EXPECT_TRUE(prompts.messages.isEmpty());
+  EXPECT_EQ(boxes.text(Box::CalcZoneU) + boxes.text(Box::CalcZoneV) + boxes.text(Box::CalcZoneW),
+            "001");
+  EXPECT_EQ(boxes.text(Box::CalcAngle12), "90");
+  EXPECT_NEAR(number(Box::CalcAngle23), 26.5650511770780, 1e-12);
+  EXPECT_NEAR(number(Box::CalcAngle13), 63.4349488229220, 1e-12);
+  EXPECT_EQ(spacing(2), "d3=0.1788854");
+  ASSERT_EQ(sketch.count(), 1);
+  EXPECT_EQ(sketch.at(0).at(2).toString(), "（1 2 0）");
+  EXPECT_EQ(sketch.at(0).at(3).toString(), "Z=[0 0 1]");
+
+  // R1 ∥ R3: <R1,R2> and <R2,R3> stay, <R1,R3> and the spacings show as not calculated, and
+  // the focus goes to R3, the second plane of the pair.
+  planes("1 0 0", "0 1 0", "-3 0 0");
+  panel.calculate();
+  ASSERT_EQ(prompts.messages.size(), 1);
+  EXPECT_TRUE(prompts.messages.last().startsWith("R1 and R3 are parallel"));
+  EXPECT_TRUE(boxes.box(Box::CalcH3)->hasFocus());
+  EXPECT_EQ(boxes.text(Box::CalcAngle23), "90");
+  EXPECT_EQ(boxes.text(Box::CalcAngle13), "***");
+  EXPECT_EQ(spacing(0), "d1= ***");
+}
+
+TEST_F(CalculatorAlone, AnIndexTooLargeToMultiplyIsRefusedAndNothingStaysFromBefore) {
+  planes("1 0 0", "0 1 0", "1 1 0");
+  panel.calculate();
+  ASSERT_EQ(boxes.text(Box::CalcAngle13), "45");
+  QSignalSpy reset(&panel, &CalculatorPanel::sketchLabelsReset);
+
+  planes("1 0 0", "0 1e200 0", "1 1 0");
+  panel.calculate();
+  ASSERT_EQ(prompts.messages.size(), 1);
+  EXPECT_TRUE(prompts.messages.last().contains("\"R2 k\""))
+      << prompts.messages.last().toStdString();
+  EXPECT_TRUE(boxes.box(Box::CalcK2)->hasFocus());
+  EXPECT_EQ(boxes.box(Box::CalcK2)->selectedText(), "1e200");
+  for (Box b : {Box::CalcZoneU, Box::CalcZoneW, Box::CalcAngle12, Box::CalcAngle13})
+    EXPECT_EQ(boxes.text(b), "***") << BoxCaption(b);
+  EXPECT_EQ(spacing(2), "d3= ***");
+  EXPECT_EQ(reset.count(), 1);
+}
+
+} // namespace
+} // namespace spot
