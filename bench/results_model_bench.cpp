@@ -28,7 +28,7 @@ const std::vector<IndexingResult>& stressRows() {
     p.angle = {90, 45, 45};
     p.dTol = {0.01, 0.01, 0.01};
     p.angleTol = {2, 2, 2};
-    return IndexPattern(cell, 3, 20, p).rows;
+    return IndexPattern(cell, LatticeType::FaceCenter, 20, p).rows;
   }();
   return rows;
 }

@@ -34,12 +34,12 @@ MeasuredPattern makePattern(double d1, double d2, double d3, double a12, double 
   return p;
 }
 
-using Search = SearchResult (*)(const LatticeParameters&, int, int, const MeasuredPattern&,
+using Search = SearchResult (*)(const LatticeParameters&, LatticeType, int, const MeasuredPattern&,
                                 const SearchLimits&);
 
 // One phase searched repeatedly; the row count shows both searches found the same.
-void onePhase(benchmark::State& state, Search search, const LatticeParameters& cell, int type,
-              int range, const MeasuredPattern& p) {
+void onePhase(benchmark::State& state, Search search, const LatticeParameters& cell,
+              LatticeType type, int range, const MeasuredPattern& p) {
   std::size_t rows = 0;
   for (auto _ : state) {
     SearchResult r = search(cell, type, range, p, {});
@@ -51,13 +51,13 @@ void onePhase(benchmark::State& state, Search search, const LatticeParameters& c
 
 // Face-centred cubic a = 0.4 nm, N = 2: {200} + {200} = {220}, 24 rows.
 void cubicExample(benchmark::State& state, Search search) {
-  onePhase(state, search, {0.4, 0.4, 0.4, 90, 90, 90, 1}, 3, 2,
+  onePhase(state, search, {0.4, 0.4, 0.4, 90, 90, 90, 1}, LatticeType::FaceCenter, 2,
            makePattern(0.2, 0.2, 0.4 / std::sqrt(8.0), 90, 45, 45, 0.008, 2));
 }
 
 // Stress: Cr23C6-sized face-centred cell, N = 20, wide spacing tolerance: 50,904 rows.
 void stress(benchmark::State& state, Search search) {
-  onePhase(state, search, {1.0638, 1.0638, 1.0638, 90, 90, 90, 1}, 3, 20,
+  onePhase(state, search, {1.0638, 1.0638, 1.0638, 90, 90, 90, 1}, LatticeType::FaceCenter, 20,
            makePattern(0.08, 0.08, 0.0566, 90, 45, 45, 0.01, 2));
 }
 
@@ -70,7 +70,7 @@ void databaseBatch(benchmark::State& state, Search search) {
   for (auto _ : state) {
     rows = phasesWithRows = 0;
     for (const PhaseRecord& phase : phases) {
-      SearchResult r = search(phase.cell(), phase.latticeTypeIndex(), 10, p, {});
+      SearchResult r = search(phase.cell(), phase.latticeType(), 10, p, {});
       rows += r.rows.size();
       phasesWithRows += r.rows.empty() ? 0 : 1;
       benchmark::DoNotOptimize(r);
@@ -81,10 +81,13 @@ void databaseBatch(benchmark::State& state, Search search) {
 }
 
 Search fast() {
-  return [](auto& c, int t, int n, auto& p, auto& l) { return IndexPattern(c, t, n, p, l); };
+  return
+      [](auto& c, LatticeType t, int n, auto& p, auto& l) { return IndexPattern(c, t, n, p, l); };
 }
 Search literal() {
-  return [](auto& c, int t, int n, auto& p, auto& l) { return IndexPatternLiteral(c, t, n, p, l); };
+  return [](auto& c, LatticeType t, int n, auto& p, auto& l) {
+    return IndexPatternLiteral(c, t, n, p, l);
+  };
 }
 
 // CPU seconds of one literal stress search, for the ratios of the command-line figures below.

@@ -73,11 +73,7 @@ std::string cellText(const BoxTexts& boxes) {
          " deg.";
 }
 
-std::string latticeLetter(int type) {
-  return type >= 0 && type < kLatticeTypeCount
-             ? std::string(1, kLatticeLetters[static_cast<std::size_t>(type)])
-             : "";
-}
+std::string latticeLetter(LatticeType type) { return std::string(1, LatticeLetter(type)); }
 
 // Reports a search that did not run to its end; returns the exit status.
 int searchFailure(const SearchOutcome& outcome, const std::string& what, std::ostream& err) {
@@ -114,12 +110,12 @@ int finishOutput(OutputBuffer& out, std::ostream& err, int status) {
 int runIndex(const Options& o, OutputBuffer& out, std::ostream& err) {
   const BoxTexts boxes = PatternBoxes(o);
   std::string name;
-  int lattice = o.lattice.value_or(0);
+  LatticeType lattice = o.lattice.value_or(LatticeType::Primitive);
   if (!o.phaseNames.empty()) {
     const PhaseRecord& record =
         BuiltInPhases()[static_cast<std::size_t>(*FindPhaseRecord(o.phaseNames[0]) - 1)];
     name = record.name();
-    lattice = record.latticeTypeIndex();
+    lattice = record.latticeType();
   }
   const SearchOutcome outcome = RunIndexingSearch(boxes, lattice);
   if (!outcome.completed) return searchFailure(outcome, "index", err);
@@ -141,8 +137,8 @@ int runIndex(const Options& o, OutputBuffer& out, std::ostream& err) {
   case Format::Tsv: WriteTsvRows(out, outcome.rows); break;
   case Format::Text:
     out << "Phase: " << (name.empty() ? std::string("(cell)") : name) << "  "
-        << kLatticeSelectorTexts[static_cast<std::size_t>(lattice)] << "  " << cellText(boxes)
-        << "  index range " << FormatGeneral(ReadIndexRange(boxes)) << "\n";
+        << LatticeSelectorText(lattice) << "  " << cellText(boxes) << "  index range "
+        << FormatGeneral(ReadIndexRange(boxes)) << "\n";
     out << "Measured:" << kSummaryHeader << "\n         " << *outcome.summary << "\n\n";
     WriteTextRows(out, outcome.rows);
     out << "\n"
@@ -278,8 +274,7 @@ int runPhases(const Options& o, OutputBuffer& out) {
       const LatticeParameters c = r.cell();
       out << (i ? ",\n " : "\n ") << "{\"record\": " << i + 1
           << ", \"name\": " << jsonString(r.name()) << ", \"lattice\": \""
-          << latticeLetter(r.latticeTypeIndex())
-          << "\", \"type\": " << jsonString(r.latticeTypeName())
+          << latticeLetter(r.latticeType()) << "\", \"type\": " << jsonString(r.latticeTypeName())
           << ", \"c_over_a\": " << jsonNumber(c.cOverA) << ", \"cell\": "
           << jsonArray(std::array<double, 6>{c.a, c.b, c.c, c.alpha, c.beta, c.gamma}) << "}";
     }

@@ -268,9 +268,9 @@ bool Parser::readCell(const std::string& name) {
 bool Parser::readLattice(const std::string&) {
   if (!more()) return fail("--lattice needs one of P, C, I, F, R");
   const std::string l = args_[next_++];
-  for (int i = 0; i < kLatticeTypeCount; ++i)
-    if (l.size() == 1 && (l[0] == kLatticeLetters[i] || l[0] == kLatticeLetters[i] + ('a' - 'A')))
-      o_.lattice = i;
+  for (LatticeType type : kLatticeTypes)
+    if (l.size() == 1 && (l[0] == LatticeLetter(type) || l[0] == LatticeLetter(type) + ('a' - 'A')))
+      o_.lattice = type;
   if (!o_.lattice) return fail("--lattice: " + QuoteArgument(l) + " is not one of P, C, I, F, R");
   return true;
 }

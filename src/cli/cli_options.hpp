@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/boxes.hpp"
+#include "core/lattice.hpp"
 
 namespace spot::cli {
 
@@ -23,7 +24,7 @@ struct Options {
   std::vector<std::string> phaseNames;            ///< --phase (index and calc: exactly one)
   std::vector<int> records;                       ///< --record (batch)
   std::optional<std::array<std::string, 6>> cell; ///< --cell a b c alpha beta gamma
-  std::optional<int> lattice;                     ///< --lattice P|C|I|F|R as selector position
+  std::optional<LatticeType> lattice;             ///< --lattice P|C|I|F|R
 
   // Pattern: either spacings, or the scale bar with lengths and numbers.
   std::optional<std::array<std::string, 3>> spacings; ///< --d

@@ -22,6 +22,11 @@ enum class LatticeType {
 
 inline constexpr int kLatticeTypeCount = 5;
 
+/// The five types in selector order.
+inline constexpr std::array<LatticeType, kLatticeTypeCount> kLatticeTypes = {
+    LatticeType::Primitive, LatticeType::SideCenter, LatticeType::BodyCenter,
+    LatticeType::FaceCenter, LatticeType::Rhombohedral};
+
 /// Item texts of the selector, index = LatticeType.
 inline constexpr std::array<std::string_view, kLatticeTypeCount> kLatticeSelectorTexts = {
     "P-Primitive", "C-Side Centred", "I-Body Centred", "F-Face Centred", "R-Rhombohedral"};
@@ -33,10 +38,25 @@ inline constexpr std::array<std::string_view, kLatticeTypeCount> kLatticeDatabas
 /// One-letter centring symbols (P, C, I, F, R), index = LatticeType.
 inline constexpr std::array<char, kLatticeTypeCount> kLatticeLetters = {'P', 'C', 'I', 'F', 'R'};
 
+// Selector positions are numbers only where the combo box and the files hold them.
+
 /// The type at a selector position; nullopt for -1 ("no selection") or any other number.
 inline std::optional<LatticeType> LatticeTypeFromIndex(int index) {
   if (index < 0 || index >= kLatticeTypeCount) return std::nullopt;
   return static_cast<LatticeType>(index);
+}
+
+/// The selector position of a type: 0 for Primitive ... 4 for Rhombohedral.
+constexpr int SelectorIndexOf(LatticeType type) { return static_cast<int>(type); }
+
+/// "F-Face Centred" and the like: the selector's item text.
+constexpr std::string_view LatticeSelectorText(LatticeType type) {
+  return kLatticeSelectorTexts[static_cast<std::size_t>(SelectorIndexOf(type))];
+}
+
+/// P, C, I, F or R.
+constexpr char LatticeLetter(LatticeType type) {
+  return kLatticeLetters[static_cast<std::size_t>(SelectorIndexOf(type))];
 }
 
 // CELL

@@ -5,18 +5,18 @@
 
 namespace spot {
 
-bool IsAllowedReflection(int h, int k, int l, int latticeType) {
-  switch (latticeType) {
-  case 0: return true;
-  case 1: return std::abs(h + k) % 2 == 0;
-  case 2: return std::abs(h + k + l) % 2 == 0;
-  case 3: {
+bool IsAllowedReflection(int h, int k, int l, LatticeType type) {
+  switch (type) {
+  case LatticeType::Primitive: return true;
+  case LatticeType::SideCenter: return std::abs(h + k) % 2 == 0;
+  case LatticeType::BodyCenter: return std::abs(h + k + l) % 2 == 0;
+  case LatticeType::FaceCenter: {
     const int odd = std::abs(h) % 2 + std::abs(k) % 2 + std::abs(l) % 2;
     return odd == 0 || odd == 3;
   }
-  case 4: return !(std::abs(h + 2 * k) % 3 == 0 && std::abs(l) % 2 == 1);
-  default: return false;
+  case LatticeType::Rhombohedral: return !(std::abs(h + 2 * k) % 3 == 0 && std::abs(l) % 2 == 1);
   }
+  return false;
 }
 
 std::size_t IndexCubeSize(int indexRange) {
@@ -25,17 +25,16 @@ std::size_t IndexCubeSize(int indexRange) {
   return side * side * side;
 }
 
-Checked<ReflectionList> BuildReflectionList(int indexRange, int latticeType,
+Checked<ReflectionList> BuildReflectionList(int indexRange, LatticeType type,
                                             const MetricTensor& gStar) {
   Checked<ReflectionList> result;
-  if (indexRange < 0 || !LatticeTypeFromIndex(latticeType)) return result;
+  if (indexRange < 0) return result;
   const int n = indexRange;
   result.value.reserve(IndexCubeSize(n));
   for (int h = -n; h <= n; ++h)
     for (int k = -n; k <= n; ++k)
       for (int l = -n; l <= n; ++l)
-        if (IsAllowedReflection(h, k, l, latticeType))
-          result.value.push_back({{h, k, l}, 0.0, 0.0});
+        if (IsAllowedReflection(h, k, l, type)) result.value.push_back({{h, k, l}, 0.0, 0.0});
   for (Reflection& r : result.value) {
     r.q = PlaneProduct(r.index, r.index, gStar);
     const Checked<double> d = DSpacingFromProduct(r.q);

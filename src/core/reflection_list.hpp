@@ -20,17 +20,16 @@ struct Reflection {
 /// Entries in enumeration order: h from -N to N (outermost), then k, then l (innermost).
 using ReflectionList = std::vector<Reflection>;
 
-/// Centring condition for the selector position `latticeType` (0..4); any other position
-/// (-1 = no selection) admits nothing. Rhombohedral removes h + 2k ≡ 0 (mod 3) with l odd,
-/// the hexagonal-axes condition this tool has always used for that type.
-bool IsAllowedReflection(int h, int k, int l, int latticeType);
+/// Centring condition of `type`. Rhombohedral removes h + 2k ≡ 0 (mod 3) with l odd, the
+/// hexagonal-axes condition this tool has always used for that type.
+bool IsAllowedReflection(int h, int k, int l, LatticeType type);
 
 /// Number of index triples in the cube -N..N, (2N+1)³; 0 for N < 0.
 std::size_t IndexCubeSize(int indexRange);
 
 /// Every allowed (hkl) with |h|, |k|, |l| <= N and its spacing from G*. Fails with NegativeRoot
 /// when some Q is negative (G* not a true inverse of a real cell's G).
-Checked<ReflectionList> BuildReflectionList(int indexRange, int latticeType,
+Checked<ReflectionList> BuildReflectionList(int indexRange, LatticeType type,
                                             const MetricTensor& gStar);
 
 } // namespace spot

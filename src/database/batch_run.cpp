@@ -39,7 +39,7 @@ BatchRun RunBatch(const BoxTexts& boxes, const std::vector<int>& records,
     o.record = record;
     o.phase = &phases[static_cast<std::size_t>(record - 1)];
     o.phaseName = BatchPhaseName(*o.phase);
-    o.latticeType = o.phase->latticeTypeIndex();
+    o.latticeType = o.phase->latticeType();
     o.boxes = WithPhaseBoxes(boxes, *o.phase);
     o.outcome = RunIndexingSearch(o.boxes, o.latticeType, limits);
     outcomes.push_back(std::move(o));

@@ -27,9 +27,9 @@ std::optional<BoxRejection> ValidateMeasurementBoxes(const BoxTexts& boxes);
 struct BatchPhaseOutcome {
   int record = 0; ///< 1-based record number
   const PhaseRecord* phase = nullptr;
-  std::string phaseName; ///< BatchPhaseName
-  int latticeType = 0;   ///< selector position chosen from the type name
-  BoxTexts boxes;        ///< the boxes the search read
+  std::string phaseName;                            ///< BatchPhaseName
+  LatticeType latticeType = LatticeType::Primitive; ///< chosen from the type name
+  BoxTexts boxes;                                   ///< the boxes the search read
   SearchOutcome outcome;
 };
 

@@ -21,14 +21,15 @@ LatticeParameters PhaseRecord::cell() const {
   return cell;
 }
 
-int PhaseRecord::latticeTypeIndex() const {
+LatticeType PhaseRecord::latticeType() const {
   // Substring tests in selector order, so a field naming two types selects the later one.
-  int index = 0;
-  for (int type = 0; type < kLatticeTypeCount; ++type)
-    if (latticeTypeName().find(kLatticeDatabaseNames[static_cast<std::size_t>(type)]) !=
+  LatticeType chosen = LatticeType::Primitive;
+  for (LatticeType type : kLatticeTypes)
+    if (latticeTypeName().find(
+            kLatticeDatabaseNames[static_cast<std::size_t>(SelectorIndexOf(type))]) !=
         std::string::npos)
-      index = type;
-  return index;
+      chosen = type;
+  return chosen;
 }
 
 // PARSER
@@ -70,13 +71,13 @@ ParsedDatabase ParsePhaseDatabase(std::string_view text) {
 
 // BUILT-IN RECORDS
 
-const std::vector<PhaseRecord> &BuiltInPhases() {
+const std::vector<PhaseRecord>& BuiltInPhases() {
   static const std::vector<PhaseRecord> records = ParsePhaseDatabase(kPhaseDatabaseText).records;
   return records;
 }
 
 std::optional<int> FindPhaseRecord(std::string_view name) {
-  const std::vector<PhaseRecord> &records = BuiltInPhases();
+  const std::vector<PhaseRecord>& records = BuiltInPhases();
   for (std::size_t i = 0; i < records.size(); ++i)
     if (records[i].name() == name) return static_cast<int>(i) + 1;
   return std::nullopt;

@@ -16,16 +16,16 @@ namespace spot {
 struct PhaseRecord {
   std::array<std::string, 9> fields;
 
-  const std::string &field(int number) const {
+  const std::string& field(int number) const {
     return fields[static_cast<std::size_t>(number - 1)];
   }
-  const std::string &name() const { return fields[0]; }
-  const std::string &latticeTypeName() const { return fields[1]; }
+  const std::string& name() const { return fields[0]; }
+  const std::string& latticeTypeName() const { return fields[1]; }
   /// The cell, read from fields 3 to 9.
   LatticeParameters cell() const;
-  /// Selector position chosen the way the batch chooses it: position 0, then each of the five
-  /// type names that occurs in field 2, in selector order; the last match wins.
-  int latticeTypeIndex() const;
+  /// The type chosen the way the batch chooses it: Primitive, then each of the five type names
+  /// that occurs in field 2, in selector order; the last match wins.
+  LatticeType latticeType() const;
 };
 
 /// Number of records in the built-in database.
@@ -54,7 +54,7 @@ struct ParsedDatabase {
 ParsedDatabase ParsePhaseDatabase(std::string_view text);
 
 /// The parsed built-in database, parsed once.
-const std::vector<PhaseRecord> &BuiltInPhases();
+const std::vector<PhaseRecord>& BuiltInPhases();
 
 /// 1-based number of the first record with exactly this name; nullopt when none has it.
 std::optional<int> FindPhaseRecord(std::string_view name);

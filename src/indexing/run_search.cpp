@@ -27,7 +27,7 @@ LatticeParameters ReadLatticeParameters(const BoxTexts& boxes) {
   return cell;
 }
 
-SearchOutcome RunIndexingSearch(const BoxTexts& boxes, int latticeType,
+SearchOutcome RunIndexingSearch(const BoxTexts& boxes, std::optional<LatticeType> type,
                                 const SearchLimits& limits) {
   SearchOutcome outcome;
   // The index range sizes everything, so it is looked at before anything else.
@@ -48,8 +48,16 @@ SearchOutcome RunIndexingSearch(const BoxTexts& boxes, int latticeType,
   }
   outcome.summary = MeasuredSummaryText(measurement.pattern);
 
-  SearchResult result = IndexPattern(ReadLatticeParameters(boxes), latticeType,
-                                     measurement.indexRange, measurement.pattern, limits);
+  const LatticeParameters cell = ReadLatticeParameters(boxes);
+  if (!type) {
+    // No centring admits no plane: the cell is checked as the search would, and the list stays
+    // empty.
+    outcome.fault = CheckCell(cell);
+    outcome.completed = !outcome.fault;
+    return outcome;
+  }
+  SearchResult result =
+      IndexPattern(cell, *type, measurement.indexRange, measurement.pattern, limits);
   outcome.stats = result.stats;
   if (result.fault) {
     outcome.fault = result.fault;

@@ -45,8 +45,9 @@ struct SearchOutcome {
   SearchStats stats;
 };
 
-/// The whole search over the box texts and the selector position (-1 for none).
-SearchOutcome RunIndexingSearch(const BoxTexts& boxes, int latticeType,
+/// The whole search over the box texts and the selected lattice type; with none selected the
+/// boxes and the cell are checked all the same, and nothing is found.
+SearchOutcome RunIndexingSearch(const BoxTexts& boxes, std::optional<LatticeType> type,
                                 const SearchLimits& limits = {});
 
 } // namespace spot

@@ -18,22 +18,14 @@ struct Prepared {
   std::optional<SearchFault> fault;
 };
 
-Prepared prepare(const LatticeParameters& cell, int latticeType, int indexRange,
+Prepared prepare(const LatticeParameters& cell, LatticeType type, int indexRange,
                  const MeasuredPattern& pattern, const SearchLimits& limits) {
   Prepared p;
   p.fault = CheckIndexRange(indexRange, limits);
+  if (!p.fault) p.fault = CheckCell(cell);
   if (p.fault) return p;
-  if (!IsRealCell(cell)) {
-    p.fault = SearchFault::InvalidCell;
-    return p;
-  }
-  const ReciprocalMetric metric = ReciprocalMetricOf(cell);
-  if (!metric.inverted) {
-    p.fault = SearchFault::InvalidCell;
-    return p;
-  }
-  p.gStar = metric.gStar;
-  Checked<ReflectionList> list = BuildReflectionList(indexRange, latticeType, p.gStar);
+  p.gStar = ReciprocalMetricOf(cell).gStar;
+  Checked<ReflectionList> list = BuildReflectionList(indexRange, type, p.gStar);
   if (!list.ok()) {
     p.fault = SearchFault::InvalidCell;
     return p;
@@ -87,9 +79,14 @@ SearchResult finish(Prepared& p) {
 
 } // namespace
 
-SearchResult IndexPattern(const LatticeParameters& cell, int latticeType, int indexRange,
+std::optional<SearchFault> CheckCell(const LatticeParameters& cell) {
+  if (!IsRealCell(cell) || !ReciprocalMetricOf(cell).inverted) return SearchFault::InvalidCell;
+  return std::nullopt;
+}
+
+SearchResult IndexPattern(const LatticeParameters& cell, LatticeType type, int indexRange,
                           const MeasuredPattern& pattern, const SearchLimits& limits) {
-  Prepared p = prepare(cell, latticeType, indexRange, pattern, limits);
+  Prepared p = prepare(cell, type, indexRange, pattern, limits);
   SearchResult result = finish(p);
   if (result.fault) return result;
   const auto& list1 = p.lists[0];
@@ -210,9 +207,9 @@ SearchResult IndexPattern(const LatticeParameters& cell, int latticeType, int in
   return result;
 }
 
-SearchResult IndexPatternLiteral(const LatticeParameters& cell, int latticeType, int indexRange,
+SearchResult IndexPatternLiteral(const LatticeParameters& cell, LatticeType type, int indexRange,
                                  const MeasuredPattern& pattern, const SearchLimits& limits) {
-  Prepared p = prepare(cell, latticeType, indexRange, pattern, limits);
+  Prepared p = prepare(cell, type, indexRange, pattern, limits);
   SearchResult result = finish(p);
   if (result.fault) return result;
 

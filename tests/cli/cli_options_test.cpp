@@ -21,7 +21,7 @@ TEST(CliOptions, ArgumentsFillTheStruct) {
        "1",     "2",         "3",           "--range", "7",   "--format",  "tsv"});
   EXPECT_EQ(index.command, Command::Index);
   EXPECT_EQ(index.format, Format::Tsv);
-  EXPECT_EQ(index.lattice, 3); // F is the fourth selector item (P, C, I, F, R)
+  EXPECT_EQ(index.lattice, LatticeType::FaceCenter);
   EXPECT_EQ(index.cell, (std::array<std::string, 6>{"0.4", "0.4", "0.5", "90", "90", "120"}));
   EXPECT_EQ(index.scaleBar, (std::array<std::string, 2>{"5", "100"}));
   EXPECT_EQ(index.lengths, (std::array<std::string, 3>{"98.8", "99", "139.7"}));

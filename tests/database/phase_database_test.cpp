@@ -21,7 +21,7 @@ TEST(PhaseDatabase, TextTableAndParserAgree) {
   const std::string_view text = kPhaseDatabaseText;
   std::string fromTable; // the table's rows as database lines joined by CR LF
   std::size_t extraBytes = 0;
-  for (const PhaseTableRow &row : kPhaseTable) {
+  for (const PhaseTableRow& row : kPhaseTable) {
     if (!fromTable.empty()) fromTable += "\r\n";
     for (std::string_view field : {row.name, row.latticeType, row.cOverA, row.a, row.b, row.c,
                                    kPhaseTableAngle, kPhaseTableAngle, kPhaseTableAngle})
@@ -47,14 +47,15 @@ TEST(PhaseDatabase, TextTableAndParserAgree) {
   EXPECT_EQ(parsed.pieces.back(), "");
   ASSERT_EQ(parsed.records.size(), 108u);
   for (std::size_t i = 0; i < kPhaseTable.size(); ++i) {
-    const PhaseTableRow &row = kPhaseTable[i];
-    const PhaseRecord &record = parsed.records[i];
+    const PhaseTableRow& row = kPhaseTable[i];
+    const PhaseRecord& record = parsed.records[i];
     EXPECT_EQ(record.name(), row.name) << i + 1;
     EXPECT_EQ(record.field(6), row.c) << i + 1;
     EXPECT_EQ(record.field(9), kPhaseTableAngle) << i + 1;
     // Every type is one of the five names, so the substring rule lands on exactly that one.
-    EXPECT_EQ(kLatticeDatabaseNames[static_cast<std::size_t>(record.latticeTypeIndex())],
-              row.latticeType)
+    EXPECT_EQ(
+        kLatticeDatabaseNames[static_cast<std::size_t>(SelectorIndexOf(record.latticeType()))],
+        row.latticeType)
         << i + 1;
   }
   EXPECT_EQ(BuiltInPhases().size(), 108u);
@@ -96,12 +97,12 @@ TEST(PhaseRecord, CellAndSelectorPosition) {
   const LatticeParameters cell = odd.cell();
   EXPECT_EQ(std::vector({cell.a, cell.b, cell.c, cell.beta, cell.cOverA}),
             std::vector({12.0, 0.5, 0.0, 90.0, 0.0}));
-  for (const auto &[type, index] : {std::pair{"BodyCenter FaceCenter", 3},
-                                    {"FaceCenterRhombohedral", 4},
-                                    {"facecenter", 0},
-                                    {"", 0}}) {
-    odd.fields[1] = type;
-    EXPECT_EQ(odd.latticeTypeIndex(), index) << type;
+  for (const auto& [name, type] : {std::pair{"BodyCenter FaceCenter", LatticeType::FaceCenter},
+                                   {"FaceCenterRhombohedral", LatticeType::Rhombohedral},
+                                   {"facecenter", LatticeType::Primitive},
+                                   {"", LatticeType::Primitive}}) {
+    odd.fields[1] = name;
+    EXPECT_EQ(odd.latticeType(), type) << name;
   }
 }
 

@@ -28,7 +28,7 @@ BoxTexts cubicExample() {
 }
 
 TEST(RunIndexingSearch, CubicExampleFromBoxTexts) {
-  const SearchOutcome outcome = RunIndexingSearch(cubicExample(), 3);
+  const SearchOutcome outcome = RunIndexingSearch(cubicExample(), LatticeType::FaceCenter);
   EXPECT_EQ(outcome.inputError, false);
   EXPECT_TRUE(outcome.completed);
   EXPECT_FALSE(outcome.fault);
@@ -42,7 +42,7 @@ TEST(RunIndexingSearch, ValidationOrderAndMessages) {
   boxes[Box::C] = "x";
   boxes[Box::Gamma] = "";
   boxes[Box::Length1] = "y";
-  SearchOutcome outcome = RunIndexingSearch(boxes, 3);
+  SearchOutcome outcome = RunIndexingSearch(boxes, LatticeType::FaceCenter);
   ASSERT_TRUE(outcome.rejection);
   EXPECT_EQ(outcome.rejection->box, Box::C); // first phase box in element order
   EXPECT_EQ(outcome.rejection->message, kMessagePhaseBoxes);
@@ -52,7 +52,7 @@ TEST(RunIndexingSearch, ValidationOrderAndMessages) {
   boxes = cubicExample();
   boxes[Box::AngleTol13] = "2deg";
   boxes[Box::Number2] = "1,0";
-  outcome = RunIndexingSearch(boxes, 3);
+  outcome = RunIndexingSearch(boxes, LatticeType::FaceCenter);
   ASSERT_TRUE(outcome.rejection);
   EXPECT_EQ(outcome.rejection->box, Box::Number2);
   EXPECT_EQ(outcome.rejection->message, kMessageMeasurementBoxes);
@@ -62,29 +62,30 @@ TEST(RunIndexingSearch, ValidationOrderAndMessages) {
 TEST(RunIndexingSearch, FaultsComeAtTheirPointAndNameTheirBox) {
   BoxTexts boxes = cubicExample();
   boxes[Box::IndexRange] = "-1";
-  SearchOutcome outcome = RunIndexingSearch(boxes, 3);
+  SearchOutcome outcome = RunIndexingSearch(boxes, LatticeType::FaceCenter);
   EXPECT_EQ(outcome.fault, SearchFault::NegativeIndexRange);
   EXPECT_FALSE(outcome.inputError); // stopped before the flag was reset
   EXPECT_EQ(FaultBox(*outcome.fault), Box::IndexRange);
 
   boxes[Box::IndexRange] = "1e300";
-  EXPECT_EQ(RunIndexingSearch(boxes, 3).fault, SearchFault::IndexRangeTooLarge);
+  EXPECT_EQ(RunIndexingSearch(boxes, LatticeType::FaceCenter).fault,
+            SearchFault::IndexRangeTooLarge);
 
   boxes = cubicExample();
   boxes[Box::ScaleBarValue] = "0";
   boxes[Box::Length2] = "0";
-  outcome = RunIndexingSearch(boxes, 3);
+  outcome = RunIndexingSearch(boxes, LatticeType::FaceCenter);
   EXPECT_EQ(outcome.fault, SearchFault::ZeroScaleBarValue); // the scale is formed first
   EXPECT_EQ(outcome.inputError, false);
   EXPECT_FALSE(outcome.summary);
   EXPECT_NE(FaultMessage(*outcome.fault).find(BoxCaption(Box::ScaleBarValue)), std::string::npos);
 
   boxes[Box::ScaleBarValue] = "5";
-  EXPECT_EQ(RunIndexingSearch(boxes, 3).fault, SearchFault::ZeroLength2);
+  EXPECT_EQ(RunIndexingSearch(boxes, LatticeType::FaceCenter).fault, SearchFault::ZeroLength2);
 
   boxes = cubicExample();
   boxes[Box::Gamma] = "0";
-  outcome = RunIndexingSearch(boxes, 3);
+  outcome = RunIndexingSearch(boxes, LatticeType::FaceCenter);
   EXPECT_EQ(outcome.fault, SearchFault::InvalidCell);
   EXPECT_TRUE(outcome.summary); // measured values were fine and are shown
 }
@@ -94,7 +95,8 @@ TEST(CheckMeasurement, HonoursTheLimitsItIsGivenAndHandsOnWhatItRead) {
   SearchLimits tight;
   tight.maxIndexRange = 1;
   EXPECT_EQ(CheckMeasurement(boxes, tight).fault, SearchFault::IndexRangeTooLarge);
-  EXPECT_EQ(RunIndexingSearch(boxes, 3, tight).fault, SearchFault::IndexRangeTooLarge);
+  EXPECT_EQ(RunIndexingSearch(boxes, LatticeType::FaceCenter, tight).fault,
+            SearchFault::IndexRangeTooLarge);
   tight.maxIndexRange = 2; // the limit itself is allowed
   const CheckedMeasurement ok = CheckMeasurement(boxes, tight);
   ASSERT_FALSE(ok.fault);
@@ -114,9 +116,22 @@ TEST(RunIndexingSearch, IndexRangeRoundsHalvesToEvenAndNoTypeFindsNothing) {
   EXPECT_EQ(ReadIndexRange(boxes), 2.0);
   boxes[Box::IndexRange] = "3.5";
   EXPECT_EQ(ReadIndexRange(boxes), 4.0);
-  const SearchOutcome none = RunIndexingSearch(cubicExample(), -1);
+
+  // Selector position -1 (nothing selected): every check is made, and nothing is found.
+  const std::optional<LatticeType> noType = LatticeTypeFromIndex(-1);
+  ASSERT_FALSE(noType);
+  EXPECT_FALSE(LatticeTypeFromIndex(kLatticeTypeCount));
+  SearchOutcome none = RunIndexingSearch(cubicExample(), noType);
   EXPECT_TRUE(none.completed);
   EXPECT_TRUE(none.rows.empty());
+  EXPECT_EQ(none.summary, RunIndexingSearch(cubicExample(), LatticeType::FaceCenter).summary);
+  boxes = cubicExample();
+  boxes[Box::Beta] = "180";
+  none = RunIndexingSearch(boxes, noType);
+  EXPECT_EQ(none.fault, SearchFault::InvalidCell);
+  EXPECT_FALSE(none.completed);
+  boxes[Box::Length3] = "?";
+  EXPECT_EQ(RunIndexingSearch(boxes, noType).rejection->box, Box::Length3);
 }
 
 TEST(ResultText, SummaryLineSpacingAndRowLabels) {

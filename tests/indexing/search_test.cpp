@@ -19,7 +19,6 @@ namespace spot {
 namespace {
 
 const LatticeParameters kCubic{0.4, 0.4, 0.4, 90, 90, 90, 1};
-constexpr int kFaceCentred = 3;
 
 MeasuredPattern pattern(double d1, double d2, double d3, double a12, double a23, double a13,
                         double dTol = 0.008, double angleTol = 2.0) {
@@ -35,7 +34,7 @@ MeasuredPattern pattern(double d1, double d2, double d3, double a12, double a23,
 const MeasuredPattern kCubicPattern = pattern(0.2, 0.2, 0.4 / std::sqrt(8.0), 90, 45, 45);
 
 TEST(Search, FaceCentredCubicExample) {
-  const SearchResult result = IndexPattern(kCubic, kFaceCentred, 2, kCubicPattern);
+  const SearchResult result = IndexPattern(kCubic, LatticeType::FaceCenter, 2, kCubicPattern);
   ASSERT_FALSE(result.fault);
   EXPECT_EQ(result.stats.candidates[0], 6u);  // {200}
   EXPECT_EQ(result.stats.candidates[2], 12u); // {220}
@@ -58,31 +57,31 @@ TEST(Search, SpacingToleranceAdmitsEqualityAngleToleranceDoesNot) {
   MeasuredPattern p = kCubicPattern;
   p.d[0] = d200 + 0.0078125; // a power of two, so the difference is exact
   p.dTol[0] = std::fabs(d200 - p.d[0]);
-  EXPECT_EQ(IndexPattern(kCubic, kFaceCentred, 2, p).rows.size(), 24u);
+  EXPECT_EQ(IndexPattern(kCubic, LatticeType::FaceCenter, 2, p).rows.size(), 24u);
 
   MeasuredPattern exact = kCubicPattern;
   exact.dTol = {0, 0, 0};
   exact.d = {d200, d200, DSpacing(MillerIndex{2, 2, 0}, g).value};
-  EXPECT_EQ(IndexPattern(kCubic, kFaceCentred, 2, exact).rows.size(), 24u);
+  EXPECT_EQ(IndexPattern(kCubic, LatticeType::FaceCenter, 2, exact).rows.size(), 24u);
 
   MeasuredPattern zeroAngle = kCubicPattern;
   zeroAngle.angleTol = {0, 2, 2};
-  EXPECT_TRUE(IndexPattern(kCubic, kFaceCentred, 2, zeroAngle).rows.empty());
+  EXPECT_TRUE(IndexPattern(kCubic, LatticeType::FaceCenter, 2, zeroAngle).rows.empty());
 
   // Measured 92 degrees against computed 90: a tolerance of exactly 2 rejects, 2.0001 admits.
   MeasuredPattern offBy2 = kCubicPattern;
   offBy2.angle[0] = 92.0;
   const double a90 = InterplanarAngle(MillerIndex{2, 0, 0}, MillerIndex{0, 2, 0}, g).value;
   offBy2.angleTol[0] = std::fabs(a90 - 92.0);
-  EXPECT_TRUE(IndexPattern(kCubic, kFaceCentred, 2, offBy2).rows.empty());
+  EXPECT_TRUE(IndexPattern(kCubic, LatticeType::FaceCenter, 2, offBy2).rows.empty());
   offBy2.angleTol[0] = 2.0001;
-  EXPECT_EQ(IndexPattern(kCubic, kFaceCentred, 2, offBy2).rows.size(), 24u);
+  EXPECT_EQ(IndexPattern(kCubic, LatticeType::FaceCenter, 2, offBy2).rows.size(), 24u);
 }
 
 TEST(Search, DegenerateTripletsAreSkippedNotFatal) {
   // d2 = d1 and d3 = d1/2 put g2 = g1, g3 = 2 g1 in the lists: parallel triplets, skipped.
   const MeasuredPattern parallel = pattern(0.2, 0.2, 0.1, 0, 0, 0, 0.008, 5);
-  const SearchResult onlyParallel = IndexPattern(kCubic, kFaceCentred, 4, parallel);
+  const SearchResult onlyParallel = IndexPattern(kCubic, LatticeType::FaceCenter, 4, parallel);
   EXPECT_FALSE(onlyParallel.fault);
   EXPECT_TRUE(onlyParallel.rows.empty());
   EXPECT_GT(onlyParallel.stats.sumMatches, 0u); // (200)+(200)=(400) and friends were met
@@ -90,53 +89,56 @@ TEST(Search, DegenerateTripletsAreSkippedNotFatal) {
   // A wide d3 tolerance lets (400) [parallel] and (220) [valid] into list 3 together.
   MeasuredPattern mixed = kCubicPattern;
   mixed.dTol[2] = 0.05;
-  const SearchResult both = IndexPattern(kCubic, kFaceCentred, 4, mixed);
+  const SearchResult both = IndexPattern(kCubic, LatticeType::FaceCenter, 4, mixed);
   EXPECT_FALSE(both.fault);
   EXPECT_EQ(both.rows.size(), 24u);
 
   // A Number of 0 gives d = 0: (000) enters the list and is skipped, the rest still searched.
   MeasuredPattern zero = kCubicPattern;
   zero.d[1] = 0.0;
-  const SearchResult withOrigin = IndexPattern(kCubic, kFaceCentred, 2, zero);
+  const SearchResult withOrigin = IndexPattern(kCubic, LatticeType::FaceCenter, 2, zero);
   EXPECT_FALSE(withOrigin.fault);
   EXPECT_TRUE(withOrigin.rows.empty());
 }
 
 TEST(Search, LimitsAndBadCellsStopWithACause) {
-  EXPECT_EQ(IndexPattern(kCubic, kFaceCentred, -1, kCubicPattern).fault,
+  EXPECT_EQ(IndexPattern(kCubic, LatticeType::FaceCenter, -1, kCubicPattern).fault,
             SearchFault::NegativeIndexRange);
-  EXPECT_EQ(IndexPattern(kCubic, kFaceCentred, 51, kCubicPattern).fault,
+  EXPECT_EQ(IndexPattern(kCubic, LatticeType::FaceCenter, 51, kCubicPattern).fault,
             SearchFault::IndexRangeTooLarge);
-  EXPECT_EQ(IndexPattern({0.4, 0.4, 0, 90, 90, 90, 0}, 0, 2, kCubicPattern).fault,
-            SearchFault::InvalidCell);
-  EXPECT_EQ(IndexPattern({0.4, 0.4, 0.4, 120, 120, 120, 0}, 0, 2, kCubicPattern).fault,
-            SearchFault::InvalidCell);
+  EXPECT_EQ(
+      IndexPattern({0.4, 0.4, 0, 90, 90, 90, 0}, LatticeType::Primitive, 2, kCubicPattern).fault,
+      SearchFault::InvalidCell);
+  EXPECT_EQ(
+      IndexPattern({0.4, 0.4, 0.4, 120, 120, 120, 0}, LatticeType::Primitive, 2, kCubicPattern)
+          .fault,
+      SearchFault::InvalidCell);
 
   SearchLimits small;
   small.maxRows = 23;
-  const SearchResult capped = IndexPattern(kCubic, kFaceCentred, 2, kCubicPattern, small);
+  const SearchResult capped =
+      IndexPattern(kCubic, LatticeType::FaceCenter, 2, kCubicPattern, small);
   EXPECT_EQ(capped.fault, SearchFault::TooManyRows);
   EXPECT_TRUE(capped.rows.empty());
   small.maxRows = 24;
-  EXPECT_FALSE(IndexPattern(kCubic, kFaceCentred, 2, kCubicPattern, small).fault);
+  EXPECT_FALSE(IndexPattern(kCubic, LatticeType::FaceCenter, 2, kCubicPattern, small).fault);
 
   MeasuredPattern everything = kCubicPattern;
   everything.dTol = {10, 10, 10};
   SearchLimits fewPairs;
   fewPairs.maxPairs = 1000;
-  EXPECT_EQ(IndexPattern(kCubic, 0, 5, everything, fewPairs).fault, SearchFault::TooManyPairs);
-
-  EXPECT_TRUE(IndexPattern(kCubic, -1, 2, kCubicPattern).rows.empty()); // no lattice type
+  EXPECT_EQ(IndexPattern(kCubic, LatticeType::Primitive, 5, everything, fewPairs).fault,
+            SearchFault::TooManyPairs);
 }
 
 // A pattern made from two real reflections of the cell, measured with noise.
 struct Made {
   LatticeParameters cell;
-  int type;
+  LatticeType type;
   MeasuredPattern pattern;
 };
 
-Made makePattern(std::mt19937& random, const LatticeParameters& cell, int type) {
+Made makePattern(std::mt19937& random, const LatticeParameters& cell, LatticeType type) {
   const MetricTensor g = ReciprocalMetricOf(cell).gStar;
   std::uniform_int_distribution<int> index(-3, 3);
   // Measurement error well inside the tolerances: at most 0.006 nm and 1.5 degrees.
@@ -164,16 +166,16 @@ Made makePattern(std::mt19937& random, const LatticeParameters& cell, int type) 
 
 std::vector<Made> realisticCases() {
   std::mt19937 random(4242);
-  const std::vector<std::pair<LatticeParameters, int>> cells = {
-      {{0.4, 0.4, 0.4, 90, 90, 90, 0}, 0},
-      {{0.2866, 0.2866, 0.2866, 90, 90, 90, 0}, 2},
-      {{0.3615, 0.3615, 0.3615, 90, 90, 90, 0}, 3},
-      {{0.4755, 0.4755, 0.3199, 90, 90, 90, 0}, 0},
-      {{0.2951, 0.2951, 0.4686, 90, 90, 120, 0}, 4},
-      {{0.5417, 0.5417, 0.5417, 90, 90, 90, 0}, 1},
-      {{0.5148, 0.5203, 0.5316, 90, 99.2, 90, 0}, 0},
-      {{0.58, 0.62, 0.71, 82.3, 95.6, 104.1, 0}, 0},
-      {{0.8, 0.9, 0.45, 77, 101, 93, 0}, 2}};
+  const std::vector<std::pair<LatticeParameters, LatticeType>> cells = {
+      {{0.4, 0.4, 0.4, 90, 90, 90, 0}, LatticeType::Primitive},
+      {{0.2866, 0.2866, 0.2866, 90, 90, 90, 0}, LatticeType::BodyCenter},
+      {{0.3615, 0.3615, 0.3615, 90, 90, 90, 0}, LatticeType::FaceCenter},
+      {{0.4755, 0.4755, 0.3199, 90, 90, 90, 0}, LatticeType::Primitive},
+      {{0.2951, 0.2951, 0.4686, 90, 90, 120, 0}, LatticeType::Rhombohedral},
+      {{0.5417, 0.5417, 0.5417, 90, 90, 90, 0}, LatticeType::SideCenter},
+      {{0.5148, 0.5203, 0.5316, 90, 99.2, 90, 0}, LatticeType::Primitive},
+      {{0.58, 0.62, 0.71, 82.3, 95.6, 104.1, 0}, LatticeType::Primitive},
+      {{0.8, 0.9, 0.45, 77, 101, 93, 0}, LatticeType::BodyCenter}};
   std::vector<Made> cases;
   for (const auto& [cell, type] : cells)
     for (int i = 0; i < 3; ++i)
@@ -252,7 +254,8 @@ TEST(Search, RowsAgreeWithAnIndependentBruteForceOverGemmiGeometry) {
       EXPECT_NEAR(row.d[0], 1 / cart(row.g1).length(), 1e-9);
       EXPECT_NEAR(row.angle[1], gemmi::deg(cart(row.g2).angle(cart(row.g3))), 1e-6);
     }
-    EXPECT_EQ(found, expected) << "cell " << m.cell.a << " " << m.cell.alpha << " type " << m.type;
+    EXPECT_EQ(found, expected) << "cell " << m.cell.a << " " << m.cell.alpha << " type "
+                               << LatticeLetter(m.type);
   }
 }
 

@@ -91,7 +91,7 @@ void ReportCommands::runBatch(const std::vector<int>& records, CheckMode mode) {
     panels_.phase.nameBox()->setText(FromUtf8(last.phaseName));
     for (Box box : kPhaseBoxes)
       panels_.boxes.setText(box, FromUtf8(last.boxes[box]));
-    panels_.phase.latticeTypeSelector()->setCurrentIndex(last.latticeType);
+    panels_.phase.latticeTypeSelector()->setCurrentIndex(SelectorIndexOf(last.latticeType));
     panels_.results.showSearchOutcome(std::move(last.outcome), false);
     panels_.results.showInSearchOrder();
   }
