@@ -2,12 +2,10 @@
 #include "database/report_file.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <random>
-#include <system_error>
 
+#include "core/file_writing.hpp"
 #include "core/number_format.hpp"
 #include "core/numeric_text.hpp"
 #include "indexing/measured_pattern.hpp"
@@ -46,58 +44,6 @@ std::string rowLine(const ResultCells& cells) {
   for (std::size_t c = 1; c + 1 < cells.size(); ++c)
     line += "\t" + cells[c];
   return line + " " + cells.back();
-}
-
-std::string errorText(int error) {
-  return std::error_code(error, std::generic_category()).message();
-}
-
-// WRITING
-
-std::optional<std::string> replaceFile(const std::filesystem::path& target, std::string_view text) {
-  // The temporary file sits next to the target so the rename cannot cross file systems.
-  std::random_device random;
-  std::filesystem::path temp = target.parent_path() / ("." + target.filename().string() + "." +
-                                                       std::to_string(random()) + ".tmp");
-  errno = 0;
-  std::FILE* file = std::fopen(temp.c_str(), "wbx");
-  if (!file) return errorText(errno);
-  const std::size_t written = std::fwrite(text.data(), 1, text.size(), file);
-  int error = written == text.size() && std::fflush(file) == 0 ? 0 : (errno ? errno : EIO);
-  if (std::fclose(file) != 0 && error == 0) error = errno ? errno : EIO;
-  std::error_code ec;
-  if (error == 0) {
-    std::filesystem::rename(temp, target, ec);
-    if (!ec) return std::nullopt;
-  }
-  std::error_code ignored;
-  std::filesystem::remove(temp, ignored);
-  return error ? errorText(error) : ec.message();
-}
-
-std::optional<std::string> appendToFile(const std::filesystem::path& target,
-                                        std::string_view text) {
-  std::error_code ec;
-  const bool existed = std::filesystem::exists(target, ec);
-  if (ec) return ec.message();
-  const std::uintmax_t sizeBefore = existed ? std::filesystem::file_size(target, ec) : 0;
-  if (ec) return ec.message();
-
-  errno = 0;
-  std::FILE* file = std::fopen(target.c_str(), "ab");
-  if (!file) return errorText(errno);
-  const std::size_t written = std::fwrite(text.data(), 1, text.size(), file);
-  int error = written == text.size() && std::fflush(file) == 0 ? 0 : (errno ? errno : EIO);
-  if (std::fclose(file) != 0 && error == 0) error = errno ? errno : EIO;
-  if (error == 0) return std::nullopt;
-
-  // Take back whatever part of the text reached the file.
-  std::error_code ignored;
-  if (existed)
-    std::filesystem::resize_file(target, sizeBefore, ignored);
-  else
-    std::filesystem::remove(target, ignored);
-  return errorText(error);
 }
 
 } // namespace
@@ -182,10 +128,11 @@ ReportWriteResult WriteReportFile(const std::vector<std::filesystem::path>& fold
     if (std::find(tried.begin(), tried.end(), target.lexically_normal()) != tried.end()) continue;
     tried.push_back(target.lexically_normal());
 
-    const std::optional<std::string> error =
-        mode == ReportWriteMode::Replace ? replaceFile(target, text) : appendToFile(target, text);
+    const std::optional<FileWriteFailure> error =
+        mode == ReportWriteMode::Replace ? ReplaceFile(target, text) : AppendToFile(target, text);
     if (!error) return {target, std::nullopt};
-    failures += (failures.empty() ? "" : "\r\n") + ("\"" + target.string() + "\": " + *error);
+    failures +=
+        (failures.empty() ? "" : "\r\n") + ("\"" + PathText(target) + "\": " + error->reason);
   }
   if (tried.empty())
     return {{},

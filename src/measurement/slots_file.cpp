@@ -3,12 +3,11 @@
 
 #include <cerrno>
 #include <cmath>   // for floor
-#include <cstdio>  // for fopen "x" mode: the temporary file must be new
 #include <cstring> // for strerror
 #include <fstream>
-#include <random>
 #include <system_error>
 
+#include "core/file_writing.hpp"
 #include "core/lattice.hpp"
 #include "core/numeric_text.hpp"
 
@@ -16,16 +15,11 @@ namespace spot {
 
 namespace fs = std::filesystem;
 
-fs::path SlotsFilePathIn(const fs::path &folder) { return folder / fs::path(kSlotsFileName); }
+fs::path SlotsFilePathIn(const fs::path& folder) { return folder / fs::path(kSlotsFileName); }
 
 namespace {
 
-std::string pathText(const fs::path &path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
-SlotsFileFailure failure(SlotsFileError error, const fs::path &file, std::string detail = {}) {
+SlotsFileFailure failure(SlotsFileError error, const fs::path& file, std::string detail = {}) {
   return {error, file, std::move(detail)};
 }
 
@@ -37,7 +31,7 @@ struct FileLines {
   bool tooMany = false; // more than kSlotsFileMaxLines; `lines` holds the first ones
   std::optional<SlotsFileFailure> failure;
 
-  const std::string &line(int number) const {
+  const std::string& line(int number) const {
     static const std::string empty;
     if (number < 1 || number > static_cast<int>(lines.size())) return empty;
     return lines[static_cast<std::size_t>(number - 1)];
@@ -45,7 +39,7 @@ struct FileLines {
 };
 
 /// Reads up to kSlotsFileMaxLines lines ended by LF or CR LF. A missing file has no lines.
-FileLines readLines(const fs::path &file) {
+FileLines readLines(const fs::path& file) {
   FileLines result;
   std::error_code ec;
   const fs::file_status status = fs::status(file, ec);
@@ -79,73 +73,34 @@ FileLines readLines(const fs::path &file) {
 
 // WRITING
 
-std::FILE *openNewFile(const fs::path &path) {
-#ifdef _WIN32
-  return _wfopen(path.c_str(), L"wbx");
-#else
-  return std::fopen(path.c_str(), "wbx");
-#endif
-}
-
-/// Writes the lines, each ended by CR LF, to a new file in the same folder and renames it over
-/// `file`, so the old file is either untouched or wholly replaced.
-std::optional<SlotsFileFailure> writeLines(const fs::path &file,
-                                           const std::vector<std::string> &lines) {
+/// Writes the lines, each ended by CR LF, as the file's whole new content: the old file is either
+/// untouched or wholly replaced.
+std::optional<SlotsFileFailure> writeLines(const fs::path& file,
+                                           const std::vector<std::string>& lines) {
   std::error_code ec;
   const fs::path folder = file.parent_path();
   if (!folder.empty()) {
     fs::create_directories(folder, ec);
     if (ec) return failure(SlotsFileError::CannotCreateFolder, file, ec.message());
   }
-
-  std::random_device seed;
-  std::mt19937 random(seed());
-  fs::path temporary;
-  std::FILE *out = nullptr;
-  for (int attempt = 0; attempt < 100 && !out; ++attempt) {
-    temporary = file;
-    temporary += ".new" + std::to_string(random() % 1000000);
-    errno = 0;
-    out = openNewFile(temporary);
-    if (!out && errno != EEXIST) break;
-  }
-  if (!out) return failure(SlotsFileError::CannotWrite, file, std::strerror(errno));
-
-  errno = 0;
-  int writeError = 0; // the first failure's reason
-  const auto check = [&](bool ok) {
-    if (!ok && writeError == 0) writeError = errno != 0 ? errno : EIO;
-  };
-  for (const std::string &line : lines) {
-    if (writeError != 0) break;
-    check(std::fwrite(line.data(), 1, line.size(), out) == line.size());
-    check(std::fwrite("\r\n", 1, 2, out) == 2);
-  }
-  check(std::fflush(out) == 0);
-  check(std::fclose(out) == 0);
-  if (writeError != 0) {
-    fs::remove(temporary, ec);
-    return failure(SlotsFileError::CannotWrite, file, std::strerror(writeError));
-  }
-  fs::rename(temporary, file, ec);
-  if (ec) {
-    const std::string renameReason = ec.message();
-    fs::remove(temporary, ec);
-    return failure(SlotsFileError::CannotWrite, file, renameReason);
-  }
+  std::string text;
+  for (const std::string& line : lines)
+    text += line + "\r\n";
+  if (const std::optional<FileWriteFailure> written = ReplaceFile(file, text))
+    return failure(SlotsFileError::CannotWrite, file, written->reason);
   return std::nullopt;
 }
 
 std::string singleLine(std::string text) {
-  for (char &c : text)
+  for (char& c : text)
     if (c == '\r' || c == '\n') c = ' ';
   return text;
 }
 
 } // namespace
 
-std::string SlotsFileMessage(const SlotsFileFailure &failure) {
-  const std::string name = pathText(failure.file);
+std::string SlotsFileMessage(const SlotsFileFailure& failure) {
+  const std::string name = PathText(failure.file);
   const std::string reason = failure.detail.empty() ? "" : " (" + failure.detail + ")";
   switch (failure.error) {
   case SlotsFileError::CannotRead: return "Cannot read the slots file " + name + reason + ".";
@@ -162,7 +117,7 @@ std::string SlotsFileMessage(const SlotsFileFailure &failure) {
   return {};
 }
 
-SlotsMenu PrepareSlotsMenu(const fs::path &file) {
+SlotsMenu PrepareSlotsMenu(const fs::path& file) {
   SlotsMenu menu;
   std::error_code ec;
   const FileLines read = readLines(file);
@@ -172,33 +127,36 @@ SlotsMenu PrepareSlotsMenu(const fs::path &file) {
     menu.failure = writeLines(file, {});
   }
   for (int k = 0; k < kStoredSlotCount; ++k) {
-    const std::string &name = read.line(k * kLinesPerSlot + 1);
+    const std::string& name = read.line(k * kLinesPerSlot + kSlotNameLine);
     menu.importCaptions[static_cast<std::size_t>(k)] =
         "Import:  " + name + (k == 0 ? "  data" : " data");
   }
   return menu;
 }
 
-std::optional<SlotsFileFailure> SaveSlot(const fs::path &file, std::string_view name,
-                                         const SlotContent &content) {
+std::optional<SlotsFileFailure> SaveSlot(const fs::path& file, std::string_view name,
+                                         const SlotContent& content) {
   if (name.empty()) return std::nullopt;
   const FileLines old = readLines(file);
   if (old.failure) return old.failure;
   if (old.tooMany) return failure(SlotsFileError::TooManyLines, file);
 
-  std::vector<std::string> lines;
-  lines.reserve(kSlotsFileLineCount);
-  lines.push_back(singleLine(std::string(name)));
-  for (const std::string &text : content.boxes.text)
-    lines.push_back(singleLine(text));
-  lines.push_back(std::to_string(content.comboPosition));
-  lines.push_back(singleLine(content.phaseName));
+  // The new slot 1, then slots 1..3 as they were, moved down one slot.
+  std::vector<std::string> lines(kSlotsFileLineCount);
+  const auto slotLine = [&lines](int line) -> std::string& {
+    return lines[static_cast<std::size_t>(line - 1)];
+  };
+  slotLine(kSlotNameLine) = singleLine(std::string(name));
+  for (int i = 0; i < kBoxCount; ++i)
+    slotLine(kSlotFirstBoxLine + i) = singleLine(content.boxes[i]);
+  slotLine(kSlotLatticeTypeLine) = std::to_string(content.comboPosition);
+  slotLine(kSlotPhaseNameLine) = singleLine(content.phaseName);
   for (int j = kLinesPerSlot + 1; j <= kSlotsFileLineCount; ++j)
-    lines.push_back(old.line(j - kLinesPerSlot));
+    slotLine(j) = old.line(j - kLinesPerSlot);
   return writeLines(file, lines);
 }
 
-SlotImport ImportSlot(const fs::path &file, int slot) {
+SlotImport ImportSlot(const fs::path& file, int slot) {
   SlotImport result;
   if (slot < 1 || slot > kStoredSlotCount) {
     result.failure = failure(SlotsFileError::NoSuchSlot, file);
@@ -214,13 +172,13 @@ SlotImport ImportSlot(const fs::path &file, int slot) {
     return result;
   }
 
-  const int b = kLinesPerSlot * (slot - 1);
+  const int before = kLinesPerSlot * (slot - 1); // lines of the slots above this one
   ImportedSlot imported;
-  imported.name = read.line(b + 1);
+  imported.name = read.line(before + kSlotNameLine);
   for (int i = 0; i < kBoxCount; ++i)
-    imported.boxes[i] = read.line(b + 2 + i);
-  imported.phaseName = read.line(b + 42);
-  const std::string &position = read.line(b + 41);
+    imported.boxes[i] = read.line(before + kSlotFirstBoxLine + i);
+  imported.phaseName = read.line(before + kSlotPhaseNameLine);
+  const std::string& position = read.line(before + kSlotLatticeTypeLine);
   if (IsNumeric(position)) {
     const double whole = std::floor(NumericPrefix(position));
     if (whole >= -1 && whole < kLatticeTypeCount) imported.comboPosition = static_cast<int>(whole);

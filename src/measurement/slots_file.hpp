@@ -15,13 +15,20 @@ namespace spot {
 
 inline constexpr std::string_view kSlotsFileName = "Store.ini";
 inline constexpr int kStoredSlotCount = 4;
-inline constexpr int kLinesPerSlot = 42;
+
+/// The lines of one slot, numbered from 1 within the slot; slot k (1..4) starts after
+/// (k - 1) · kLinesPerSlot lines of the file.
+inline constexpr int kSlotNameLine = 1;     ///< the picture name the slot was saved under
+inline constexpr int kSlotFirstBoxLine = 2; ///< Text1(0); Text1(i) stands on line 2 + i
+inline constexpr int kSlotLatticeTypeLine = kSlotFirstBoxLine + kBoxCount;   ///< 41: Combo1
+inline constexpr int kSlotPhaseNameLine = kSlotLatticeTypeLine + 1;          ///< 42: Text6
+inline constexpr int kLinesPerSlot = kSlotPhaseNameLine;                     // 42
 inline constexpr int kSlotsFileLineCount = kStoredSlotCount * kLinesPerSlot; // 168
 /// Longer files are not a slots file this program wrote: Save and Import leave them alone.
 inline constexpr int kSlotsFileMaxLines = 2000;
 
 /// `folder`/Store.ini.
-std::filesystem::path SlotsFilePathIn(const std::filesystem::path &folder);
+std::filesystem::path SlotsFilePathIn(const std::filesystem::path& folder);
 
 // FAILURES
 
@@ -40,7 +47,7 @@ struct SlotsFileFailure {
 };
 
 /// One sentence for a message box, naming the file.
-std::string SlotsFileMessage(const SlotsFileFailure &failure);
+std::string SlotsFileMessage(const SlotsFileFailure& failure);
 
 // STATE OF ONE SLOT
 
@@ -61,7 +68,7 @@ struct SlotsMenu {
 
 /// The import items' captions from the names in the file (its first 2000 lines). A missing file
 /// is created empty, with its folder, as the place later saves go to.
-SlotsMenu PrepareSlotsMenu(const std::filesystem::path &file);
+SlotsMenu PrepareSlotsMenu(const std::filesystem::path& file);
 
 // SAVE
 
@@ -69,8 +76,8 @@ SlotsMenu PrepareSlotsMenu(const std::filesystem::path &file);
 /// dropped); the file then has exactly 168 lines. An empty name writes nothing. The new file
 /// is written beside the old one and renamed over it, so a failure leaves the old file intact.
 /// Line breaks inside a text are stored as blanks: they would shift every following line.
-std::optional<SlotsFileFailure> SaveSlot(const std::filesystem::path &file, std::string_view name,
-                                         const SlotContent &content);
+std::optional<SlotsFileFailure> SaveSlot(const std::filesystem::path& file, std::string_view name,
+                                         const SlotContent& content);
 
 // IMPORT
 
@@ -90,6 +97,6 @@ struct SlotImport {
 };
 
 /// Reads slot 1..4. A missing file reads as empty slots.
-SlotImport ImportSlot(const std::filesystem::path &file, int slot);
+SlotImport ImportSlot(const std::filesystem::path& file, int slot);
 
 } // namespace spot

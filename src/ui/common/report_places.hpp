@@ -13,13 +13,22 @@
 
 namespace spot {
 
-/// A path as the file system names it (the local 8-bit encoding, UTF-8 on Linux).
+/// A path as the file system names it: bytes in the local encoding (UTF-8 on Linux) on POSIX,
+/// UTF-16 on Windows, so that any character of a folder's name survives.
 inline std::filesystem::path FileSystemPath(const QString& path) {
+#ifdef _WIN32
+  return std::filesystem::path(path.toStdWString());
+#else
   return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
 }
 
 inline QString DisplayPath(const std::filesystem::path& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path.string()));
+#ifdef _WIN32
+  return QString::fromStdWString(path.native());
+#else
+  return QFile::decodeName(QByteArray::fromStdString(path.native()));
+#endif
 }
 
 /// The program's folder first; when a report cannot be written there, the reports folder (the
