@@ -38,7 +38,24 @@ struct FileLines {
   }
 };
 
-/// Reads up to kSlotsFileMaxLines lines ended by LF or CR LF. A missing file has no lines.
+/// Splits `text` at CR LF, LF and a CR alone (classic Mac OS); a last line without its end
+/// counts. Stops after kSlotsFileMaxLines lines, marking a file that has more.
+void splitLines(std::string_view text, FileLines& result) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find_first_of("\r\n", start);
+    if (static_cast<int>(result.lines.size()) == kSlotsFileMaxLines) {
+      result.tooMany = true;
+      return;
+    }
+    result.lines.emplace_back(text.substr(start, end - start));
+    if (end == std::string_view::npos) return;
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+}
+
+/// Reads up to kSlotsFileMaxLines lines of a file of at most kSlotsFileMaxBytes. A missing file
+/// has no lines.
 FileLines readLines(const fs::path& file) {
   FileLines result;
   std::error_code ec;
@@ -53,21 +70,20 @@ FileLines readLines(const fs::path& file) {
     result.failure = failure(SlotsFileError::CannotRead, file, std::strerror(errno));
     return result;
   }
-  std::string line;
-  while (std::getline(in, line)) {
-    if (static_cast<int>(result.lines.size()) == kSlotsFileMaxLines) {
-      result.tooMany = true;
-      break;
-    }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    result.lines.push_back(std::move(line));
-  }
+  // One byte more than allowed tells a file that is too large, also one that grew meanwhile.
+  std::string text(kSlotsFileMaxBytes + 1, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
   if (in.bad()) {
     result.failure = failure(SlotsFileError::CannotRead, file, std::strerror(errno));
     return result;
   }
-  if (!result.lines.empty() && result.lines.front().starts_with("\xEF\xBB\xBF"))
-    result.lines.front().erase(0, 3); // a byte-order mark left by an editor
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  if (text.size() > kSlotsFileMaxBytes) {
+    result.failure = failure(SlotsFileError::TooLarge, file);
+    return result;
+  }
+  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3); // a byte-order mark left by an editor
+  splitLines(text, result);
   return result;
 }
 
@@ -107,6 +123,10 @@ std::string SlotsFileMessage(const SlotsFileFailure& failure) {
   case SlotsFileError::TooManyLines:
     return "The slots file " + name + " has more than " + std::to_string(kSlotsFileMaxLines) +
            " lines and is not used; it was left unchanged.";
+  case SlotsFileError::TooLarge:
+    return "The slots file " + name + " is larger than " +
+           std::to_string(kSlotsFileMaxBytes >> 20) +
+           " MiB and is not used; it was left unchanged.";
   case SlotsFileError::CannotCreateFolder:
     return "Cannot create the folder for the slots file " + name + reason + ".";
   case SlotsFileError::CannotWrite:

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -26,6 +27,9 @@ inline constexpr int kLinesPerSlot = kSlotPhaseNameLine;                     // 
 inline constexpr int kSlotsFileLineCount = kStoredSlotCount * kLinesPerSlot; // 168
 /// Longer files are not a slots file this program wrote: Save and Import leave them alone.
 inline constexpr int kSlotsFileMaxLines = 2000;
+/// Larger files are not read at all (a slots file this program wrote is well under 100 kB):
+/// the menu, Save and Import leave them alone.
+inline constexpr std::uintmax_t kSlotsFileMaxBytes = 1 << 20; // 1 MiB
 
 /// `folder`/Store.ini.
 std::filesystem::path SlotsFilePathIn(const std::filesystem::path& folder);
@@ -35,6 +39,7 @@ std::filesystem::path SlotsFilePathIn(const std::filesystem::path& folder);
 enum class SlotsFileError {
   CannotRead,         ///< the file exists but could not be read
   TooManyLines,       ///< more than kSlotsFileMaxLines lines
+  TooLarge,           ///< more than kSlotsFileMaxBytes bytes
   CannotCreateFolder, ///< the folder for the file could not be created
   CannotWrite,        ///< the new file could not be written or put in place
   NoSuchSlot,         ///< a slot number outside 1..4

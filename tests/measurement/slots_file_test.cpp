@@ -36,11 +36,11 @@ protected:
     std::ifstream in(file_, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
-  void writeBytes(const std::string &text) const {
+  void writeBytes(const std::string& text) const {
     fs::create_directories(file_.parent_path());
     std::ofstream(file_, std::ios::binary) << text;
   }
-  static SlotContent contentNamed(const std::string &tag) {
+  static SlotContent contentNamed(const std::string& tag) {
     SlotContent content;
     for (int i = 0; i < kBoxCount; ++i)
       content.boxes[i] = tag + std::to_string(i);
@@ -63,7 +63,7 @@ TEST_F(SlotsFile, FirstMenuCreatesFolderAndEmptyFileWithBareCaptions) {
 
 TEST_F(SlotsFile, FiveSavesKeepTheNewestFourIn168CrLfLines) {
   writeBytes("old\nshort file\n"); // 2 lines, LF only
-  for (const char *name : {"A", "B", "C", "D", "E"})
+  for (const char* name : {"A", "B", "C", "D", "E"})
     ASSERT_FALSE(SaveSlot(file_, name, contentNamed(name)));
   const std::string text = bytes();
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), kSlotsFileLineCount);
@@ -104,7 +104,7 @@ TEST_F(SlotsFile, EmptySlotAndBadSelectorLinesImportOnlyTheTexts) {
       at = saved.find('\n', at) + 1;
     return at;
   }();
-  for (const auto &[text, expected] :
+  for (const auto& [text, expected] :
        std::vector<std::pair<std::string, std::optional<int>>>{{"2.7", 2},
                                                                {"-1", -1},
                                                                {"5", std::nullopt},
@@ -130,6 +130,46 @@ TEST_F(SlotsFile, MoreThan2000LinesStopSaveAndImportButNotTheMenu) {
   EXPECT_EQ(PrepareSlotsMenu(file_).importCaptions[1], "Import:  n43 data");
 }
 
+TEST_F(SlotsFile, FilesOverOneMebibyteAreNotReadAndStayAsTheyAre) {
+  // Exactly 1 MiB is still read: one name line of 2^20 - 2 bytes and its CR LF.
+  const std::string largest = std::string(kSlotsFileMaxBytes - 2, 'n') + "\r\n";
+  writeBytes(largest);
+  EXPECT_FALSE(PrepareSlotsMenu(file_).failure);
+  EXPECT_EQ(ImportSlot(file_, 1).slot->name.size(), kSlotsFileMaxBytes - 2);
+
+  const std::string tooLarge = largest + "x";
+  writeBytes(tooLarge);
+  const SlotsMenu menu = PrepareSlotsMenu(file_);
+  ASSERT_TRUE(menu.failure);
+  EXPECT_EQ(menu.failure->error, SlotsFileError::TooLarge);
+  EXPECT_EQ(menu.importCaptions[0], "Import:    data");
+  EXPECT_EQ(SlotsFileMessage(*menu.failure), "The slots file " + file_.string() +
+                                                 " is larger than 1 MiB and is not used; it was "
+                                                 "left unchanged.");
+  EXPECT_EQ(SaveSlot(file_, "A", contentNamed("A"))->error, SlotsFileError::TooLarge);
+  EXPECT_EQ(ImportSlot(file_, 1).failure->error, SlotsFileError::TooLarge);
+  EXPECT_FALSE(ImportSlot(file_, 1).slot);
+  EXPECT_EQ(bytes(), tooLarge);
+}
+
+TEST_F(SlotsFile, ClassicMacLineEndsReadAsLineEnds) {
+  // Slot 1 written with CR alone, one line with CR LF and one with LF among them.
+  std::string text = "mac\r";
+  for (int i = 0; i < kBoxCount; ++i)
+    text += "m" + std::to_string(i) + (i == 5 ? "\r\n" : i == 6 ? "\n" : "\r");
+  text += "2\rphase m\rnext\r";
+  writeBytes(text);
+  const SlotImport read = ImportSlot(file_, 1);
+  ASSERT_TRUE(read.slot);
+  EXPECT_EQ(read.slot->name, "mac");
+  EXPECT_EQ(read.slot->boxes[Box::A], "m0");
+  EXPECT_EQ(read.slot->boxes[Box::CalcH1], "m6");
+  EXPECT_EQ(read.slot->boxes[Box::AngleTol13], "m38");
+  EXPECT_EQ(read.slot->comboPosition, 2);
+  EXPECT_EQ(read.slot->phaseName, "phase m");
+  EXPECT_EQ(PrepareSlotsMenu(file_).importCaptions[1], "Import:  next data");
+}
+
 TEST_F(SlotsFile, NonAsciiTextsComeBackUnchanged) {
   SlotContent content = contentNamed("α");
   content.phaseName = "α-Al₂O₃·H₂O 氧化铝";
@@ -143,7 +183,7 @@ TEST_F(SlotsFile, NonAsciiTextsComeBackUnchanged) {
 }
 
 #ifdef __unix__
-TEST_F(SlotsFile, AFailedWriteLeavesTheOldFileByteIdentical) {
+TEST_F(SlotsFile, AFailedWriteLeavesTheOldFileAndASaveKeepsLinksAndPermissions) {
   ASSERT_FALSE(SaveSlot(file_, "kept", contentNamed("k")));
   const std::string old = bytes();
 
@@ -162,11 +202,24 @@ TEST_F(SlotsFile, AFailedWriteLeavesTheOldFileByteIdentical) {
   EXPECT_EQ(bytes(), old);
   EXPECT_EQ(std::distance(fs::directory_iterator(file_.parent_path()), {}), 1); // no leftovers
 
+  // Saving keeps the file's permission bits, and a link to the file stays a link.
+  const fs::perms privateBits = fs::perms::owner_read | fs::perms::owner_write;
+  fs::permissions(file_, privateBits);
+  const fs::path link = folder_ / "Store-link.ini";
+  fs::create_symlink(file_, link);
+  ASSERT_FALSE(SaveSlot(link, "linked", contentNamed("l")));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ImportSlot(file_, 1).slot->name, "linked");
+  EXPECT_EQ(ImportSlot(file_, 2).slot->name, "kept");
+  EXPECT_EQ(fs::status(file_).permissions(), privateBits);
+  EXPECT_EQ(std::distance(fs::directory_iterator(file_.parent_path()), {}), 1);
+
   // A read-only folder (only meaningful when not root, who may write anyway).
   fs::permissions(file_.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
   if (geteuid() != 0) {
+    const std::string saved = bytes();
     EXPECT_EQ(SaveSlot(file_, "new", contentNamed("n"))->error, SlotsFileError::CannotWrite);
-    EXPECT_EQ(bytes(), old);
+    EXPECT_EQ(bytes(), saved);
   }
 }
 #endif
