@@ -77,6 +77,150 @@ SearchResult finish(Prepared& p) {
   return result;
 }
 
+// Adds a solution as the next row; at the row limit the search stops with no rows instead.
+bool appendRow(SearchResult& result, const SearchLimits& limits, const Prepared& p,
+               const std::array<std::uint32_t, 3>& r, const std::array<double, 3>& angles) {
+  if (result.rows.size() >= limits.maxRows) {
+    result.rows.clear();
+    result.rows.shrink_to_fit();
+    result.fault = SearchFault::TooManyRows;
+    return false;
+  }
+  IndexingResult row;
+  row.rowNumber = static_cast<int>(result.rows.size()) + 1;
+  row.g1 = p.reflections[r[0]].index;
+  row.g2 = p.reflections[r[1]].index;
+  row.g3 = p.reflections[r[2]].index;
+  row.d = {p.reflections[r[0]].d, p.reflections[r[1]].d, p.reflections[r[2]].d};
+  row.angle = angles;
+  result.rows.push_back(row);
+  return true;
+}
+
+// THE FAST SEARCH'S PARTS
+
+// Direct lookup of g3 = g1 + g2 in list 3: a table over the index cube holding the position of
+// each (hkl) in the reflection list when it is a list-3 candidate, else -1.
+class List3Table {
+public:
+  List3Table(const Prepared& p, int indexRange)
+      : n_(indexRange), side_(2 * indexRange + 1), position_(IndexCubeSize(indexRange), -1) {
+    for (std::uint32_t r : p.lists[2])
+      position_[cubeIndex(p.reflections[r].index)] = static_cast<std::int32_t>(r);
+  }
+  /// Position of g in the reflection list, or -1 when g is outside the cube or not in list 3.
+  std::int32_t find(const MillerIndex& g) const {
+    if (g.h < -n_ || g.h > n_ || g.k < -n_ || g.k > n_ || g.l < -n_ || g.l > n_) return -1;
+    return position_[cubeIndex(g)];
+  }
+
+private:
+  std::size_t cubeIndex(const MillerIndex& g) const {
+    return (static_cast<std::size_t>(g.h + n_) * side_ + static_cast<std::size_t>(g.k + n_)) *
+               side_ +
+           static_cast<std::size_t>(g.l + n_);
+  }
+  int n_;
+  std::size_t side_;
+  std::vector<std::int32_t> position_;
+};
+
+// A candidate copied for the cosine tests: G*·g and 1/|g| next to its indices, so that the
+// inner loop reads list 2 sequentially.
+struct Candidate {
+  MillerIndex g;
+  std::uint32_t r = 0;
+  double gx = 0, gy = 0, gz = 0, inverseLength = 0;
+};
+
+Candidate candidateOf(const Prepared& p, std::uint32_t r) {
+  const MetricTensor& gStar = p.gStar;
+  const MillerIndex& g = p.reflections[r].index;
+  Candidate c{g, r};
+  c.gx = gStar[0][0] * g.h + gStar[0][1] * g.k + gStar[0][2] * g.l;
+  c.gy = gStar[1][0] * g.h + gStar[1][1] * g.k + gStar[1][2] * g.l;
+  c.gz = gStar[2][0] * g.h + gStar[2][1] * g.k + gStar[2][2] * g.l;
+  c.inverseLength = p.reflections[r].q > 0 ? 1.0 / std::sqrt(p.reflections[r].q) : 0.0;
+  return c;
+}
+
+// cos <a, b> from a's copy and b's indices and 1/|b|.
+double cosineOf(const Candidate& a, const MillerIndex& gb, double inverseLengthB) {
+  return (a.gx * gb.h + a.gy * gb.k + a.gz * gb.l) * a.inverseLength * inverseLengthB;
+}
+
+// List 2 copied twice: as candidates, and as plain arrays of h, k, l and 1/|g| for the pre-test.
+struct SecondList {
+  std::vector<Candidate> candidates;
+  std::vector<double> h, k, l, inverseLength;
+
+  explicit SecondList(const Prepared& p) {
+    const std::size_t count = p.lists[1].size();
+    candidates.reserve(count);
+    for (std::uint32_t r : p.lists[1])
+      candidates.push_back(candidateOf(p, r));
+    h.resize(count);
+    k.resize(count);
+    l.resize(count);
+    inverseLength.resize(count);
+    for (std::size_t j = 0; j < count; ++j) {
+      h[j] = candidates[j].g.h;
+      k[j] = candidates[j].g.k;
+      l[j] = candidates[j].g.l;
+      inverseLength[j] = candidates[j].inverseLength;
+    }
+  }
+  std::size_t size() const { return candidates.size(); }
+};
+
+// The <R1,R2> pre-test of g1 against all of list 2 at once, branch-free on plain arrays so the
+// compiler can vectorise it; admitted[j] is 1 for the pairs that go on to the lookup of g3.
+void preTest(const Candidate& c1, const SecondList& second, const CosineWindow& w12,
+             unsigned char* admitted) {
+  const double ax = c1.gx, ay = c1.gy, az = c1.gz, inverse1 = c1.inverseLength;
+  const double lo = w12.min, hi = w12.max;
+  const double *hp = second.h.data(), *kp = second.k.data(), *lp = second.l.data(),
+               *ip = second.inverseLength.data();
+  const std::size_t count = second.size();
+  for (std::size_t j = 0; j < count; ++j) {
+    const double x = (ax * hp[j] + ay * kp[j] + az * lp[j]) * inverse1 * ip[j];
+    admitted[j] = static_cast<unsigned char>((x >= lo) & (x <= hi));
+  }
+}
+
+// The tests a triplet with g3 in list 3 still has to pass: not degenerate, the cheap cosine
+// windows of <R2,R3> and <R1,R3>, then the exact angles in the literal loop's order.
+class TripletTest {
+public:
+  TripletTest(const Prepared& p, const MeasuredPattern& m)
+      : p_(p), m_(m), w23_(cosineWindow(m.angle[1], m.angleTol[1])),
+        w13_(cosineWindow(m.angle[2], m.angleTol[2])) {}
+
+  /// The three angles <R1,R2>, <R2,R3>, <R1,R3> when the triplet passes.
+  std::optional<std::array<double, 3>> accept(const Candidate& c1, const Candidate& c2,
+                                              const MillerIndex& g3, std::uint32_t r3) const {
+    if (isDegenerate(c1.g, c2.g)) return std::nullopt;
+    const double inverseLength3 = 1.0 / std::sqrt(p_.reflections[r3].q);
+    if (!w23_.admits(cosineOf(c2, g3, inverseLength3)) ||
+        !w13_.admits(cosineOf(c1, g3, inverseLength3)))
+      return std::nullopt;
+    const double q1 = p_.reflections[c1.r].q, q2 = p_.reflections[c2.r].q,
+                 q3 = p_.reflections[r3].q;
+    const Checked<double> a12 = AngleFromProducts(q1, q2, PlaneProduct(c1.g, c2.g, p_.gStar));
+    if (!angleAgrees(a12, m_.angle[0], m_.angleTol[0])) return std::nullopt;
+    const Checked<double> a23 = AngleFromProducts(q2, q3, PlaneProduct(c2.g, g3, p_.gStar));
+    if (!angleAgrees(a23, m_.angle[1], m_.angleTol[1])) return std::nullopt;
+    const Checked<double> a13 = AngleFromProducts(q1, q3, PlaneProduct(c1.g, g3, p_.gStar));
+    if (!angleAgrees(a13, m_.angle[2], m_.angleTol[2])) return std::nullopt;
+    return std::array<double, 3>{a12.value, a23.value, a13.value};
+  }
+
+private:
+  const Prepared& p_;
+  const MeasuredPattern& m_;
+  CosineWindow w23_, w13_;
+};
+
 } // namespace
 
 std::optional<SearchFault> CheckCell(const LatticeParameters& cell) {
@@ -90,118 +234,31 @@ SearchResult IndexPattern(const LatticeParameters& cell, LatticeType type, int i
   SearchResult result = finish(p);
   if (result.fault) return result;
   const auto& list1 = p.lists[0];
-  const auto& list2 = p.lists[1];
-  if (static_cast<unsigned long long>(list1.size()) * list2.size() > limits.maxPairs) {
+  if (static_cast<unsigned long long>(list1.size()) * p.lists[1].size() > limits.maxPairs) {
     result.fault = SearchFault::TooManyPairs;
     return result;
   }
-  if (list1.empty() || list2.empty() || p.lists[2].empty()) return result;
+  if (list1.empty() || p.lists[1].empty() || p.lists[2].empty()) return result;
 
-  // Direct lookup of g3 = g1 + g2 in list 3: a table over the index cube holding the position
-  // of each (hkl) in the reflection list when it is a list-3 candidate, else -1.
-  const int n = indexRange;
-  const int side = 2 * n + 1;
-  std::vector<std::int32_t> inList3(IndexCubeSize(n), -1);
-  const auto cubeIndex = [&](const MillerIndex& g) {
-    return (static_cast<std::size_t>(g.h + n) * side + static_cast<std::size_t>(g.k + n)) * side +
-           static_cast<std::size_t>(g.l + n);
-  };
-  for (std::uint32_t r : p.lists[2])
-    inList3[cubeIndex(p.reflections[r].index)] = static_cast<std::int32_t>(r);
-
-  const MetricTensor& gStar = p.gStar;
-  const MeasuredPattern& m = pattern;
-
-  // For the cosine pre-test: G*·g and 1/|g| of each candidate, stored next to its indices so the
-  // inner loop reads list 2 sequentially.
-  struct Candidate {
-    MillerIndex g;
-    std::uint32_t r = 0;
-    double gx = 0, gy = 0, gz = 0, inverseLength = 0;
-  };
-  const auto candidate = [&](std::uint32_t r) {
-    const MillerIndex& g = p.reflections[r].index;
-    Candidate c{g, r};
-    c.gx = gStar[0][0] * g.h + gStar[0][1] * g.k + gStar[0][2] * g.l;
-    c.gy = gStar[1][0] * g.h + gStar[1][1] * g.k + gStar[1][2] * g.l;
-    c.gz = gStar[2][0] * g.h + gStar[2][1] * g.k + gStar[2][2] * g.l;
-    c.inverseLength = p.reflections[r].q > 0 ? 1.0 / std::sqrt(p.reflections[r].q) : 0.0;
-    return c;
-  };
-  std::vector<Candidate> second;
-  second.reserve(list2.size());
-  for (std::uint32_t r : list2)
-    second.push_back(candidate(r));
-  // The <R1,R2> pre-test over all of list 2 at once, branch-free on plain arrays so the compiler
-  // can vectorise it; only the pairs it admits go on to the lookup of g3.
-  const std::size_t count2 = second.size();
-  std::vector<double> h2(count2), k2(count2), l2(count2), inverse2(count2);
-  for (std::size_t j = 0; j < count2; ++j) {
-    h2[j] = second[j].g.h;
-    k2[j] = second[j].g.k;
-    l2[j] = second[j].g.l;
-    inverse2[j] = second[j].inverseLength;
-  }
-  std::vector<unsigned char> admitted(count2);
-  const auto cosine = [](const Candidate& a, const MillerIndex& gb, double inverseLengthB) {
-    return (a.gx * gb.h + a.gy * gb.k + a.gz * gb.l) * a.inverseLength * inverseLengthB;
-  };
-  const CosineWindow w12 = cosineWindow(m.angle[0], m.angleTol[0]);
-  const CosineWindow w23 = cosineWindow(m.angle[1], m.angleTol[1]);
-  const CosineWindow w13 = cosineWindow(m.angle[2], m.angleTol[2]);
-
+  const List3Table list3(p, indexRange);
+  const SecondList second(p);
+  const CosineWindow w12 = cosineWindow(pattern.angle[0], pattern.angleTol[0]);
+  const TripletTest triplet(p, pattern);
+  std::vector<unsigned char> admitted(second.size());
   for (std::uint32_t r1 : list1) {
-    const Reflection& f1 = p.reflections[r1];
-    const MillerIndex g1 = f1.index;
-    if (g1.isZero()) continue;
-    const Candidate c1 = candidate(r1);
-    {
-      const double ax = c1.gx, ay = c1.gy, az = c1.gz, inverse1 = c1.inverseLength;
-      const double lo = w12.min, hi = w12.max;
-      unsigned char* out = admitted.data();
-      const double *hp = h2.data(), *kp = k2.data(), *lp = l2.data(), *ip = inverse2.data();
-      for (std::size_t j = 0; j < count2; ++j) {
-        const double x = (ax * hp[j] + ay * kp[j] + az * lp[j]) * inverse1 * ip[j];
-        out[j] = static_cast<unsigned char>((x >= lo) & (x <= hi));
-      }
-    }
-    for (std::size_t j = 0; j < count2; ++j) {
+    if (p.reflections[r1].index.isZero()) continue;
+    const Candidate c1 = candidateOf(p, r1);
+    preTest(c1, second, w12, admitted.data());
+    for (std::size_t j = 0; j < second.size(); ++j) {
       if (!admitted[j]) continue;
-      const Candidate& c2 = second[j];
-      const MillerIndex g2 = c2.g;
-      const MillerIndex g3 = g1 + g2;
-      if (g3.h < -n || g3.h > n || g3.k < -n || g3.k > n || g3.l < -n || g3.l > n) continue;
-      const std::int32_t r3 = inList3[cubeIndex(g3)];
+      const Candidate& c2 = second.candidates[j];
+      const MillerIndex g3 = c1.g + c2.g;
+      const std::int32_t r3 = list3.find(g3);
       if (r3 < 0) continue;
       ++result.stats.sumMatches;
-      if (isDegenerate(g1, g2)) continue;
       const auto u3 = static_cast<std::uint32_t>(r3);
-      const double inverseLength3 = 1.0 / std::sqrt(p.reflections[u3].q);
-      if (!w23.admits(cosine(c2, g3, inverseLength3)) ||
-          !w13.admits(cosine(c1, g3, inverseLength3)))
-        continue;
-      const Reflection& f2 = p.reflections[c2.r];
-      const Reflection& f3 = p.reflections[u3];
-      const Checked<double> a12 = AngleFromProducts(f1.q, f2.q, PlaneProduct(g1, g2, gStar));
-      if (!angleAgrees(a12, m.angle[0], m.angleTol[0])) continue;
-      const Checked<double> a23 = AngleFromProducts(f2.q, f3.q, PlaneProduct(g2, g3, gStar));
-      if (!angleAgrees(a23, m.angle[1], m.angleTol[1])) continue;
-      const Checked<double> a13 = AngleFromProducts(f1.q, f3.q, PlaneProduct(g1, g3, gStar));
-      if (!angleAgrees(a13, m.angle[2], m.angleTol[2])) continue;
-      if (result.rows.size() >= limits.maxRows) {
-        result.rows.clear();
-        result.rows.shrink_to_fit();
-        result.fault = SearchFault::TooManyRows;
-        return result;
-      }
-      IndexingResult row;
-      row.rowNumber = static_cast<int>(result.rows.size()) + 1;
-      row.g1 = g1;
-      row.g2 = g2;
-      row.g3 = g3;
-      row.d = {f1.d, f2.d, f3.d};
-      row.angle = {a12.value, a23.value, a13.value};
-      result.rows.push_back(row);
+      const auto angles = triplet.accept(c1, c2, g3, u3);
+      if (angles && !appendRow(result, limits, p, {r1, c2.r, u3}, *angles)) return result;
     }
   }
   return result;
