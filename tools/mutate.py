@@ -126,7 +126,7 @@ def all_mutants(folders):
     mutants = []
     for folder in folders:
         for path in sorted((ROOT / "src" / folder).rglob("*")):
-            if path.suffix not in (".cpp", ".hpp") or path.name == "main.cpp":
+            if path.suffix not in (".cpp", ".hpp") or path.name.endswith("main.cpp"):
                 continue
             lines = path.read_text(encoding="utf-8").splitlines(keepends=True)
             for number, line in enumerate(lines, start=1):

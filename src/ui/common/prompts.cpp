@@ -35,7 +35,9 @@ QString DesktopPrompts::chooseFileToOpen(const QString& title, const QString& fo
   return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, folder, filter);
 }
 
-QString SystemPlaces::programFolder() const { return QCoreApplication::applicationDirPath(); }
+QString SystemPlaces::programFolder() const {
+  return programFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder_;
+}
 
 QString SystemPlaces::reportsFolder() const {
   const QString program = programFolder();

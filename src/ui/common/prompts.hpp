@@ -82,9 +82,14 @@ public:
 
 class SystemPlaces final : public Places {
 public:
+  /// `programFolder` stands for the folder the program runs from when given (tests).
+  explicit SystemPlaces(QString programFolder = {}) : programFolder_(std::move(programFolder)) {}
   QString programFolder() const override;
   QString reportsFolder() const override;
   QString slotsFilePath() const override;
+
+private:
+  QString programFolder_;
 };
 
 } // namespace spot

@@ -31,10 +31,11 @@ inline QString DisplayPath(const std::filesystem::path& path) {
 #endif
 }
 
-/// The program's folder first; when a report cannot be written there, the reports folder (the
-/// documents folder when the program's folder is read-only).
+/// The reports folder alone: the program's folder when it is writable, else the documents
+/// folder. Chosen before writing, so that an installed program (its folder read-only) never
+/// tries its own folder and names that failure beside the documents folder's.
 inline std::vector<std::filesystem::path> ReportFolders(const Places& places) {
-  return {FileSystemPath(places.programFolder()), FileSystemPath(places.reportsFolder())};
+  return {FileSystemPath(places.reportsFolder())};
 }
 
 inline ReportTime ReportTimeOf(const QDateTime& time) {

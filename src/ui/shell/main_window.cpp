@@ -3,6 +3,7 @@
 #include "ui/shell/main_window.hpp"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QScreen>
@@ -92,6 +93,13 @@ void MainWindow::provideDesktopServices() {
 
 DatabasePanel* MainWindow::phaseDatabase() const {
   return qobject_cast<DatabasePanel*>(sharedPlace_->second());
+}
+
+bool MainWindow::openPicture(const QString& file) {
+  tabs_->setCurrentIndex(MeasurementTab);
+  pictureView_->clean();
+  // The open dialog gives absolute paths; a name relative to the starting folder stays valid.
+  return pictureView_->loadPicture(QFileInfo(file).absoluteFilePath());
 }
 
 // BUILDING THE TABS

@@ -70,6 +70,10 @@ public:
   Magnifier* magnifier() const { return magnifier_; }             ///< Form3
   SlotsMenuController* slotsMenu() const { return slotsMenu_; }   ///< pop3 on Frame3(0)
 
+  /// A picture named when the program starts ("Open with SpotIndex"): the "Measurement" tab,
+  /// then as "Open" with this file chosen. A picture that cannot be read gets the usual message.
+  bool openPicture(const QString& file);
+
   // SIMULATION AND DISCUSSION TABS
   SimulationPanel* simulationPanel() const { return simulationPanel_; }
   OnlinePanel* onlinePanel() const { return onlinePanel_; }

@@ -3,6 +3,7 @@
 // change and the window.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QPainter>
@@ -29,6 +30,7 @@
 #include "ui/measurement/measure_dialog.hpp"
 #include "ui/measurement/picture_view.hpp"
 #include "ui/measurement/slots_menu_controller.hpp"
+#include "ui/shell/application_icon.hpp"
 #include "ui/shell/main_window.hpp"
 
 namespace spot {
@@ -289,6 +291,48 @@ TEST_F(WholeWindow, AnImportedSlotResetsWhatDependsOnThePhase) {
             QString::fromUtf8(kEmptySummary.data(), kEmptySummary.size()));
   EXPECT_EQ(window->boxArray().text(Box::ScaleBarValue), QStringLiteral("5"));
   EXPECT_TRUE(fake.prompts.messages.isEmpty());
+}
+
+TEST_F(WholeWindow, StartedFromTheDesktopItCarriesTheIconAndOpensTheNamedPicture) {
+  // main() gives every window the program's icon, built from the resource in every size
+  // rendered into data/icons (16 to 256 px).
+  QApplication::setWindowIcon(ApplicationIcon());
+  EXPECT_FALSE(window->windowIcon().isNull());
+  EXPECT_FALSE(window->measureDialog()->windowIcon().isNull());
+  const QList<QSize> sizes = ApplicationIcon().availableSizes();
+  EXPECT_TRUE(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(256, 256)));
+  QApplication::setWindowIcon(QIcon());
+
+  // "spotindex start.png" from the folder holding it: the Measurement tab, cleaned as "Open"
+  // cleans, the picture at its own size, named by its full path.
+  QImage image(64, 48, QImage::Format_RGB32);
+  image.fill(Qt::black);
+  ASSERT_TRUE(image.save(folder.filePath(QStringLiteral("start.png"))));
+  window->boxArray().setText(Box::Length1, QStringLiteral("123"));
+  const QString startFolder = QDir::currentPath();
+  QDir::setCurrent(folder.path());
+  EXPECT_TRUE(window->openPicture(QStringLiteral("start.png")));
+  QDir::setCurrent(startFolder);
+  EXPECT_EQ(window->tabs()->currentIndex(), MainWindow::MeasurementTab);
+  EXPECT_EQ(window->pictureView()->picture().size(), QSize(64, 48));
+  EXPECT_EQ(window->pictureView()->pictureFile(), folder.filePath(QStringLiteral("start.png")));
+  EXPECT_EQ(window->boxArray().text(Box::Length1), QString());
+  EXPECT_TRUE(fake.prompts.messages.isEmpty());
+
+  // A file that is no picture: the tab still changes, the usual message names the file, and
+  // the picture already shown stays.
+  window->tabs()->setCurrentIndex(MainWindow::CalculationTab);
+  QFile broken(folder.filePath(QStringLiteral("broken.tif")));
+  ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+  broken.write("not a picture");
+  broken.close();
+  EXPECT_FALSE(window->openPicture(broken.fileName()));
+  EXPECT_EQ(window->tabs()->currentIndex(), MainWindow::MeasurementTab);
+  ASSERT_EQ(fake.prompts.messages.size(), 1);
+  EXPECT_TRUE(
+      fake.prompts.messages[0].startsWith(QStringLiteral("The picture %1 cannot be opened")
+                                              .arg(QDir::toNativeSeparators(broken.fileName()))));
+  EXPECT_EQ(window->pictureView()->pictureFile(), folder.filePath(QStringLiteral("start.png")));
 }
 
 } // namespace
