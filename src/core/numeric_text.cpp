@@ -1,6 +1,7 @@
 // Numbers as the boxes hold them: the numeric-prefix reading and the is-numeric test.
 #include "core/numeric_text.hpp"
 
+#include <algorithm> // for min
 #include <cfenv>
 #include <charconv>
 #include <cmath>
@@ -12,6 +13,28 @@ namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The power of ten of the first significant digit of a number shaped as below ("123.4" gives 2,
+// "0.05e3" gives 1). Only its sign is used, so a long exponent saturates.
+long long decimalMagnitude(std::string_view number) {
+  if (!number.empty() && number.front() == '-') number.remove_prefix(1);
+  const std::size_t e = number.find_first_of("eE");
+  long long exponent = 0;
+  if (e != std::string_view::npos) {
+    std::size_t j = e + 1;
+    const bool negative = j < number.size() && number[j] == '-';
+    if (negative) ++j;
+    for (; j < number.size(); ++j)
+      exponent = std::min(exponent * 10 + (number[j] - '0'), 1'000'000'000LL);
+    if (negative) exponent = -exponent;
+  }
+  const std::string_view mantissa = number.substr(0, e);
+  const std::size_t point = mantissa.find('.');
+  const auto wholeDigits =
+      static_cast<long long>(point == std::string_view::npos ? mantissa.size() : point);
+  const auto first = static_cast<long long>(mantissa.find_first_of("123456789"));
+  return (first < wholeDigits ? wholeDigits - first - 1 : wholeDigits - first) + exponent;
+}
 
 // Converts a text that already has the shape [-]digits[.digits][e[-]digits].
 double convert(const std::string& number) {
@@ -25,10 +48,9 @@ double convert(const std::string& number) {
   double value = 0.0;
   auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
   if (error == std::errc::result_out_of_range) {
-    // Decide between overflow and underflow from the exponent's sign.
-    const auto e = number.find_first_of("eE");
-    const bool tiny = e != std::string::npos && e + 1 < number.size() && number[e + 1] == '-';
-    value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+    // Overflow or underflow, told by where the first significant digit stands: the exponent's
+    // sign alone misreads "<400 digits>e-1" as tiny and "0.<400 zeros>1e5" as huge.
+    value = decimalMagnitude(number) < 0 ? 0.0 : std::numeric_limits<double>::infinity();
   } else if (error != std::errc{} || end == first) {
     value = 0.0;
   }
