@@ -5,6 +5,7 @@
 #include <cstdlib> // for mkdtemp
 #include <filesystem>
 #include <fstream>
+#include <unistd.h> // for access
 
 #include "fuzz_check.hpp"
 #include "measurement/slots_file.hpp"
@@ -14,10 +15,15 @@ namespace {
 using namespace spot;
 namespace fs = std::filesystem;
 
-// One folder for the whole run, removed when libFuzzer exits.
+// One folder for the whole run, removed when libFuzzer exits. A run writes the file thousands of
+// times a second: in memory (/dev/shm) where the system has it.
 const fs::path& slotsFile() {
   static const fs::path file = [] {
-    std::string pattern = (fs::temp_directory_path() / "spot-slots-fuzz-XXXXXX").string();
+    std::error_code ec;
+    const fs::path base = fs::is_directory("/dev/shm", ec) && access("/dev/shm", W_OK) == 0
+                              ? fs::path("/dev/shm")
+                              : fs::temp_directory_path();
+    std::string pattern = (base / "spot-slots-fuzz-XXXXXX").string();
     FUZZ_CHECK(mkdtemp(pattern.data()) != nullptr, "a temporary folder");
     static const fs::path folder = pattern;
     std::atexit([] {
