@@ -17,19 +17,12 @@ using namespace spot::cli;
 // Searches under the sanitizers at this range or below take milliseconds.
 constexpr double kCheapRange = 2;
 constexpr std::size_t kCheapBatchRecords = 3;
-constexpr double kCheapIndex = 1e5;
 
 bool cheapToRun(const Options& o) {
   switch (o.command) {
   case Command::Help:
-  case Command::Phases: return true;
-  case Command::Calc:
-    // The zone axis reduction still tries divisors one by one up to |u| + |v| + |w| when the
-    // product is not whole (a known fault, being replaced by Euclid's way): keep to indices
-    // that take it milliseconds.
-    for (const std::string& index : *o.planes)
-      if (!(std::fabs(NumericPrefix(index)) <= kCheapIndex)) return false;
-    return true;
+  case Command::Phases:
+  case Command::Calc: return true;
   case Command::Index: return RoundHalfEven(NumericPrefix(o.range)) <= kCheapRange;
   case Command::Batch:
     return RoundHalfEven(NumericPrefix(o.range)) <= kCheapRange &&
