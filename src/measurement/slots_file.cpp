@@ -70,14 +70,19 @@ FileLines readLines(const fs::path& file) {
     result.failure = failure(SlotsFileError::CannotRead, file, std::strerror(errno));
     return result;
   }
-  // One byte more than allowed tells a file that is too large, also one that grew meanwhile.
-  std::string text(kSlotsFileMaxBytes + 1, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  // Reading past the limit tells a file that is too large, also one that grew meanwhile. Read
+  // in blocks, so that a file of a few kB (every real one) costs no 1 MiB buffer.
+  std::string text;
+  char block[16 * 1024];
+  while (text.size() <= kSlotsFileMaxBytes) {
+    in.read(block, sizeof block);
+    text.append(block, static_cast<std::size_t>(in.gcount()));
+    if (!in) break;
+  }
   if (in.bad()) {
     result.failure = failure(SlotsFileError::CannotRead, file, std::strerror(errno));
     return result;
   }
-  text.resize(static_cast<std::size_t>(in.gcount()));
   if (text.size() > kSlotsFileMaxBytes) {
     result.failure = failure(SlotsFileError::TooLarge, file);
     return result;

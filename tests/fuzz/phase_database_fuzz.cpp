@@ -77,8 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const LatticeParameters cell = record.cell();
     for (double value : {cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma, cell.cOverA})
       FUZZ_CHECK(!std::isnan(value), "a field never reads as NaN");
-    const int type = record.latticeTypeIndex();
-    FUZZ_CHECK(type >= 0 && type < kLatticeTypeCount, "a selector position");
+    const int type = static_cast<int>(record.latticeType());
+    FUZZ_CHECK(type >= 0 && type < kLatticeTypeCount, "one of the five types");
     const BoxTexts boxes = WithPhaseBoxes(BoxTexts::Initial(), record);
     for (int i = 0; i < 6; ++i)
       FUZZ_CHECK(boxes[BoxNumber(Box::A) + i] == record.field(4 + i), "boxes a..gamma");
