@@ -10,18 +10,9 @@
 #include "ui/shell/application_icon.hpp"
 #include "ui/shell/main_window.hpp"
 
-int main(int argc, char* argv[]) {
-  // The browser engine reads its switches when the application starts.
-  spot::PrepareEmbeddedBrowser();
-  QApplication application(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("SpotIndex"));
-  QApplication::setOrganizationName(QStringLiteral("SpotIndex"));
-  QApplication::setApplicationVersion(QStringLiteral(SPOT_VERSION));
-  // Lets the desktop match the windows to the installed desktop entry and its icon.
-  QApplication::setDesktopFileName(QStringLiteral("org.spotindex.SpotIndex"));
-  QApplication::setWindowIcon(spot::ApplicationIcon());
+namespace {
 
-  QCommandLineParser arguments;
+void DescribeArguments(QCommandLineParser& arguments) {
   arguments.setApplicationDescription(
       QStringLiteral("Indexes electron diffraction spot patterns."));
   arguments.addHelpOption();
@@ -30,6 +21,44 @@ int main(int argc, char* argv[]) {
       QStringLiteral("picture"),
       QStringLiteral("A diffraction picture (JPEG, BMP, GIF, TIFF or PNG) to open for measuring."),
       QStringLiteral("[picture]"));
+}
+
+void NameApplication() {
+  QCoreApplication::setApplicationName(QStringLiteral("SpotIndex"));
+  QCoreApplication::setOrganizationName(QStringLiteral("SpotIndex"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(SPOT_VERSION));
+}
+
+/// --help and --version print their text and end the program without opening a display, so
+/// they also work over a plain terminal.
+void AnswerTextOnlyOptions(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    const QByteArray argument(argv[i]);
+    if (argument == "-h" || argument == "--help" || argument == "--help-all" || argument == "-v" ||
+        argument == "--version") {
+      QCoreApplication application(argc, argv);
+      NameApplication();
+      QCommandLineParser arguments;
+      DescribeArguments(arguments);
+      arguments.process(application); // prints and exits
+    }
+  }
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+  AnswerTextOnlyOptions(argc, argv);
+  // The browser engine reads its switches when the application starts.
+  spot::PrepareEmbeddedBrowser();
+  QApplication application(argc, argv);
+  NameApplication();
+  // Lets the desktop match the windows to the installed desktop entry and its icon.
+  QApplication::setDesktopFileName(QStringLiteral("org.spotindex.SpotIndex"));
+  QApplication::setWindowIcon(spot::ApplicationIcon());
+
+  QCommandLineParser arguments;
+  DescribeArguments(arguments);
   arguments.process(application);
 
   spot::DesktopPrompts prompts;
