@@ -33,6 +33,7 @@ BatchRun RunBatch(const BoxTexts& boxes, const std::vector<int>& records,
   const std::vector<PhaseRecord>& phases = BuiltInPhases();
   std::vector<BatchPhaseOutcome>& outcomes = run.phases;
   outcomes.reserve(records.size());
+  std::size_t kept = 0; // rows of the phases searched so far
   for (int record : records) {
     if (record < 1 || record > static_cast<int>(phases.size())) continue;
     BatchPhaseOutcome o;
@@ -41,7 +42,20 @@ BatchRun RunBatch(const BoxTexts& boxes, const std::vector<int>& records,
     o.phaseName = BatchPhaseName(*o.phase);
     o.latticeType = o.phase->latticeType();
     o.boxes = WithPhaseBoxes(boxes, *o.phase);
-    o.outcome = RunIndexingSearch(o.boxes, o.latticeType, limits);
+    // A search may list no more rows than the batch has left, so that memory stays bounded
+    // by the batch's limit; stopped by that, it stops the batch.
+    const std::size_t left = limits.maxBatchRows - kept;
+    SearchLimits phaseLimits = limits;
+    const bool limitedByBatch = left < limits.maxRows;
+    if (limitedByBatch) phaseLimits.maxRows = left;
+    o.outcome = RunIndexingSearch(o.boxes, o.latticeType, phaseLimits);
+    if (limitedByBatch && o.outcome.fault == SearchFault::TooManyRows) {
+      outcomes.clear();
+      outcomes.shrink_to_fit();
+      run.fault = SearchFault::TooManyBatchRows;
+      return run;
+    }
+    kept += o.outcome.rows.size();
     outcomes.push_back(std::move(o));
   }
   return run;

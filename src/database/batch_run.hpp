@@ -33,18 +33,21 @@ struct BatchPhaseOutcome {
   SearchOutcome outcome;
 };
 
-/// A whole run: the searched records, or why none was searched.
+/// A whole run: the searched records, or why it has none.
 struct BatchRun {
   std::vector<BatchPhaseOutcome> phases;
   std::optional<BoxRejection> rejection; ///< a measurement box is not a number
-  std::optional<SearchFault> fault;      ///< the measurement stops every search (CheckMeasurement)
+  /// The measurement stops every search (CheckMeasurement), or the phases together found more
+  /// rows than limits.maxBatchRows (TooManyBatchRows).
+  std::optional<SearchFault> fault;
   bool ok() const { return !rejection && !fault; }
 };
 
 /// Searches `records` (1-based numbers, in the given order; numbers outside the database are
 /// ignored) with the measurement in `boxes`. The measurement is checked once, before any record:
 /// first that its boxes hold numbers, then CheckMeasurement under `limits`; a refused measurement
-/// searches nothing.
+/// searches nothing. The rows of all phases together are limited to limits.maxBatchRows: a run
+/// that would keep more stops at once and keeps no phase.
 BatchRun RunBatch(const BoxTexts& boxes, const std::vector<int>& records,
                   const SearchLimits& limits = {});
 

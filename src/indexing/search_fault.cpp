@@ -14,7 +14,8 @@ Box FaultBox(SearchFault fault) {
   case SearchFault::ScaleOutOfRange: return Box::ScaleBarLength;
   case SearchFault::InvalidCell: return Box::A;
   case SearchFault::TooManyPairs:
-  case SearchFault::TooManyRows: return Box::DTol1;
+  case SearchFault::TooManyRows:
+  case SearchFault::TooManyBatchRows: return Box::DTol1;
   }
   return Box::IndexRange;
 }
@@ -53,6 +54,11 @@ std::string FaultMessage(SearchFault fault, const SearchLimits& limits) {
     return "The search found more than " + std::to_string(limits.maxRows) +
            " solutions and stopped. Please narrow the tolerances, starting with the box " +
            quoted(Box::DTol1) + ".";
+  case SearchFault::TooManyBatchRows:
+    return "The selected phases found more than " + std::to_string(limits.maxBatchRows) +
+           " solutions together, so the batch stopped and kept none. Please narrow the "
+           "tolerances, starting with the box " +
+           quoted(Box::DTol1) + ", or select fewer phases.";
   }
   return {};
 }

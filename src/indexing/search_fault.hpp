@@ -7,11 +7,13 @@
 
 namespace spot {
 
-/// Safety limits of one search, far above real use, so memory and time stay bounded.
+/// Safety limits of one search and of a batch of searches, far above real use, so memory and
+/// time stay bounded.
 struct SearchLimits {
   int maxIndexRange = 50;                         ///< (2·50+1)³ ≈ 1.03 million index triples
   std::size_t maxRows = 1'000'000;                ///< solutions listed by one search
   unsigned long long maxPairs = 2'000'000'000ULL; ///< plane pairs (R1, R2) examined by one search
+  std::size_t maxBatchRows = 2'000'000;           ///< solutions kept by a whole batch, all phases
 };
 
 enum class SearchFault {
@@ -25,6 +27,7 @@ enum class SearchFault {
   InvalidCell,     ///< a, b, c, α, β, γ enclose no volume
   TooManyPairs,    ///< the candidate lists are so long that the search would not end in time
   TooManyRows,
+  TooManyBatchRows, ///< a batch's phases together found more rows than it may keep
 };
 
 /// The box that holds the cause; the window gives it the focus.

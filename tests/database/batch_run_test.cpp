@@ -7,10 +7,11 @@ namespace spot {
 namespace {
 
 // The face-centred [001] pattern of the report tests: d = 0.2025, 0.2025, 0.1432 nm (Al's {200}
-// and {220}) from a scale of 100 px per 10 /nm, angles 90, 45, 45 degrees; index range 2.
+// and {220}) from a scale of 100 px per 10 /nm, angles 90, 45, 45 degrees; index range 4, which
+// NaCl's {400} needs.
 BoxTexts alPattern() {
   BoxTexts boxes = BoxTexts::Initial();
-  boxes[Box::IndexRange] = "2";
+  boxes[Box::IndexRange] = "4";
   boxes[Box::ScaleBarValue] = "10";
   boxes[Box::ScaleBarLength] = "100";
   for (Box b : {Box::Length1, Box::Length2})
@@ -24,7 +25,7 @@ BoxTexts alPattern() {
   return boxes;
 }
 
-constexpr int kAl = 2, kCu = 34;
+constexpr int kAl = 2, kCu = 34, kNaCl = 80;
 
 TEST(BatchRun, MeasurementIsCheckedOnceUnderTheCallersLimits) {
   // Within the limits every record in the database is searched; 0 and 109 are not records.
@@ -36,7 +37,7 @@ TEST(BatchRun, MeasurementIsCheckedOnceUnderTheCallersLimits) {
 
   // A limit below the index range refuses the whole run before any record.
   SearchLimits tight;
-  tight.maxIndexRange = 1;
+  tight.maxIndexRange = 3;
   run = RunBatch(alPattern(), {kAl, kCu}, tight);
   EXPECT_EQ(run.fault, SearchFault::IndexRangeTooLarge);
   EXPECT_TRUE(run.phases.empty());
@@ -55,6 +56,41 @@ TEST(BatchRun, MeasurementIsCheckedOnceUnderTheCallersLimits) {
   run = RunBatch(boxes, {kAl});
   EXPECT_EQ(run.fault, SearchFault::ZeroLength3);
   EXPECT_TRUE(run.phases.empty());
+}
+
+TEST(BatchRun, RowsOfAllPhasesTogetherAreLimitedAndTheMessageNamesTheLimit) {
+  // Al and NaCl both index the pattern (report tests); their counts come from a run without
+  // a tight limit.
+  const BatchRun full = RunBatch(alPattern(), {kAl, kCu, kNaCl});
+  ASSERT_TRUE(full.ok());
+  const std::size_t al = full.phases[0].outcome.rows.size();
+  const std::size_t total = al + full.phases[2].outcome.rows.size();
+  ASSERT_GT(al, 0u);
+  ASSERT_GT(total, al);
+
+  SearchLimits limits;
+  limits.maxBatchRows = total; // exactly the limit is kept
+  BatchRun run = RunBatch(alPattern(), {kAl, kCu, kNaCl}, limits);
+  ASSERT_TRUE(run.ok());
+  EXPECT_EQ(run.phases[2].outcome.rows.size(), total - al);
+
+  for (std::size_t limit : {total - 1, al - 1}) { // stopped by the last phase, or the first
+    limits.maxBatchRows = limit;
+    run = RunBatch(alPattern(), {kAl, kCu, kNaCl}, limits);
+    EXPECT_EQ(run.fault, SearchFault::TooManyBatchRows) << limit;
+    EXPECT_TRUE(run.phases.empty()) << limit;
+  }
+  // A phase over its own limit is that phase's fault; the batch goes on.
+  limits = {};
+  limits.maxRows = al - 1;
+  run = RunBatch(alPattern(), {kAl, kNaCl}, limits);
+  ASSERT_TRUE(run.ok());
+  EXPECT_EQ(run.phases[0].outcome.fault, SearchFault::TooManyRows);
+
+  // The batch keeps at most 2,000,000 rows, and says so, naming the box to change first.
+  const std::string message = FaultMessage(SearchFault::TooManyBatchRows);
+  EXPECT_NE(message.find("more than 2000000 solutions"), std::string::npos) << message;
+  EXPECT_NE(message.find(BoxCaption(FaultBox(SearchFault::TooManyBatchRows))), std::string::npos);
 }
 
 } // namespace

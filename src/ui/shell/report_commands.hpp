@@ -56,7 +56,7 @@ signals:
   void batchFinished();
 
 private:
-  /// A run that searched nothing: its one message, and the focus on the box at fault.
+  /// A run refused or stopped as a whole: its one message, and the focus on the box at fault.
   bool showBatchRefusal(const BatchRun& run);
   void showReportWritten(const QString& path);
 
