@@ -35,6 +35,7 @@ BatchRun RunBatch(const BoxTexts& boxes, const std::vector<int>& records,
   outcomes.reserve(records.size());
   std::size_t kept = 0; // rows of the phases searched so far
   for (int record : records) {
+    if (limits.stop && limits.stop->load()) break;
     if (record < 1 || record > static_cast<int>(phases.size())) continue;
     BatchPhaseOutcome o;
     o.record = record;

@@ -48,6 +48,8 @@ struct BatchRun {
 /// first that its boxes hold numbers, then CheckMeasurement under `limits`; a refused measurement
 /// searches nothing. The rows of all phases together are limited to limits.maxBatchRows: a run
 /// that would keep more stops at once and keeps no phase.
+/// When `limits.stop` is set the run ends before the next record, with the records searched
+/// so far.
 BatchRun RunBatch(const BoxTexts& boxes, const std::vector<int>& records,
                   const SearchLimits& limits = {});
 

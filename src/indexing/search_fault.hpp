@@ -1,6 +1,7 @@
 // Why a search stopped without listing its solutions, and which box the user should look at.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "core/boxes.hpp"
@@ -14,6 +15,8 @@ struct SearchLimits {
   std::size_t maxRows = 1'000'000;                ///< solutions listed by one search
   unsigned long long maxPairs = 2'000'000'000ULL; ///< plane pairs (R1, R2) examined by one search
   std::size_t maxBatchRows = 2'000'000;           ///< solutions kept by a whole batch, all phases
+  /// Set from another thread to end a run over many phases before its next phase.
+  const std::atomic<bool>* stop = nullptr;
 };
 
 enum class SearchFault {

@@ -49,13 +49,16 @@ DatabasePanel::DatabasePanel(QWidget* parent) : QGroupBox(parent) {
   cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
   cancel_->setObjectName(QStringLiteral("Command1"));
   connect(cancel_, &QPushButton::clicked, this, [this] {
+    if (running_) return emit stopRequested();
     hide();
     emit cancelRequested();
   });
   calculate_ = new QPushButton(QString::fromUtf8(kCalculateCaption), this);
   calculate_->setObjectName(QStringLiteral("Command13"));
-  connect(calculate_, &QPushButton::clicked, this,
-          [this] { emit batchRequested(selectedRecords(), mode()); });
+  connect(calculate_, &QPushButton::clicked, this, [this] {
+    if (running_) return emit stopRequested();
+    emit batchRequested(selectedRecords(), mode());
+  });
 
   note_ = new QLabel(QStringLiteral("Database Updated\n2019.10.13"), this);
   note_->setObjectName(QStringLiteral("DatabaseNote"));
@@ -94,12 +97,20 @@ QTreeWidgetItem* DatabasePanel::itemWithKey(const QString& key) const {
 }
 
 void DatabasePanel::showRunning() {
+  running_ = true;
   calculate_->setText(QString::fromUtf8(kRunningCaption));
+  calculate_->setToolTip(tr("The run is in progress; click to stop it"));
+  for (QWidget* input : std::initializer_list<QWidget*>{tree_, single_, multiple_})
+    input->setEnabled(false);
   calculate_->repaint();
 }
 
 void DatabasePanel::showFinished() {
+  running_ = false;
   calculate_->setText(QString::fromUtf8(kCalculateCaptionAfterRun));
+  calculate_->setToolTip(QString());
+  for (QWidget* input : std::initializer_list<QWidget*>{tree_, single_, multiple_})
+    input->setEnabled(true);
 }
 
 void DatabasePanel::itemChanged(QTreeWidgetItem* changed) {

@@ -43,16 +43,20 @@ public:
   /// Record numbers of the checked parameter nodes, in tree order.
   std::vector<int> selectedRecords() const { return model_.selectedRecords(); }
 
-  /// Caption while the batch runs ("……"), drawn at once because the run blocks the event loop.
+  /// While the batch runs: the caption "……", the tree and the tick modes locked; the button
+  /// and "Cancel" then stop the run instead.
   void showRunning();
-  /// Caption once the batch has ended: "Calculate selected items".
+  /// Once the batch has ended: the caption "Calculate selected items", everything unlocked.
   void showFinished();
+  bool isRunning() const { return running_; }
 
 signals:
   /// "Calculate selected items" was clicked: the ticked records in tree order and the mode.
   void batchRequested(std::vector<int> records, spot::CheckMode mode);
   /// "Cancel" was clicked; the panel has hidden itself.
   void cancelRequested();
+  /// "……" or "Cancel" was clicked while the batch runs.
+  void stopRequested();
 
 private:
   void itemChanged(QTreeWidgetItem* changed);
@@ -66,6 +70,7 @@ private:
   QPushButton* calculate_;
   QPushButton* cancel_;
   QLabel* note_;
+  bool running_ = false;
 };
 
 } // namespace spot

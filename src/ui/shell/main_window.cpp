@@ -16,6 +16,7 @@
 #include "ui/calculation/phase_panel.hpp"
 #include "ui/calculation/results_panel.hpp"
 #include "ui/calculation/results_view.hpp"
+#include "ui/calculation/tolerance_panel.hpp"
 #include "ui/common/clickable_label.hpp"
 #include "ui/common/shared_place.hpp"
 #include "ui/database/database_panel.hpp"
@@ -197,9 +198,21 @@ void MainWindow::connectCalculationTab() {
   if (DatabasePanel* database = phaseDatabase()) {
     connect(database, &DatabasePanel::cancelRequested, sharedPlace_, &SharedPlace::hideSecond);
     connect(database, &DatabasePanel::batchRequested, reports_, &ReportCommands::runBatch);
+    connect(database, &DatabasePanel::stopRequested, reports_, &ReportCommands::stopBatch);
   }
   connect(reports_, &ReportCommands::batchStarting, this, &MainWindow::closeMagnifierRequested);
   connect(reports_, &ReportCommands::batchFinished, sharedPlace_, &SharedPlace::hideSecond);
+  connect(reports_, &ReportCommands::batchStopped, this, [this] {
+    statusBar()->showMessage(QStringLiteral("The run was stopped; no report was written."));
+  });
+  // While a batch runs on its copy of the boxes, nothing may change them under it.
+  connect(reports_, &ReportCommands::batchRunning, this, [this](bool running) {
+    if (running) emit closeMeasureDialogRequested();
+    for (QWidget* input : std::initializer_list<QWidget*>{phasePanel_, measurementPanel_,
+                                                          resultsPanel_->tolerancePanel(),
+                                                          pictureView_, pictureTools_})
+      input->setEnabled(!running);
+  });
   QAction* exportAction = resultsPanel_->view()->exportAction();
   exportAction->setEnabled(true);
   connect(exportAction, &QAction::triggered, reports_, &ReportCommands::exportResults);
@@ -233,6 +246,7 @@ void MainWindow::connectSecondaryWindows() {
 // WINDOW EVENTS
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  reports_->abandonBatch();
   emit closeMagnifierRequested();
   emit closeMeasureDialogRequested();
   event->accept();

@@ -2,6 +2,7 @@
 #include "ui/shell/report_commands.hpp"
 
 #include <QFileInfo>
+#include <QThread>
 
 #include "database/report_file.hpp"
 #include "indexing/search_fault.hpp"
@@ -27,8 +28,38 @@ constexpr Box kPhaseBoxes[] = {Box::A, Box::B, Box::C, Box::Alpha, Box::Beta, Bo
 
 } // namespace
 
+/// One batch: the copy of its inputs the worker reads, the stop flag, and what it produced.
+struct ReportCommands::BatchWork {
+  BoxTexts boxes;
+  std::vector<int> records;
+  CheckMode mode = CheckMode::Single;
+  std::string pictureName;
+  std::vector<std::filesystem::path> folders;
+  ReportTime time;
+  std::atomic<bool> stop{false};
+  QThread* thread = nullptr;
+
+  // Written by the worker, read once its thread has finished.
+  BatchRun batch;
+  ReportWriteResult written;
+  bool stopped = false;
+
+  void run() {
+    SearchLimits limits;
+    limits.stop = &stop;
+    // The same batch and report as the command line's; the measurement is checked once, first.
+    batch = RunBatch(boxes, records, limits);
+    // A stopped run writes nothing: half a report would read as the whole answer.
+    stopped = stop.load();
+    if (!stopped && batch.ok())
+      written = WriteBatchReport(batch.phases, pictureName, mode, folders, time);
+  }
+};
+
 ReportCommands::ReportCommands(Panels panels, Environment& environment, QObject* parent)
     : QObject(parent), panels_(panels), environment_(environment) {}
+
+ReportCommands::~ReportCommands() { abandonBatch(); }
 
 QString ReportCommands::pictureFileName() const {
   const QString file = panels_.picture.pictureFile();
@@ -54,28 +85,69 @@ bool ReportCommands::showBatchRefusal(const BatchRun& run) {
 }
 
 void ReportCommands::runBatch(const std::vector<int>& records, CheckMode mode) {
-  const QPointer<DatabasePanel> panel = database_;
+  if (work_) return;
   // The name of an earlier report must not stand for this run's (Single mode writes none).
   panels_.statusBar.clearMessage();
-  if (panel) panel->showRunning();
+  if (database_) database_->showRunning();
   emit batchStarting();
-  const auto finished = [&panel] {
-    if (panel) panel->showFinished();
-  };
 
-  // The same batch and report as the command line's; the measurement is checked once, first.
-  BatchRun run = RunBatch(panels_.boxes.texts(), records);
-  if (showBatchRefusal(run)) return finished();
-  std::vector<BatchPhaseOutcome>& outcomes = run.phases;
-  const ReportWriteResult written =
-      WriteBatchReport(outcomes, ToUtf8(pictureFileName()), mode,
-                       ReportFolders(environment_.places), ReportTimeOf(environment_.clock.now()));
+  auto work = std::make_unique<BatchWork>();
+  work->boxes = panels_.boxes.texts();
+  work->records = records;
+  work->mode = mode;
+  work->pictureName = ToUtf8(pictureFileName());
+  work->folders = ReportFolders(environment_.places);
+  work->time = ReportTimeOf(environment_.clock.now());
+
+  BatchWork* running = work.get();
+  work->thread = QThread::create([running] { running->run(); });
+  connect(work->thread, &QThread::finished, this, &ReportCommands::batchDone);
+  work_ = std::move(work);
+  emit batchRunning(true);
+  work_->thread->start();
+}
+
+void ReportCommands::stopBatch() {
+  if (work_) work_->stop = true;
+}
+
+void ReportCommands::abandonBatch() {
+  if (!work_) return;
+  work_->stop = true;
+  work_->thread->disconnect(this);
+  work_->thread->wait();
+  delete work_->thread;
+  work_.reset();
+}
+
+void ReportCommands::batchDone() {
+  if (!work_) return;
+  std::unique_ptr<BatchWork> work = std::move(work_);
+  work->thread->wait();
+  work->thread->deleteLater();
+  emit batchRunning(false);
+  showBatchOutcome(*work);
+}
+
+void ReportCommands::showBatchOutcome(BatchWork& work) {
+  const auto finished = [this] {
+    if (database_) database_->showFinished();
+  };
+  if (work.stopped) {
+    // Nothing was written; the panel and the list stay as they were.
+    finished();
+    emit batchStopped();
+    return;
+  }
+  if (showBatchRefusal(work.batch)) return finished();
+  const ReportWriteResult& written = work.written;
   if (!written.ok()) {
     // Nothing was written; the panel and the list stay as they were.
     environment_.prompts.showMessage(FromUtf8(written.problem->message));
     return finished();
   }
 
+  std::vector<BatchPhaseOutcome>& outcomes = work.batch.phases;
   QStringList stopped;
   for (const BatchPhaseOutcome& phase : outcomes)
     if (const std::string reason = stopReason(phase.outcome); !reason.empty())

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QPointer>
 #include <QStatusBar>
+#include <atomic>
+#include <memory>
 #include <vector>
 
 #include "database/batch_run.hpp"
@@ -33,6 +35,8 @@ public:
   };
 
   ReportCommands(Panels panels, Environment& environment, QObject* parent = nullptr);
+  /// Stops a batch still running and waits for it.
+  ~ReportCommands() override;
 
   /// The panel whose "Calculate selected items" runs batches and whose captions follow them.
   void setDatabasePanel(DatabasePanel* panel) { database_ = panel; }
@@ -40,8 +44,14 @@ public:
   /// "Calculate selected items": searches every record (1-based, in this order) against the
   /// measurement in the boxes, writes the report of a Multiple run, and leaves the last record
   /// in the locked phase panel with its rows sorted by "No.". A measurement the search would
-  /// reject stops the run before it starts, with one message.
+  /// reject stops the run before it starts, with one message. The run works on a copy of the
+  /// boxes taken now, off the window's thread; `batchFinished` or `batchStopped` ends it.
   void runBatch(const std::vector<int>& records, CheckMode mode);
+  bool isBatchRunning() const { return work_ != nullptr; }
+  /// Ends a running batch before its next phase; nothing is written and nothing changes.
+  void stopBatch();
+  /// Stops a running batch and waits for it, dropping its outcome (the window is closing).
+  void abandonBatch();
   /// "Export calculated results": the phase, the measurement and the list as it stands into a
   /// new report; the status bar names the file, a failure gets a message.
   void exportResults();
@@ -52,17 +62,26 @@ public:
 signals:
   /// A batch starts: secondary windows that would cover the list close.
   void batchStarting();
+  /// The inputs of a batch are locked while it runs and unlocked when it ends.
+  void batchRunning(bool running);
   /// A batch ended with its report written: the database panel makes way.
   void batchFinished();
+  /// A batch was stopped by the user: nothing was written, the list stays as it was.
+  void batchStopped();
 
 private:
   /// A run refused or stopped as a whole: its one message, and the focus on the box at fault.
   bool showBatchRefusal(const BatchRun& run);
+  struct BatchWork;
   void showReportWritten(const QString& path);
+  void batchDone();
+  void showBatchOutcome(BatchWork& work);
 
   Panels panels_;
   Environment& environment_;
   QPointer<DatabasePanel> database_;
+  /// The batch in progress: its inputs, its thread and, once done, its outcome.
+  std::unique_ptr<BatchWork> work_;
 };
 
 } // namespace spot

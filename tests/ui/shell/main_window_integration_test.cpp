@@ -28,10 +28,12 @@
 #include "ui/database/database_panel.hpp"
 #include "ui/measurement/magnifier.hpp"
 #include "ui/measurement/measure_dialog.hpp"
+#include "ui/measurement/measurement_boxes_panel.hpp"
 #include "ui/measurement/picture_view.hpp"
 #include "ui/measurement/slots_menu_controller.hpp"
 #include "ui/shell/application_icon.hpp"
 #include "ui/shell/main_window.hpp"
+#include "ui/shell/report_commands.hpp"
 
 namespace spot {
 namespace {
@@ -46,6 +48,12 @@ protected:
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   }
   void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+  /// Clicks a button that may start a batch, and waits until the batch has ended.
+  void clickAndWait(QWidget* widget) {
+    click(widget);
+    ASSERT_TRUE(
+        QTest::qWaitFor([this] { return !window->reportCommands()->isBatchRunning(); }, 60'000));
+  }
   QStringList reports() const {
     return QDir(folder.path()).entryList({QStringLiteral("Calculation Results*")}, QDir::Files);
   }
@@ -81,7 +89,7 @@ protected:
       QTreeWidgetItem* item = panel.itemWithKey(QString::fromLatin1(key));
       (multiple ? item->parent() : item)->setCheckState(0, Qt::Checked);
     }
-    click(panel.calculateButton());
+    clickAndWait(panel.calculateButton());
     return panel;
   }
 
@@ -105,7 +113,7 @@ TEST_F(WholeWindow, BatchOverAlCuNaClWritesOneReportAndLeavesNaClInThePanel) {
 
   fake.prompts.messages.clear();
   window->boxArray().setText(Box::Number1, QStringLiteral("1"));
-  click(panel.calculateButton());
+  clickAndWait(panel.calculateButton());
   EXPECT_TRUE(fake.prompts.messages.isEmpty());
   ASSERT_EQ(reports(), QStringList{reportName});
   // Cu (a = 0.361 nm) has no solution: d111 = 0.2084 and d200 = 0.1805 nm miss 0.2 nm by more
@@ -335,5 +343,48 @@ TEST_F(WholeWindow, StartedFromTheDesktopItCarriesTheIconAndOpensTheNamedPicture
   EXPECT_EQ(window->pictureView()->pictureFile(), folder.filePath(QStringLiteral("start.png")));
 }
 
+TEST_F(WholeWindow, ABatchRunsOffTheWindowThreadAndCanBeStoppedOrLeftByClosing) {
+  // Every record at range 30 with loose tolerances: long enough to act while it runs.
+  enterMeasurement();
+  window->boxArray().setText(Box::IndexRange, QStringLiteral("30"));
+  for (Box box : {Box::DTol1, Box::DTol2, Box::DTol3})
+    window->boxArray().setText(box, QStringLiteral("0.05"));
+  window->phasePanel()->nameBox()->setText(QStringLiteral("mine"));
+  if (!window->phaseDatabase()->isVisible()) window->sharedPlace()->toggleSecond();
+  DatabasePanel& panel = *window->phaseDatabase();
+  click(panel.multipleOption());
+  panel.tree()->topLevelItem(0)->setCheckState(0, Qt::Checked);
+  ASSERT_EQ(panel.selectedRecords().size(), 108u);
+
+  click(panel.calculateButton());
+  ASSERT_TRUE(window->reportCommands()->isBatchRunning());
+  // The window answers meanwhile; what the run read is locked, the button offers to stop.
+  QApplication::processEvents();
+  EXPECT_EQ(panel.calculateButton()->text(), QString::fromUtf8("\u2026\u2026"));
+  EXPECT_FALSE(window->phasePanel()->isEnabled());
+  EXPECT_FALSE(window->pictureMeasurementPanel()->isEnabled());
+  EXPECT_FALSE(panel.tree()->isEnabled());
+  click(panel.cancelButton()); // stops the run; the panel stays
+  ASSERT_TRUE(
+      QTest::qWaitFor([this] { return !window->reportCommands()->isBatchRunning(); }, 60'000));
+  EXPECT_TRUE(reports().isEmpty());
+  EXPECT_TRUE(panel.isVisible());
+  EXPECT_TRUE(window->phasePanel()->isEnabled());
+  EXPECT_TRUE(panel.tree()->isEnabled());
+  EXPECT_EQ(panel.calculateButton()->text(), QStringLiteral("Calculate selected items"));
+  EXPECT_EQ(window->phasePanel()->nameBox()->text(), QStringLiteral("mine"));
+  EXPECT_EQ(window->resultsPanel()->model()->rowCount(), 0);
+  EXPECT_TRUE(window->statusBar()->currentMessage().contains(QStringLiteral("stopped")));
+  EXPECT_TRUE(fake.prompts.messages.isEmpty());
+
+  // Closing the window stops a run and waits for it: nothing is written afterwards.
+  click(panel.calculateButton());
+  ASSERT_TRUE(window->reportCommands()->isBatchRunning());
+  window->close();
+  EXPECT_FALSE(window->reportCommands()->isBatchRunning());
+  QTest::qWait(50);
+  EXPECT_TRUE(reports().isEmpty());
+  EXPECT_TRUE(fake.prompts.messages.isEmpty());
+}
 } // namespace
 } // namespace spot
