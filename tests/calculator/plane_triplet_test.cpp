@@ -5,6 +5,9 @@
 #include <limits>
 #include <numbers>
 
+#include <gemmi/unitcell.hpp>
+
+#include "calculator/calculator_boxes.hpp"
 #include "calculator/plane_triplet.hpp"
 #include "core/number_format.hpp"
 
@@ -119,6 +122,69 @@ TEST(PlaneTriplet, EachAngleAndParallelPairIsTheOneNamed) {
       CalculatePlaneTriplet(cubic, {1, 0, 0}, {0, 0, 0}, {1, 0, 0});
   EXPECT_EQ(FaultBox(*zero.fault), Box::CalcH2);
   EXPECT_EQ(FaultMessage(*zero.fault).substr(0, 14), "R2 is (0 0 0),");
+}
+
+TEST(PlaneTriplet, TriclinicAnglesAndSpacingsAgreeWithGemmiPlaneByPlane) {
+  // No two planes share a spacing and no two pairs an angle, so a plane or a pair taken for
+  // another shows. gemmi's reciprocal vectors: g = h·frac (rows of the fractionalisation matrix).
+  const LatticeParameters cell{0.5, 0.6, 0.7, 80, 100, 110, 0};
+  const gemmi::UnitCell reference(0.5, 0.6, 0.7, 80, 100, 110);
+  const auto cart = [&](const PlaneVector& g) {
+    const auto& f = reference.frac.mat;
+    return gemmi::Vec3(g[0] * f[0][0] + g[1] * f[1][0] + g[2] * f[2][0],
+                       g[0] * f[0][1] + g[1] * f[1][1] + g[2] * f[2][1],
+                       g[0] * f[0][2] + g[1] * f[1][2] + g[2] * f[2][2]);
+  };
+  const struct {
+    PlaneVector r1, r2, r3;
+    Axis zone; // R1 × R2 by hand
+  } cases[] = {// (1 -1 0) × (0 1 2) = (-1·2 - 0·1, 0·0 - 1·2, 1·1 - (-1)·0) = (-2 -2 1)
+               {{1, -1, 0}, {0, 1, 2}, {1, 0, 2}, {-2, -2, 1}},
+               // (2 1 -1) × (-1 3 0) = (1·0 - (-1)·3, (-1)(-1) - 2·0, 2·3 - 1·(-1)) = (3 1 7)
+               {{2, 1, -1}, {-1, 3, 0}, {1, 4, -1}, {3, 1, 7}},
+               // (0 0 2) × (3 0 0) = (0, 6, 0), reduced by 6
+               {{0, 0, 2}, {3, 0, 0}, {1, 2, 3}, {0, 1, 0}}};
+  for (const auto& c : cases) {
+    const PlaneTripletCalculation r = CalculatePlaneTriplet(cell, c.r1, c.r2, c.r3);
+    ASSERT_FALSE(r.fault);
+    EXPECT_EQ(r.zoneAxis, c.zone);
+    const std::array<gemmi::Vec3, 3> v = {cart(c.r1), cart(c.r2), cart(c.r3)};
+    const std::array<double, 3> angles = {
+        gemmi::deg(v[0].angle(v[1])), gemmi::deg(v[1].angle(v[2])), gemmi::deg(v[0].angle(v[2]))};
+    for (std::size_t i = 0; i < 3; ++i) {
+      EXPECT_NEAR(*r.angles[i], angles[i], 1e-9) << i;
+      EXPECT_NEAR(*r.spacings[i], 1 / v[i].length(), 1e-12) << i;
+    }
+  }
+}
+
+TEST(CalculatorBoxes, ElementOrderReadingAndCaptions) {
+  // Nine different numbers, so that a box read into the wrong plane or index shows.
+  BoxTexts boxes = BoxTexts::Initial();
+  for (int plane = 0; plane < 3; ++plane)
+    for (int index = 0; index < 3; ++index)
+      boxes[kCalculatorIndexBoxes[plane][index]] = std::to_string(10 * (plane + 1) + index);
+  EXPECT_EQ(boxes[Box::CalcK3], "31"); // R3 k
+  EXPECT_EQ(ReadCalculatorPlanes(boxes),
+            (std::array<PlaneVector, 3>{{{10, 11, 12}, {20, 21, 22}, {30, 31, 32}}}));
+  // The outputs hold "***" and are not index boxes.
+  EXPECT_FALSE(FirstNonNumericIndexBox(boxes));
+  // Element order runs R1 h (6), R2 h, R3 h, R1 k (9) ...: R3 k (11) comes before R1 l (12).
+  boxes[Box::CalcL1] = "x";
+  EXPECT_EQ(FirstNonNumericIndexBox(boxes), Box::CalcL1);
+  boxes[Box::CalcK3] = "";
+  EXPECT_EQ(FirstNonNumericIndexBox(boxes), Box::CalcK3);
+  boxes[Box::CalcH1] = "1,0";
+  EXPECT_EQ(FirstNonNumericIndexBox(boxes), Box::CalcH1);
+  boxes = BoxTexts::Initial();
+  for (Box b : {Box::CalcH1, Box::CalcH2, Box::CalcH3, Box::CalcK1, Box::CalcK2, Box::CalcK3,
+                Box::CalcL1, Box::CalcL2})
+    boxes[b] = "1";
+  EXPECT_EQ(FirstNonNumericIndexBox(boxes), Box::CalcL3); // the last box is checked too
+
+  EXPECT_EQ(SpacingCaption(0, 0.4), "d1=0.4000000");
+  EXPECT_EQ(SpacingCaption(2, 0.0625), "d3=0.0625000");
+  EXPECT_EQ(SpacingCaption(1, std::nullopt), "d2= ***");
 }
 
 TEST(PlaneTriplet, IndicesBeyondExactProductsAreRefusedNamingTheBox) {

@@ -1,6 +1,7 @@
 // Reading numbers from box texts and writing them back for people.
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -36,13 +37,21 @@ TEST(NumericPrefix, ReadsTheNumberAtTheStartAndSkipsBlanksAnywhere) {
   EXPECT_FALSE(IsNumeric(huge));
   EXPECT_EQ(NumericPrefix(tiny), 0.0);
   EXPECT_TRUE(IsNumeric(tiny));
+  // Every digit from 0 to 9 at the ends of the digit range, signs, and the old "d" exponent.
+  const std::pair<const char*, double> read[] = {
+      {"-10", -10},   {"-0.01", -0.01},      {"-101e-1", -10.1}, {"+0.10", 0.1},
+      {"-1e+1", -10}, {"-.1", -0.1},         {"90.09", 90.09},   {"1.5d2", 150},
+      {"2D-1", 0.2},  {"-1e999", -INFINITY}, {"19e", 19},        {"-0", 0}};
+  for (const auto& [text, value] : read)
+    EXPECT_EQ(NumericPrefix(text), value) << text;
 }
 
 TEST(IsNumeric, AcceptsExactlyWhatReadsAsTheSameNumber) {
-  for (const char* yes : {"0.008", "  -1.5 ", "+2", ".5", "2.", "1e-3", "1E+3", "\t90\r\n"})
+  for (const char* yes : {"0.008", "  -1.5 ", "+2", ".5", "2.", "1e-3", "1E+3", "\t90\r\n", "-10",
+                          "-0.01", "-1e-1", "9.09", "+0", "-.0"})
     EXPECT_TRUE(IsNumeric(yes)) << yes;
-  for (const char* no :
-       {"", "   ", "0,2", "1 2", "abc", "1.5nm", "-", ".", "e5", "1e", "1e999", "1.2.3"})
+  for (const char* no : {"", "   ", "0,2", "1 2", "abc", "1.5nm", "-", ".", "e5", "1e", "1e999",
+                         "1.2.3", "1e-", "--1", "1d2", "1e1.5", "1-"})
     EXPECT_FALSE(IsNumeric(no)) << no;
 }
 
@@ -78,6 +87,13 @@ TEST(RoundHalfEven, SendsHalvesToTheEvenNeighbour) {
   EXPECT_EQ(RoundHalfEven(-2.5), -2.0);
   EXPECT_EQ(RoundHalfEven(37.5), 38.0); // 1.5 degrees on an angle slider
   EXPECT_EQ(RoundHalfEven(2.6), 3.0);
+  // Whatever rounding mode is in force, and it is left as it was.
+  const int mode = std::fegetround();
+  std::fesetround(FE_UPWARD);
+  EXPECT_EQ(RoundHalfEven(2.5), 2.0);
+  EXPECT_EQ(RoundHalfEven(-3.5), -4.0);
+  EXPECT_EQ(std::fegetround(), FE_UPWARD);
+  std::fesetround(mode);
 }
 
 TEST(NumberFormat, FixedDecimalsWithGrouping) {

@@ -1,9 +1,11 @@
-// The allowed reflections of the five centring types, their order and spacings.
+// The allowed reflections of the five centring types, their order and spacings, held against
+// gemmi's centring translations and gemmi's cell geometry.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <gemmi/unitcell.hpp>
 
 #include "core/reflection_list.hpp"
+#include "support/centring.hpp"
 
 namespace spot {
 namespace {
@@ -15,10 +17,6 @@ ReflectionList build(int n, LatticeType type) {
   return list.value;
 }
 
-bool contains(const ReflectionList& list, MillerIndex g) {
-  return std::any_of(list.begin(), list.end(), [&](const Reflection& r) { return r.index == g; });
-}
-
 TEST(ReflectionList, PrimitiveOrderAndSize) {
   const ReflectionList list = build(1, LatticeType::Primitive);
   ASSERT_EQ(list.size(), 27u);
@@ -27,47 +25,57 @@ TEST(ReflectionList, PrimitiveOrderAndSize) {
   EXPECT_EQ(list[13].d, 0.0);
   EXPECT_EQ(list[1].index, (MillerIndex{-1, -1, 0})); // l runs fastest
   EXPECT_EQ(list.back().index, (MillerIndex{1, 1, 1}));
-  EXPECT_EQ(build(5, LatticeType::Primitive).size(), 1331u);
+  EXPECT_EQ(build(5, LatticeType::Primitive).size(), 1331u); // 11³
   EXPECT_EQ(build(0, LatticeType::Primitive).size(), 1u);
+  EXPECT_TRUE(build(-1, LatticeType::Primitive).empty());
+  // (2N+1)³ index triples, none for a negative range.
+  EXPECT_EQ(IndexCubeSize(0), 1u);
+  EXPECT_EQ(IndexCubeSize(2), 125u);
+  EXPECT_EQ(IndexCubeSize(-1), 0u);
 }
 
-TEST(ReflectionList, CentringConditions) {
-  const ReflectionList body = build(1, LatticeType::BodyCenter);
-  EXPECT_EQ(body.size(), 13u);
-  EXPECT_FALSE(contains(body, {1, 0, 0}));
-  EXPECT_FALSE(contains(body, {1, 1, 1}));
-  EXPECT_TRUE(contains(body, {1, -1, 0}));
-
-  const ReflectionList face = build(1, LatticeType::FaceCenter);
-  EXPECT_EQ(face.size(), 9u);
-  EXPECT_TRUE(contains(face, {-1, 1, -1}));
-  EXPECT_FALSE(contains(face, {1, 1, 0}));
-
-  EXPECT_EQ(build(1, LatticeType::SideCenter).size(), 15u);
-
-  const ReflectionList rhombohedral = build(1, LatticeType::Rhombohedral);
-  EXPECT_EQ(rhombohedral.size(), 21u);
-  for (MillerIndex gone :
-       {MillerIndex{0, 0, 1}, {0, 0, -1}, {1, 1, 1}, {1, 1, -1}, {-1, -1, 1}, {-1, -1, -1}})
-    EXPECT_FALSE(contains(rhombohedral, gone));
-  EXPECT_TRUE(contains(rhombohedral, {1, 0, 1}));
-  EXPECT_TRUE(contains(rhombohedral, {0, 1, 1}));
-}
-
-TEST(ReflectionList, HoldsOriginAndBothFriedelMates) {
-  for (LatticeType type : kLatticeTypes) {
-    const ReflectionList list = build(3, type);
-    EXPECT_TRUE(contains(list, {0, 0, 0})) << LatticeLetter(type);
-    for (const Reflection& r : list)
-      ASSERT_TRUE(contains(list, {-r.index.h, -r.index.k, -r.index.l})) << LatticeLetter(type);
+TEST(ReflectionList, EachCentringGivesTheIndependentSetWithGemmiSpacings) {
+  // A triclinic cell, so that no spacing is shared by accident and a swapped index shows.
+  const LatticeParameters cell{0.5, 0.6, 0.7, 80, 100, 110, 0};
+  const gemmi::UnitCell reference(0.5, 0.6, 0.7, 80, 100, 110);
+  const MetricTensor g = ReciprocalMetricOf(cell).gStar;
+  const int n = 3;
+  // Counts in the cube -3..3 by hand (per axis 3 even values 0, ±2 and 4 odd ones ±1, ±3):
+  // P 7³ = 343; C: h + k even in 3·3 + 4·4 = 25 pairs, times 7 = 175; I: h + k + l even,
+  // ((3 + 4)³ + (3 - 4)³) / 2 = 171; F: all even or all odd, 27 + 64 = 91; R: h ≡ k (mod 3) in
+  // 3·3 + 2·2 + 2·2 = 17 pairs, with the 4 odd l removed: 343 - 68 = 275.
+  const std::pair<LatticeType, std::size_t> types[] = {{LatticeType::Primitive, 343},
+                                                       {LatticeType::SideCenter, 175},
+                                                       {LatticeType::BodyCenter, 171},
+                                                       {LatticeType::FaceCenter, 91},
+                                                       {LatticeType::Rhombohedral, 275}};
+  for (const auto& [type, count] : types) {
+    const Checked<ReflectionList> list = BuildReflectionList(n, type, g);
+    ASSERT_TRUE(list.ok());
+    EXPECT_EQ(list.value.size(), count) << LatticeLetter(type);
+    std::vector<MillerIndex> expected; // enumeration order: h outermost, l innermost
+    for (int h = -n; h <= n; ++h)
+      for (int k = -n; k <= n; ++k)
+        for (int l = -n; l <= n; ++l)
+          if (testing::IndependentlyAllowed(type, {h, k, l})) expected.push_back({h, k, l});
+    ASSERT_EQ(list.value.size(), expected.size()) << LatticeLetter(type);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      const Reflection& r = list.value[i];
+      ASSERT_EQ(r.index, expected[i]) << LatticeLetter(type) << " " << i;
+      const double d =
+          r.index.isZero() ? 0.0 : reference.calculate_d({r.index.h, r.index.k, r.index.l});
+      EXPECT_NEAR(r.d, d, 1e-12) << LatticeLetter(type) << " " << i;
+      EXPECT_NEAR(r.q, r.index.isZero() ? 0.0 : 1 / (d * d), 1e-9) << i;
+    }
   }
 }
 
 TEST(ReflectionList, NegativeProductIsAFault) {
   MetricTensor broken{};
   broken[0][0] = -1.0;
-  EXPECT_EQ(BuildReflectionList(1, LatticeType::Primitive, broken).fault,
-            GeometryFault::NegativeRoot);
+  const Checked<ReflectionList> list = BuildReflectionList(1, LatticeType::Primitive, broken);
+  EXPECT_EQ(list.fault, GeometryFault::NegativeRoot);
+  EXPECT_TRUE(list.value.empty());
 }
 
 } // namespace

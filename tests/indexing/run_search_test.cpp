@@ -59,6 +59,90 @@ TEST(RunIndexingSearch, ValidationOrderAndMessages) {
   EXPECT_FALSE(outcome.summary); // the summary changes only after validation passed
 }
 
+TEST(RunIndexingSearch, EachGroupIsValidatedToItsEnds) {
+  // A single box without a number, at the ends of the two groups (a..γ, index range..<R1,R3>
+  // tolerance) and inside them; the calculator's boxes between the groups are not looked at.
+  const std::pair<Box, std::string_view> rejected[] = {
+      {Box::A, kMessagePhaseBoxes},          {Box::Gamma, kMessagePhaseBoxes},
+      {Box::IndexRange, kMessageMeasurementBoxes}, {Box::ScaleBarLength, kMessageMeasurementBoxes},
+      {Box::DTol3, kMessageMeasurementBoxes},      {Box::AngleTol13, kMessageMeasurementBoxes}};
+  for (const auto& [box, message] : rejected) {
+    BoxTexts boxes = cubicExample();
+    boxes[box] = "n/a";
+    const SearchOutcome outcome = RunIndexingSearch(boxes, LatticeType::FaceCenter);
+    ASSERT_TRUE(outcome.rejection) << BoxCaption(box);
+    EXPECT_EQ(outcome.rejection->box, box);
+    EXPECT_EQ(outcome.rejection->message, message) << BoxCaption(box);
+    EXPECT_TRUE(outcome.rows.empty());
+  }
+  BoxTexts boxes = cubicExample();
+  boxes[Box::CalcH1] = "x";
+  boxes[Box::CalcZoneW] = "***";
+  EXPECT_EQ(RunIndexingSearch(boxes, LatticeType::FaceCenter).rows.size(), 24u);
+
+  // Every phase box goes to its own parameter.
+  boxes[Box::A] = "0.5";
+  boxes[Box::B] = "0.6";
+  boxes[Box::C] = "0.7";
+  boxes[Box::Alpha] = "80";
+  boxes[Box::Beta] = "100";
+  boxes[Box::Gamma] = "110";
+  const LatticeParameters cell = ReadLatticeParameters(boxes);
+  EXPECT_EQ(std::vector({cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma}),
+            std::vector({0.5, 0.6, 0.7, 80.0, 100.0, 110.0}));
+}
+
+TEST(ReadMeasuredPattern, EachLineGivesItsOwnSpacingAndTheFirstZeroDivisorIsNamed) {
+  // Scale bar 200 px for 10 1/nm: 20 px per 1/nm. R1 = 2 spacings over 80 px, R2 = 1 over 50,
+  // R3 = 3 over 240: d = N · 20 / L = 0.5, 0.4, 0.25 nm.
+  BoxTexts boxes = cubicExample();
+  boxes[Box::ScaleBarValue] = "10";
+  boxes[Box::ScaleBarLength] = "200";
+  boxes[Box::Length1] = "80";
+  boxes[Box::Number1] = "2";
+  boxes[Box::Length2] = "50";
+  boxes[Box::Number2] = "1";
+  boxes[Box::Length3] = "240";
+  boxes[Box::Number3] = "3";
+  boxes[Box::Angle12] = "70";
+  boxes[Box::Angle23] = "30";
+  boxes[Box::Angle13] = "40";
+  boxes[Box::DTol1] = "0.1";
+  boxes[Box::DTol2] = "0.2";
+  boxes[Box::DTol3] = "0.3";
+  boxes[Box::AngleTol12] = "1";
+  boxes[Box::AngleTol23] = "2";
+  boxes[Box::AngleTol13] = "3";
+  const PatternReading reading = ReadMeasuredPattern(boxes);
+  ASSERT_FALSE(reading.fault);
+  EXPECT_DOUBLE_EQ(reading.pattern.scaleRatio, 20.0);
+  EXPECT_DOUBLE_EQ(reading.pattern.d[0], 0.5);
+  EXPECT_DOUBLE_EQ(reading.pattern.d[1], 0.4);
+  EXPECT_DOUBLE_EQ(reading.pattern.d[2], 0.25);
+  EXPECT_EQ(reading.pattern.angle, (std::array<double, 3>{70, 30, 40}));
+  EXPECT_EQ(reading.pattern.dTol, (std::array<double, 3>{0.1, 0.2, 0.3}));
+  EXPECT_EQ(reading.pattern.angleTol, (std::array<double, 3>{1, 2, 3}));
+
+  // Zero lengths are found in the order R1, R2, R3; absurd numbers overflow into their own fault.
+  const std::pair<std::vector<std::pair<Box, const char*>>, SearchFault> faults[] = {
+      {{{Box::Length1, "0"}, {Box::Length3, "0"}}, SearchFault::ZeroLength1},
+      {{{Box::Length3, "0"}}, SearchFault::ZeroLength3},
+      {{{Box::Length2, "0"}, {Box::Length3, "0"}}, SearchFault::ZeroLength2},
+      {{{Box::ScaleBarLength, "1e300"}, {Box::ScaleBarValue, "1e-300"}},
+       SearchFault::ScaleOutOfRange},
+      {{{Box::Number2, "1e300"}, {Box::Length2, "1e-300"}}, SearchFault::ScaleOutOfRange}};
+  for (const auto& [changes, fault] : faults) {
+    BoxTexts changed = boxes;
+    for (const auto& [box, text] : changes)
+      changed[box] = text;
+    EXPECT_EQ(ReadMeasuredPattern(changed).fault, fault) << FaultMessage(fault);
+    EXPECT_EQ(RunIndexingSearch(changed, LatticeType::FaceCenter).fault, fault);
+  }
+  EXPECT_EQ(FaultBox(SearchFault::ZeroLength1), Box::Length1);
+  EXPECT_EQ(FaultBox(SearchFault::ZeroLength3), Box::Length3);
+  EXPECT_EQ(FaultBox(SearchFault::ScaleOutOfRange), Box::ScaleBarLength);
+}
+
 TEST(RunIndexingSearch, FaultsComeAtTheirPointAndNameTheirBox) {
   BoxTexts boxes = cubicExample();
   boxes[Box::IndexRange] = "-1";

@@ -14,6 +14,7 @@
 #include "core/reflection_list.hpp"
 #include "indexing/result_text.hpp"
 #include "indexing/search.hpp"
+#include "support/centring.hpp"
 
 namespace spot {
 namespace {
@@ -50,85 +51,179 @@ TEST(Search, FaceCentredCubicExample) {
   EXPECT_EQ(cells, expected);
 }
 
-TEST(Search, SpacingToleranceAdmitsEqualityAngleToleranceDoesNot) {
-  // Take the tolerance from the computed spacing itself: |d - d1| == tol must admit the plane.
-  const MetricTensor g = ReciprocalMetricOf(kCubic).gStar;
-  const double d200 = DSpacing(MillerIndex{2, 0, 0}, g).value;
-  MeasuredPattern p = kCubicPattern;
-  p.d[0] = d200 + 0.0078125; // a power of two, so the difference is exact
-  p.dTol[0] = std::fabs(d200 - p.d[0]);
-  EXPECT_EQ(IndexPattern(kCubic, LatticeType::FaceCenter, 2, p).rows.size(), 24u);
+// Both searches: the fast one and the literal triple loop. They share the candidate lists and
+// the tests of one triplet, so each edge is checked on each, not only through their agreement.
+using SearchFunction = SearchResult (*)(const LatticeParameters&, LatticeType, int,
+                                        const MeasuredPattern&, const SearchLimits&);
+const std::pair<const char*, SearchFunction> kBothSearches[] = {{"fast", &IndexPattern},
+                                                                {"literal", &IndexPatternLiteral}};
 
-  MeasuredPattern exact = kCubicPattern;
-  exact.dTol = {0, 0, 0};
-  exact.d = {d200, d200, DSpacing(MillerIndex{2, 2, 0}, g).value};
-  EXPECT_EQ(IndexPattern(kCubic, LatticeType::FaceCenter, 2, exact).rows.size(), 24u);
+// One solution (g1, g2, g3 = g1 + g2) in three cells: the cubic example, a monoclinic and a
+// triclinic one, where equivalent planes differ in the last bits of their spacings.
+struct Solution {
+  const char* name;
+  LatticeParameters cell;
+  LatticeType type;
+  MillerIndex g1, g2;
+};
+const Solution kSolutions[] = {{"cubic F", kCubic, LatticeType::FaceCenter, {2, 0, 0}, {0, 2, 0}},
+                               {"monoclinic P",
+                                {0.5148, 0.5203, 0.5316, 90, 99.2, 90, 0},
+                                LatticeType::Primitive,
+                                {1, 0, 0},
+                                {0, 1, 1}},
+                               {"triclinic I",
+                                {0.58, 0.62, 0.71, 82.3, 95.6, 104.1, 0},
+                                LatticeType::BodyCenter,
+                                {1, -1, 0},
+                                {0, 1, 1}}};
 
-  MeasuredPattern zeroAngle = kCubicPattern;
-  zeroAngle.angleTol = {0, 2, 2};
-  EXPECT_TRUE(IndexPattern(kCubic, LatticeType::FaceCenter, 2, zeroAngle).rows.empty());
-
-  // Measured 92 degrees against computed 90: a tolerance of exactly 2 rejects, 2.0001 admits.
-  MeasuredPattern offBy2 = kCubicPattern;
-  offBy2.angle[0] = 92.0;
-  const double a90 = InterplanarAngle(MillerIndex{2, 0, 0}, MillerIndex{0, 2, 0}, g).value;
-  offBy2.angleTol[0] = std::fabs(a90 - 92.0);
-  EXPECT_TRUE(IndexPattern(kCubic, LatticeType::FaceCenter, 2, offBy2).rows.empty());
-  offBy2.angleTol[0] = 2.0001;
-  EXPECT_EQ(IndexPattern(kCubic, LatticeType::FaceCenter, 2, offBy2).rows.size(), 24u);
+// The pattern the solution makes, from the same geometry the searches use (held against gemmi
+// in the metric tests): no spacing tolerance, 1 degree on the angles.
+MeasuredPattern exactPattern(const Solution& s) {
+  const MetricTensor g = ReciprocalMetricOf(s.cell).gStar;
+  const MillerIndex g3 = s.g1 + s.g2;
+  MeasuredPattern p =
+      pattern(DSpacing(s.g1, g).value, DSpacing(s.g2, g).value, DSpacing(g3, g).value,
+              InterplanarAngle(s.g1, s.g2, g).value, InterplanarAngle(s.g2, g3, g).value,
+              InterplanarAngle(s.g1, g3, g).value, 0.0, 1.0);
+  return p;
 }
 
-TEST(Search, DegenerateTripletsAreSkippedNotFatal) {
-  // d2 = d1 and d3 = d1/2 put g2 = g1, g3 = 2 g1 in the lists: parallel triplets, skipped.
-  const MeasuredPattern parallel = pattern(0.2, 0.2, 0.1, 0, 0, 0, 0.008, 5);
-  const SearchResult onlyParallel = IndexPattern(kCubic, LatticeType::FaceCenter, 4, parallel);
-  EXPECT_FALSE(onlyParallel.fault);
-  EXPECT_TRUE(onlyParallel.rows.empty());
-  EXPECT_GT(onlyParallel.stats.sumMatches, 0u); // (200)+(200)=(400) and friends were met
+bool lists(const SearchResult& result, const MillerIndex& g1, const MillerIndex& g2) {
+  return std::any_of(result.rows.begin(), result.rows.end(),
+                     [&](const IndexingResult& row) { return row.g1 == g1 && row.g2 == g2; });
+}
 
-  // A wide d3 tolerance lets (400) [parallel] and (220) [valid] into list 3 together.
+TEST(Search, SpacingEdgesAdmitAngleEdgesDoNotOnBothSearchesInThreeCells) {
+  for (const auto& [searchName, search] : kBothSearches)
+    for (const Solution& s : kSolutions) {
+      const std::string where = std::string(searchName) + ", " + s.name;
+      const auto finds = [&](const MeasuredPattern& p) {
+        const SearchResult result = search(s.cell, s.type, 2, p, {});
+        EXPECT_FALSE(result.fault) << where;
+        return lists(result, s.g1, s.g2);
+      };
+      const MeasuredPattern exact = exactPattern(s);
+      EXPECT_TRUE(finds(exact)) << where; // |d - d| = 0 is within a tolerance of 0
+      for (std::size_t j = 0; j < 3; ++j) {
+        // Spacing j measured 2^-7 nm off: a tolerance of exactly the difference admits the
+        // plane, the next smaller double does not.
+        MeasuredPattern p = exact;
+        p.d[j] += 0.0078125;
+        p.dTol[j] = std::fabs(exact.d[j] - p.d[j]);
+        EXPECT_TRUE(finds(p)) << where << ", d" << j + 1 << " at its tolerance";
+        p.dTol[j] = std::nextafter(p.dTol[j], 0.0);
+        EXPECT_FALSE(finds(p)) << where << ", d" << j + 1 << " beyond its tolerance";
+        // Angle j measured 2 degrees off: exactly the difference rejects, a step above admits
+        // (also through the fast search's cosine windows).
+        p = exact;
+        p.angle[j] += 2.0;
+        p.angleTol[j] = std::fabs(exact.angle[j] - p.angle[j]);
+        EXPECT_FALSE(finds(p)) << where << ", angle " << j + 1 << " at its tolerance";
+        p.angleTol[j] = std::nextafter(p.angleTol[j], 10.0);
+        EXPECT_TRUE(finds(p)) << where << ", angle " << j + 1 << " within its tolerance";
+        p.angleTol[j] = 0.0;
+        p.angle[j] = exact.angle[j];
+        EXPECT_FALSE(finds(p)) << where << ", angle " << j + 1 << " with no tolerance";
+      }
+    }
+}
+
+TEST(Search, DegenerateTripletsAreSkippedNotFatalOnBothSearchesInThreeCells) {
+  for (const auto& [searchName, search] : kBothSearches)
+    for (const Solution& s : kSolutions) {
+      const MetricTensor g = ReciprocalMetricOf(s.cell).gStar;
+      const MillerIndex g1 = s.g1, twice = g1 + g1, minus{-g1.h, -g1.k, -g1.l};
+      const MillerIndex minusTwice = minus + minus;
+      const double d1 = DSpacing(g1, g).value, d2 = DSpacing(twice, g).value;
+      // g2 = g1 (g3 = 2 g1), g2 = -2 g1 (g3 = -g1), g2 = -g1 (g3 = (000), d = 0): angles of 0
+      // and 180 degrees with 5 degrees of tolerance, where rounding may leave a tiny angle.
+      const std::pair<MeasuredPattern, MillerIndex> degenerate[] = {
+          {pattern(d1, d1, d2, 0, 0, 0, 1e-9, 5), g1},
+          {pattern(d1, d2, d1, 180, 0, 180, 1e-9, 5), minusTwice},
+          {pattern(d1, d1, 0, 180, 90, 90, 1e-9, 5), minus}};
+      for (const auto& [p, partner] : degenerate) {
+        const SearchResult result = search(s.cell, s.type, 4, p, {});
+        EXPECT_FALSE(result.fault) << searchName << ", " << s.name;
+        EXPECT_TRUE(result.rows.empty()) << searchName << ", " << s.name;
+        EXPECT_GT(result.stats.sumMatches, 0u) << searchName << ", " << s.name; // they were met
+      }
+    }
+  // A wide d3 tolerance lets (400) [parallel to (200)] and (220) into list 3 together: the
+  // degenerate triplets go, the 24 solutions stay.
   MeasuredPattern mixed = kCubicPattern;
   mixed.dTol[2] = 0.05;
-  const SearchResult both = IndexPattern(kCubic, LatticeType::FaceCenter, 4, mixed);
-  EXPECT_FALSE(both.fault);
-  EXPECT_EQ(both.rows.size(), 24u);
-
-  // A Number of 0 gives d = 0: (000) enters the list and is skipped, the rest still searched.
-  MeasuredPattern zero = kCubicPattern;
-  zero.d[1] = 0.0;
-  const SearchResult withOrigin = IndexPattern(kCubic, LatticeType::FaceCenter, 2, zero);
-  EXPECT_FALSE(withOrigin.fault);
-  EXPECT_TRUE(withOrigin.rows.empty());
+  for (const auto& [searchName, search] : kBothSearches)
+    EXPECT_EQ(search(kCubic, LatticeType::FaceCenter, 4, mixed, {}).rows.size(), 24u) << searchName;
 }
 
-TEST(Search, LimitsAndBadCellsStopWithACause) {
-  EXPECT_EQ(IndexPattern(kCubic, LatticeType::FaceCenter, -1, kCubicPattern).fault,
-            SearchFault::NegativeIndexRange);
-  EXPECT_EQ(IndexPattern(kCubic, LatticeType::FaceCenter, 51, kCubicPattern).fault,
-            SearchFault::IndexRangeTooLarge);
-  EXPECT_EQ(
-      IndexPattern({0.4, 0.4, 0, 90, 90, 90, 0}, LatticeType::Primitive, 2, kCubicPattern).fault,
-      SearchFault::InvalidCell);
-  EXPECT_EQ(
-      IndexPattern({0.4, 0.4, 0.4, 120, 120, 120, 0}, LatticeType::Primitive, 2, kCubicPattern)
-          .fault,
-      SearchFault::InvalidCell);
+TEST(Search, TheIndexCubeEndsAtTheRangeInEveryDirection) {
+  // Primitive cubic, range 1: g1, g2 from {100} at right angles (6 · 4 = 24 pairs) and every
+  // g3 in {110} lies on a face of the cube -1..1, with each index at -1 and at 1 somewhere.
+  const MeasuredPattern p = pattern(0.4, 0.4, 0.4 / std::sqrt(2.0), 90, 45, 45);
+  for (const auto& [searchName, search] : kBothSearches) {
+    const SearchResult result = search(kCubic, LatticeType::Primitive, 1, p, {});
+    EXPECT_EQ(result.rows.size(), 24u) << searchName;
+  }
+}
 
-  SearchLimits small;
-  small.maxRows = 23;
-  const SearchResult capped =
-      IndexPattern(kCubic, LatticeType::FaceCenter, 2, kCubicPattern, small);
-  EXPECT_EQ(capped.fault, SearchFault::TooManyRows);
-  EXPECT_TRUE(capped.rows.empty());
-  small.maxRows = 24;
-  EXPECT_FALSE(IndexPattern(kCubic, LatticeType::FaceCenter, 2, kCubicPattern, small).fault);
+TEST(Search, LimitsAndBadCellsStopWithACauseOnBothSearches) {
+  for (const auto& [searchName, search] : kBothSearches)
+    for (const Solution& s : kSolutions) {
+      const std::string where = std::string(searchName) + ", " + s.name;
+      MeasuredPattern p = exactPattern(s);
+      p.dTol = {0.01, 0.01, 0.01};
+      p.angleTol = {3, 3, 3};
+      SearchLimits limits;
+      limits.maxIndexRange = 2; // the limit itself is allowed, one more is not
+      const SearchResult all = search(s.cell, s.type, 2, p, limits);
+      ASSERT_FALSE(all.fault) << where;
+      const std::size_t n = all.rows.size();
+      ASSERT_GT(n, 0u) << where;
+      EXPECT_EQ(all.rows.back().rowNumber, static_cast<int>(n)) << where;
+      EXPECT_EQ(search(s.cell, s.type, 3, p, limits).fault, SearchFault::IndexRangeTooLarge);
+      EXPECT_EQ(search(s.cell, s.type, -1, p, limits).fault, SearchFault::NegativeIndexRange);
+      EXPECT_FALSE(search(s.cell, s.type, 0, p, limits).fault) << where;
 
+      // Exactly as many rows as the limit is fine; one more stops the search with none.
+      limits.maxRows = n;
+      EXPECT_EQ(search(s.cell, s.type, 2, p, limits).rows.size(), n) << where;
+      limits.maxRows = n - 1;
+      const SearchResult capped = search(s.cell, s.type, 2, p, limits);
+      EXPECT_EQ(capped.fault, SearchFault::TooManyRows) << where;
+      EXPECT_TRUE(capped.rows.empty()) << where;
+
+      for (const LatticeParameters& bad :
+           {LatticeParameters{0.4, 0.4, 0, 90, 90, 90, 0},
+            LatticeParameters{0.4, 0.4, 0.4, 120, 120, 120, 0}, // the angles sum to 360
+            LatticeParameters{0.4, 0.4, 0.4, 90, 180, 90, 0}}) {
+        const SearchResult refused = search(bad, s.type, 2, p, {});
+        EXPECT_EQ(refused.fault, SearchFault::InvalidCell) << where;
+        EXPECT_TRUE(refused.rows.empty()) << where;
+      }
+    }
+}
+
+TEST(Search, PairLimitOfTheFastSearch) {
+  // The literal loop is the baseline and has no work limit; the fast search stops when list 1
+  // times list 2 exceeds the limit, before any row.
   MeasuredPattern everything = kCubicPattern;
-  everything.dTol = {10, 10, 10};
-  SearchLimits fewPairs;
-  fewPairs.maxPairs = 1000;
-  EXPECT_EQ(IndexPattern(kCubic, LatticeType::Primitive, 5, everything, fewPairs).fault,
-            SearchFault::TooManyPairs);
+  everything.dTol = {0.05, 0.05, 0.05};
+  const SearchResult all = IndexPattern(kCubic, LatticeType::Primitive, 3, everything);
+  ASSERT_FALSE(all.fault);
+  const unsigned long long pairs =
+      static_cast<unsigned long long>(all.stats.candidates[0]) * all.stats.candidates[1];
+  ASSERT_GT(pairs, 1u);
+  SearchLimits limits;
+  limits.maxPairs = pairs;
+  EXPECT_EQ(IndexPattern(kCubic, LatticeType::Primitive, 3, everything, limits).rows.size(),
+            all.rows.size());
+  limits.maxPairs = pairs - 1;
+  const SearchResult stopped = IndexPattern(kCubic, LatticeType::Primitive, 3, everything, limits);
+  EXPECT_EQ(stopped.fault, SearchFault::TooManyPairs);
+  EXPECT_TRUE(stopped.rows.empty());
+  EXPECT_FALSE(IndexPatternLiteral(kCubic, LatticeType::Primitive, 3, everything, limits).fault);
 }
 
 // A pattern made from two real reflections of the cell, measured with noise.
@@ -147,8 +242,7 @@ Made makePattern(std::mt19937& random, const LatticeParameters& cell, LatticeTyp
   for (;;) {
     const MillerIndex g1{index(random), index(random), index(random)};
     const MillerIndex g2{index(random), index(random), index(random)};
-    if (!IsAllowedReflection(g1.h, g1.k, g1.l, type) ||
-        !IsAllowedReflection(g2.h, g2.k, g2.l, type))
+    if (!testing::IndependentlyAllowed(type, g1) || !testing::IndependentlyAllowed(type, g2))
       continue;
     if (g1.isZero() || g2.isZero() || AreParallel(g1, g2)) continue;
     const MillerIndex g3 = g1 + g2;
@@ -218,7 +312,7 @@ TEST(Search, RowsAgreeWithAnIndependentBruteForceOverGemmiGeometry) {
     for (int h = -n; h <= n; ++h)
       for (int k = -n; k <= n; ++k)
         for (int l = -n; l <= n; ++l)
-          if (IsAllowedReflection(h, k, l, m.type)) all.push_back({h, k, l});
+          if (testing::IndependentlyAllowed(m.type, {h, k, l})) all.push_back({h, k, l});
     const auto within = [](double value, double target, double tol, bool strict, bool& edge) {
       const double diff = std::fabs(value - target);
       if (std::fabs(diff - tol) < 1e-7) edge = true;
@@ -228,9 +322,10 @@ TEST(Search, RowsAgreeWithAnIndependentBruteForceOverGemmiGeometry) {
       for (const MillerIndex& g2 : all) {
         const MillerIndex g3 = g1 + g2;
         if (std::abs(g3.h) > n || std::abs(g3.k) > n || std::abs(g3.l) > n) continue;
-        if (!IsAllowedReflection(g3.h, g3.k, g3.l, m.type)) continue;
-        if (g1.isZero() || g2.isZero() || AreParallel(g1, g2)) continue;
+        if (!testing::IndependentlyAllowed(m.type, g3)) continue;
         const gemmi::Vec3 v1 = cart(g1), v2 = cart(g2), v3 = cart(g3);
+        // (000) or parallel: the cross product of the two vectors vanishes.
+        if (v1.cross(v2).length() < 1e-9) continue;
         bool edge = false;
         const bool ok =
             within(1 / v1.length(), m.pattern.d[0], m.pattern.dTol[0], false, edge) &&
@@ -247,15 +342,24 @@ TEST(Search, RowsAgreeWithAnIndependentBruteForceOverGemmiGeometry) {
         else if (ok)
           expected.insert(key);
       }
-    std::set<Key> found;
-    for (const IndexingResult& row : IndexPattern(m.cell, m.type, n, m.pattern).rows) {
-      const Key key{row.g1.h, row.g1.k, row.g1.l, row.g2.h, row.g2.k, row.g2.l};
-      if (!borderline.count(key)) found.insert(key);
-      EXPECT_NEAR(row.d[0], 1 / cart(row.g1).length(), 1e-9);
-      EXPECT_NEAR(row.angle[1], gemmi::deg(cart(row.g2).angle(cart(row.g3))), 1e-6);
+    for (const auto& [searchName, search] : kBothSearches) {
+      std::set<Key> found;
+      for (const IndexingResult& row : search(m.cell, m.type, n, m.pattern, {}).rows) {
+        const Key key{row.g1.h, row.g1.k, row.g1.l, row.g2.h, row.g2.k, row.g2.l};
+        if (!borderline.count(key)) found.insert(key);
+        ASSERT_EQ(row.g3, row.g1 + row.g2);
+        const std::array<gemmi::Vec3, 3> v = {cart(row.g1), cart(row.g2), cart(row.g3)};
+        const std::array<double, 3> angles = {gemmi::deg(v[0].angle(v[1])),
+                                              gemmi::deg(v[1].angle(v[2])),
+                                              gemmi::deg(v[0].angle(v[2]))};
+        for (std::size_t i = 0; i < 3; ++i) {
+          EXPECT_NEAR(row.d[i], 1 / v[i].length(), 1e-9) << searchName;
+          EXPECT_NEAR(row.angle[i], angles[i], 1e-6) << searchName;
+        }
+      }
+      EXPECT_EQ(found, expected) << searchName << ", cell " << m.cell.a << " " << m.cell.alpha
+                                 << " type " << LatticeLetter(m.type);
     }
-    EXPECT_EQ(found, expected) << "cell " << m.cell.a << " " << m.cell.alpha << " type "
-                               << LatticeLetter(m.type);
   }
 }
 

@@ -8,64 +8,89 @@
 namespace spot {
 namespace {
 
-// Scale bar 5 1/nm over 100 px, R1 = R2 = 100 px, R3 = 200 px, one spacing each:
-// di = (1 / Li) · (100 / 5) gives 0.2, 0.2 and 0.1 nm; angles 90, 45, 45.
+// Scale bar 5 1/nm over 100 px; R1 = 100 px, R2 = 80 px, R3 = 200 px, one spacing each:
+// di = (1 / Li) · (100 / 5) gives 0.2, 0.25 and 0.1 nm; angles 80, 35, 45. Six different
+// numbers, so that a value compared with the wrong box shows.
 BoxTexts Measured() {
   BoxTexts boxes = BoxTexts::Initial();
   boxes[Box::ScaleBarValue] = "5";
   boxes[Box::ScaleBarLength] = "100";
   boxes[Box::Length1] = "100";
-  boxes[Box::Length2] = "100";
+  boxes[Box::Length2] = "80";
   boxes[Box::Length3] = "200";
   boxes[Box::Number1] = "1";
   boxes[Box::Number2] = "1";
   boxes[Box::Number3] = "1";
-  boxes[Box::Angle12] = "90";
-  boxes[Box::Angle23] = "45";
+  boxes[Box::Angle12] = "80";
+  boxes[Box::Angle23] = "35";
   boxes[Box::Angle13] = "45";
   return boxes;
 }
 
+const RowValues kExact{{0.2, 0.25, 0.1}, {80, 35, 45}};
+
 TEST(ToleranceFilter, EveryTestIsStrictAndAllSixAreApplied) {
   BoxTexts boxes = Measured();
-  const RowValues exact{{0.2, 0.2, 0.1}, {90, 45, 45}};
   // 0.25 and 2.5 are exact in binary, so the differences below equal the tolerances exactly.
   boxes[Box::DTol1] = "0.25";
   boxes[Box::AngleTol23] = "2.5";
-  const RowValues atD1Edge{{0.2 + 0.25, 0.2, 0.1}, {90, 45, 45}};
-  const RowValues atAngleEdge{{0.2, 0.2, 0.1}, {90, 47.5, 45}};
-  const RowValues insideBoth{{0.2 + 0.125, 0.2, 0.1}, {90, 46.25, 45}};
-  const RowValues offInD3Only{{0.2, 0.2, 0.1 + 0.008}, {90, 45, 45}}; // d3 tolerance 0.008
-  const RowValues offInLastAngleOnly{{0.2, 0.2, 0.1}, {90, 45, 47}};  // <R1,R3> tolerance 2
-
-  const std::vector<RowValues> rows = {exact,      atD1Edge,    atAngleEdge,
-                                       insideBoth, offInD3Only, offInLastAngleOnly};
+  const RowValues atD1Edge{{0.2 + 0.25, 0.25, 0.1}, {80, 35, 45}};
+  const RowValues atAngleEdge{{0.2, 0.25, 0.1}, {80, 37.5, 45}};
+  const RowValues insideBoth{{0.2 + 0.125, 0.25, 0.1}, {80, 36.25, 45}};
+  const std::vector<RowValues> rows = {kExact, atD1Edge, atAngleEdge, insideBoth};
   const FilterResult result = ApplyToleranceFilter(rows, boxes);
-  EXPECT_EQ(result.pass, (std::vector<unsigned char>{1, 0, 0, 1, 0, 0}));
+  EXPECT_EQ(result.pass, (std::vector<unsigned char>{1, 0, 0, 1}));
   EXPECT_EQ(result.passCount, 2u);
 
+  // Each of the six values in turn off by more than its default tolerance (0.008 nm, 2 degrees)
+  // and no other: the row fails; widening that one box, and no other, lets it pass.
+  for (std::size_t q = 0; q < kToleranceBoxes.size(); ++q) {
+    RowValues off = kExact;
+    if (q < 3)
+      off.d[q] -= 0.01;
+    else
+      off.angle[q - 3] += 2.5;
+    for (std::size_t widened = 0; widened < kToleranceBoxes.size(); ++widened) {
+      BoxTexts b = Measured();
+      b[kToleranceBoxes[widened]] = widened < 3 ? "0.02" : "3";
+      EXPECT_EQ(ApplyToleranceFilter(std::vector<RowValues>{off}, b).passCount,
+                widened == q ? 1u : 0u)
+          << "value " << q << ", box " << BoxCaption(kToleranceBoxes[widened]);
+    }
+    EXPECT_EQ(ApplyToleranceFilter(std::vector<RowValues>{off}, Measured()).passCount, 0u) << q;
+  }
+
   // A tolerance of 0 (or a box without a number) admits nothing, not even an exact match.
-  boxes[Box::AngleTol12] = "abc";
-  EXPECT_EQ(ApplyToleranceFilter(rows, boxes).passCount, 0u);
+  for (Box box : kToleranceBoxes) {
+    boxes = Measured();
+    boxes[box] = "abc";
+    EXPECT_EQ(ApplyToleranceFilter(std::vector<RowValues>{kExact}, boxes).passCount, 0u)
+        << BoxCaption(box);
+  }
 }
 
 TEST(ToleranceFilter, MeasuredSpacingsFollowTheBoxesAndFailWhenTheyCannotBeFormed) {
   BoxTexts boxes = Measured();
+  const FilterReference measured = ReadFilterReference(boxes);
+  EXPECT_EQ(measured.d, (std::array<double, 3>{0.2, 0.25, 0.1}));
+  EXPECT_EQ(measured.angle, (std::array<double, 3>{80, 35, 45}));
+  EXPECT_EQ(measured.dDefined, (std::array<bool, 3>{true, true, true}));
   boxes[Box::Number3] = "2"; // two spacings over 200 px: (2 / 200) · (100 / 5) = 0.2 nm
-  const FilterReference reference = ReadFilterReference(boxes);
-  EXPECT_DOUBLE_EQ(reference.d[0], 0.2);
-  EXPECT_DOUBLE_EQ(reference.d[2], 0.2);
-  EXPECT_EQ(reference.angle[1], 45.0);
+  EXPECT_DOUBLE_EQ(ReadFilterReference(boxes).d[2], 0.2);
 
-  const std::vector<RowValues> rows = {{{0.2, 0.2, 0.2}, {90, 45, 45}}};
+  const std::vector<RowValues> rows = {{{0.2, 0.25, 0.2}, {80, 35, 45}}};
   EXPECT_EQ(ApplyToleranceFilter(rows, boxes).passCount, 1u);
-  // Cleared lengths or scale bar: no measured spacing, so no row can agree with it.
+  // Cleared lengths or scale bar: no measured spacing, so no row can agree with it, however
+  // wide the tolerance.
+  boxes[Box::DTol2] = "1000";
   boxes[Box::Length2] = "";
   EXPECT_FALSE(ReadFilterReference(boxes).dDefined[1]);
+  EXPECT_EQ(ReadFilterReference(boxes).d[1], 0.0);
   EXPECT_EQ(ApplyToleranceFilter(rows, boxes).passCount, 0u);
-  boxes[Box::Length2] = "100";
+  boxes[Box::Length2] = "80";
   boxes[Box::ScaleBarValue] = "0";
   EXPECT_EQ(ApplyToleranceFilter(rows, boxes).passCount, 0u);
+  EXPECT_EQ(ReadFilterReference(boxes).dDefined, (std::array<bool, 3>{false, false, false}));
 }
 
 TEST(ToleranceFilter, CellsReadBackIncludingDigitGrouping) {
