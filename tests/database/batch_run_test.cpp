@@ -93,5 +93,49 @@ TEST(BatchRun, RowsOfAllPhasesTogetherAreLimitedAndTheMessageNamesTheLimit) {
   EXPECT_NE(message.find(BoxCaption(FaultBox(SearchFault::TooManyBatchRows))), std::string::npos);
 }
 
+TEST(BatchRun, EachRecordWritesItsOwnFieldsAndTheDatabaseEndsAreRecords) {
+  // Nine different field texts, so that a field written into the wrong box shows.
+  PhaseRecord record;
+  record.fields = {"N", "T", "3", "4", "5", "6", "7", "8", "9"};
+  EXPECT_EQ(BatchPhaseName(record), "N  T  c/a3");
+  BoxTexts boxes = alPattern();
+  boxes[Box::CalcH1] = "kept";
+  const BoxTexts written = WithPhaseBoxes(boxes, record);
+  const Box phaseBoxes[] = {Box::A, Box::B, Box::C, Box::Alpha, Box::Beta, Box::Gamma};
+  for (int i = 0; i < 6; ++i)
+    EXPECT_EQ(written[phaseBoxes[i]], std::to_string(4 + i));
+  EXPECT_EQ(written[Box::CalcH1], "kept");
+  EXPECT_EQ(written[Box::IndexRange], "2");
+
+  // Records 1 (AgCl) and 108 (ZrO2) are the first and last; the order given is kept; SnO2
+  // (record 89, a = b = 0.47550, c = 0.31990) is searched with its own c and as primitive.
+  BatchRun run = RunBatch(alPattern(), {kBuiltInPhaseCount, 0, 89, 1, kBuiltInPhaseCount + 1});
+  ASSERT_TRUE(run.ok());
+  ASSERT_EQ(run.phases.size(), 3u);
+  EXPECT_EQ(run.phases[0].record, 108);
+  EXPECT_EQ(run.phases[0].phaseName, "ZrO2  FaceCenter  c/a1.00000");
+  EXPECT_EQ(run.phases[1].record, 89);
+  EXPECT_EQ(run.phases[1].boxes[Box::C], "0.31990");
+  EXPECT_EQ(run.phases[1].boxes[Box::A], "0.47550");
+  EXPECT_EQ(run.phases[1].latticeType, LatticeType::Primitive);
+  EXPECT_EQ(run.phases[1].phase, &BuiltInPhases()[88]);
+  EXPECT_EQ(run.phases[2].record, 1);
+  EXPECT_EQ(run.phases[2].latticeType, LatticeType::FaceCenter);
+  EXPECT_EQ(run.phases[2].boxes[Box::Angle12], "90"); // the measurement goes with every record
+  EXPECT_TRUE(run.phases[2].outcome.completed);
+
+  // The measurement boxes are checked to both ends of their group, the phase boxes not at all
+  // (every record brings its own).
+  for (Box box : {Box::IndexRange, Box::AngleTol13}) {
+    BoxTexts bad = alPattern();
+    bad[box] = "";
+    ASSERT_TRUE(RunBatch(bad, {kAl}).rejection);
+    EXPECT_EQ(RunBatch(bad, {kAl}).rejection->box, box);
+  }
+  BoxTexts noPhase = alPattern();
+  noPhase[Box::A] = "";
+  EXPECT_TRUE(RunBatch(noPhase, {kAl}).ok());
+}
+
 } // namespace
 } // namespace spot

@@ -8,14 +8,14 @@
 namespace spot {
 namespace {
 
-std::vector<std::string> checkedKeys(const PhaseTree &tree) {
+std::vector<std::string> checkedKeys(const PhaseTree& tree) {
   std::vector<std::string> keys;
   for (int i = 0; i < tree.nodeCount(); ++i)
     if (tree.node(i).checked) keys.push_back(tree.node(i).key);
   return keys;
 }
 
-int nodeOf(const PhaseTree &tree, std::string_view key) {
+int nodeOf(const PhaseTree& tree, std::string_view key) {
   const std::optional<int> number = tree.findNode(key);
   EXPECT_TRUE(number.has_value()) << key;
   return number.value_or(-1);
@@ -55,6 +55,14 @@ TEST(PhaseTree, BuiltInTreeHasOneNodePerNameRunAndOnePerRecord) {
   EXPECT_EQ(tree.node(nodeOf(tree, "bb1")).text,
             "a=0.55800,b=0.55800,c=0.55800,\u03B1=90.00000,\u03B2=90.00000,\u03B3=90.00000,"
             "FaceCenter,c/a:1.00000");
+  // SnO2, the non-cubic record: c differs from a and b, and c/a is not 1.
+  EXPECT_EQ(tree.node(nodeOf(tree, "bb89")).text,
+            "a=0.47550,b=0.47550,c=0.31990,\u03B1=90.00000,\u03B2=90.00000,\u03B3=90.00000,"
+            "Primitive,c/a:0.67277");
+  // Nine different fields, each in its own place.
+  PhaseRecord distinct;
+  distinct.fields = {"N", "T", "3", "4", "5", "6", "7", "8", "9"};
+  EXPECT_EQ(ParameterNodeText(distinct), "a=4,b=5,c=6,\u03B1=7,\u03B2=8,\u03B3=9,T,c/a:3");
 }
 
 TEST(PhaseTree, OnlyNeighboursShareAPhaseNode) {
@@ -65,7 +73,8 @@ TEST(PhaseTree, OnlyNeighboursShareAPhaseNode) {
 
   PhaseTree empty(std::vector<PhaseRecord>{});
   EXPECT_EQ(empty.nodeCount(), 1);
-  empty.onNodeChecked(5, true, CheckMode::Single); // not a node: ignored
+  for (int notANode : {1, -1, 5}) // the root is node 0, the only one
+    empty.onNodeChecked(notANode, true, CheckMode::Single);
   EXPECT_TRUE(checkedKeys(empty).empty());
 }
 

@@ -63,9 +63,12 @@ TEST(RunIndexingSearch, EachGroupIsValidatedToItsEnds) {
   // A single box without a number, at the ends of the two groups (a..γ, index range..<R1,R3>
   // tolerance) and inside them; the calculator's boxes between the groups are not looked at.
   const std::pair<Box, std::string_view> rejected[] = {
-      {Box::A, kMessagePhaseBoxes},          {Box::Gamma, kMessagePhaseBoxes},
-      {Box::IndexRange, kMessageMeasurementBoxes}, {Box::ScaleBarLength, kMessageMeasurementBoxes},
-      {Box::DTol3, kMessageMeasurementBoxes},      {Box::AngleTol13, kMessageMeasurementBoxes}};
+      {Box::A, kMessagePhaseBoxes},
+      {Box::Gamma, kMessagePhaseBoxes},
+      {Box::IndexRange, kMessageMeasurementBoxes},
+      {Box::ScaleBarLength, kMessageMeasurementBoxes},
+      {Box::DTol3, kMessageMeasurementBoxes},
+      {Box::AngleTol13, kMessageMeasurementBoxes}};
   for (const auto& [box, message] : rejected) {
     BoxTexts boxes = cubicExample();
     boxes[box] = "n/a";

@@ -8,9 +8,9 @@ namespace {
 
 PictureLine lineAt(double x) { return {{x, 0}, {x, 10}}; }
 
-std::string shown(const LineSlots &slots) {
+std::string shown(const LineSlots& slots) {
   std::string text;
-  for (const LineSlot &s : slots.allSlots())
+  for (const LineSlot& s : slots.allSlots())
     text += s.visible ? '1' : '0';
   return text;
 }

@@ -13,7 +13,7 @@ TEST(Magnifier, RectanglesForA218By193View) {
   struct Case {
     int option, offsetX, offsetY, sourceWidth, sourceHeight, destinationWidth, destinationHeight;
   };
-  for (const Case &c : {Case{0, 72, 64, 146, 129, 218, 194}, Case{1, 54, 48, 109, 97, 218, 194},
+  for (const Case& c : {Case{0, 72, 64, 146, 129, 218, 194}, Case{1, 54, 48, 109, 97, 218, 194},
                         Case{2, 36, 32, 73, 65, 219, 195}, Case{3, 18, 16, 37, 33, 222, 198}}) {
     const MagnifierRects r =
         MagnifierRectangles(-300, 500, 218, 193, *MagnifierZoomFactor(c.option));

@@ -170,6 +170,35 @@ TEST_F(SlotsFile, ClassicMacLineEndsReadAsLineEnds) {
   EXPECT_EQ(PrepareSlotsMenu(file_).importCaptions[1], "Import:  next data");
 }
 
+TEST_F(SlotsFile, ByteOrderMarkIsSkippedAndLineBreaksInTextsAreStoredAsBlanks) {
+  // An editor's UTF-8 byte-order mark (EF BB BF) before the first name is not part of it.
+  writeBytes("\xEF\xBB\xBFmarked\r\n0.4\r\n");
+  EXPECT_EQ(ImportSlot(file_, 1).slot->name, "marked");
+  EXPECT_EQ(ImportSlot(file_, 1).slot->boxes[Box::A], "0.4");
+  EXPECT_EQ(PrepareSlotsMenu(file_).importCaptions[0], "Import:  marked  data");
+  // Only at the very start: elsewhere the same bytes are text.
+  writeBytes("x\xEF\xBB\xBF\r\n");
+  EXPECT_EQ(ImportSlot(file_, 1).slot->name, "x\xEF\xBB\xBF");
+
+  // A line break inside a name, a box or the phase name would shift every line after it.
+  fs::remove(file_);
+  SlotContent content = contentNamed("b");
+  content.boxes[Box::A] = "0.4\n";
+  content.boxes[Box::AngleTol13] = "2\r\n3";
+  content.phaseName = "Al\rO";
+  ASSERT_FALSE(SaveSlot(file_, "two\r\nlines", content));
+  ASSERT_FALSE(SaveSlot(file_, "next", contentNamed("n")));
+  const std::string text = bytes();
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), kSlotsFileLineCount);
+  const SlotImport second = ImportSlot(file_, 2);
+  EXPECT_EQ(second.slot->name, "two  lines");
+  EXPECT_EQ(second.slot->boxes[Box::A], "0.4 ");
+  EXPECT_EQ(second.slot->boxes[Box::AngleTol13], "2  3");
+  EXPECT_EQ(second.slot->comboPosition, 3);
+  EXPECT_EQ(second.slot->phaseName, "Al O");
+  EXPECT_EQ(ImportSlot(file_, 1).slot->name, "next");
+}
+
 TEST_F(SlotsFile, NonAsciiTextsComeBackUnchanged) {
   SlotContent content = contentNamed("α");
   content.phaseName = "α-Al₂O₃·H₂O 氧化铝";
