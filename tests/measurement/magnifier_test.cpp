@@ -25,7 +25,15 @@ TEST(Magnifier, RectanglesForA218By193View) {
     EXPECT_EQ(r.destinationHeight, c.destinationHeight) << c.option;
   }
   EXPECT_FALSE(MagnifierZoomFactor(4));
-  EXPECT_EQ(MagnifierRectangles(0, 0, 218, 193, 0).sourceWidth, 0);
+  EXPECT_FALSE(MagnifierZoomFactor(-1));
+  // Factors from 1 (the view copied 1:1, 218 px from 109 px left of the cursor) to 1e6 are taken.
+  const MagnifierRects one = MagnifierRectangles(0, 0, 218, 193, 1.0);
+  EXPECT_EQ(one.sourceLeft, -109);
+  EXPECT_EQ(one.sourceWidth, 218);
+  EXPECT_EQ(one.destinationWidth, 218);
+  EXPECT_EQ(MagnifierRectangles(0, 0, 218, 193, 1e6).sourceWidth, 1); // Int(218 / 1e6) + 1
+  for (double refused : {0.0, 0.999, 1e6 * 1.001})
+    EXPECT_EQ(MagnifierRectangles(7, 9, 218, 193, refused).sourceWidth, 0) << refused;
 }
 
 TEST(Magnifier, TimerRedrawsOnMovementAndEveryFifthStillTick) {
@@ -44,6 +52,8 @@ TEST(Magnifier, TimerRedrawsOnMovementAndEveryFifthStillTick) {
   for (int i = 0; i < 10; ++i)
     EXPECT_FALSE(timer.tick(true, 7, 7).active);
   EXPECT_FALSE(timer.tick(false, -5, 12).redraw); // minimized ticks neither count nor move
+  EXPECT_TRUE(timer.tick(false, -5, 13).redraw);  // a move in y alone
+  EXPECT_TRUE(timer.tick(false, -4, 13).redraw);  // and in x alone
 }
 
 } // namespace

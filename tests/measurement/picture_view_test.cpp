@@ -50,6 +50,8 @@ TEST(PictureView, ZoomInStopsAtTheSizeLimitAndZoomOutNeverReachesZero) {
   PictureViewGeometry wide = viewOf(13106, 10);
   EXPECT_FALSE(wide.zoomIn());
   EXPECT_EQ(wide.scale(), 1);
+  PictureViewGeometry high = viewOf(10, 13106);
+  EXPECT_FALSE(high.zoomIn());
   PictureViewGeometry below = viewOf(10, 13105);
   EXPECT_TRUE(below.zoomIn());
 
