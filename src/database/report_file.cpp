@@ -11,6 +11,9 @@
 #include "indexing/measured_pattern.hpp"
 
 namespace spot {
+
+namespace fs = std::filesystem;
+
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
@@ -44,6 +47,35 @@ std::string rowLine(const ResultCells& cells) {
   for (std::size_t c = 1; c + 1 < cells.size(); ++c)
     line += "\t" + cells[c];
   return line + " " + cells.back();
+}
+
+// WRITING
+
+/// A folder for reports; the documents folder of a new account may not exist yet.
+std::optional<FileWriteFailure> prepareFolder(const fs::path& folder) {
+  std::error_code ec;
+  if (fs::is_directory(folder, ec)) return std::nullopt;
+  fs::create_directories(folder, ec);
+  if (ec) return FileWriteFailure{ec.message()};
+  return std::nullopt;
+}
+
+/// More copies than anyone makes in one second; beyond them something else is wrong.
+constexpr int kMaxReportCopies = 1000;
+
+/// Puts a complete report into `folder` as `fileName`: NewFile under the first free numbered
+/// name, Append after the content of a file of that name or as a new file.
+std::optional<FileWriteFailure> placeReport(PendingFile& report, const fs::path& folder,
+                                            const std::string& fileName, ReportWriteMode mode,
+                                            fs::path& written) {
+  for (int copy = 1; copy <= kMaxReportCopies; ++copy) {
+    written = folder / NumberedReportName(fileName, copy);
+    std::optional<FileWriteFailure> failure = report.placeNew(written);
+    if (!failure || !failure->alreadyExists) return failure;
+    if (mode == ReportWriteMode::Append) return report.appendTo(written);
+  }
+  return FileWriteFailure{"no free name up to \"" + NumberedReportName(fileName, kMaxReportCopies) +
+                          "\""};
 }
 
 } // namespace
@@ -117,20 +149,32 @@ std::string ReportFileName(const ReportTime& t) {
   return std::string("Calculation Results") + stamp + ".txt";
 }
 
-ReportWriteResult WriteReportFile(const std::vector<std::filesystem::path>& folders,
-                                  const std::string& fileName, std::string_view text,
-                                  ReportWriteMode mode) {
+std::string NumberedReportName(const std::string& fileName, int copy) {
+  if (copy <= 1) return fileName;
+  const std::size_t dot = fileName.rfind('.');
+  const std::size_t at = dot == std::string::npos ? fileName.size() : dot;
+  return fileName.substr(0, at) + " (" + std::to_string(copy) + ")" + fileName.substr(at);
+}
+
+ReportWriteResult WriteReportFile(const std::vector<fs::path>& folders, const std::string& fileName,
+                                  std::string_view text, ReportWriteMode mode) {
   std::string failures;
-  std::vector<std::filesystem::path> tried;
-  for (const std::filesystem::path& folder : folders) {
+  std::vector<fs::path> tried;
+  for (const fs::path& folder : folders) {
     if (folder.empty()) continue;
-    const std::filesystem::path target = folder / fileName;
+    const fs::path target = folder / fileName;
     if (std::find(tried.begin(), tried.end(), target.lexically_normal()) != tried.end()) continue;
     tried.push_back(target.lexically_normal());
 
-    const std::optional<FileWriteFailure> error =
-        mode == ReportWriteMode::Replace ? ReplaceFile(target, text) : AppendToFile(target, text);
-    if (!error) return {target, std::nullopt};
+    fs::path written;
+    std::optional<FileWriteFailure> error = prepareFolder(folder);
+    if (!error) {
+      PendingFile report;
+      error = report.open(target);
+      if (!error) error = report.write(text);
+      if (!error) error = placeReport(report, folder, fileName, mode, written);
+    }
+    if (!error) return {written, std::nullopt};
     failures +=
         (failures.empty() ? "" : "\r\n") + ("\"" + PathText(target) + "\": " + error->reason);
   }
@@ -147,7 +191,7 @@ ReportWriteResult ExportReport(const ReportBlockInput& input,
                                const ReportTime& time) {
   ReportText composed = ComposeReportBlock(input, ReportForm::Export);
   if (composed.problem) return {{}, std::move(composed.problem)};
-  return WriteReportFile(folders, ReportFileName(time), composed.text, ReportWriteMode::Replace);
+  return WriteReportFile(folders, ReportFileName(time), composed.text, ReportWriteMode::NewFile);
 }
 
 ReportWriteResult WriteBatchReport(const std::vector<BatchPhaseOutcome>& outcomes,

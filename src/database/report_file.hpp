@@ -69,9 +69,16 @@ struct ReportTime {
 /// 090501.txt". Two reports in the same second share the name.
 std::string ReportFileName(const ReportTime& time);
 
-/// Replace: a new file, or one that replaces a file of the same name (export).
-/// Append: added after what the file already holds, created when missing (batch).
-enum class ReportWriteMode { Replace, Append };
+/// The name a report takes when `fileName` and its copies before it are taken: copy 1 is
+/// `fileName` itself, copy n >= 2 has " (n)" before ".txt" ("Calculation Results2019-10-13
+/// 090501 (2).txt").
+std::string NumberedReportName(const std::string& fileName, int copy);
+
+/// NewFile: a new file that never replaces another; when the name is taken, the first free one
+/// of " (2)", " (3)" ... (export).
+/// Append: added after what a file of the name already holds, or a new file when there is none
+/// (batch: runs within one second share one report).
+enum class ReportWriteMode { NewFile, Append };
 
 struct ReportWriteResult {
   std::filesystem::path path; ///< the file written; empty when nothing was written
@@ -79,15 +86,16 @@ struct ReportWriteResult {
   bool ok() const { return !problem; }
 };
 
-/// Writes `text` as `fileName` into the first of `folders` that takes it (the program's folder,
-/// then the documents folder). No folder is created. Replace writes a temporary file and renames
-/// it over the target; Append adds the text in one write and cuts the file back to its old size
-/// (or removes it when it was new) if the write fails. A failure names the files tried.
+/// Writes `text` as `fileName` into the first of `folders` that takes it, creating a folder that
+/// does not exist yet (a new account's documents folder). The text is written whole to a temporary
+/// file first; a new file is then renamed into place, and an append that fails is cut back, so
+/// a failure never leaves part of a report. A failure names the files tried.
 ReportWriteResult WriteReportFile(const std::vector<std::filesystem::path>& folders,
                                   const std::string& fileName, std::string_view text,
                                   ReportWriteMode mode);
 
-/// "Export calculated results": composes the export block, then replaces the file named by `time`.
+/// "Export calculated results": composes the export block, then writes it as a new file named by
+/// `time` (or a numbered copy of the name).
 ReportWriteResult ExportReport(const ReportBlockInput& input,
                                const std::vector<std::filesystem::path>& folders,
                                const ReportTime& time);

@@ -125,7 +125,7 @@ TEST_F(ReportFile, HeadingKeepsATrailingBlankOnlyAbove100Degrees) {
   EXPECT_NE(ReportHeadingLine(boxes).find("\t<R1,R2>\t<R2,R3>"), std::string::npos);
 }
 
-TEST_F(ReportFile, ExportOfAnEmptyListWritesSevenLinesEndingWithTheHeading) {
+TEST_F(ReportFile, ExportOfAnEmptyListWritesSevenLinesAndNeverReplacesAReport) {
   ReportBlockInput input = handInput();
   input.rows.clear();
   const ReportWriteResult written =
@@ -140,11 +140,20 @@ TEST_F(ReportFile, ExportOfAnEmptyListWritesSevenLinesEndingWithTheHeading) {
   EXPECT_EQ(lines[6] + "\r\n", kHeading);
   EXPECT_TRUE(text.ends_with("\r\n"));
 
-  // A second export in the same second replaces the first.
-  input.phaseName = "second";
-  ASSERT_TRUE(ExportReport(input, {program()}, ReportTime{2019, 10, 13, 9, 5, 1}).ok());
-  EXPECT_TRUE(bytes(written.path).starts_with("------secondLattice parameters:  \r\n"));
-  EXPECT_EQ(entries(program()), 1);
+  // Further exports in the same second never replace it: they take " (2)", " (3)" before ".txt".
+  const std::string first = text;
+  for (const char* copy : {" (2)", " (3)"}) {
+    input.phaseName = copy;
+    const ReportWriteResult again =
+        ExportReport(input, {program()}, ReportTime{2019, 10, 13, 9, 5, 1});
+    ASSERT_TRUE(again.ok());
+    EXPECT_EQ(again.path,
+              program() / ("Calculation Results2019-10-13 090501" + std::string(copy) + ".txt"));
+    EXPECT_TRUE(bytes(again.path).starts_with("------" + std::string(copy) + "Lattice"));
+  }
+  EXPECT_EQ(bytes(written.path), first);
+  EXPECT_EQ(entries(program()), 3);
+  EXPECT_EQ(NumberedReportName("a.b.txt", 12), "a.b (12).txt");
 }
 
 TEST_F(ReportFile, ZeroDivisorsAndUnwritableNumbersAreRefusedNamingTheBox) {
@@ -247,17 +256,20 @@ TEST_F(ReportFile, RowsFollowTheListsTextOrder) {
   EXPECT_EQ(labels, std::vector<std::string>({"No.002", "No.100", "No.1000", "No.101"}));
 }
 
-TEST_F(ReportFile, UnwritableFolderFallsBackToDocumentsAndFailureLeavesNothing) {
+TEST_F(ReportFile, UnwritableFolderFallsBackToDocumentsCreatedWhenMissingAndFailureLeavesNothing) {
   const std::string name = ReportFileName(ReportTime{2019, 1, 2, 3, 4, 5});
   EXPECT_EQ(name, "Calculation Results2019-01-02 030405.txt");
 
   // A folder below a regular file cannot take a file, even for root, who ignores permissions.
   std::ofstream(root_ / "plain") << "x";
   const fs::path blocked = root_ / "plain" / "program";
+  // The documents folder of a new account may not exist yet: it is created.
+  const fs::path newDocuments = root_ / "home" / "Documents";
   ReportWriteResult r =
-      WriteReportFile({blocked, documents()}, name, "abc\r\n", ReportWriteMode::Replace);
-  ASSERT_TRUE(r.ok());
-  EXPECT_EQ(r.path, documents() / name);
+      WriteReportFile({blocked, newDocuments}, name, "abc\r\n", ReportWriteMode::NewFile);
+  ASSERT_TRUE(r.ok()) << r.problem->message;
+  EXPECT_EQ(r.path, newDocuments / name);
+  EXPECT_EQ(bytes(r.path), "abc\r\n");
 
   r = WriteReportFile({blocked, root_ / "plain" / "documents"}, name, "abc",
                       ReportWriteMode::Append);
@@ -266,11 +278,18 @@ TEST_F(ReportFile, UnwritableFolderFallsBackToDocumentsAndFailureLeavesNothing) 
   EXPECT_NE(r.problem->message.find((root_ / "plain" / "documents" / name).string()),
             std::string::npos);
 
-  // A directory standing where the file should go: the rename fails and no temporary is left.
+  // A directory standing where the file should go is not replaced either; nor is a batch report
+  // of the same second, while a batch appends to it.
   fs::create_directory(program() / name);
-  EXPECT_FALSE(WriteReportFile({program()}, name, "abc", ReportWriteMode::Replace).ok());
-  EXPECT_EQ(entries(program()), 1);
+  r = WriteReportFile({program()}, name, "abc", ReportWriteMode::NewFile);
+  EXPECT_EQ(r.path, program() / NumberedReportName(name, 2));
+  EXPECT_EQ(
+      WriteReportFile({program()}, NumberedReportName(name, 2), "+", ReportWriteMode::Append).path,
+      program() / NumberedReportName(name, 2));
+  EXPECT_EQ(bytes(program() / NumberedReportName(name, 2)), "abc+");
+  EXPECT_EQ(entries(program()), 2); // no temporary left
   fs::remove(program() / name);
+  fs::remove(program() / NumberedReportName(name, 2));
 
 #ifdef __unix__
   if (geteuid() != 0) {
@@ -293,13 +312,13 @@ TEST_F(ReportFile, UnwritableFolderFallsBackToDocumentsAndFailureLeavesNothing) 
   const std::string longText(500, 'y');
   const ReportWriteResult appended =
       WriteReportFile({program()}, name, longText, ReportWriteMode::Append);
-  const ReportWriteResult replaced =
-      WriteReportFile({program()}, name, longText, ReportWriteMode::Replace);
+  const ReportWriteResult numbered =
+      WriteReportFile({program()}, name, longText, ReportWriteMode::NewFile);
   const ReportWriteResult created =
       WriteReportFile({program()}, "new.txt", longText, ReportWriteMode::Append);
   setrlimit(RLIMIT_FSIZE, &saved);
   EXPECT_FALSE(appended.ok());
-  EXPECT_FALSE(replaced.ok());
+  EXPECT_FALSE(numbered.ok());
   EXPECT_FALSE(created.ok());
   EXPECT_EQ(bytes(file), "old line\r\n");
   EXPECT_EQ(entries(program()), 1); // no temporary, no half-written new file

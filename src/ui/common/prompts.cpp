@@ -42,7 +42,11 @@ QString SystemPlaces::programFolder() const {
 QString SystemPlaces::reportsFolder() const {
   const QString program = programFolder();
   if (QFileInfo(program).isWritable()) return program;
-  return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  // The report writer creates the documents folder when it does not exist yet; a platform
+  // without one has the home folder.
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  return documents.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::HomeLocation)
+                             : documents;
 }
 
 QString SystemPlaces::slotsFilePath() const {

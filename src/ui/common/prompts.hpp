@@ -35,7 +35,8 @@ public:
   virtual ~Places() = default;
   /// The folder the program runs from.
   virtual QString programFolder() const = 0;
-  /// Where reports are written: the program's folder when it is writable, else the documents.
+  /// Where reports are written: the program's folder when it is writable, else the documents
+  /// folder (which need not exist yet: the report writer creates it).
   virtual QString reportsFolder() const = 0;
   /// The measurement slots file "Store.ini" in the user's application data folder.
   virtual QString slotsFilePath() const = 0;

@@ -1,6 +1,7 @@
 // The batch over ticked records and the export of the list, with their report files.
 #include "ui/shell/report_commands.hpp"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QThread>
 
@@ -66,8 +67,15 @@ QString ReportCommands::pictureFileName() const {
   return file.isEmpty() ? QString() : QFileInfo(file).fileName();
 }
 
-void ReportCommands::showReportWritten(const QString& path) {
-  panels_.statusBar.showMessage(QStringLiteral("Report written: ") + path);
+void ReportCommands::showReportWritten(const ReportWriteResult& written) {
+  const QString path = DisplayPath(written.path);
+  // The user looks for the report beside the program; say why it is elsewhere.
+  const bool elsewhere = QFileInfo(path).absoluteDir() != QDir(environment_.places.programFolder());
+  panels_.statusBar.showMessage(
+      elsewhere ? QStringLiteral("Report written to the documents folder, as the program's "
+                                 "folder cannot be written: ") +
+                      path
+                : QStringLiteral("Report written: ") + path);
 }
 
 bool ReportCommands::showBatchRefusal(const BatchRun& run) {
@@ -173,7 +181,7 @@ void ReportCommands::showBatchOutcome(BatchWork& work) {
     environment_.prompts.showMessage(
         QStringLiteral("These phases could not be searched and have no results:\r\n") +
         stopped.join(QStringLiteral("\r\n")));
-  if (!written.path.empty()) showReportWritten(DisplayPath(written.path));
+  if (!written.path.empty()) showReportWritten(written);
   finished();
   emit batchFinished();
 }
@@ -193,7 +201,7 @@ void ReportCommands::exportResults() {
     if (written.problem->box) panels_.boxes.focusAndSelect(*written.problem->box);
     return;
   }
-  showReportWritten(DisplayPath(written.path));
+  showReportWritten(written);
 }
 
 } // namespace spot

@@ -11,6 +11,7 @@
 
 #include "database/batch_run.hpp"
 #include "database/phase_tree.hpp"
+#include "database/report_file.hpp"
 #include "ui/common/box_array.hpp"
 #include "ui/common/prompts.hpp"
 
@@ -73,7 +74,8 @@ private:
   /// A run refused or stopped as a whole: its one message, and the focus on the box at fault.
   bool showBatchRefusal(const BatchRun& run);
   struct BatchWork;
-  void showReportWritten(const QString& path);
+  /// The status bar names the file written, and the folder when it is not the program's.
+  void showReportWritten(const ReportWriteResult& written);
   void batchDone();
   void showBatchOutcome(BatchWork& work);
 

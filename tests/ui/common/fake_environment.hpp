@@ -10,9 +10,9 @@
 #include <deque>
 #include <optional>
 
-#include "ui/measurement/magnifier.hpp"
 #include "ui/common/page_view.hpp"
 #include "ui/common/prompts.hpp"
+#include "ui/measurement/magnifier.hpp"
 
 namespace spot::testing {
 
@@ -55,14 +55,17 @@ class FakePlaces final : public Places {
 public:
   explicit FakePlaces(QString folder) : folder_(std::move(folder)) {}
   void setFolder(QString folder) { folder_ = std::move(folder); }
+  /// A documents folder apart from the program's; by default both are the one folder.
+  void setReportsFolder(QString folder) { reports_ = std::move(folder); }
   QString programFolder() const override { return folder_; }
-  QString reportsFolder() const override { return folder_; }
+  QString reportsFolder() const override { return reports_.isEmpty() ? folder_ : reports_; }
   QString slotsFilePath() const override {
     return QDir(folder_).filePath(QStringLiteral("Store.ini"));
   }
 
 private:
   QString folder_;
+  QString reports_;
 };
 
 class OfflineCheck final : public OnlineCheck {

@@ -24,6 +24,7 @@
 #include "ui/calculation/results_panel.hpp"
 #include "ui/calculation/results_view.hpp"
 #include "ui/common/fake_environment.hpp"
+#include "ui/common/report_places.hpp"
 #include "ui/common/shared_place.hpp"
 #include "ui/database/database_panel.hpp"
 #include "ui/measurement/magnifier.hpp"
@@ -184,6 +185,12 @@ TEST_F(WholeWindow, SingleModeKeepsNoReportAndTheExportWritesTheListAsShown) {
     EXPECT_TRUE(lines[7 + r].startsWith(QString::fromStdString(model.cellText(r, 0) + "\t")));
   EXPECT_EQ(window->statusBar()->currentMessage(),
             "Report written: " + folder.filePath(reportName));
+  // A second export in the same second keeps the first and names its own file.
+  const QString second = QString::fromStdString(NumberedReportName(reportName.toStdString(), 2));
+  window->resultsPanel()->view()->exportAction()->trigger();
+  EXPECT_EQ(reports(), QStringList({second, reportName})); // " (" sorts before "."
+  EXPECT_EQ(window->statusBar()->currentMessage(), "Report written: " + folder.filePath(second));
+  QFile(folder.filePath(second)).remove();
 
   // A scale bar of 0 would divide by zero: the box is named and gets the focus.
   window->boxArray().setText(Box::ScaleBarValue, QStringLiteral("0"));
@@ -198,6 +205,19 @@ TEST_F(WholeWindow, SingleModeKeepsNoReportAndTheExportWritesTheListAsShown) {
   ASSERT_EQ(fake.prompts.messages.size(), 2);
   EXPECT_TRUE(fake.prompts.messages[1].contains(folder.filePath(reportName)));
   EXPECT_EQ(reports(), QStringList{reportName});
+
+  // The program's folder cannot be written and the documents folder does not exist yet: it is
+  // created, and the status bar says where the report went.
+  const QString documents = folder.filePath(QStringLiteral("home/Documents"));
+  fake.places.setReportsFolder(documents);
+  window->resultsPanel()->view()->exportAction()->trigger();
+  EXPECT_EQ(fake.prompts.messages.size(), 2);
+  const QString written = QDir(documents).filePath(
+      QString::fromStdString(ReportFileName(ReportTimeOf(fake.clock.time))));
+  EXPECT_TRUE(QFile::exists(written));
+  EXPECT_EQ(window->statusBar()->currentMessage(),
+            "Report written to the documents folder, as the program's folder cannot be written: " +
+                written);
 }
 
 TEST_F(WholeWindow, APictureMeasuredWithTheMouseIsIndexedAndTheWindowsCloseWithTheMainWindow) {
