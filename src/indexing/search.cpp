@@ -247,6 +247,10 @@ SearchResult IndexPattern(const LatticeParameters& cell, LatticeType type, int i
   std::vector<unsigned char> admitted(second.size());
   for (std::uint32_t r1 : list1) {
     if (p.reflections[r1].index.isZero()) continue;
+    if (limits.stop && limits.stop->load(std::memory_order_relaxed)) {
+      result.fault = SearchFault::Stopped;
+      return result;
+    }
     const Candidate c1 = candidateOf(p, r1);
     preTest(c1, second, w12, admitted.data());
     for (std::size_t j = 0; j < second.size(); ++j) {

@@ -16,6 +16,7 @@ Box FaultBox(SearchFault fault) {
   case SearchFault::TooManyPairs:
   case SearchFault::TooManyRows:
   case SearchFault::TooManyBatchRows: return Box::DTol1;
+  case SearchFault::Stopped: return Box::IndexRange;
   }
   return Box::IndexRange;
 }
@@ -59,6 +60,7 @@ std::string FaultMessage(SearchFault fault, const SearchLimits& limits) {
            " solutions together, so the batch stopped and kept none. Please narrow the "
            "tolerances, starting with the box " +
            quoted(Box::DTol1) + ", or select fewer phases.";
+  case SearchFault::Stopped: return "The run was stopped before it ended.";
   }
   return {};
 }

@@ -15,7 +15,8 @@ struct SearchLimits {
   std::size_t maxRows = 1'000'000;                ///< solutions listed by one search
   unsigned long long maxPairs = 2'000'000'000ULL; ///< plane pairs (R1, R2) examined by one search
   std::size_t maxBatchRows = 2'000'000;           ///< solutions kept by a whole batch, all phases
-  /// Set from another thread to end a run over many phases before its next phase.
+  /// Set from another thread to end a search (with SearchFault::Stopped) or a run over many
+  /// phases early.
   const std::atomic<bool>* stop = nullptr;
 };
 
@@ -30,7 +31,9 @@ enum class SearchFault {
   InvalidCell,     ///< a, b, c, α, β, γ enclose no volume
   TooManyPairs,    ///< the candidate lists are so long that the search would not end in time
   TooManyRows,
-  TooManyBatchRows, ///< a batch's phases together found more rows than it may keep
+  TooManyBatchRows,
+  Stopped, ///< SearchLimits::stop was set: the user ended the run, ///< a batch's phases together
+           ///< found more rows than it may keep
 };
 
 /// The box that holds the cause; the window gives it the focus.

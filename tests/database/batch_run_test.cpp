@@ -137,5 +137,22 @@ TEST(BatchRun, EachRecordWritesItsOwnFieldsAndTheDatabaseEndsAreRecords) {
   EXPECT_TRUE(RunBatch(noPhase, {kAl}).ok());
 }
 
+TEST(BatchRun, AStopFlagEndsTheRunAndTheSearchInProgress) {
+  // Set before the run: no record is searched.
+  std::atomic<bool> stop{true};
+  SearchLimits limits;
+  limits.stop = &stop;
+  BatchRun run = RunBatch(alPattern(), {kAl, kCu, kNaCl}, limits);
+  EXPECT_TRUE(run.ok());
+  EXPECT_TRUE(run.phases.empty());
+
+  // A search that sees the flag ends with its own fault instead of listing rows; unset, the
+  // same search lists Al's 24 rows (6 {200} for R1 times 4 perpendicular {200}).
+  const BoxTexts boxes = WithPhaseBoxes(alPattern(), BuiltInPhases()[kAl - 1]);
+  EXPECT_EQ(RunIndexingSearch(boxes, LatticeType::FaceCenter, limits).fault, SearchFault::Stopped);
+  stop = false;
+  EXPECT_EQ(RunIndexingSearch(boxes, LatticeType::FaceCenter, limits).rows.size(), 24u);
+}
+
 } // namespace
 } // namespace spot
