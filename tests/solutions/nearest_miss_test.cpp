@@ -1,0 +1,123 @@
+// Nearest misses: a pattern just outside one tolerance names the triplet and the deviation.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "core/metric.hpp"
+#include "indexing/search.hpp"
+#include "solutions/nearest_miss.hpp"
+
+namespace spot {
+namespace {
+
+const LatticeParameters kCubic{0.4, 0.4, 0.4, 90, 90, 90};
+
+MeasuredPattern measured(std::array<double, 3> d, std::array<double, 3> angle) {
+  MeasuredPattern p;
+  p.d = d;
+  p.angle = angle;
+  p.dTol = {0.008, 0.008, 0.008};
+  p.angleTol = {2, 2, 2};
+  return p;
+}
+
+TEST(NearestMiss, PatternJustOutsideOneTolerance) {
+  const PhaseSymmetry symmetry = PhaseSymmetryOf(kCubic, LatticeType::FaceCenter);
+  // (1 1 1) + (1 -1 -1) = (2 0 0): d = 0.4/√3, 0.4/√3, 0.2 nm; cos <111,1-1-1> = -1/3, and
+  // (2 0 0) makes arccos(1/√3) with both. d2 measured 0.011 nm short: outside 0.008, inside 0.024.
+  const double d111 = 0.4 / std::sqrt(3.0);
+  const double obtuse = ToDegrees(std::acos(-1.0 / 3)),
+               acute = ToDegrees(std::acos(1 / std::sqrt(3.0)));
+  const MeasuredPattern p = measured({d111, d111 - 0.011, 0.2}, {obtuse, acute, acute});
+  ASSERT_TRUE(IndexPattern(kCubic, LatticeType::FaceCenter, 2, p).rows.empty());
+  const auto misses = FindNearestMisses(kCubic, LatticeType::FaceCenter, 2, p, symmetry);
+  ASSERT_EQ(misses.size(), 1u); // every widened row is one family
+  EXPECT_EQ(misses[0].g1, (MillerIndex{1, 1, 1}));
+  EXPECT_EQ(misses[0].g2, (MillerIndex{1, -1, -1}));
+  EXPECT_EQ(misses[0].breaks, (std::array<bool, 6>{false, true, false, false, false, false}));
+  EXPECT_NEAR(misses[0].deviation.d[1], 0.011, 1e-12);
+  EXPECT_NEAR(misses[0].score, std::sqrt((0.011 / 0.008) * (0.011 / 0.008) / 6), 1e-9);
+  EXPECT_EQ(NearestMissMessage(misses, p),
+            "No solution. Nearest: (1 1 1) + (1 -1 -1) = (2 0 0), d2 off by 0.011 nm "
+            "(tolerance 0.008)");
+
+  // The face-centred example with <R1,R2> measured 92.5 instead of 90: the angle breaks, and an
+  // angle equal to its tolerance breaks it too (the search's test is strict).
+  const MeasuredPattern angle = measured({0.2, 0.2, 0.4 / std::sqrt(8.0)}, {92.5, 45, 45});
+  const auto angleMisses = FindNearestMisses(kCubic, LatticeType::FaceCenter, 2, angle, symmetry);
+  ASSERT_EQ(angleMisses.size(), 1u);
+  EXPECT_EQ(NearestMissMessage(angleMisses, angle),
+            "No solution. Nearest: (2 0 0) + (0 2 0) = (2 2 0), a12 off by 2.5 degrees "
+            "(tolerance 2)");
+  Deviation edge;
+  edge.angle = {2.0, 0, 0};
+  edge.d = {0.008, 0, 0};
+  EXPECT_EQ(BrokenTolerances(edge, angle),
+            (std::array<bool, 6>{false, false, false, true, false, false}));
+
+  // Nothing even within three times the tolerances; and at most five families are named.
+  const MeasuredPattern far = measured({0.5, 0.5, 0.5}, {60, 60, 120});
+  EXPECT_TRUE(FindNearestMisses(kCubic, LatticeType::FaceCenter, 2, far, symmetry).empty());
+  EXPECT_EQ(NearestMissMessage({}, far), "No solution. Nothing within three times the tolerances.");
+  MeasuredPattern loose = measured({0.2, 0.2, 0.2}, {90, 90, 90});
+  loose.dTol = {0.05, 0.05, 0.05};
+  loose.angleTol = {20, 20, 20};
+  EXPECT_EQ(FindNearestMisses(kCubic, LatticeType::Primitive, 3, loose,
+                              PhaseSymmetryOf(kCubic, LatticeType::Primitive))
+                .size(),
+            kNearestCount);
+}
+
+// The nearest misses are the best families of the search with every tolerance tripled: checked
+// against that search done plainly, on cells whose operations keep the index cube and on
+// hexagonal ones, whose operations do not.
+TEST(NearestMiss, SameAsTheWidenedSearchGrouped) {
+  struct Case {
+    LatticeParameters cell;
+    LatticeType type;
+    MeasuredPattern pattern;
+  };
+  // The geometry of (g1, g2) with d2 0.015 nm and <R1,R2> 3 degrees off: outside both
+  // tolerances, inside three times them.
+  const auto offPattern = [](const LatticeParameters& cell, MillerIndex g1, MillerIndex g2) {
+    const MetricTensor gStar = ReciprocalMetricOf(cell).gStar;
+    const MillerIndex g3 = g1 + g2;
+    return measured(
+        {DSpacing(g1, gStar).value, DSpacing(g2, gStar).value + 0.015, DSpacing(g3, gStar).value},
+        {InterplanarAngle(g1, g2, gStar).value + 3, InterplanarAngle(g2, g3, gStar).value,
+         InterplanarAngle(g1, g3, gStar).value});
+  };
+  const LatticeParameters cubic{0.8, 0.8, 0.8, 90, 90, 90},
+      hcp{0.3209, 0.3209, 0.5211, 90, 90, 120}, hexagonal{0.6, 0.6, 0.9, 90, 90, 120},
+      monoclinic{0.6, 0.7, 0.8, 90, 100, 90}, triclinic{0.6, 0.7, 0.8, 80, 95, 105};
+  const std::vector<Case> cases = {
+      {cubic, LatticeType::FaceCenter, offPattern(cubic, {3, 1, 1}, {0, 2, 2})},
+      {hcp, LatticeType::Rhombohedral, offPattern(hcp, {1, 0, 1}, {0, 1, 1})},
+      {hexagonal, LatticeType::Primitive, offPattern(hexagonal, {2, 1, 1}, {0, 1, 2})},
+      {monoclinic, LatticeType::SideCenter, offPattern(monoclinic, {2, 0, 1}, {1, 1, 2})},
+      {triclinic, LatticeType::Primitive, offPattern(triclinic, {2, 1, 0}, {0, 1, 2})},
+  };
+  for (const Case& c : cases) {
+    const PhaseSymmetry symmetry = PhaseSymmetryOf(c.cell, c.type);
+    MeasuredPattern widened = c.pattern;
+    for (int i = 0; i < 3; ++i) {
+      widened.dTol[i] *= 3;
+      widened.angleTol[i] *= 3;
+    }
+    const SearchResult plain = IndexPattern(c.cell, c.type, 5, widened);
+    const auto families = GroupSolutions(plain.rows, symmetry, c.pattern);
+    const auto misses = FindNearestMisses(c.cell, c.type, 5, c.pattern, symmetry);
+    ASSERT_EQ(misses.size(), std::min(families.size(), kNearestCount));
+    EXPECT_FALSE(misses.empty()) << c.cell.a;
+    for (std::size_t i = 0; i < misses.size(); ++i) {
+      EXPECT_EQ(misses[i].g1, families[i].g1) << i;
+      EXPECT_EQ(misses[i].g2, families[i].g2) << i;
+      EXPECT_NEAR(misses[i].score, families[i].score, 1e-9) << i;
+    }
+  }
+}
+
+} // namespace
+} // namespace spot
