@@ -4,13 +4,14 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QResizeEvent>
 #include <QStringList>
 #include <cmath> // for floor, ceil
+
+#include "ui/measurement/picture_file.hpp"
 
 namespace spot {
 
@@ -77,13 +78,13 @@ void PictureView::open() {
 }
 
 bool PictureView::loadPicture(const QString& file) {
-  QImageReader reader(file);
-  QImage image = reader.read();
-  if (image.isNull()) {
+  PictureFileRead read = ReadPictureFile(file);
+  if (read.image.isNull()) {
     prompts_.showMessage(QStringLiteral("The picture %1 cannot be opened: %2.")
-                             .arg(QDir::toNativeSeparators(file), reader.errorString()));
+                             .arg(QDir::toNativeSeparators(file), read.error));
     return false;
   }
+  QImage image = std::move(read.image);
   // Drawn as 32-bit pixels: a 16-bit grey TIFF would otherwise be converted at every paint.
   image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                         : QImage::Format_RGB32);
