@@ -108,26 +108,31 @@ std::vector<Box> ConfirmMeasuredLine(LineRole role, std::string_view entryText,
     boxes[box] = std::move(text);
     written.push_back(box);
   };
+  // An empty entry (Return pressed before typing) keeps what the box holds.
+  const auto writeEntry = [&](Box box) {
+    if (entryText.find_first_not_of(" \t") != std::string_view::npos)
+      write(box, std::string(entryText));
+  };
   const double dx = line.start.x - line.end.x;
   const double dy = line.start.y - line.end.y;
   switch (role) {
   case LineRole::ScaleBar:
     write(Box::ScaleBarLength, FormatGeneral(measuredLengthPx));
-    write(Box::ScaleBarValue, std::string(entryText));
+    writeEntry(Box::ScaleBarValue);
     break;
   case LineRole::R1:
     write(Box::Length1, FormatGeneral(measuredLengthPx));
-    write(Box::Number1, std::string(entryText));
+    writeEntry(Box::Number1);
     vectors.X1 = dx, vectors.Y1 = dy, vectors.Measured1 = 1;
     break;
   case LineRole::R2:
     write(Box::Length2, FormatGeneral(measuredLengthPx));
-    write(Box::Number2, std::string(entryText));
+    writeEntry(Box::Number2);
     vectors.X2 = dx, vectors.Y2 = dy, vectors.Measured2 = 1;
     break;
   case LineRole::R3:
     write(Box::Length3, FormatGeneral(measuredLengthPx));
-    write(Box::Number3, std::string(entryText));
+    writeEntry(Box::Number3);
     vectors.X3 = dx, vectors.Y3 = dy, vectors.Measured3 = 1;
     break;
   }

@@ -84,8 +84,9 @@ inline constexpr std::array<Box, 11> kPictureMeasurementBoxes = {
 void CleanPictureMeasurement(BoxTexts &boxes, PatternVectors &vectors);
 
 /// The dialog's "OK" for the last finished line: writes its length (general form) and the entry
-/// text into the role's boxes, records the line's direction for R1..R3, and writes the three
-/// angles when they can be worked out and agree. Returns the boxes written, in writing order.
+/// text into the role's boxes (an empty or blank entry leaves its box as it was), records the
+/// line's direction for R1..R3, and writes the three angles when they can be worked out and
+/// agree. Returns the boxes written, in writing order.
 std::vector<Box> ConfirmMeasuredLine(LineRole role, std::string_view entryText,
                                      const PictureLine &line, double measuredLengthPx,
                                      PatternVectors &vectors, BoxTexts &boxes);

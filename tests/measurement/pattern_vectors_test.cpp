@@ -48,14 +48,23 @@ TEST(PatternAngles, OkWritesTheRoleBoxesAndAnglesOnlyOnceAllThreeAreMeasured) {
   EXPECT_EQ(boxes[Box::Number1], "2");
   EXPECT_EQ(vectors.X1, -100); // start minus end
   EXPECT_EQ(vectors.Measured1, 1);
+  boxes[Box::Number2] = "3";
   ConfirmMeasuredLine(LineRole::R2, "", lineAtAngle(90, false), 50, vectors, boxes);
   EXPECT_EQ(boxes[Box::Angle12], "old");
+  EXPECT_EQ(boxes[Box::Length2], "50");
+  EXPECT_EQ(boxes[Box::Number2], "3"); // Return on an empty entry keeps the number
 
   const PatternVectors before = vectors;
   const std::vector<Box> written =
       ConfirmMeasuredLine(LineRole::ScaleBar, "5.0", lineAtAngle(45, false), 80, vectors, boxes);
   EXPECT_EQ(written, (std::vector<Box>{Box::ScaleBarLength, Box::ScaleBarValue}));
   EXPECT_EQ(boxes[Box::ScaleBarValue], "5.0");
+  // A blank entry measures the bar again but keeps its value.
+  EXPECT_EQ(
+      ConfirmMeasuredLine(LineRole::ScaleBar, " ", lineAtAngle(45, false), 81, vectors, boxes),
+      std::vector<Box>{Box::ScaleBarLength});
+  EXPECT_EQ(boxes[Box::ScaleBarValue], "5.0");
+  EXPECT_EQ(boxes[Box::ScaleBarLength], "81");
   EXPECT_EQ(vectors.X2, before.X2);
   EXPECT_EQ(vectors.Measured3, 0);
 

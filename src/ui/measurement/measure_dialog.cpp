@@ -181,6 +181,8 @@ void MeasureDialog::showForLine() {
   show();
   raise();
   activateWindow();
+  // The value is what the user types next.
+  entry_->setFocus(Qt::OtherFocusReason);
 }
 
 void MeasureDialog::closeDialog() {
@@ -210,6 +212,7 @@ void MeasureDialog::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void MeasureDialog::reject() { closeDialog(); }
+// Escape: the line was not wanted, as with "Cancel".
+void MeasureDialog::reject() { cancel(); }
 
 } // namespace spot

@@ -7,12 +7,19 @@
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
+#include <QImageWriter>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <fcntl.h>    // for open
+#include <sys/stat.h> // for mkfifo
+#include <thread>
+#include <unistd.h> // for write, close
 
 #include "indexing/result_text.hpp"
 #include "ui/common/box_array.hpp"
@@ -210,6 +217,58 @@ TEST_F(PictureViewWindow, OpensEveryOfferedFormatAtItsOwnSizeCentredAfterCleanin
   EXPECT_EQ(view->picture().size(), last);
   ASSERT_EQ(prompts.inner.messages.size(), 1);
   EXPECT_TRUE(prompts.inner.messages[0].contains(QStringLiteral("broken.png")));
+}
+
+TEST_F(PictureViewWindow, RefusesFifosAndOversizedPicturesButReadsLargeCameraFrames) {
+  // A FIFO: opening it for reading waits for a writer. A writer that keeps trying lets a loader
+  // that did wait read garbage and fail with another message; one that refuses the FIFO at once
+  // stops the writer.
+  const QString fifo = dir.filePath(QStringLiteral("frame.tif"));
+  ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  std::atomic<bool> done{false};
+  std::thread writer([&] {
+    while (!done) {
+      const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+      if (fd < 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        continue;
+      }
+      (void)!::write(fd, "garbage", 7);
+      ::close(fd);
+      return;
+    }
+  });
+  EXPECT_FALSE(view->loadPicture(fifo));
+  done = true;
+  writer.join();
+  ASSERT_EQ(prompts.inner.messages.size(), 1);
+  EXPECT_EQ(prompts.inner.messages[0],
+            QStringLiteral("The picture %1 cannot be opened: it is not a regular file.").arg(fifo));
+
+  // 30000 x 30000 pixels shown at 4 bytes: 3,600,000,000 B = 3433 MiB, over the 1024 MiB limit.
+  // The header alone tells; no pixel data follows.
+  QFile huge(dir.filePath(QStringLiteral("huge.pgm")));
+  ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+  huge.write("P5\n30000 30000\n255\n");
+  huge.close();
+  EXPECT_FALSE(view->loadPicture(huge.fileName()));
+  ASSERT_EQ(prompts.inner.messages.size(), 2);
+  EXPECT_TRUE(prompts.inner.messages[1].contains(QStringLiteral("too large (30000 x 30000")))
+      << prompts.inner.messages[1].toStdString();
+  EXPECT_FALSE(view->hasPicture());
+
+  // An 8192 x 8192 16-bit camera frame (uncompressed TIFF, as cameras write them) decodes to
+  // 8192 * 8192 * 2 B = 128 MiB, the reader's default limit, which refuses it.
+  QImage frame(8192, 8192, QImage::Format_Grayscale16);
+  frame.fill(Qt::black);
+  const QString framePath = dir.filePath(QStringLiteral("camera.tif"));
+  QImageWriter tiff(framePath);
+  tiff.setCompression(0);
+  ASSERT_TRUE(tiff.write(frame)) << tiff.errorString().toStdString();
+  frame = QImage();
+  EXPECT_TRUE(view->loadPicture(framePath));
+  EXPECT_EQ(view->picture().size(), QSize(8192, 8192));
+  EXPECT_EQ(prompts.inner.messages.size(), 2);
 }
 
 TEST_F(PictureViewWindow, ZoomButtonsMeasureModeAndInitialFollowTheirRules) {
@@ -417,6 +476,41 @@ TEST_F(MeasureDialogWindow, OkWritesTheBoxesAndTheAnglesAndCancelTakesBackTheNew
   EXPECT_EQ(host.clears, clearsBefore + 1);
   EXPECT_FALSE(view->measureMode());
   EXPECT_EQ(view->patternVectors().Measured1, 0);
+}
+
+TEST_F(MeasureDialogWindow, TheKeyboardTypesTheValueAndEscapeTakesBackTheLine) {
+  const auto shownLines = [this] {
+    int shown = 0;
+    for (const LineSlot& slot : view->lineSlots().allSlots())
+      shown += slot.visible ? 1 : 0;
+    return shown;
+  };
+  // The dialog opens with the value box ready for typing; Return confirms.
+  drawLine(view, {100, 100}, {250, 100});
+  ASSERT_TRUE(dialog->isVisible());
+  EXPECT_EQ(dialog->focusWidget(), dialog->entryBox());
+  QTest::keyClicks(dialog->focusWidget(), QStringLiteral("5"));
+  QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(host.text(Box::ScaleBarValue), QStringLiteral("5"));
+  EXPECT_EQ(host.text(Box::ScaleBarLength), QStringLiteral("150"));
+
+  // The bar measured again with Return alone: the new length, the value kept.
+  drawLine(view, {100, 100}, {260, 100});
+  EXPECT_EQ(dialog->focusWidget(), dialog->entryBox());
+  QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(host.text(Box::ScaleBarLength), QStringLiteral("160"));
+  EXPECT_EQ(host.text(Box::ScaleBarValue), QStringLiteral("5"));
+
+  // Escape is "Cancel": the line goes and no box changes.
+  const int before = shownLines();
+  const QStringList logBefore = host.log;
+  drawLine(view, {100, 120}, {200, 120});
+  ASSERT_EQ(shownLines(), before + 1);
+  QTest::keyClick(dialog->focusWidget(), Qt::Key_Escape);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(shownLines(), before);
+  EXPECT_EQ(host.log, logBefore);
 }
 
 struct SlotsMenuWindow : ::testing::Test {
