@@ -17,7 +17,7 @@ CalculatorPanel::CalculatorPanel(BoxArray& boxes, Prompts& prompts, QWidget* par
     : QFrame(parent), boxes_(boxes), prompts_(prompts) {
   setObjectName(QStringLiteral("Frame14"));
 
-  closeLabel_ = new ClickableLabel(QStringLiteral("Close☆"), this);
+  closeLabel_ = new ClickableLabel(QStringLiteral("Close☆"), tr("Close the calculator"), this);
   closeLabel_->setObjectName(QStringLiteral("Label19"));
   connect(closeLabel_, &ClickableLabel::clicked, this, &QWidget::hide);
 
@@ -44,7 +44,8 @@ CalculatorPanel::CalculatorPanel(BoxArray& boxes, Prompts& prompts, QWidget* par
     grid->addWidget(new QLabel(QString::fromLatin1(angleCaptions[r]), frame), 1 + r, 5,
                     Qt::AlignRight);
     QLineEdit* angle = boxes_.box(kCalculatorAngleBoxes[static_cast<std::size_t>(r)]);
-    angle->setFixedWidth(96);
+    // An angle in full: up to 15 significant digits, "125.264389682754".
+    angle->setFixedWidth(BoxWidthFor(*angle, QStringLiteral("000.000000000000")));
     grid->addWidget(angle, 1 + r, 6);
     grid->addWidget(new QLabel(QStringLiteral("deg."), frame), 1 + r, 7);
   }

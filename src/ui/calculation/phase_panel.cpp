@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 #include <cmath>
+#include <iterator> // for size
 
 #include "core/lattice.hpp"
 
@@ -15,6 +16,41 @@ namespace spot {
 int TwipsToPixels(const QWidget* widget, int twips) {
   return static_cast<int>(std::lround(twips * widget->logicalDpiX() / 1440.0));
 }
+
+namespace {
+
+// The phase name box: it asks for the whole name plus 200 twips of room, but the layout gives it
+// only what the column has left, so a long name never widens the window; what does not fit
+// scrolls in the box and stands whole in its tooltip.
+class NameBox : public QLineEdit {
+public:
+  NameBox(const QString& text, QWidget* parent) : QLineEdit(text, parent) {
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    connect(this, &QLineEdit::textChanged, this, [this] {
+      updateGeometry();
+      showWholeNameIfCut();
+    });
+  }
+  QSize sizeHint() const override { return {wantedWidth(), QLineEdit::sizeHint().height()}; }
+  QSize minimumSizeHint() const override {
+    // The width of an empty name: the box never holds the column open for its text.
+    return {TwipsToPixels(this, 200), QLineEdit::minimumSizeHint().height()};
+  }
+
+protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QLineEdit::resizeEvent(event);
+    showWholeNameIfCut();
+  }
+
+private:
+  int wantedWidth() const {
+    return fontMetrics().horizontalAdvance(text()) + TwipsToPixels(this, 200);
+  }
+  void showWholeNameIfCut() { setToolTip(width() < wantedWidth() ? text() : QString()); }
+};
+
+} // namespace
 
 static void setTextColour(QLineEdit* edit, const QColor& colour) {
   QPalette palette = edit->palette();
@@ -27,11 +63,12 @@ PhasePanel::PhasePanel(BoxArray& boxes, QWidget* parent)
     : QGroupBox(QStringLiteral("点阵标尺"), parent), boxes_(boxes) {
   setObjectName(QStringLiteral("Frame1(0)"));
 
-  lockLabel_ = new ClickableLabel(QStringLiteral("Lattice parameters▲"), this);
+  lockLabel_ = new ClickableLabel(QStringLiteral("Lattice parameters▲"),
+                                  tr("Unlock or lock the lattice parameters"), this);
   lockLabel_->setObjectName(QStringLiteral("Label20"));
   lockLabel_->setToolTip(tr("Click to unlock or lock the lattice parameters"));
 
-  nameBox_ = new QLineEdit(QStringLiteral("NAME"), this);
+  nameBox_ = new NameBox(QStringLiteral("NAME"), this);
   nameBox_->setObjectName(QStringLiteral("Text6"));
   nameBox_->setAccessibleName(tr("Phase name"));
   {
@@ -42,7 +79,6 @@ PhasePanel::PhasePanel(BoxArray& boxes, QWidget* parent)
     nameBox_->setPalette(palette);
   }
   nameBox_->installEventFilter(this);
-  connect(nameBox_, &QLineEdit::textChanged, this, &PhasePanel::fitNameBox);
 
   auto* typeLabel = new QLabel(QStringLiteral("Lattice type"), this);
   typeLabel->setObjectName(QStringLiteral("Label12"));
@@ -53,7 +89,8 @@ PhasePanel::PhasePanel(BoxArray& boxes, QWidget* parent)
   latticeType_->setCurrentIndex(0);
   typeLabel->setBuddy(latticeType_);
 
-  databaseLabel_ = new ClickableLabel(QStringLiteral("Lattice database"), this);
+  databaseLabel_ = new ClickableLabel(QStringLiteral("Lattice database"),
+                                      tr("Show or hide the lattice database"), this);
   databaseLabel_->setObjectName(QStringLiteral("Label10"));
   connect(databaseLabel_, &ClickableLabel::clicked, this, &PhasePanel::databaseLabelClicked);
   {
@@ -70,7 +107,7 @@ PhasePanel::PhasePanel(BoxArray& boxes, QWidget* parent)
   auto* nameRow = new QHBoxLayout;
   nameRow->addWidget(lockLabel_);
   nameRow->addWidget(nameBox_);
-  nameRow->addStretch(1);
+  nameRow->addStretch(1); // takes what the name leaves
   layout->addLayout(nameRow);
 
   auto* typeRow = new QHBoxLayout;
@@ -119,8 +156,24 @@ PhasePanel::PhasePanel(BoxArray& boxes, QWidget* parent)
 
   nameBox_->setFrame(false);
   nameBox_->setEnabled(false);
-  fitNameBox();
   connect(lockLabel_, &ClickableLabel::clicked, this, &PhasePanel::toggleLock);
+
+  // Keyboard order as a phase is entered: unlock, name, type (or the database), the cell, the
+  // range, then "Calculate".
+  QWidget* order[] = {lockLabel_,
+                      nameBox_,
+                      latticeType_,
+                      databaseLabel_,
+                      boxes_.box(Box::A),
+                      boxes_.box(Box::B),
+                      boxes_.box(Box::C),
+                      boxes_.box(Box::Alpha),
+                      boxes_.box(Box::Beta),
+                      boxes_.box(Box::Gamma),
+                      range,
+                      calculateButton_};
+  for (std::size_t i = 1; i < std::size(order); ++i)
+    setTabOrder(order[i - 1], order[i]);
 }
 
 void PhasePanel::lock() {
@@ -148,12 +201,6 @@ void PhasePanel::toggleLock() {
     unlock();
   else
     lock();
-}
-
-void PhasePanel::fitNameBox() {
-  // Wide enough for the whole name, plus 200 twips of room.
-  const int textWidth = nameBox_->fontMetrics().horizontalAdvance(nameBox_->text());
-  nameBox_->setFixedWidth(textWidth + TwipsToPixels(nameBox_, 200));
 }
 
 bool PhasePanel::eventFilter(QObject* watched, QEvent* event) {

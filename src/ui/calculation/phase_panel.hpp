@@ -41,8 +41,6 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-  void fitNameBox();
-
   BoxArray& boxes_;
   QLineEdit* nameBox_;
   QComboBox* latticeType_;

@@ -17,6 +17,7 @@
 #include "ui/calculation/summary_header.hpp"
 #include "ui/calculation/tolerance_panel.hpp"
 #include "ui/common/clickable_label.hpp"
+#include "ui/common/one_way_scroll_area.hpp"
 #include "ui/common/qt_text.hpp"
 
 namespace spot {
@@ -44,7 +45,8 @@ ResultsPanel::ResultsPanel(BoxArray& boxes, PhasePanel& phase, Prompts& prompts,
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(view_, 1);
-  layout->addWidget(buildFrame());
+  // On a narrow window the frame scrolls sideways rather than hold the window open.
+  layout->addWidget(new OneWayScrollArea(Qt::Horizontal, buildFrame(), this));
 
   connect(phase_.calculateButton(), &QPushButton::clicked, this, &ResultsPanel::calculate);
   connect(&boxes_, &BoxArray::changed, this, &ResultsPanel::boxChanged);
@@ -61,7 +63,8 @@ QWidget* ResultsPanel::buildFrame() {
   titleFont.setBold(true);
   title->setFont(titleFont);
 
-  auto* counter = new ClickableLabel(QStringLiteral("0"), frame);
+  auto* counter = new ClickableLabel(
+      QStringLiteral("0"), tr("Rows within the tolerances: restore the default tolerances"), frame);
   counter->setObjectName(QStringLiteral("Label22"));
   counter->setToolTip(tr("Rows within the tolerances; click to restore the default tolerances"));
   QFont large(QStringLiteral("Serif"));

@@ -2,6 +2,7 @@
 #include "ui/calculation/results_view.hpp"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
 
@@ -45,20 +46,37 @@ ResultsView::ResultsView(ResultsModel* model, QWidget* parent) : QTreeView(paren
 }
 
 void ResultsView::resetColumnWidths() {
-  // The set widths, widened where this screen's font would cut the usual cell text short.
+  // The set widths, widened where this screen's font would cut the usual cell text short, or
+  // where a heading would not fit beside the sort arrow.
   const QFontMetrics metrics(font());
+  const QFontMetrics headingMetrics(header()->font());
   const int padding =
       2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 4;
+  // The header draws its text between two margins and gives a sorted column's arrow half the
+  // header's height plus two margins.
+  const int headingMargin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header());
+  const int headingRoom = 4 * headingMargin + header()->sizeHint().height() / 2;
   for (int c = 0; c < kResultColumnCount; ++c) {
+    const ResultColumn& column = kResultColumns[static_cast<std::size_t>(c)];
     const char* widest = c == column::kRowLabel                              ? "No.0000"
                          : c >= column::kSpacing && c < column::kSpacing + 3 ? "0.0000000"
                          : c >= column::kAngle                               ? "000.0000"
                          : IsSeparatorColumn(c)                              ? "\uFF1D"
                                                                              : "-00";
-    const int needed = metrics.horizontalAdvance(QString::fromUtf8(widest)) + padding;
-    const int set = TwipsToPixels(this, kResultColumns[static_cast<std::size_t>(c)].widthTwips);
-    header()->resizeSection(c, std::max(set, needed));
+    const int cell = metrics.horizontalAdvance(QString::fromUtf8(widest)) + padding;
+    const int heading = headingMetrics.horizontalAdvance(QString::fromUtf8(
+                            column.title.data(), static_cast<qsizetype>(column.title.size()))) +
+                        headingRoom;
+    const int set = TwipsToPixels(this, column.widthTwips);
+    header()->resizeSection(c, std::max({set, cell, heading}));
   }
+}
+
+QSize ResultsView::sizeHint() const {
+  // Every column side by side, with room for the vertical scroll bar that a long list shows.
+  const int frame = 2 * frameWidth();
+  return {header()->length() + verticalScrollBar()->sizeHint().width() + frame,
+          QTreeView::sizeHint().height()};
 }
 
 void ResultsView::sortResults(int column, Qt::SortOrder order) {

@@ -29,6 +29,9 @@ public:
   /// The 20 columns at their set widths, as a search lays them out.
   void resetColumnWidths();
 
+  /// Wide enough for all the columns and a vertical scroll bar.
+  QSize sizeHint() const override;
+
   QMenu* popupMenu() const { return popupMenu_; }
   /// "Calculate zone axis index".
   QAction* zoneAxisAction() const { return zoneAxisAction_; }

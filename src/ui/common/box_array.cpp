@@ -1,6 +1,9 @@
 // The numbered boxes of the main window.
 #include "ui/common/box_array.hpp"
 
+#include <QStyle>
+#include <QStyleOptionFrame>
+
 namespace spot {
 
 BoxArray::BoxArray(QWidget* parent) : QObject(parent) {
@@ -39,6 +42,19 @@ void BoxArray::focusAndSelect(Box which) {
   QLineEdit* edit = box(which);
   edit->setFocus(Qt::OtherFocusReason);
   edit->selectAll();
+}
+
+int BoxWidthFor(const QLineEdit& box, const QString& sample) {
+  // What QLineEdit::sizeHint adds to its text: 2 pixels of margin a side, the text margins,
+  // and the frame the style draws.
+  const QMargins margins = box.textMargins();
+  const QSize text(box.fontMetrics().horizontalAdvance(sample) + 4 + margins.left() +
+                       margins.right(),
+                   box.fontMetrics().height());
+  QStyleOptionFrame option;
+  option.initFrom(&box);
+  option.lineWidth = box.hasFrame() ? box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth) : 0;
+  return box.style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, &box).width();
 }
 
 } // namespace spot

@@ -34,4 +34,7 @@ private:
   std::array<QLineEdit*, kBoxCount> boxes_{};
 };
 
+/// The width at which `box` shows `sample` whole, in its own font and style.
+int BoxWidthFor(const QLineEdit& box, const QString& sample);
+
 } // namespace spot

@@ -1,5 +1,5 @@
-// A label that reports a click, for the captions that act as commands ("Lattice parameters▲",
-// "★", "Close☆", the counter).
+// A label that acts as a command, for the captions that act as commands ("Lattice parameters▲",
+// "Lattice database", "★", "Close☆", the counter): a click, Enter or Space on it reports a click.
 #pragma once
 
 #include <QLabel>
@@ -9,7 +9,9 @@ namespace spot {
 class ClickableLabel : public QLabel {
   Q_OBJECT
 public:
-  explicit ClickableLabel(const QString& text, QWidget* parent = nullptr);
+  /// `accessibleName` says what the command does, for screen readers and tests; the caption
+  /// alone ("★") often does not.
+  ClickableLabel(const QString& text, const QString& accessibleName, QWidget* parent = nullptr);
 
 signals:
   void clicked();
@@ -17,6 +19,8 @@ signals:
 protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
 private:
   bool pressed_ = false;

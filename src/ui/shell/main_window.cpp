@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabBar>
@@ -18,6 +19,7 @@
 #include "ui/calculation/results_view.hpp"
 #include "ui/calculation/tolerance_panel.hpp"
 #include "ui/common/clickable_label.hpp"
+#include "ui/common/one_way_scroll_area.hpp"
 #include "ui/common/shared_place.hpp"
 #include "ui/database/database_panel.hpp"
 #include "ui/measurement/magnifier.hpp"
@@ -68,10 +70,19 @@ MainWindow::MainWindow(Environment environment, QWidget* parent)
   connectCalculationTab();
   connectMeasurementTab();
   connectSecondaryWindows();
+  // Enter presses a focused button as Space does (Qt does that only inside dialogs).
+  for (QPushButton* button : tabs_->findChildren<QPushButton*>())
+    button->setAutoDefault(true);
 
+  // As large as the panels want, at least 1280 x 960, where the screen has room for that and a
+  // frame; a smaller screen (a scaled display) gets the window maximized.
   if (const QScreen* screen = this->screen()) {
-    const QRect available = screen->availableGeometry();
-    resize(std::min(1280, available.width()), std::min(960, available.height()));
+    const QSize available = screen->availableGeometry().size();
+    const QSize wanted = sizeHint().expandedTo(QSize(1280, 960));
+    const QSize framed = wanted + QSize(16, 48);
+    resize(wanted.boundedTo(available));
+    if (framed.width() > available.width() || framed.height() > available.height())
+      setWindowState(Qt::WindowMaximized);
   }
 }
 
@@ -111,14 +122,17 @@ QWidget* MainWindow::buildMeasurementTab() {
   pictureTools_ = new PictureTools(*pictureView_, page);
   notesPanel_ = new NotesPanel(page);
 
-  // The picture takes the page; the tools and the notes stand in a narrow column beside it.
-  auto* side = new QVBoxLayout;
+  // The picture takes the page; the tools and the notes stand in a narrow column beside it,
+  // which scrolls on a short screen.
+  auto* sideColumn = new QWidget(page);
+  auto* side = new QVBoxLayout(sideColumn);
+  side->setContentsMargins(0, 0, 0, 0);
   side->addWidget(pictureTools_);
   side->addWidget(notesPanel_, 1);
   auto* layout = new QHBoxLayout(page);
   layout->setContentsMargins(6, 6, 6, 6);
   layout->addWidget(pictureView_, 1);
-  layout->addLayout(side, 0);
+  layout->addWidget(new OneWayScrollArea(Qt::Vertical, sideColumn, page), 0);
   pictureTools_->setFixedWidth(220);
   notesPanel_->setFixedWidth(220);
 
@@ -137,7 +151,7 @@ QWidget* MainWindow::buildCalculationTab() {
   measurementPanel_ = new MeasurementBoxesPanel(*boxes_, page);
   calculatorPanel_ = new CalculatorPanel(*boxes_, environment_.prompts, page);
 
-  auto* star = new ClickableLabel(QStringLiteral("★"), page);
+  auto* star = new ClickableLabel(QStringLiteral("★"), tr("Show or hide the calculator"), page);
   star->setObjectName(QStringLiteral("Label18"));
   star->setToolTip(tr("Show or hide the calculator of interfacial angle and zone axis"));
 
@@ -147,8 +161,11 @@ QWidget* MainWindow::buildCalculationTab() {
   database->setObjectName(QStringLiteral("Frame7"));
   sharedPlace_->installSecond(database);
   connect(star, &ClickableLabel::clicked, sharedPlace_, &SharedPlace::toggleFirst);
+  setTabOrder(boxes_->box(Box::Angle13), star); // the keyboard meets it where the eye does
 
-  auto* left = new QVBoxLayout;
+  auto* leftColumn = new QWidget(page);
+  auto* left = new QVBoxLayout(leftColumn);
+  left->setContentsMargins(0, 0, 0, 0);
   left->addWidget(phasePanel_);
   left->addWidget(measurementPanel_);
   left->addWidget(star, 0, Qt::AlignRight);
@@ -158,7 +175,8 @@ QWidget* MainWindow::buildCalculationTab() {
 
   auto* layout = new QHBoxLayout(page);
   layout->setContentsMargins(6, 6, 6, 6);
-  layout->addLayout(left, 0);
+  // On a short screen (a scaled display) the column scrolls rather than hold the window open.
+  layout->addWidget(new OneWayScrollArea(Qt::Vertical, leftColumn, page), 0);
   layout->addWidget(resultsPanel_, 1);
   return page;
 }

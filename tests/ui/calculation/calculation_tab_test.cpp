@@ -9,6 +9,9 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QStyleOptionFrame>
+#include <QStyleOptionHeader>
+#include <QTabBar>
 #include <QTest>
 #include <memory>
 
@@ -163,15 +166,158 @@ TEST_F(CalculationTab, LatticeParametersLabelUnlocksAndLocksKeepingWhatWasTyped)
   EXPECT_FALSE(window->boxArray().box(Box::A)->isEnabled());
   EXPECT_EQ(name->text(), "Cu");
   EXPECT_EQ(text(Box::A), "0.3615");
+}
 
-  // The name box grows with its name so that all of it stays visible.
-  const int shortWidth = name->width();
-  const QString longName = QStringLiteral("Ca3Al2(SiO4)3 garnet from the grain boundary");
-  name->setText(longName);
-  EXPECT_GE(name->width(), name->fontMetrics().horizontalAdvance(longName));
-  EXPECT_GT(name->width(), shortWidth);
+TEST_F(CalculationTab, APhaseNameTakesTheRoomTheColumnHasAndNeverWidensTheWindow) {
+  QLineEdit* name = window->phasePanel()->nameBox();
+  const auto settle = [] {
+    for (int pass = 0; pass < 3; ++pass) // nested layouts answer one posted request each
+      QApplication::processEvents();
+  };
+  const auto place = [](QWidget* widget) {
+    return QRect(widget->mapTo(widget->window(), QPoint(0, 0)), widget->size());
+  };
+  click("Label20");
+  settle();
+  const QSize windowSize = window->size();
+  const QSize minimum = window->minimumSizeHint();
+  const QRect list = place(window->resultsPanel()->view());
+  const int room = TwipsToPixels(name, 200);
+
+  // Short: the name's width plus 200 twips, and nothing hidden.
+  name->setText(QStringLiteral("Cu"));
+  settle();
+  EXPECT_EQ(name->width(), name->fontMetrics().horizontalAdvance(QStringLiteral("Cu")) + room);
+  EXPECT_EQ(name->toolTip(), QString());
+
+  // A batch record's name, then a name wider than the whole column: the window, its minimum and
+  // the list stay; the box ends inside its panel and a name it cuts stands in the tooltip.
+  const QString record = QStringLiteral("Ca3Fe2(SiO4)3  BodyCenter  c/a1.00000");
+  const QString typed =
+      QStringLiteral("Ca3Fe2(SiO4)3 andradite garnet from the grain boundary of the weld");
+  for (const QString& text : {record, typed}) {
+    name->setText(text);
+    settle();
+    EXPECT_EQ(window->size(), windowSize) << text.toStdString();
+    EXPECT_EQ(window->minimumSizeHint(), minimum) << text.toStdString();
+    EXPECT_EQ(place(window->resultsPanel()->view()), list) << text.toStdString();
+    EXPECT_LE(place(name).right(), place(window->phasePanel()).right());
+    const bool cut = name->width() < name->fontMetrics().horizontalAdvance(text) + room;
+    EXPECT_EQ(name->toolTip(), cut ? text : QString()) << text.toStdString();
+  }
+  EXPECT_EQ(name->toolTip(), typed);
+  EXPECT_GT(name->width(), name->fontMetrics().horizontalAdvance(QStringLiteral("Cu")) + room);
+
+  // Cleared: 200 twips plus an empty name.
   name->clear();
-  EXPECT_LT(name->width(), shortWidth);
+  settle();
+  EXPECT_EQ(name->width(), room);
+  EXPECT_EQ(name->toolTip(), QString());
+}
+
+TEST_F(CalculationTab, TheKeyboardAloneEntersAPhaseAndRunsTheCommands) {
+  // The measurement of the face-centred example; the phase comes from the keyboard.
+  const char* measured[] = {"5", "100", "100", "100", "141.4213562", "1",
+                            "1", "1",   "90",  "45",  "45"};
+  int i = 0;
+  for (Box b : {Box::ScaleBarValue, Box::ScaleBarLength, Box::Length1, Box::Length2, Box::Length3,
+                Box::Number1, Box::Number2, Box::Number3, Box::Angle12, Box::Angle23, Box::Angle13})
+    set(b, measured[i++]);
+  const auto focused = [this] { return window->focusWidget(); };
+  const auto tab = [&] {
+    QTest::keyClick(focused(), Qt::Key_Tab);
+    return focused() ? focused()->objectName() : QString();
+  };
+
+  window->tabs()->tabBar()->setFocus(Qt::TabFocusReason);
+  ASSERT_EQ(tab(), "Label20");
+  QTest::keyClick(focused(), Qt::Key_Space);
+  EXPECT_FALSE(window->phasePanel()->isLocked());
+  EXPECT_EQ(tab(), "Text6");
+  QTest::keyClicks(focused(), QStringLiteral("Al"));
+  EXPECT_EQ(tab(), "Combo1");
+  QTest::keyClicks(focused(), QStringLiteral("F")); // jumps to "F-Face Centred"
+  EXPECT_EQ(window->phasePanel()->latticeTypeSelector()->currentIndex(), 3);
+  EXPECT_EQ(tab(), "Label10");
+  // a, b, c, then α, β, γ; Tab selects a box's text, so typing replaces it.
+  const Box cell[] = {Box::A, Box::B, Box::C, Box::Alpha, Box::Beta, Box::Gamma};
+  for (Box b : cell) {
+    EXPECT_EQ(tab(), QStringLiteral("Text1(%1)").arg(BoxNumber(b)));
+    QTest::keyClicks(focused(), b <= Box::C ? QStringLiteral("0.4") : QStringLiteral("90"));
+  }
+  EXPECT_EQ(tab(), "Text1(21)");
+  QTest::keyClicks(focused(), QStringLiteral("2"));
+  EXPECT_EQ(tab(), "Command6");
+  QTest::keyClick(focused(), Qt::Key_Return);
+  EXPECT_TRUE(fake.prompts.messages.isEmpty());
+  EXPECT_EQ(model().rowCount(), 24); // the 24 rows of the example
+  EXPECT_TRUE(window->phasePanel()->isLocked());
+
+  // After the measurement boxes come "★" and "Close☆"; Enter and Space act on them, on the
+  // database caption and on the counter.
+  window->boxArray().box(Box::Angle13)->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(tab(), "Label18");
+  QTest::keyClick(focused(), Qt::Key_Return);
+  EXPECT_FALSE(window->calculatorPanel()->isVisible());
+  QTest::keyClick(focused(), Qt::Key_Space);
+  EXPECT_TRUE(window->calculatorPanel()->isVisible());
+  EXPECT_EQ(tab(), "Label19");
+  QTest::keyClick(focused(), Qt::Key_Return);
+  EXPECT_FALSE(window->calculatorPanel()->isVisible());
+  find<QWidget>("Label10")->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(focused(), Qt::Key_Return);
+  EXPECT_TRUE(find<QWidget>("Frame7")->isVisible());
+  set(Box::DTol1, "0.05");
+  find<QWidget>("Label22")->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(focused(), Qt::Key_Space);
+  EXPECT_EQ(text(Box::DTol1), "0.0080"); // the counter's default, as a click writes it
+  for (const char* label : {"Label10", "Label18", "Label19", "Label20", "Label22"})
+    EXPECT_FALSE(find<QWidget>(label)->accessibleName().isEmpty()) << label;
+}
+
+TEST_F(CalculationTab, SortedHeadingsAndFifteenDigitAnglesShowWhole) {
+  // Each heading beside the sort arrow, in the room the style leaves it.
+  ResultsView* view = window->resultsPanel()->view();
+  QHeaderView* header = view->header();
+  for (int c = 0; c < kResultColumnCount; ++c) {
+    const QString title = model().headerData(c, Qt::Horizontal).toString();
+    view->sortResults(c, Qt::AscendingOrder);
+    QStyleOptionHeader option;
+    option.initFrom(header);
+    option.state |= QStyle::State_Horizontal;
+    option.rect = QRect(0, 0, header->sectionSize(c), header->height());
+    option.sortIndicator = QStyleOptionHeader::SortUp;
+    option.text = title;
+    const QRect label = header->style()->subElementRect(QStyle::SE_HeaderLabel, &option, header);
+    EXPECT_GE(label.width(), header->fontMetrics().horizontalAdvance(title)) << c;
+  }
+
+  // (1 0 0), (0 1 1), (1 1 1) in a cube: <R2,R3> = acos(2/√6) = 35.2643896827547 and
+  // <R1,R3> = acos(1/√3) = 54.7356103172453 degrees, 15 significant digits each.
+  click("Label20");
+  for (Box b : {Box::A, Box::B, Box::C})
+    set(b, "0.4");
+  for (Box b : {Box::Alpha, Box::Beta, Box::Gamma})
+    set(b, "90");
+  const char* planes[] = {"1", "0", "0", "0", "1", "1", "1", "1", "1"};
+  const Box grid[] = {Box::CalcH1, Box::CalcK1, Box::CalcL1, Box::CalcH2, Box::CalcK2,
+                      Box::CalcL2, Box::CalcH3, Box::CalcK3, Box::CalcL3};
+  for (int i = 0; i < 9; ++i)
+    set(grid[i], planes[i]);
+  click("Command5");
+  EXPECT_EQ(text(Box::CalcAngle23), "35.2643896827547");
+  EXPECT_EQ(text(Box::CalcAngle13), "54.7356103172453");
+  for (Box b : {Box::CalcAngle12, Box::CalcAngle23, Box::CalcAngle13}) {
+    QLineEdit* box = window->boxArray().box(b);
+    QStyleOptionFrame option;
+    option.initFrom(box);
+    option.rect = box->rect();
+    option.lineWidth = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box);
+    // The text area, less the 2 pixels a side that QLineEdit keeps free.
+    const int shown =
+        box->style()->subElementRect(QStyle::SE_LineEditContents, &option, box).width() - 4;
+    EXPECT_GE(shown, box->fontMetrics().horizontalAdvance(box->text())) << BoxNumber(b);
+  }
 }
 
 TEST_F(CalculationTab, FaceCentredCubicExampleListsItsTwentyFourSolutions) {

@@ -1,0 +1,71 @@
+// The window on a 1920 x 1080 screen at 100, 150 and 200 % scaling (ctest runs this suite once
+// per scale, see CMakeLists.txt): it fits the available area, every panel can be brought into
+// view, and at 100 % the results list shows all its columns beside a vertical scroll bar.
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <memory>
+
+#include "ui/calculation/results_model.hpp"
+#include "ui/calculation/results_panel.hpp"
+#include "ui/calculation/results_view.hpp"
+#include "ui/common/fake_environment.hpp"
+#include "ui/shell/main_window.hpp"
+
+namespace spot {
+namespace {
+
+TEST(WindowOnScreen, FitsTheScreenAndBringsEveryPanelIntoView) {
+  testing::FakeEnvironment fake;
+  auto window = std::make_unique<MainWindow>(fake.environment());
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  QApplication::processEvents();
+  const QRect available = window->screen()->availableGeometry();
+  SCOPED_TRACE(QStringLiteral("screen %1 x %2 logical pixels")
+                   .arg(available.width())
+                   .arg(available.height())
+                   .toStdString());
+
+  // Room for a title bar and borders (about 32 and 8 pixels) and a task bar (about 40): the
+  // window can be made that small.
+  const QSize minimum = window->minimumSizeHint();
+  EXPECT_LE(minimum.width(), available.width() - 16);
+  EXPECT_LE(minimum.height(), available.height() - 80);
+  EXPECT_TRUE(available.contains(window->frameGeometry()))
+      << window->frameGeometry().width() << " x " << window->frameGeometry().height();
+
+  // Each panel of the calculation tab is on the window, or scrolls there.
+  const char* panels[] = {"Frame1(0)", "Frame3(0)", "Frame14", "Command5", "Command15",
+                          "ListView1", "Frame11",   "Frame12", "Label22"};
+  for (const char* name : panels) {
+    QWidget* panel = window->findChild<QWidget*>(QString::fromLatin1(name));
+    ASSERT_NE(panel, nullptr) << name;
+    for (QWidget* up = panel->parentWidget(); up; up = up->parentWidget())
+      if (auto* area = qobject_cast<QScrollArea*>(up)) area->ensureWidgetVisible(panel, 0, 0);
+    const QRect onWindow(panel->mapTo(window.get(), QPoint(0, 0)), panel->size());
+    EXPECT_TRUE(window->rect().contains(onWindow.topLeft())) << name;
+    EXPECT_FALSE(panel->visibleRegion().isEmpty()) << name;
+  }
+
+  // A 100 % display has room for the window the panels ask for: a list long enough to scroll
+  // still shows its last column, <R1,R3>, whole.
+  if (available.width() >= 1920) {
+    std::vector<IndexingResult> rows(200);
+    for (std::size_t r = 0; r < rows.size(); ++r)
+      rows[r].rowNumber = static_cast<int>(r) + 1;
+    ResultsView* view = window->resultsPanel()->view();
+    window->resultsPanel()->model()->setResults(std::move(rows));
+    // The view lays out its scroll bars on a zero timer.
+    ASSERT_TRUE(QTest::qWaitFor([view] { return view->verticalScrollBar()->isVisible(); }));
+    EXPECT_LE(view->header()->length(), view->viewport()->width());
+    EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
+  }
+}
+
+} // namespace
+} // namespace spot
