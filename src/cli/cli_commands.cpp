@@ -2,11 +2,13 @@
 #include "cli/cli_commands.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <optional>
 #include <sstream>
 
 #include "calculator/plane_triplet.hpp"
+#include "cli/cli_families.hpp"
 #include "cli/cli_options.hpp"
 #include "cli/cli_output.hpp"
 #include "core/number_format.hpp"
@@ -105,6 +107,12 @@ int finishOutput(OutputBuffer& out, std::ostream& err, int status) {
   return kExitFault;
 }
 
+// A phase of a batch and the score of its best family.
+struct PhaseScore {
+  const BatchPhaseOutcome* phase = nullptr;
+  double score = 0;
+};
+
 // COMMANDS
 
 int runIndex(const Options& o, OutputBuffer& out, std::ostream& err) {
@@ -121,6 +129,10 @@ int runIndex(const Options& o, OutputBuffer& out, std::ostream& err) {
   if (!outcome.completed) return searchFailure(outcome, "index", err);
   const MeasuredPattern measured = *measuredPattern(boxes);
   const LatticeParameters cell = ReadLatticeParameters(boxes);
+  std::optional<GroupedRows> grouped;
+  if (o.group)
+    grouped =
+        GroupRows(outcome.rows, cell, lattice, CheckMeasurement(boxes, {}).indexRange, measured);
 
   switch (o.format) {
   case Format::Json:
@@ -132,6 +144,7 @@ int runIndex(const Options& o, OutputBuffer& out, std::ostream& err) {
         << " \"measured\": " << jsonMeasured(measured) << ",\n \"count\": " << outcome.rows.size()
         << ",\n \"results\": ";
     WriteJsonRows(out, outcome.rows, " ");
+    if (grouped) WriteJsonFamilies(out, *grouped, outcome.rows, " ");
     out << "}\n";
     break;
   case Format::Tsv: WriteTsvRows(out, outcome.rows); break;
@@ -143,6 +156,10 @@ int runIndex(const Options& o, OutputBuffer& out, std::ostream& err) {
     WriteTextRows(out, outcome.rows);
     out << "\n"
         << outcome.rows.size() << (outcome.rows.size() == 1 ? " solution\n" : " solutions\n");
+    if (grouped) {
+      out << "\n";
+      WriteTextFamilies(out, *grouped, outcome.rows, measured);
+    }
     break;
   }
   return kExitOk;
@@ -172,7 +189,10 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
   const std::vector<BatchPhaseOutcome>& outcomes = run.phases;
   int status = kExitOk;
   std::optional<MeasuredPattern> measured = measuredPattern(boxes);
+  // The phases listed: those with rows; with --group also those without, for their nearest
+  // misses. `withRows` counts the first kind.
   std::vector<const BatchPhaseOutcome*> found;
+  std::size_t withRows = 0;
   for (const BatchPhaseOutcome& b : outcomes) {
     if (!b.outcome.completed) {
       const int s = searchFailure(
@@ -180,9 +200,25 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
       status = std::max(status, s);
       continue;
     }
-    if (!b.outcome.rows.empty()) found.push_back(&b);
+    if (!b.outcome.rows.empty() || o.group) found.push_back(&b);
+    withRows += b.outcome.rows.empty() ? 0 : 1;
   }
   if (!measured) return status == kExitOk ? kExitInvalidInput : status;
+  std::vector<GroupedRows> grouped;
+  std::vector<PhaseScore> ranking;
+  if (o.group) {
+    const int range = CheckMeasurement(boxes, {}).indexRange;
+    for (const BatchPhaseOutcome* b : found) {
+      grouped.push_back(
+          GroupRows(b->outcome.rows, b->phase->cell(), b->latticeType, range, *measured));
+      if (!grouped.back().families.empty())
+        ranking.push_back({b, grouped.back().families.front().score});
+    }
+    // Best first; equal scores keep database order.
+    std::stable_sort(ranking.begin(), ranking.end(), [](const PhaseScore& a, const PhaseScore& b) {
+      return std::round(a.score * 1e9) < std::round(b.score * 1e9);
+    });
+  }
 
   switch (o.format) {
   case Format::Json:
@@ -197,9 +233,21 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
                  std::array<double, 6>{cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma})
           << ", \"count\": " << b.outcome.rows.size() << ",\n   \"results\": ";
       WriteJsonRows(out, b.outcome.rows, "   ");
+      if (o.group) WriteJsonFamilies(out, grouped[i], b.outcome.rows, "   ");
       out << "}";
     }
-    out << (found.empty() ? "]}\n" : "\n ]}\n");
+    out << (found.empty() ? "]" : "\n ]");
+    if (o.group) {
+      out << ",\n \"ranking\": [";
+      for (std::size_t i = 0; i < ranking.size(); ++i) {
+        const BatchPhaseOutcome& b = *ranking[i].phase;
+        out << (i ? ",\n" : "\n") << "  {\"record\": " << b.record
+            << ", \"name\": " << jsonString(b.phase->name())
+            << ", \"best_score\": " << jsonNumber(ranking[i].score) << "}";
+      }
+      out << (ranking.empty() ? "]" : "\n ]");
+    }
+    out << "}\n";
     break;
   case Format::Tsv:
     for (const BatchPhaseOutcome* b : found)
@@ -208,12 +256,28 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
     break;
   case Format::Text:
     out << "Measured:" << kSummaryHeader << "\n         " << MeasuredSummaryText(*measured) << "\n";
-    for (const BatchPhaseOutcome* b : found) {
+    for (std::size_t i = 0; i < found.size(); ++i) {
+      const BatchPhaseOutcome* b = found[i];
       out << "\n------" << b->phaseName << "  (record " << b->record << ")  " << cellText(b->boxes)
           << "\n";
-      WriteTextRows(out, b->outcome.rows);
+      if (!b->outcome.rows.empty()) WriteTextRows(out, b->outcome.rows);
+      if (o.group) {
+        if (!b->outcome.rows.empty()) out << "\n";
+        WriteTextFamilies(out, grouped[i], b->outcome.rows, *measured);
+      }
     }
-    out << "\n" << found.size() << " of " << outcomes.size() << " phases have solutions\n";
+    out << "\n" << withRows << " of " << outcomes.size() << " phases have solutions\n";
+    if (o.group && !ranking.empty()) {
+      out << "\nBest phases (lowest score of their best family first)\n";
+      for (std::size_t i = 0; i < ranking.size(); ++i) {
+        const BatchPhaseOutcome& b = *ranking[i].phase;
+        out << (i + 1 < 10    ? "  "
+                : i + 1 < 100 ? " "
+                              : "")
+            << i + 1 << "  " << FormatFixed(ranking[i].score, 4) << "  " << b.phase->name()
+            << "  (record " << b.record << ")\n";
+      }
+    }
     break;
   }
   return status;

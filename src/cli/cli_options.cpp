@@ -134,6 +134,10 @@ private:
   bool readAngles(const std::string& name) { return numbers(name, o_.angles.emplace()); }
   bool readPlanes(const std::string& name) { return numbers(name, o_.planes.emplace()); }
   bool readRange(const std::string& name);
+  bool readGroup(const std::string&) {
+    o_.group = true;
+    return true;
+  }
   bool readTolerances(const std::string& name);
 
   // The checks once every option is read, in the order they run.
@@ -143,6 +147,7 @@ private:
   bool checkPatternSource();
   bool checkPatternValues();
   bool checkSearchSettings();
+  bool checkGroup();
 
   const std::vector<std::string>& args_;
   std::size_t next_ = 0;
@@ -175,6 +180,7 @@ const Parser::OptionReader Parser::kReaders[] = {
     {"--range", &Parser::readRange, kSearches, 0},
     {"--d-tol", &Parser::readTolerances, kSearches, 0},
     {"--angle-tol", &Parser::readTolerances, kSearches, 0},
+    {"--group", &Parser::readGroup, kSearches, 0},
 };
 
 bool Parser::readCommand() {
@@ -304,10 +310,10 @@ bool Parser::check() {
   switch (o_.command) {
   case Command::Index:
     return checkPhaseOrCell() && checkPatternSource() && checkPatternValues() &&
-           checkSearchSettings();
+           checkSearchSettings() && checkGroup();
   case Command::Batch:
     return checkBatchPhases() && checkPatternSource() && checkPatternValues() &&
-           checkSearchSettings();
+           checkSearchSettings() && checkGroup();
   case Command::Calc:
     if (!checkPhaseOrCell()) return false;
     if (!o_.planes) return fail("calc needs --planes H1 K1 L1 H2 K2 L2 H3 K3 L3");
@@ -408,6 +414,13 @@ bool Parser::checkSearchSettings() {
   return true;
 }
 
+// Families are a table or an object: tsv, one line per row, has no place for them.
+bool Parser::checkGroup() {
+  if (o_.group && o_.format == Format::Tsv)
+    return fail("--group: families are written in text and json only, not tsv");
+  return true;
+}
+
 ParseResult Parser::run() {
   if (!readCommand()) return {o_, error_};
   while (more() && o_.command != Command::Help)
@@ -460,8 +473,9 @@ const char* UsageText() {
   return R"usage(spotindex-cli: index electron-diffraction spot patterns from the command line.
 
 Usage:
-  spotindex-cli index  PHASE PATTERN [SEARCH] [--format text|tsv|json]
-  spotindex-cli batch  [--phase NAME]... [--record I]... PATTERN [SEARCH] [--format text|tsv|json]
+  spotindex-cli index  PHASE PATTERN [SEARCH] [--group] [--format text|tsv|json]
+  spotindex-cli batch  [--phase NAME]... [--record I]... PATTERN [SEARCH] [--group]
+                       [--format text|tsv|json]
   spotindex-cli calc   (--phase NAME | --cell A B C ALPHA BETA GAMMA)
                        --planes H1 K1 L1 H2 K2 L2 H3 K3 L3 [--format text|json]
   spotindex-cli phases [--format text|tsv|json]
@@ -489,6 +503,18 @@ Commands:
           spacings of three planes
   phases  list the built-in database
 
+Families (--group, text and json only):
+  Rows that one symmetry operation of the phase maps onto each other (the lattice's point
+  symmetry from its cell and centring, inversion included) form one family. A family is shown
+  by its representative (the member with the fewest minus signs, then the lexicographically
+  largest h1 k1 l1 h2 k2 l2), its zone axis R1 x R2 (also [u v t w] for hexagonal cells), its
+  deviations (computed minus measured d1 d2 d3 in nm and angles in degrees) and its score
+  s = sqrt(mean of (deviation / tolerance)^2) over the terms whose tolerance is not 0; ranked
+  by score, then fewer rows, then the representative. A search without rows names its nearest
+  misses instead: up to 5 families that would pass with every tolerance three times wider,
+  with the terms (d1 d2 d3 a12 a23 a13) that break a tolerance. batch --group also lists the
+  phases without rows (with their nearest misses) and ranks the phases by their best score.
+
 Formats:
   text    the rows as the results list of the window shows them (No.001 ...)
   tsv     one line per row with the 20 cell texts separated by tabs; batch puts the record
@@ -497,6 +523,11 @@ Formats:
           index: {"phase": {"name", "lattice", "cell"}, "measured": {"d", "angles"}, "count",
                   "results": [{"no", "r1", "r2", "r3", "d", "angles"}]}
           batch: {"measured": {...}, "phases": [{"record", "name", "count", "results"}]}
+          --group adds to index and to each batch phase "families": [{"rank", "rows" (their
+          "no"), "representative": {"r1", "r2", "r3"}, "zone_axis", "zone_axis_4" (hexagonal
+          cells), "deviation": {"d", "angles"}, "score"}], without rows "nearest": [{"r1",
+          "r2", "r3", "deviation", "breaks"}]; batch also "ranking": [{"record", "name",
+          "best_score"}], best first
           calc:  {"zone_axis", "angles", "d"}
 
 Exit status: 0 the search ran (also with no row), 2 invalid arguments or input, 3 the search

@@ -38,6 +38,8 @@ struct Options {
   std::array<std::string, 3> angleTol{"2", "2", "2"};
 
   std::optional<std::array<std::string, 9>> planes; ///< --planes h1 k1 l1 h2 k2 l2 h3 k3 l3
+
+  bool group = false; ///< --group: families of equivalent rows, nearest misses (text and json)
 };
 
 struct ParseResult {

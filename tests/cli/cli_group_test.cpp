@@ -1,0 +1,128 @@
+// --group: families and nearest misses added to index and batch output, the rest unchanged.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/cli_commands.hpp"
+
+namespace spot::cli {
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+CliRun run(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  const int status = RunCli(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+std::vector<std::string> with(std::vector<std::string> args,
+                              std::initializer_list<std::string> more) {
+  args.insert(args.end(), more);
+  return args;
+}
+
+const std::vector<std::string> kCubic = {
+    "index",   "--cell", "0.4", "0.4", "0.4", "90",           "90",       "90", "--lattice", "F",
+    "--range", "2",      "--d", "0.2", "0.2", "0.1414213562", "--angles", "90", "45",        "45"};
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST(CliGroup, IndexAddsFamiliesAfterTheUnchangedRows) {
+  const CliRun plain = run(kCubic), grouped = run(with(kCubic, {"--group"}));
+  ASSERT_EQ(grouped.status, 0) << grouped.err;
+  // The text without --group is the start of the text with it.
+  EXPECT_EQ(grouped.out.substr(0, plain.out.size()), plain.out);
+  // The 24 rows are one family: (2 0 0) + (0 2 0) = (2 2 0), zone axis [0 0 1].
+  EXPECT_TRUE(contains(grouped.out, "1 family of equivalent solutions"));
+  EXPECT_TRUE(contains(grouped.out, "    1  (2 0 0) + (0 2 0) = (2 2 0)  [0 0 1]        24"));
+
+  const CliRun plainJson = run(with(kCubic, {"--format", "json"}));
+  const CliRun json = run(with(kCubic, {"--format", "json", "--group"}));
+  ASSERT_EQ(json.status, 0);
+  const std::size_t end = plainJson.out.rfind('}');
+  EXPECT_EQ(json.out.substr(0, end), plainJson.out.substr(0, end));
+  EXPECT_TRUE(contains(json.out,
+                       "\"families\": [\n   {\"rank\": 1, \"rows\": [1, 2, 3, 4, 5, 6, 7, "
+                       "8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, "
+                       "24], \"representative\": {\"r1\": [2, 0, 0], \"r2\": [0, 2, 0], "
+                       "\"r3\": [2, 2, 0]}, \"zone_axis\": [0, 0, 1], \"deviation\": "));
+  EXPECT_FALSE(contains(json.out, "zone_axis_4")); // cubic
+  EXPECT_FALSE(contains(json.out, "nearest"));     // it has rows
+
+  // tsv has no place for families.
+  const CliRun tsv = run(with(kCubic, {"--format", "tsv", "--group"}));
+  EXPECT_EQ(tsv.status, kExitInvalidInput);
+  EXPECT_TRUE(contains(tsv.err, "--group"));
+  EXPECT_EQ(run(with(kCubic, {"--group", "--group"})).status, kExitInvalidInput);
+}
+
+TEST(CliGroup, NearestMissesAndHexagonalZoneAxes) {
+  // (1 1 1) + (1 -1 -1) = (2 0 0) of a = 0.4 nm: d = 0.23094, 0.23094, 0.2 nm, angles 109.47,
+  // 54.74, 54.74 degrees; d2 measured 0.011 nm short.
+  const std::vector<std::string> off = {
+      "index",    "--cell",    "0.4",   "0.4",   "0.4",     "90",      "90",
+      "90",       "--lattice", "F",     "--d",   "0.23094", "0.21994", "0.2",
+      "--angles", "109.47",    "54.74", "54.74", "--range", "2",       "--group"};
+  const CliRun text = run(off);
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_TRUE(contains(text.out, "0 solutions\n\nNo solution. Nearest: (1 1 1) + (1 -1 -1) = "
+                                 "(2 0 0), d2 off by 0.011 nm (tolerance 0.008)\n"));
+  const CliRun json = run(with(off, {"--format", "json"}));
+  EXPECT_TRUE(contains(json.out, "\"families\": [],\n \"nearest\": [\n   {\"r1\": [1, 1, 1], "
+                                 "\"r2\": [1, -1, -1], \"r3\": [2, 0, 0], \"deviation\": "));
+  EXPECT_TRUE(contains(json.out, "\"breaks\": [\"d2\"]}"));
+
+  // Hexagonal a = 0.3209, c = 0.5211 nm: (1 0 0) + (0 -1 0) = (1 -1 0), d = a√3/2 = 0.27791 nm,
+  // 120, 60, 60 degrees; zone axis [0 0 -1] = [0 0 0 -1].
+  const std::vector<std::string> hexagonal = {
+      "index",     "--cell", "0.3209",  "0.3209",  "0.5211",  "90",       "90",       "120",
+      "--lattice", "P",      "--d",     "0.27791", "0.27791", "0.27791",  "--angles", "120",
+      "60",        "60",     "--range", "2",       "--group", "--format", "json"};
+  const CliRun hex = run(hexagonal);
+  ASSERT_EQ(hex.status, 0) << hex.err;
+  EXPECT_TRUE(contains(hex.out, "\"representative\": {\"r1\": [1, 0, 0], \"r2\": [0, -1, 0], "
+                                "\"r3\": [1, -1, 0]}, \"zone_axis\": [0, 0, -1], \"zone_axis_4\": "
+                                "[0, 0, 0, -1]"));
+}
+
+TEST(CliGroup, BatchRanksPhasesAndNamesNearestMisses) {
+  // d = 20/98.8 = 0.2024, 0.2024, 20/139.7 = 0.1432 nm at 90, 45, 45 degrees: Al and NaCl match,
+  // Cu (0.1805 nm) does not.
+  const std::vector<std::string> args = {
+      "batch",       "--phase", "NaCl", "--phase",   "Cu",      "--record", "2",
+      "--scale-bar", "5",       "100",  "--lengths", "98.8",    "98.8",     "139.7",
+      "--angles",    "90",      "45",   "45",        "--range", "4"};
+  const CliRun plain = run(with(args, {"--format", "json"}));
+  const CliRun grouped = run(with(args, {"--format", "json", "--group"}));
+  ASSERT_EQ(grouped.status, 0) << grouped.err;
+  EXPECT_FALSE(contains(plain.out, "\"name\": \"Cu\""));
+  // With --group Cu is listed too, without rows and with its nearest misses.
+  EXPECT_TRUE(contains(grouped.out, "\"record\": 34, \"name\": \"Cu\""));
+  EXPECT_TRUE(contains(grouped.out, "\"count\": 0,\n   \"results\": [],\n   \"families\": [],\n"
+                                    "   \"nearest\": ["));
+  // Ranking: best first, phases with rows only, each with its first family's score.
+  const std::size_t ranking = grouped.out.find("\"ranking\": [");
+  ASSERT_NE(ranking, std::string::npos);
+  const std::string tail = grouped.out.substr(ranking);
+  EXPECT_FALSE(contains(tail, "Cu"));
+  const auto score = [&](const std::string& name) {
+    const std::size_t at = tail.find("\"name\": \"" + name + "\", \"best_score\": ");
+    EXPECT_NE(at, std::string::npos) << name;
+    return std::stod(tail.substr(tail.find("\"best_score\": ", at) + 14));
+  };
+  const double nacl = score("NaCl"), al = score("Al");
+  EXPECT_LE(tail.find(nacl < al ? "NaCl" : "Al"), tail.find(nacl < al ? "Al" : "NaCl"));
+
+  const CliRun text = run(with(args, {"--group"}));
+  EXPECT_TRUE(contains(text.out, "2 of 3 phases have solutions\n\nBest phases"));
+  EXPECT_TRUE(contains(text.out, "No solution. Nearest: "));
+}
+
+} // namespace
+} // namespace spot::cli
