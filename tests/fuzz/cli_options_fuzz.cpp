@@ -38,18 +38,26 @@ bool containsNoNonFinite(std::string text) {
   return text.find("nan") == std::string::npos && text.find("inf") == std::string::npos;
 }
 
+// A message quotes at most 80 characters of an argument, escapes what is not text, and so is one
+// line of well-formed UTF-8 whatever the arguments were.
+constexpr std::size_t kLongestMessage = 1000;
+
+void checkMessage(std::string_view message) {
+  FUZZ_CHECK(spot::fuzz::IsValidUtf8(message), std::string(message));
+  FUZZ_CHECK(message.size() <= kLongestMessage, std::string(message));
+  for (char c : message)
+    FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F, std::string(message));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::vector<std::string> args =
       spot::fuzz::SplitInput(spot::fuzz::AsText(data, size), '\0');
-  bool argsAreUtf8 = true;
-  for (const std::string& arg : args)
-    argsAreUtf8 = argsAreUtf8 && spot::fuzz::IsValidUtf8(arg);
 
   const ParseResult parsed = ParseCommandLine(args);
   if (!parsed.error.empty()) {
-    FUZZ_CHECK(!argsAreUtf8 || spot::fuzz::IsValidUtf8(parsed.error), "a message stays UTF-8");
+    checkMessage(parsed.error);
   } else if (parsed.options.command != Command::Help) { // "--help" anywhere ends the parsing
     // Every accepted number is one the boxes accept too.
     const Options& o = parsed.options;
@@ -78,6 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                  "a run that succeeds prints something");
     } else {
       FUZZ_CHECK(errors.starts_with("spotindex-cli: ") && errors.ends_with("\n"), errors);
+      checkMessage(std::string_view(errors).substr(0, errors.size() - 1));
     }
     // Numbers in the output are never "inf" or "nan": faults are said in words. The help text
     // and the phase list hold only fixed words; the rest is numbers and database names.
