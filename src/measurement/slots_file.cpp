@@ -172,6 +172,10 @@ std::optional<SlotsFileFailure> SaveSlot(const fs::path& file, std::string_view 
     return lines[static_cast<std::size_t>(line - 1)];
   };
   slotLine(kSlotNameLine) = singleLine(std::string(name));
+  // A name that starts with U+FEFF would be read as an editor's byte-order mark and lose it:
+  // a mark in front of it keeps it.
+  if (slotLine(kSlotNameLine).starts_with("\xEF\xBB\xBF"))
+    slotLine(kSlotNameLine).insert(0, "\xEF\xBB\xBF");
   for (int i = 0; i < kBoxCount; ++i)
     slotLine(kSlotFirstBoxLine + i) = singleLine(content.boxes[i]);
   slotLine(kSlotLatticeTypeLine) = std::to_string(content.comboPosition);

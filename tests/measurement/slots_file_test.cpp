@@ -197,6 +197,11 @@ TEST_F(SlotsFile, ByteOrderMarkIsSkippedAndLineBreaksInTextsAreStoredAsBlanks) {
   EXPECT_EQ(second.slot->comboPosition, 3);
   EXPECT_EQ(second.slot->phaseName, "Al O");
   EXPECT_EQ(ImportSlot(file_, 1).slot->name, "next");
+
+  // A name that itself starts with U+FEFF (pasted) keeps it, and the names after it are intact.
+  ASSERT_FALSE(SaveSlot(file_, "\xEF\xBB\xBFpasted", contentNamed("p")));
+  EXPECT_EQ(ImportSlot(file_, 1).slot->name, "\xEF\xBB\xBFpasted");
+  EXPECT_EQ(PrepareSlotsMenu(file_).importCaptions[1], "Import:  next data");
 }
 
 TEST_F(SlotsFile, NonAsciiTextsComeBackUnchanged) {
