@@ -22,7 +22,7 @@ std::optional<BoxRejection> ValidateMeasurementBoxes(const BoxTexts& boxes) {
 }
 
 BatchRun RunBatch(const BoxTexts& boxes, const std::vector<int>& records,
-                  const SearchLimits& limits) {
+                  const SearchLimits& limits, const BatchPhaseDone& phaseDone) {
   BatchRun run;
   // One message for the whole run instead of the same one for every record.
   run.rejection = ValidateMeasurementBoxes(boxes);
@@ -58,6 +58,7 @@ BatchRun RunBatch(const BoxTexts& boxes, const std::vector<int>& records,
     }
     kept += o.outcome.rows.size();
     outcomes.push_back(std::move(o));
+    if (phaseDone && !phaseDone(outcomes.back())) break;
   }
   return run;
 }

@@ -2,6 +2,7 @@
 // writes, the check of the measurement done once, and the run itself.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,14 +44,19 @@ struct BatchRun {
   bool ok() const { return !rejection && !fault; }
 };
 
+/// Told of each searched record as soon as its search ends, in the order of the run, with what
+/// the run keeps of it; returns false to end the run there (its report could not be written).
+using BatchPhaseDone = std::function<bool(const BatchPhaseOutcome&)>;
+
 /// Searches `records` (1-based numbers, in the given order; numbers outside the database are
 /// ignored) with the measurement in `boxes`. The measurement is checked once, before any record:
 /// first that its boxes hold numbers, then CheckMeasurement under `limits`; a refused measurement
 /// searches nothing. The rows of all phases together are limited to limits.maxBatchRows: a run
 /// that would keep more stops at once and keeps no phase.
 /// When `limits.stop` is set the run ends before the next record, with the records searched
-/// so far.
+/// so far. `phaseDone`, when given, sees every record the run keeps (a run stopped by the row
+/// limit afterwards keeps none: what the callback did with them must then be dropped).
 BatchRun RunBatch(const BoxTexts& boxes, const std::vector<int>& records,
-                  const SearchLimits& limits = {});
+                  const SearchLimits& limits = {}, const BatchPhaseDone& phaseDone = {});
 
 } // namespace spot

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 #include "core/file_writing.hpp"
 #include "core/number_format.hpp"
@@ -78,6 +79,59 @@ std::optional<FileWriteFailure> placeReport(PendingFile& report, const fs::path&
                           "\""};
 }
 
+// BATCH BLOCKS
+
+/// Row positions in the list's order after a batch: by the "No." text, ascending, compared
+/// byte by byte (No.1000 follows No.100), equal labels in search order.
+std::vector<std::size_t> labelOrder(const std::vector<IndexingResult>& rows) {
+  std::vector<std::string> labels; // short enough to need no allocation each
+  labels.reserve(rows.size());
+  for (const IndexingResult& row : rows)
+    labels.push_back(RowLabel(row.rowNumber));
+  std::vector<std::size_t> order(rows.size());
+  for (std::size_t i = 0; i < order.size(); ++i)
+    order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&labels](std::size_t x, std::size_t y) { return labels[x] < labels[y]; });
+  return order;
+}
+
+/// Where the pieces of a block go; a failure ends the block.
+using ReportSink = std::function<std::optional<ReportProblem>(std::string_view)>;
+
+/// Bytes gathered before they go to the sink: few writes, little memory.
+constexpr std::size_t kReportPiece = 1 << 16;
+
+/// The batch-form block of `phase` when its search ran to its end and listed rows, in pieces of
+/// about kReportPiece bytes; each row's texts are made only when its line is written.
+std::optional<ReportProblem> writeBatchBlock(const BatchPhaseOutcome& phase,
+                                             std::string_view pictureName, const ReportSink& sink) {
+  const std::vector<IndexingResult>& rows = phase.outcome.rows;
+  if (!phase.outcome.completed || rows.empty()) return std::nullopt;
+  ReportText piece = ComposeReportBlock(
+      ReportBlockInput{phase.phaseName, phase.boxes, std::string(pictureName), {}},
+      ReportForm::Batch);
+  if (piece.problem) return piece.problem;
+  for (std::size_t index : labelOrder(rows)) {
+    piece.text += rowLine(ResultCellTexts(rows[index]));
+    piece.text += kLineEnd;
+    if (piece.text.size() >= kReportPiece) {
+      if (auto problem = sink(piece.text)) return problem;
+      piece.text.clear();
+    }
+  }
+  return sink(piece.text);
+}
+
+/// The message of a report that could not be written, naming the files tried.
+ReportProblem notWritten(const std::string& failures) {
+  return ReportProblem{std::nullopt, "The report could not be written.\r\n" + failures};
+}
+
+std::string failureLine(const fs::path& file, const FileWriteFailure& failure) {
+  return "\"" + PathText(file) + "\": " + failure.reason;
+}
+
 } // namespace
 
 // COMPOSING
@@ -119,10 +173,8 @@ ReportText ComposeReportBlock(const ReportBlockInput& input, ReportForm form) {
 std::vector<ResultCells> RowsInLabelOrder(const std::vector<IndexingResult>& rows) {
   std::vector<ResultCells> cells;
   cells.reserve(rows.size());
-  for (const IndexingResult& row : rows)
-    cells.push_back(ResultCellTexts(row));
-  std::stable_sort(cells.begin(), cells.end(),
-                   [](const ResultCells& x, const ResultCells& y) { return x[0] < y[0]; });
+  for (std::size_t index : labelOrder(rows))
+    cells.push_back(ResultCellTexts(rows[index]));
   return cells;
 }
 
@@ -130,12 +182,11 @@ ReportText ComposeBatchReport(const std::vector<BatchPhaseOutcome>& outcomes,
                               std::string_view pictureName) {
   ReportText report;
   for (const BatchPhaseOutcome& phase : outcomes) {
-    if (!phase.outcome.completed || phase.outcome.rows.empty()) continue;
-    ReportBlockInput block{phase.phaseName, phase.boxes, std::string(pictureName),
-                           RowsInLabelOrder(phase.outcome.rows)};
-    ReportText composed = ComposeReportBlock(block, ReportForm::Batch);
-    if (composed.problem) return composed;
-    report.text += composed.text;
+    auto problem = writeBatchBlock(phase, pictureName, [&report](std::string_view piece) {
+      report.text += piece;
+      return std::optional<ReportProblem>();
+    });
+    if (problem) return {{}, std::move(problem)};
   }
   return report;
 }
@@ -175,15 +226,14 @@ ReportWriteResult WriteReportFile(const std::vector<fs::path>& folders, const st
       if (!error) error = placeReport(report, folder, fileName, mode, written);
     }
     if (!error) return {written, std::nullopt};
-    failures +=
-        (failures.empty() ? "" : "\r\n") + ("\"" + PathText(target) + "\": " + error->reason);
+    failures += (failures.empty() ? "" : "\r\n") + failureLine(target, *error);
   }
   if (tried.empty())
     return {{},
             ReportProblem{std::nullopt, "The report \"" + fileName +
                                             "\" could not be written: no folder to write "
                                             "it in."}};
-  return {{}, ReportProblem{std::nullopt, "The report could not be written.\r\n" + failures}};
+  return {{}, notWritten(failures)};
 }
 
 ReportWriteResult ExportReport(const ReportBlockInput& input,
@@ -194,14 +244,76 @@ ReportWriteResult ExportReport(const ReportBlockInput& input,
   return WriteReportFile(folders, ReportFileName(time), composed.text, ReportWriteMode::NewFile);
 }
 
+// BATCH REPORT
+
+BatchReportWriter::BatchReportWriter(std::vector<fs::path> folders, std::string pictureName)
+    : folders_(std::move(folders)), pictureName_(std::move(pictureName)) {}
+
+std::optional<ReportProblem> BatchReportWriter::failed(const fs::path& file,
+                                                       const FileWriteFailure& failure) {
+  file_ = PendingFile(); // the temporary file goes
+  problem_ = notWritten(failureLine(file, failure));
+  return problem_;
+}
+
+std::optional<ReportProblem> BatchReportWriter::open() {
+  std::string failures;
+  std::vector<fs::path> tried;
+  for (const fs::path& folder : folders_) {
+    if (folder.empty()) continue;
+    if (std::find(tried.begin(), tried.end(), folder.lexically_normal()) != tried.end()) continue;
+    tried.push_back(folder.lexically_normal());
+    // The name of the report is known only at the end; the temporary file takes a plain one.
+    const fs::path place = folder / "Calculation Results.txt";
+    std::optional<FileWriteFailure> error = prepareFolder(folder);
+    if (!error) error = file_.open(place);
+    if (!error) {
+      folder_ = folder;
+      return std::nullopt;
+    }
+    failures += (failures.empty() ? "" : "\r\n") + failureLine(place, *error);
+  }
+  problem_ = tried.empty() ? ReportProblem{std::nullopt, "The report could not be written: no "
+                                                         "folder to write it in."}
+                           : notWritten(failures);
+  return problem_;
+}
+
+std::optional<ReportProblem> BatchReportWriter::addPhase(const BatchPhaseOutcome& phase) {
+  if (problem_) return problem_;
+  if (!phase.outcome.completed || phase.outcome.rows.empty()) return std::nullopt;
+  if (folder_.empty() && open()) return problem_;
+  std::optional<ReportProblem> problem =
+      writeBatchBlock(phase, pictureName_, [this](std::string_view piece) {
+        if (const auto failure = file_.write(piece))
+          return failed(folder_ / "Calculation Results.txt", *failure);
+        return std::optional<ReportProblem>();
+      });
+  if (problem && !problem_) {
+    file_ = PendingFile();
+    problem_ = problem;
+  }
+  return problem_;
+}
+
+ReportWriteResult BatchReportWriter::finish(const ReportTime& time) {
+  if (!problem_ && folder_.empty()) open();
+  if (problem_) return {{}, problem_};
+  const std::string fileName = ReportFileName(time);
+  fs::path written;
+  if (const auto failure = placeReport(file_, folder_, fileName, ReportWriteMode::Append, written))
+    return {{}, failed(folder_ / fileName, *failure)};
+  return {written, std::nullopt};
+}
+
 ReportWriteResult WriteBatchReport(const std::vector<BatchPhaseOutcome>& outcomes,
                                    std::string_view pictureName, CheckMode mode,
-                                   const std::vector<std::filesystem::path>& folders,
-                                   const ReportTime& time) {
+                                   const std::vector<fs::path>& folders, const ReportTime& time) {
   if (mode == CheckMode::Single) return {};
-  ReportText composed = ComposeBatchReport(outcomes, pictureName);
-  if (composed.problem) return {{}, std::move(composed.problem)};
-  return WriteReportFile(folders, ReportFileName(time), composed.text, ReportWriteMode::Append);
+  BatchReportWriter report(folders, std::string(pictureName));
+  for (const BatchPhaseOutcome& phase : outcomes)
+    if (auto problem = report.addPhase(phase)) return {{}, std::move(problem)};
+  return report.finish(time);
 }
 
 } // namespace spot

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/boxes.hpp"
+#include "core/file_writing.hpp"
 #include "database/batch_run.hpp"
 #include "database/phase_tree.hpp"
 #include "indexing/result_text.hpp"
@@ -55,8 +56,9 @@ std::string ReportHeadingLine(const BoxTexts& boxes);
 /// byte by byte as the list sorts (so No.1000 follows No.100).
 std::vector<ResultCells> RowsInLabelOrder(const std::vector<IndexingResult>& rows);
 
-/// The batch report: one batch-form block for each searched phase that listed rows, in the order
-/// of `outcomes`. Empty when no phase listed any.
+/// The batch report in memory: one batch-form block for each searched phase that listed rows,
+/// in the order of `outcomes`. Empty when no phase listed any. Byte for byte what
+/// BatchReportWriter writes.
 ReportText ComposeBatchReport(const std::vector<BatchPhaseOutcome>& outcomes,
                               std::string_view pictureName);
 
@@ -100,9 +102,40 @@ ReportWriteResult ExportReport(const ReportBlockInput& input,
                                const std::vector<std::filesystem::path>& folders,
                                const ReportTime& time);
 
-/// The batch's report, appended to the file named by `time`. In Single mode the report would be
-/// deleted right after the run, so nothing is written and the path stays empty. In Multiple mode
-/// a run without rows still creates the (empty) file.
+/// The batch report written block by block as the phases finish, into a temporary file in the
+/// first of `folders` that takes one (created when missing), and added whole to the report file
+/// at the end: memory stays bounded by a write buffer and one row's texts whatever the number of
+/// rows, and a run that fails or is dropped leaves nothing behind. Free of Qt and of shared
+/// state: one writer per batch, used by the thread that runs it.
+class BatchReportWriter {
+public:
+  BatchReportWriter(std::vector<std::filesystem::path> folders, std::string pictureName);
+
+  /// The phase's batch-form block, rows in the list's order after a batch, when its search ran
+  /// to its end and listed rows; nothing otherwise. The first call creates the temporary file.
+  /// The first failure is kept: every later call and `finish` return it.
+  std::optional<ReportProblem> addPhase(const BatchPhaseOutcome& phase);
+
+  /// Adds the report to the file named by `time` in the folder written to: appended after a
+  /// file of that name (a batch of the same second), cut back if that fails; otherwise renamed
+  /// into place as a new file. A run without blocks still leaves its (empty) report.
+  ReportWriteResult finish(const ReportTime& time);
+
+private:
+  std::optional<ReportProblem> open();
+  std::optional<ReportProblem> failed(const std::filesystem::path& file,
+                                      const FileWriteFailure& failure);
+
+  std::vector<std::filesystem::path> folders_;
+  std::string pictureName_;
+  PendingFile file_;
+  std::filesystem::path folder_; ///< where the temporary file is; empty before the first block
+  std::optional<ReportProblem> problem_;
+};
+
+/// The batch's report through a BatchReportWriter, for a run whose outcomes are all at hand. In
+/// Single mode the report would be deleted right after the run, so nothing is written and the
+/// path stays empty. In Multiple mode a run without rows still creates the (empty) file.
 ReportWriteResult WriteBatchReport(const std::vector<BatchPhaseOutcome>& outcomes,
                                    std::string_view pictureName, CheckMode mode,
                                    const std::vector<std::filesystem::path>& folders,

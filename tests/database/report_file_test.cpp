@@ -243,6 +243,76 @@ TEST_F(ReportFile, BatchOverAlCuNaClWritesBlocksInOrderAndAppendsWithinOneSecond
   EXPECT_EQ(entries(program()), 2);
 }
 
+TEST_F(ReportFile, BatchReportGoesToDiskPhaseByPhaseAndAFailureLeavesNothing) {
+  // A phase of 10,000 rows, about 1 MB of report: written as its block is made, not held.
+  BatchPhaseOutcome big;
+  big.phaseName = "big";
+  big.boxes = handInput().boxes;
+  big.outcome.completed = true;
+  for (int n = 10000; n >= 1; --n) { // search order backwards: the block sorts by "No." text
+    IndexingResult row;
+    row.rowNumber = n;
+    row.g1 = {2, 0, 0};
+    row.g2 = {0, 2, 0};
+    row.g3 = {2, 2, 0};
+    row.d = {0.2025, 0.2025, 0.1431891};
+    row.angle = {90, 45, 45};
+    big.outcome.rows.push_back(row);
+  }
+  const std::string whole = ComposeBatchReport({big, big}, "p.tif").text;
+  const auto temporaries = [this] {
+    std::uintmax_t bytes = 0;
+    for (const auto& entry : fs::directory_iterator(program()))
+      if (entry.path().extension() == ".tmp") bytes += entry.file_size();
+    return bytes;
+  };
+
+  const ReportTime time{2024, 2, 29, 23, 59, 58};
+  {
+    BatchReportWriter report({program()}, "p.tif");
+    ASSERT_FALSE(report.addPhase(big));
+    EXPECT_GT(temporaries(), whole.size() / 2 - (1 << 16)); // on disk but for the last piece
+    ASSERT_FALSE(report.addPhase(big));
+    EXPECT_FALSE(fs::exists(program() / ReportFileName(time))); // nobody sees a part of it
+    const ReportWriteResult written = report.finish(time);
+    ASSERT_TRUE(written.ok()) << written.problem->message;
+    EXPECT_EQ(bytes(written.path), whole);
+    EXPECT_EQ(entries(program()), 1);
+  }
+  // A run dropped part-way (stopped, or over the row limit) leaves nothing.
+  {
+    BatchReportWriter dropped({program()}, "p.tif");
+    ASSERT_FALSE(dropped.addPhase(big));
+  }
+  EXPECT_EQ(entries(program()), 1);
+
+#ifdef __unix__
+  // A write that fails part-way ends the run with a message naming the file, and the report of
+  // the same second keeps its bytes: the temporary file is removed, the append is cut back.
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit limited = saved;
+  limited.rlim_cur = whole.size() + whole.size() / 4;
+  setrlimit(RLIMIT_FSIZE, &limited);
+  BatchReportWriter tooLong({program()}, "p.tif");
+  std::optional<ReportProblem> problem;
+  for (int i = 0; i < 3 && !problem; ++i)
+    problem = tooLong.addPhase(big);
+  ReportWriteResult failed = tooLong.finish(time);
+  BatchReportWriter appended({program()}, "p.tif");
+  ASSERT_FALSE(appended.addPhase(big));
+  const ReportWriteResult cutBack = appended.finish(time); // 2.5 times the limit together
+  setrlimit(RLIMIT_FSIZE, &saved);
+  ASSERT_TRUE(problem);
+  EXPECT_NE(problem->message.find(PathText(program())), std::string::npos) << problem->message;
+  EXPECT_FALSE(failed.ok());
+  EXPECT_FALSE(cutBack.ok());
+  EXPECT_EQ(bytes(program() / ReportFileName(time)), whole);
+  EXPECT_EQ(entries(program()), 1);
+#endif
+}
+
 TEST_F(ReportFile, RowsFollowTheListsTextOrder) {
   std::vector<IndexingResult> rows(4);
   rows[0].rowNumber = 1000;

@@ -48,12 +48,17 @@ struct ReportCommands::BatchWork {
   void run() {
     SearchLimits limits;
     limits.stop = &stop;
-    // The same batch and report as the command line's; the measurement is checked once, first.
-    batch = RunBatch(boxes, records, limits);
+    // The report is written block by block as the phases finish (a Single run keeps none); a
+    // block that cannot be written ends the run.
+    std::optional<BatchReportWriter> report;
+    if (mode == CheckMode::Multiple) report.emplace(folders, pictureName);
+    // The same batch as the command line's; the measurement is checked once, first.
+    batch = RunBatch(boxes, records, limits, [&report](const BatchPhaseOutcome& phase) {
+      return !report || !report->addPhase(phase);
+    });
     // A stopped run writes nothing: half a report would read as the whole answer.
     stopped = stop.load();
-    if (!stopped && batch.ok())
-      written = WriteBatchReport(batch.phases, pictureName, mode, folders, time);
+    if (!stopped && batch.ok() && report) written = report->finish(time);
   }
 };
 
