@@ -16,6 +16,7 @@ after its mutant, also when the run is interrupted.
 """
 
 import argparse
+import hashlib
 import os
 import random
 import re
@@ -142,6 +143,15 @@ def all_mutants(folders):
     return mutants
 
 
+def object_hashes(build):
+    """Every compiled object of the build, hashed. A mutant after which all of them are the same
+    bytes compiles to the same program: it provably changes no behaviour (a line the
+    preprocessor leaves out on this system, or a change the compiler proves makes no
+    difference), so it is set aside like one that does not compile."""
+    return {path: hashlib.sha256(path.read_bytes()).hexdigest()
+            for path in sorted(build.rglob("*.o"))}
+
+
 def run(command, timeout):
     try:
         result = subprocess.run(command, cwd=ROOT, stdout=subprocess.PIPE,
@@ -194,6 +204,7 @@ def main():
     if code != 0 and not failing:
         sys.exit("mutate: the unmutated tree fails its tests:\n" + out[-3000:])
     exclude = ["-E", "^(" + "|".join(re.escape(name) for name in failing) + ")$"] if failing else []
+    unmutated = object_hashes(build)
     for name in failing:
         print(f"mutate: left out, fails without a mutant: {name}", flush=True)
 
@@ -209,7 +220,7 @@ def main():
     signal.signal(signal.SIGINT, restore)
     signal.signal(signal.SIGTERM, restore)
 
-    killed, survivors, set_aside = 0, [], 0
+    killed, survivors, set_aside, same_code = 0, [], 0, 0
     done = 0
     for path, number, name, old, new in mutants:
         if done >= args.count:
@@ -228,6 +239,10 @@ def main():
                 set_aside += 1
                 print(f"no build {where}: {name}", flush=True)
                 continue
+            if object_hashes(build) == unmutated:
+                same_code += 1
+                print(f"same code {where}: {name}", flush=True)
+                continue
             done += 1
             code, _ = run(["ctest", "--test-dir", str(build), "-j", str(args.jobs),
                            "--stop-on-failure", "--timeout", "120", *exclude], 1800)
@@ -245,7 +260,8 @@ def main():
     total = killed + len(survivors)
     rate = 100.0 * killed / total if total else 0.0
     print(f"\nmutate: {killed} of {total} mutants caught ({rate:.0f} %), {len(survivors)} "
-          f"survived, {set_aside} did not compile (set aside); seed {seed}")
+          f"survived; set aside: {set_aside} did not compile, {same_code} compiled to the same "
+          f"code; seed {seed}")
     for where, name, old, new in survivors:
         print(f"  survivor {where}: {name}: {old}  ->  {new}")
 

@@ -36,6 +36,11 @@ TEST(ReducedZoneAxis, DividesByTheLargestCommonWholeNumberKeepingSigns) {
   // divide it, nothing is divided.
   EXPECT_EQ(ReducedZoneAxis({1.8, 0, 0}, {0, 2, 0}), (Axis{0, 0, 1.8}));
   EXPECT_EQ(ReducedZoneAxis({1.3, 0, 0}, {0, 2, 0}), (Axis{0, 0, 2.6}));
+  // (a 0 0) × (0 2 0) = (0 0 2a) rounding up to a whole number above 2a: the largest divisor of
+  // it not above 2a. 8.6 → 9 = 3·3: 3; 24.6 → 25 = 5·5: 5; 48.6 → 49 = 7·7: 7; 10.6 → 11 is
+  // prime: nothing is divided.
+  for (const auto& [a, divisor] : {std::pair{4.3, 3.0}, {12.3, 5.0}, {24.3, 7.0}, {5.3, 1.0}})
+    EXPECT_EQ(ReducedZoneAxis({a, 0, 0}, {0, 2, 0}), (Axis{0, 0, a * 2 / divisor})) << a;
   // (0 2^52-1/2 0) × (0 0 1) rounds to 2^52, above the sum: a search up to the sum would try
   // 4.5·10^15 divisors. The largest divisor of 2^52 below it is 2^51, leaving 2 - 2^-52.
   EXPECT_EQ(ReducedZoneAxis({0, 4503599627370495.5, 0}, {0, 0, 1}),
@@ -76,6 +81,16 @@ TEST(PlaneTriplet, CubicAndHexagonalCellsAndFaultsPartWay) {
   EXPECT_TRUE(zero.angles[0]);
   EXPECT_FALSE(zero.angles[1]);
   EXPECT_FALSE(zero.spacings[0]);
+
+  // A real cell whose metric overflows (edges of 1e200 nm, squares beyond a double) stops at
+  // the first angle and points at the cell, not at the planes.
+  const PlaneTripletCalculation huge =
+      CalculatePlaneTriplet({1e200, 1e200, 1e200, 90, 90, 90, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0});
+  ASSERT_TRUE(huge.fault);
+  EXPECT_EQ(huge.fault->fault, CalculatorFault::CellOutOfRange);
+  EXPECT_EQ(FaultBox(*huge.fault), Box::A);
+  EXPECT_FALSE(huge.angles[0]);
+  EXPECT_EQ(huge.zoneAxis, (Axis{0, 0, 1}));
 
   // An empty cell stops at the first angle, never with NaN shown, and names the cell.
   const PlaneTripletCalculation empty =
