@@ -7,12 +7,16 @@ tests, restore the file, and report the faults no test caught.
 
 FOLDER is a folder of src/ (core, indexing, calculator, database, measurement, cli, ui, ...);
 without one, every folder. Mutants are drawn at random (reproducibly for a seed) and spread over
-the folders' files; one that does not compile is set aside, not counted. The build is optimised
-less than a release (-O1 by default): a header's mutant rebuilds most of the tree, and the
-arithmetic is the same at every level (no fast-math, no contraction under -std=c++20). The tests
-run are those of the whole suite that could see the fault: the computation tests for a library,
-plus the window tests for src/ui and the command-line tests for src/cli. Each file is restored
-after its mutant, also when the run is interrupted.
+the folders' files; one that does not compile, or compiles to the same object code, is set aside,
+not counted. The build is optimised less than a release (-O1 by default): a header's mutant
+rebuilds most of the tree, and the arithmetic is the same at every level (no fast-math, no
+contraction under -std=c++20). It checks the standard library's bounds (_GLIBCXX_ASSERTIONS), so
+that an index one past the end stops a test as it would under the sanitizers of ./x test-asan
+instead of reading whatever lies there. The tests run are those of the whole suite that could see
+the fault: the computation tests for a library, plus the window tests for src/ui and the
+command-line tests for src/cli, in a temporary folder of their own (TMPDIR), apart from other
+test runs on the machine. Each file is restored after its mutant, also when the run is
+interrupted.
 """
 
 import argparse
@@ -152,9 +156,9 @@ def object_hashes(build):
             for path in sorted(build.rglob("*.o"))}
 
 
-def run(command, timeout):
+def run(command, timeout, env=None):
     try:
-        result = subprocess.run(command, cwd=ROOT, stdout=subprocess.PIPE,
+        result = subprocess.run(command, cwd=ROOT, stdout=subprocess.PIPE, env=env,
                                 stderr=subprocess.STDOUT, timeout=timeout, text=True)
         return result.returncode, result.stdout
     except subprocess.TimeoutExpired:
@@ -192,13 +196,19 @@ def main():
     code, out = run(["cmake", "-S", ".", "-B", str(build), "-G", "Ninja",
                      "-DCMAKE_BUILD_TYPE=Release", f"-DSPOT_BUILD_GUI={gui}",
                      "-DSPOT_BUILD_BENCH=OFF",
-                     f"-DCMAKE_CXX_FLAGS_RELEASE={args.optimize} -DNDEBUG"], 600)
+                     f"-DCMAKE_CXX_FLAGS_RELEASE={args.optimize} -DNDEBUG -D_GLIBCXX_ASSERTIONS"],
+                    600)
     if code != 0:
         sys.exit("mutate: configuring failed:\n" + out)
     code, out = run(["cmake", "--build", str(build), "-j", str(args.jobs)], 3600)
     if code != 0:
         sys.exit("mutate: the unmutated tree does not build:\n" + out[-3000:])
-    code, out = run(["ctest", "--test-dir", str(build), "-j", str(args.jobs)], 1800)
+    # The tests' temporary files in a folder of this build: the same test run elsewhere at the
+    # same time would otherwise share their names and fail by accident.
+    scratch = build / "tmp"
+    scratch.mkdir(parents=True, exist_ok=True)
+    test_env = dict(os.environ, TMPDIR=str(scratch))
+    code, out = run(["ctest", "--test-dir", str(build), "-j", str(args.jobs)], 1800, test_env)
     # A test that already fails cannot tell a mutant apart: it is left out, and said so.
     failing = re.findall(r"^\s*\d+ - (\S+) \(", out, re.MULTILINE) if code != 0 else []
     if code != 0 and not failing:
@@ -245,7 +255,7 @@ def main():
                 continue
             done += 1
             code, _ = run(["ctest", "--test-dir", str(build), "-j", str(args.jobs),
-                           "--stop-on-failure", "--timeout", "120", *exclude], 1800)
+                           "--stop-on-failure", "--timeout", "120", *exclude], 1800, test_env)
             if code == 0:
                 survivors.append((where, name, old.strip(), new.strip()))
                 print(f"SURVIVED {where}: {name}\n    - {old.strip()}\n    + {new.strip()}",

@@ -2,6 +2,7 @@
 // replace, appends taken back on failure, and nothing left behind by a write that fails.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -112,6 +113,20 @@ TEST_F(FileWriting, ANewFileNeverReplacesOneThatExists) {
     ASSERT_FALSE(dropped.open(file));
     ASSERT_FALSE(dropped.write("lost"));
     EXPECT_EQ(entries(), 3);
+  }
+  EXPECT_EQ(entries(), 2);
+
+  // A pending file never opened puts nothing anywhere, whichever way it is placed, and says why.
+  const std::string badDescriptor = std::generic_category().message(EBADF);
+  PendingFile idle;
+  EXPECT_EQ(idle.write("x")->reason, badDescriptor);
+  for (const auto& place :
+       {&PendingFile::replace, &PendingFile::placeNew, &PendingFile::appendTo}) {
+    PendingFile never;
+    const std::optional<FileWriteFailure> failed = (never.*place)(folder_ / "never.txt");
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->reason, badDescriptor);
+    EXPECT_FALSE(failed->alreadyExists);
   }
   EXPECT_EQ(entries(), 2);
 }

@@ -168,6 +168,28 @@ TEST(Search, TheIndexCubeEndsAtTheRangeInEveryDirection) {
   }
 }
 
+TEST(Search, AnglesNearZeroAndNearAStraightAngleOnBothSearches) {
+  // c = a / 100: the reciprocal axis c* is 100 times a*, so (0 0 1) and (1 0 1) are
+  // atan(1/100) = 0.57 degrees apart and (0 0 1), (1 0 -2) nearly opposite. Measured within
+  // 2 degrees, the windows around the angles reach below 0 and beyond 180 degrees.
+  const LatticeParameters flat{1, 1, 0.01, 90, 90, 90, 0};
+  const MetricTensor g = ReciprocalMetricOf(flat).gStar;
+  for (const auto& [g1, g2] : {std::pair{MillerIndex{0, 0, 1}, MillerIndex{1, 0, 1}},
+                               {MillerIndex{0, 0, 1}, MillerIndex{1, 0, -2}}}) {
+    const MillerIndex g3 = g1 + g2;
+    const MeasuredPattern p =
+        pattern(DSpacing(g1, g).value, DSpacing(g2, g).value, DSpacing(g3, g).value,
+                InterplanarAngle(g1, g2, g).value, InterplanarAngle(g2, g3, g).value,
+                InterplanarAngle(g1, g3, g).value, 1e-7, 2);
+    const SearchResult fast = IndexPattern(flat, LatticeType::Primitive, 2, p);
+    const SearchResult literal = IndexPatternLiteral(flat, LatticeType::Primitive, 2, p);
+    EXPECT_TRUE(lists(fast, g1, g2)) << g2.l;
+    ASSERT_EQ(fast.rows.size(), literal.rows.size()) << g2.l;
+    for (std::size_t i = 0; i < fast.rows.size(); ++i)
+      EXPECT_TRUE(fast.rows[i].g1 == literal.rows[i].g1 && fast.rows[i].g2 == literal.rows[i].g2);
+  }
+}
+
 TEST(Search, LimitsAndBadCellsStopWithACauseOnBothSearches) {
   for (const auto& [searchName, search] : kBothSearches)
     for (const Solution& s : kSolutions) {

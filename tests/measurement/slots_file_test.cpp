@@ -81,6 +81,11 @@ TEST_F(SlotsFile, FiveSavesKeepTheNewestFourIn168CrLfLines) {
   EXPECT_EQ(d.slot->boxes.text, contentNamed("D").boxes.text);
   EXPECT_EQ(d.slot->phaseName, "phase D");
   EXPECT_EQ(d.slot->comboPosition, 3);
+  // The oldest kept slot down to its last line, the file's 168th.
+  const SlotImport b = ImportSlot(file_, 4);
+  EXPECT_EQ(b.slot->name, "B");
+  EXPECT_EQ(b.slot->boxes.text, contentNamed("B").boxes.text);
+  EXPECT_EQ(b.slot->phaseName, "phase B");
 
   ASSERT_FALSE(SaveSlot(file_, "", contentNamed("F"))); // empty name: nothing written
   EXPECT_EQ(bytes(), text);
