@@ -99,8 +99,9 @@ Candidates findCandidates(const MetricTensor& gStar, LatticeType type, int n,
         const double disc = b * b - g[2][2] * (c - qMax);
         if (disc < 0) continue;
         const double root = std::sqrt(disc);
-        lLow = std::max(lLow, static_cast<int>(std::floor((-b - root) / g[2][2])) - 1);
-        lHigh = std::min(lHigh, static_cast<int>(std::ceil((-b + root) / g[2][2])) + 1);
+        // Clamped before the conversion: for a very long c the roots lie far beyond int.
+        lLow = static_cast<int>(std::max<double>(lLow, std::floor((-b - root) / g[2][2]) - 1));
+        lHigh = static_cast<int>(std::min<double>(lHigh, std::ceil((-b + root) / g[2][2]) + 1));
       }
       // Q along the line, cheaply, to pass over the planes outside every window; the planes
       // inside get Q and d exactly as the reflection list has them.

@@ -78,6 +78,7 @@ TEST(NearestMiss, SameAsTheWidenedSearchGrouped) {
     LatticeParameters cell;
     LatticeType type;
     MeasuredPattern pattern;
+    bool ties = false; ///< equivalent up to rounding: compare the families' scores only
   };
   // The geometry of (g1, g2) with d2 0.015 nm and <R1,R2> 3 degrees off: outside both
   // tolerances, inside three times them.
@@ -91,13 +92,17 @@ TEST(NearestMiss, SameAsTheWidenedSearchGrouped) {
   };
   const LatticeParameters cubic{0.8, 0.8, 0.8, 90, 90, 90},
       hcp{0.3209, 0.3209, 0.5211, 90, 90, 120}, hexagonal{0.6, 0.6, 0.9, 90, 90, 120},
-      monoclinic{0.6, 0.7, 0.8, 90, 100, 90}, triclinic{0.6, 0.7, 0.8, 80, 95, 105};
+      monoclinic{0.6, 0.7, 0.8, 90, 100, 90}, triclinic{0.6, 0.7, 0.8, 80, 95, 105},
+      // c so long that the l bounds of a candidate line lie beyond int (found by fuzzing); every
+      // l then gives the same spacing to double precision, so the families tie.
+      needle{0.4, 0.4, 1e12, 90, 90, 90};
   const std::vector<Case> cases = {
       {cubic, LatticeType::FaceCenter, offPattern(cubic, {3, 1, 1}, {0, 2, 2})},
       {hcp, LatticeType::Rhombohedral, offPattern(hcp, {1, 0, 1}, {0, 1, 1})},
       {hexagonal, LatticeType::Primitive, offPattern(hexagonal, {2, 1, 1}, {0, 1, 2})},
       {monoclinic, LatticeType::SideCenter, offPattern(monoclinic, {2, 0, 1}, {1, 1, 2})},
       {triclinic, LatticeType::Primitive, offPattern(triclinic, {2, 1, 0}, {0, 1, 2})},
+      {needle, LatticeType::Primitive, offPattern(needle, {1, 0, 0}, {0, 1, 0}), true},
   };
   for (const Case& c : cases) {
     const PhaseSymmetry symmetry = PhaseSymmetryOf(c.cell, c.type);
@@ -112,8 +117,10 @@ TEST(NearestMiss, SameAsTheWidenedSearchGrouped) {
     ASSERT_EQ(misses.size(), std::min(families.size(), kNearestCount));
     EXPECT_FALSE(misses.empty()) << c.cell.a;
     for (std::size_t i = 0; i < misses.size(); ++i) {
-      EXPECT_EQ(misses[i].g1, families[i].g1) << i;
-      EXPECT_EQ(misses[i].g2, families[i].g2) << i;
+      if (!c.ties) {
+        EXPECT_EQ(misses[i].g1, families[i].g1) << i;
+        EXPECT_EQ(misses[i].g2, families[i].g2) << i;
+      }
       EXPECT_NEAR(misses[i].score, families[i].score, 1e-9) << i;
     }
   }
