@@ -4,11 +4,15 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "calculator/calculator_boxes.hpp"
 #include "calculator/plane_triplet.hpp"
 #include "core/number_format.hpp"
 #include "indexing/run_search.hpp"
+#include "solutions/four_index.hpp"
+#include "solutions/lattice_symmetry.hpp"
 #include "ui/common/qt_text.hpp"
 
 namespace spot {
@@ -59,6 +63,10 @@ CalculatorPanel::CalculatorPanel(BoxArray& boxes, Prompts& prompts, QWidget* par
     edit->setAlignment(Qt::AlignCenter);
     zoneRow->addWidget(edit);
   }
+  fourIndexLabel_ = new QLabel(frame);
+  fourIndexLabel_->setObjectName(QStringLiteral("ZoneAxis4Label"));
+  fourIndexLabel_->setToolTip(tr("The zone axis in four indices [u v t w] of a hexagonal cell"));
+  zoneRow->addWidget(fourIndexLabel_);
   zoneRow->addStretch(1);
   grid->addLayout(zoneRow, 4, 0, 1, 8);
 
@@ -108,6 +116,7 @@ void CalculatorPanel::calculate() {
   const PlaneTripletCalculation result =
       CalculatePlaneTriplet(ReadLatticeParameters(texts), planes[0], planes[1], planes[2]);
   showCalculation(result);
+  showFourIndexAxis(result, ReadLatticeParameters(texts));
   if (!result.fault) {
     emit sketchLabelsChanged(planeLabel(0), planeLabel(1), planeLabel(2), zoneAxisLabel());
     return;
@@ -130,6 +139,24 @@ void CalculatorPanel::showCalculation(const PlaneTripletCalculation& result) {
   }
 }
 
+void CalculatorPanel::showFourIndexAxis(const PlaneTripletCalculation& result,
+                                        const LatticeParameters& cell) {
+  QString text;
+  if (result.zoneAxis && IsHexagonalCell(cell)) {
+    const auto& axis = *result.zoneAxis;
+    // Whole numbers only: indices typed with decimals have no four-index form worth showing.
+    const bool whole = std::all_of(axis.begin(), axis.end(), [](double x) {
+      return std::fabs(x) < 1e15 && x == std::round(x);
+    });
+    if (whole) {
+      const FourIndexDirection d = FourIndexDirectionOf(
+          {std::llround(axis[0]), std::llround(axis[1]), std::llround(axis[2])});
+      text = QStringLiteral("= [%1 %2 %3 %4]").arg(d.u).arg(d.v).arg(d.t).arg(d.w);
+    }
+  }
+  fourIndexLabel_->setText(text);
+}
+
 QString CalculatorPanel::zoneAxisLabel() const {
   return QStringLiteral("Z=[") + boxes_.text(spot::Box::CalcZoneU) + QLatin1Char(' ') +
          boxes_.text(spot::Box::CalcZoneV) + QLatin1Char(' ') + boxes_.text(spot::Box::CalcZoneW) +
@@ -144,6 +171,9 @@ void CalculatorPanel::clean() {
   emit sketchLabelsReset();
 }
 
-void CalculatorPanel::clearOutputs() { showCalculation(PlaneTripletCalculation{}); }
+void CalculatorPanel::clearOutputs() {
+  showCalculation(PlaneTripletCalculation{});
+  fourIndexLabel_->clear();
+}
 
 } // namespace spot

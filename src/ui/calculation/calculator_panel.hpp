@@ -27,6 +27,8 @@ public:
   /// Zone axis, angles and spacings back to "***"; the index boxes stay.
   void clearOutputs();
 
+  /// "= [u v t w]" beside the zone axis for a hexagonal cell, empty otherwise.
+  QLabel* fourIndexLabel() const { return fourIndexLabel_; }
   /// Label1(47), Label1(48), Label1(49): "d1=…", "d2=…", "d3=…".
   QLabel* spacingLabel(int plane) const { return spacingLabels_[static_cast<std::size_t>(plane)]; }
 
@@ -40,6 +42,8 @@ signals:
 private:
   /// Writes the zone axis, angles and spacings, "***" where there is no value.
   void showCalculation(const PlaneTripletCalculation& result);
+  /// "= [u v t w]" for a hexagonal cell's zone axis.
+  void showFourIndexAxis(const PlaneTripletCalculation& result, const LatticeParameters& cell);
   /// "（h k l）" of plane 0..2, and "Z=[u v w]", from the box texts as they stand.
   QString planeLabel(int plane) const;
   QString zoneAxisLabel() const;
@@ -47,6 +51,7 @@ private:
   BoxArray& boxes_;
   Prompts& prompts_;
   std::array<QLabel*, 3> spacingLabels_{};
+  QLabel* fourIndexLabel_ = nullptr;
   QPushButton* calculateButton_;
   QPushButton* cleanButton_;
   ClickableLabel* closeLabel_;

@@ -44,7 +44,10 @@ ResultsPanel::ResultsPanel(BoxArray& boxes, PhasePanel& phase, Prompts& prompts,
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(view_, 1);
+  listSplitter_ = new QSplitter(Qt::Vertical, this);
+  listSplitter_->setChildrenCollapsible(false);
+  listSplitter_->addWidget(view_);
+  layout->addWidget(listSplitter_, 1);
   // On a narrow window the frame scrolls sideways rather than hold the window open.
   layout->addWidget(new OneWayScrollArea(Qt::Horizontal, buildFrame(), this));
 
@@ -155,6 +158,14 @@ void ResultsPanel::showSearchOutcome(SearchOutcome outcome, bool reportProblems)
   model_->setResults(std::move(outcome.rows));
   countLabel_->setText(QString::number(model_->rowCount()));
   if (outcome.completed) sketch_->resetLabels();
+  completedSearch_ = outcome.completed;
+  emit resultsChanged();
+}
+
+void ResultsPanel::addBelowList(QWidget* widget) {
+  listSplitter_->addWidget(widget);
+  listSplitter_->setStretchFactor(0, 3);
+  listSplitter_->setStretchFactor(listSplitter_->count() - 1, 1);
 }
 
 void ResultsPanel::showInSearchOrder() {
@@ -165,6 +176,8 @@ void ResultsPanel::showInSearchOrder() {
 void ResultsPanel::clearResults() {
   model_->clear();
   countLabel_->setText(QStringLiteral("0"));
+  completedSearch_ = false;
+  emit resultsChanged();
 }
 
 void ResultsPanel::clearMeasurement() {

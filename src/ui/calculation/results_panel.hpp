@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QSplitter>
 #include <QWidget>
 #include <optional>
 #include <vector>
@@ -52,6 +53,12 @@ public:
   /// Every row's cells as the list shows them, in the list's order (for a report).
   std::vector<ResultCells> shownCells() const;
 
+  /// Puts `widget` under the list, above the frame, sharing the list's height with it.
+  void addBelowList(QWidget* widget);
+  /// True when the rows shown come from a search that ran to its end (possibly with no row);
+  /// false after clearing, a refused box or a fault.
+  bool showsCompletedSearch() const { return completedSearch_; }
+
   ResultsModel* model() const { return model_; }
   ResultsView* view() const { return view_; }
   QLabel* countLabel() const { return countLabel_; }     ///< Label22
@@ -64,6 +71,8 @@ signals:
   void searchStarting();
   /// A row's planes are in the calculator boxes: the calculator shows and calculates.
   void handedOver();
+  /// The rows were replaced or cleared.
+  void resultsChanged();
 
 private:
   QWidget* buildFrame();
@@ -75,6 +84,8 @@ private:
   PhasePanel& phase_;
   Prompts& prompts_;
   bool inputErrorFlag_ = false;
+  bool completedSearch_ = false;
+  QSplitter* listSplitter_ = nullptr;
   ResultsModel* model_;
   ResultsView* view_;
   QLabel* countLabel_ = nullptr;

@@ -17,6 +17,7 @@
 #include "ui/calculation/phase_panel.hpp"
 #include "ui/calculation/results_panel.hpp"
 #include "ui/calculation/results_view.hpp"
+#include "ui/calculation/solutions_panel.hpp"
 #include "ui/calculation/tolerance_panel.hpp"
 #include "ui/common/clickable_label.hpp"
 #include "ui/common/one_way_scroll_area.hpp"
@@ -172,6 +173,8 @@ QWidget* MainWindow::buildCalculationTab() {
   left->addWidget(sharedPlace_, 1);
 
   resultsPanel_ = new ResultsPanel(*boxes_, *phasePanel_, environment_.prompts, page);
+  solutionsPanel_ = new SolutionsPanel(*boxes_, *resultsPanel_, *phasePanel_, page);
+  resultsPanel_->addBelowList(solutionsPanel_);
 
   auto* layout = new QHBoxLayout(page);
   layout->setContentsMargins(6, 6, 6, 6);
@@ -204,10 +207,12 @@ void MainWindow::connectCalculationTab() {
   connect(phasePanel_, &PhasePanel::databaseLabelClicked, sharedPlace_, &SharedPlace::toggleSecond);
   connect(resultsPanel_, &ResultsPanel::searchStarting, this, &MainWindow::closeMagnifierRequested);
   // A handed-over row is only useful where the user can see the calculator's answer.
-  connect(resultsPanel_, &ResultsPanel::handedOver, this, [this] {
+  const auto showCalculator = [this] {
     sharedPlace_->showFirst();
     calculatorPanel_->calculate();
-  });
+  };
+  connect(resultsPanel_, &ResultsPanel::handedOver, this, showCalculator);
+  connect(solutionsPanel_, &SolutionsPanel::handedOver, this, showCalculator);
   connect(calculatorPanel_, &CalculatorPanel::sketchLabelsChanged, resultsPanel_->sketch(),
           &PatternSketch::setLabels);
   connect(calculatorPanel_, &CalculatorPanel::sketchLabelsReset, resultsPanel_->sketch(),

@@ -30,6 +30,7 @@ class ScreenSource;
 class SharedPlace;
 class SimulationPanel;
 class SlotsMenuController;
+class SolutionsPanel;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -54,6 +55,8 @@ public:
   } ///< Frame3(0)
   ResultsPanel* resultsPanel() const { return resultsPanel_; }
   CalculatorPanel* calculatorPanel() const { return calculatorPanel_; }
+  /// The "Solutions" list under the results.
+  SolutionsPanel* solutionsPanel() const { return solutionsPanel_; }
   /// The place the calculator shares with the database panel (objectName "Frame7").
   SharedPlace* sharedPlace() const { return sharedPlace_; }
   /// The "Lattice Database" panel built with the window; nullptr once another panel was
@@ -116,6 +119,7 @@ private:
   MeasurementBoxesPanel* measurementPanel_ = nullptr;
   ResultsPanel* resultsPanel_ = nullptr;
   CalculatorPanel* calculatorPanel_ = nullptr;
+  SolutionsPanel* solutionsPanel_ = nullptr;
   SharedPlace* sharedPlace_ = nullptr;
   ReportCommands* reports_ = nullptr;
 

@@ -1,0 +1,153 @@
+// Families of the results list, their selection and hand-over, and the nearest misses.
+#include "ui/calculation/solutions_panel.hpp"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "calculator/calculator_boxes.hpp"
+#include "indexing/measured_pattern.hpp"
+#include "indexing/run_search.hpp"
+#include "solutions/families.hpp"
+#include "solutions/nearest_miss.hpp"
+#include "ui/calculation/phase_panel.hpp"
+#include "ui/calculation/results_model.hpp"
+#include "ui/calculation/results_panel.hpp"
+#include "ui/calculation/results_view.hpp"
+#include "ui/calculation/solutions_model.hpp"
+#include "ui/common/qt_text.hpp"
+
+namespace spot {
+
+SolutionsPanel::SolutionsPanel(BoxArray& boxes, ResultsPanel& results, PhasePanel& phase,
+                               QWidget* parent)
+    : QWidget(parent), boxes_(boxes), results_(results), phase_(phase) {
+  setObjectName(QStringLiteral("SolutionsPanel"));
+  model_ = new SolutionsModel(this);
+  view_ = new QTreeView(this);
+  view_->setObjectName(QStringLiteral("SolutionsList"));
+  view_->setModel(model_);
+  view_->setRootIsDecorated(false);
+  view_->setUniformRowHeights(true);
+  view_->setAllColumnsShowFocus(true);
+  view_->setSelectionMode(QAbstractItemView::SingleSelection);
+  view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  view_->header()->setStretchLastSection(false);
+  view_->setToolTip(tr("Rows that a symmetry operation of the lattice maps onto each other form "
+                       "one family; choose one to select its rows and calculate its zone axis"));
+
+  title_ = new QLabel(QStringLiteral("Solutions"), this);
+  title_->setObjectName(QStringLiteral("SolutionsTitle"));
+  QFont bold = title_->font();
+  bold.setBold(true);
+  title_->setFont(bold);
+  nearestLabel_ = new QLabel(this);
+  nearestLabel_->setObjectName(QStringLiteral("NearestMissLabel"));
+  nearestLabel_->setWordWrap(true);
+  nearestLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  nearestLabel_->hide();
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 2, 0, 0);
+  layout->addWidget(title_);
+  layout->addWidget(nearestLabel_);
+  layout->addWidget(view_, 1);
+
+  connect(&results_, &ResultsPanel::resultsChanged, this, &SolutionsPanel::refresh);
+  connect(results_.model(), &QAbstractItemModel::dataChanged, this,
+          &SolutionsPanel::rowColoursChanged);
+  // Moving to a family (click or arrow keys) chooses it; Enter or a double click again.
+  connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid()) chooseFamily(current.row());
+          });
+  connect(view_, &QAbstractItemView::activated, this,
+          [this](const QModelIndex& index) { chooseFamily(index.row()); });
+}
+
+void SolutionsPanel::refresh() {
+  const ResultsModel& rows = *results_.model();
+  nearestLabel_->hide();
+  nearestLabel_->clear();
+  const std::optional<LatticeType> type =
+      LatticeTypeFromIndex(phase_.latticeTypeSelector()->currentIndex());
+  if (!results_.showsCompletedSearch() || !type) {
+    model_->clear();
+    title_->setText(QStringLiteral("Solutions"));
+    return;
+  }
+  const BoxTexts texts = boxes_.texts();
+  const LatticeParameters cell = ReadLatticeParameters(texts);
+  const CheckedMeasurement measurement = CheckMeasurement(texts, {});
+  const PhaseSymmetry symmetry = PhaseSymmetryOf(cell, *type);
+  std::vector<IndexingResult> found;
+  std::vector<int> numbers;
+  found.reserve(static_cast<std::size_t>(rows.rowCount()));
+  for (int i = 0; i < rows.rowCount(); ++i) {
+    found.push_back(rows.result(i));
+    numbers.push_back(rows.result(i).rowNumber);
+  }
+  if (found.empty()) {
+    model_->clear();
+    title_->setText(QStringLiteral("Solutions"));
+    if (measurement.fault) return;
+    const auto misses =
+        FindNearestMisses(cell, *type, measurement.indexRange, measurement.pattern, symmetry);
+    nearestLabel_->setText(FromUtf8(NearestMissMessage(misses, measurement.pattern)));
+    nearestLabel_->show();
+    return;
+  }
+  std::vector<SolutionFamily> families = GroupSolutions(found, symmetry, measurement.pattern);
+  const std::size_t count = families.size();
+  model_->setFamilies(std::move(families), std::move(numbers));
+  title_->setText(count == 1
+                      ? QStringLiteral("Solutions: 1 family of equivalent rows")
+                      : QStringLiteral("Solutions: %1 families of equivalent rows").arg(count));
+  for (int c = 0; c < SolutionsModel::ColumnCount; ++c)
+    view_->resizeColumnToContents(c);
+  rowColoursChanged();
+}
+
+void SolutionsPanel::rowColoursChanged() {
+  const ResultsModel& rows = *results_.model();
+  std::vector<bool> pass(static_cast<std::size_t>(rows.rowCount()), false);
+  for (int i = 0; i < rows.rowCount(); ++i) {
+    const auto number = static_cast<std::size_t>(rows.result(i).rowNumber - 1);
+    if (number < pass.size()) pass[number] = rows.rowColour(i) != kFailRowColour;
+  }
+  model_->setPassingRows(pass);
+}
+
+void SolutionsPanel::chooseFamily(int row) {
+  if (row < 0 || row >= model_->rowCount()) return;
+  if (view_->currentIndex().row() != row) {
+    view_->setCurrentIndex(model_->index(row, 0)); // chooses it through currentRowChanged
+    return;
+  }
+  const std::vector<int> numbers = model_->familyRowNumbers(row);
+  ResultsView* list = results_.view();
+  ResultsModel* rows = results_.model();
+  QItemSelection selection;
+  int first = -1;
+  for (int i = 0; i < rows->rowCount(); ++i)
+    if (std::binary_search(numbers.begin(), numbers.end(), rows->result(i).rowNumber)) {
+      selection.select(rows->index(i, 0), rows->index(i, rows->columnCount() - 1));
+      if (first < 0) first = i;
+    }
+  if (first >= 0) {
+    list->selectionModel()->setCurrentIndex(rows->index(first, 0), QItemSelectionModel::NoUpdate);
+    list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    list->scrollTo(rows->index(first, 0), QAbstractItemView::PositionAtTop);
+  }
+  const SolutionFamily& family = model_->family(row);
+  const std::array<MillerIndex, 3> planes = {family.g1, family.g2, family.g3};
+  for (std::size_t p = 0; p < 3; ++p) {
+    const std::array<int, 3> values = {planes[p].h, planes[p].k, planes[p].l};
+    for (std::size_t i = 0; i < 3; ++i)
+      boxes_.setText(kCalculatorIndexBoxes[p][i], QString::number(values[i]));
+  }
+  emit handedOver();
+}
+
+} // namespace spot

@@ -1,0 +1,53 @@
+// The "Solutions" list under the results: the rows of the last search grouped into families of
+// equivalent solutions, best first, and the nearest misses when the search found nothing.
+// Choosing a family selects its rows in the results list and hands it to the calculator.
+#pragma once
+
+#include <QLabel>
+#include <QTreeView>
+#include <QWidget>
+
+#include "ui/common/box_array.hpp"
+
+namespace spot {
+
+class PhasePanel;
+class ResultsPanel;
+class SolutionsModel;
+
+class SolutionsPanel : public QWidget {
+  Q_OBJECT
+public:
+  /// Follows the rows of `results`; the phase and pattern are read from the boxes and the
+  /// lattice type from `phase` when the rows change.
+  SolutionsPanel(BoxArray& boxes, ResultsPanel& results, PhasePanel& phase,
+                 QWidget* parent = nullptr);
+
+  /// Groups the rows the results list holds now.
+  void refresh();
+  /// Selects family `row` (0 = rank 1): its rows selected in the results list, the first in
+  /// view, and its representative's planes in the calculator boxes, then `handedOver`.
+  void chooseFamily(int row);
+
+  SolutionsModel* model() const { return model_; }
+  QTreeView* view() const { return view_; }
+  /// "No solution. Nearest: ..." after a search without rows; hidden otherwise.
+  QLabel* nearestLabel() const { return nearestLabel_; }
+
+signals:
+  /// A family's planes are in the calculator boxes: the calculator shows and calculates.
+  void handedOver();
+
+private:
+  void rowColoursChanged();
+
+  BoxArray& boxes_;
+  ResultsPanel& results_;
+  PhasePanel& phase_;
+  SolutionsModel* model_;
+  QTreeView* view_;
+  QLabel* title_;
+  QLabel* nearestLabel_;
+};
+
+} // namespace spot

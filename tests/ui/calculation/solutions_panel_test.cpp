@@ -1,0 +1,127 @@
+// The "Solutions" list as a user meets it: the face-centred example as one family, choosing it
+// selects its rows and fills the calculator, the filter greys it, a pattern just outside a
+// tolerance names its nearest miss, a hexagonal cell shows four-index zone axes.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+#include "ui/calculation/calculator_panel.hpp"
+#include "ui/calculation/phase_panel.hpp"
+#include "ui/calculation/results_model.hpp"
+#include "ui/calculation/results_panel.hpp"
+#include "ui/calculation/results_view.hpp"
+#include "ui/calculation/solutions_model.hpp"
+#include "ui/calculation/solutions_panel.hpp"
+#include "ui/common/fake_environment.hpp"
+#include "ui/shell/main_window.hpp"
+
+namespace spot {
+namespace {
+
+class SolutionsList : public ::testing::Test {
+protected:
+  void SetUp() override {
+    window = std::make_unique<MainWindow>(fake.environment());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    solutions = window->solutionsPanel();
+  }
+  void set(Box box, const char* text) { window->boxArray().setText(box, QString::fromUtf8(text)); }
+  QString text(Box box) const { return window->boxArray().text(box); }
+
+  /// A cell, its type and a pattern typed as spacings (scale bar 1 over 1 px, Length 1 px, the
+  /// Number boxes holding d), then "Calculate".
+  void search(const char* a, const char* c, const char* gamma, const char* type,
+              std::array<const char*, 3> d, std::array<const char*, 3> angles) {
+    if (window->phasePanel()->isLocked())
+      QTest::mouseClick(window->findChild<QWidget*>(QStringLiteral("Label20")), Qt::LeftButton);
+    set(Box::A, a);
+    set(Box::B, a);
+    set(Box::C, c);
+    set(Box::Alpha, "90");
+    set(Box::Beta, "90");
+    set(Box::Gamma, gamma);
+    window->phasePanel()->latticeTypeSelector()->setCurrentText(QString::fromUtf8(type));
+    set(Box::IndexRange, "2");
+    set(Box::ScaleBarValue, "1");
+    set(Box::ScaleBarLength, "1");
+    const Box lengths[] = {Box::Length1, Box::Length2, Box::Length3};
+    const Box numbers[] = {Box::Number1, Box::Number2, Box::Number3};
+    const Box measured[] = {Box::Angle12, Box::Angle23, Box::Angle13};
+    for (int i = 0; i < 3; ++i) {
+      set(lengths[i], "1");
+      set(numbers[i], d[static_cast<std::size_t>(i)]);
+      set(measured[i], angles[static_cast<std::size_t>(i)]);
+    }
+    QTest::mouseClick(window->phasePanel()->calculateButton(), Qt::LeftButton);
+  }
+
+  testing::FakeEnvironment fake;
+  std::unique_ptr<MainWindow> window;
+  SolutionsPanel* solutions = nullptr;
+};
+
+TEST_F(SolutionsList, FaceCentredExampleIsOneFamilyThatSelectsItsRows) {
+  // a = 0.4 nm, F: d = 0.2, 0.2, 0.4/√8 nm at 90, 45, 45 degrees: 24 rows, one family.
+  search("0.4", "0.4", "90", "F-Face Centred", {"0.2", "0.2", "0.1414213562"}, {"90", "45", "45"});
+  ResultsModel& rows = *window->resultsPanel()->model();
+  ASSERT_EQ(rows.rowCount(), 24);
+  SolutionsModel& families = *solutions->model();
+  ASSERT_EQ(families.rowCount(), 1);
+  const auto cell = [&](int column) { return families.data(families.index(0, column)).toString(); };
+  EXPECT_EQ(cell(SolutionsModel::RankColumn), "1");
+  EXPECT_EQ(cell(SolutionsModel::RepresentativeColumn), "(2 0 0) + (0 2 0) = (2 2 0)");
+  EXPECT_EQ(cell(SolutionsModel::ZoneAxisColumn), "[0 0 1]"); // cubic: no four-index form
+  EXPECT_EQ(cell(SolutionsModel::RowsColumn), "24");
+  EXPECT_TRUE(solutions->nearestLabel()->isHidden());
+
+  // Choosing it: all 24 rows selected, the calculator shows its planes and zone axis.
+  window->resultsPanel()->view()->sortResults(column::kD1, Qt::DescendingOrder);
+  solutions->chooseFamily(0);
+  EXPECT_EQ(window->resultsPanel()->view()->selectionModel()->selectedRows().size(), 24);
+  EXPECT_EQ(text(Box::CalcH1), "2");
+  EXPECT_EQ(text(Box::CalcK2), "2");
+  EXPECT_EQ(text(Box::CalcK3), "2");
+  EXPECT_EQ(text(Box::CalcZoneW), "1");
+  EXPECT_TRUE(window->calculatorPanel()->isVisible());
+  EXPECT_TRUE(window->calculatorPanel()->fourIndexLabel()->text().isEmpty());
+
+  // An angle tolerance of 0 turns every row away (the angle test is strict): the family is
+  // greyed; back to 2 degrees, it is not.
+  EXPECT_FALSE(families.isGreyed(0));
+  set(Box::AngleTol12, "0");
+  EXPECT_TRUE(families.isGreyed(0));
+  set(Box::AngleTol12, "2");
+  EXPECT_FALSE(families.isGreyed(0));
+}
+
+TEST_F(SolutionsList, NearestMissAndFourIndexZoneAxis) {
+  // (1 1 1) + (1 -1 -1) = (2 0 0) of a = 0.4 nm with d2 0.011 nm short.
+  search("0.4", "0.4", "90", "F-Face Centred", {"0.23094", "0.21994", "0.2"},
+         {"109.47", "54.74", "54.74"});
+  EXPECT_EQ(window->resultsPanel()->model()->rowCount(), 0);
+  EXPECT_EQ(solutions->model()->rowCount(), 0);
+  EXPECT_FALSE(solutions->nearestLabel()->isHidden());
+  EXPECT_EQ(solutions->nearestLabel()->text(),
+            "No solution. Nearest: (1 1 1) + (1 -1 -1) = (2 0 0), d2 off by 0.011 nm "
+            "(tolerance 0.008)");
+
+  // Hexagonal a = 0.3209, c = 0.5211 nm: (1 0 0) + (0 -1 0) = (1 -1 0), d = a√3/2, 120, 60, 60.
+  search("0.3209", "0.5211", "120", "P-Primitive", {"0.27791", "0.27791", "0.27791"},
+         {"120", "60", "60"});
+  ASSERT_EQ(solutions->model()->rowCount(), 1);
+  EXPECT_TRUE(solutions->nearestLabel()->isHidden());
+  EXPECT_EQ(solutions->model()
+                ->data(solutions->model()->index(0, SolutionsModel::ZoneAxisColumn))
+                .toString(),
+            "[0 0 -1] = [0 0 0 -1]");
+  solutions->chooseFamily(0);
+  EXPECT_EQ(window->calculatorPanel()->fourIndexLabel()->text(), "= [0 0 0 -1]");
+}
+
+} // namespace
+} // namespace spot
