@@ -164,6 +164,8 @@ void ResultsPanel::showSearchOutcome(SearchOutcome outcome, bool reportProblems)
 
 void ResultsPanel::addBelowList(QWidget* widget) {
   listSplitter_->addWidget(widget);
+  // What stands under the list may be pushed out of the way on a short screen.
+  listSplitter_->setCollapsible(listSplitter_->count() - 1, true);
   listSplitter_->setStretchFactor(0, 3);
   listSplitter_->setStretchFactor(listSplitter_->count() - 1, 1);
 }

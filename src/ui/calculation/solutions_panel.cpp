@@ -34,6 +34,7 @@ SolutionsPanel::SolutionsPanel(BoxArray& boxes, ResultsPanel& results, PhasePane
   view_->setSelectionMode(QAbstractItemView::SingleSelection);
   view_->setSelectionBehavior(QAbstractItemView::SelectRows);
   view_->header()->setStretchLastSection(false);
+  view_->setMinimumHeight(view_->fontMetrics().height() * 2); // one family on a short screen
   view_->setToolTip(tr("Rows that a symmetry operation of the lattice maps onto each other form "
                        "one family; choose one to select its rows and calculate its zone axis"));
 
