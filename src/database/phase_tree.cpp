@@ -5,7 +5,7 @@
 
 namespace spot {
 
-std::string ParameterNodeText(const PhaseRecord &record) {
+std::string ParameterNodeText(const PhaseRecord& record) {
   return "a=" + record.field(4) + ",b=" + record.field(5) + ",c=" + record.field(6) +
          ",α=" + record.field(7) + ",β=" + record.field(8) + ",γ=" + record.field(9) + "," +
          record.field(2) + ",c/a:" + record.field(3);
@@ -15,7 +15,7 @@ std::string ParameterNodeText(const PhaseRecord &record) {
 
 PhaseTree::PhaseTree() : PhaseTree(BuiltInPhases()) {}
 
-PhaseTree::PhaseTree(const std::vector<PhaseRecord> &records) {
+PhaseTree::PhaseTree(const std::vector<PhaseRecord>& records) {
   addNode("Phase", "Phase", -1, 0);
   int phaseNode = -1;
   for (std::size_t i = 0; i < records.size(); ++i) {
@@ -85,7 +85,7 @@ void PhaseTree::onNodeChecked(int number, bool checked, CheckMode mode) {
   if (number < 0 || number >= nodeCount()) return;
   setSubtreeChecked(number, checked, false, true);
   if (mode == CheckMode::Single) {
-    for (PhaseTreeNode &each : nodes_)
+    for (PhaseTreeNode& each : nodes_)
       each.checked = false;
     // Whether the click ticked or unticked it, the clicked node is the one left checked.
     setChecked(number, true);
@@ -94,7 +94,7 @@ void PhaseTree::onNodeChecked(int number, bool checked, CheckMode mode) {
 
 std::vector<int> PhaseTree::selectedRecords() const {
   std::vector<int> records;
-  for (const PhaseTreeNode &each : nodes_)
+  for (const PhaseTreeNode& each : nodes_)
     if (each.checked && each.key.starts_with("bb")) records.push_back(each.recordNumber);
   return records;
 }

@@ -28,7 +28,7 @@ struct PhaseTreeNode {
 
 /// Caption of a parameter node, built from the record's field texts unchanged:
 /// "a=0.55800,b=0.55800,c=0.55800,α=90.00000,β=90.00000,γ=90.00000,FaceCenter,c/a:1.00000".
-std::string ParameterNodeText(const PhaseRecord &record);
+std::string ParameterNodeText(const PhaseRecord& record);
 
 /// The tree model. A tree widget shows node(i) for every i, calls onNodeChecked when the user
 /// flips a box, then reads every node's check state back (other boxes change with it).
@@ -39,11 +39,11 @@ public:
   /// The tree of the built-in database: 106 phase nodes, 108 parameter nodes.
   PhaseTree();
   /// Records with equal names share a phase node only when they stand next to each other.
-  explicit PhaseTree(const std::vector<PhaseRecord> &records);
+  explicit PhaseTree(const std::vector<PhaseRecord>& records);
 
   int nodeCount() const { return static_cast<int>(nodes_.size()); }
   /// The node with this number; throws std::out_of_range for a number that is not a node.
-  const PhaseTreeNode &node(int number) const {
+  const PhaseTreeNode& node(int number) const {
     return nodes_.at(static_cast<std::size_t>(number));
   }
   /// Number of the node with this key; nullopt when there is none.

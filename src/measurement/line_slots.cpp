@@ -3,16 +3,16 @@
 
 namespace spot {
 
-int LineSlots::addLine(const PictureLine &line) {
+int LineSlots::addLine(const PictureLine& line) {
   bool allShown = true;
-  for (const LineSlot &s : slots_)
+  for (const LineSlot& s : slots_)
     allShown = allShown && s.visible;
   if (allShown)
     for (int i = 0; i < 3; ++i)
       slots_[static_cast<std::size_t>(i)].visible = false;
 
   for (int i = 0; i < kSlotCount; ++i) {
-    LineSlot &s = slots_[static_cast<std::size_t>(i)];
+    LineSlot& s = slots_[static_cast<std::size_t>(i)];
     if (!s.visible) {
       s.visible = true;
       s.line = line;
@@ -34,12 +34,12 @@ void LineSlots::cancelNewest() {
 }
 
 void LineSlots::hideAll() {
-  for (LineSlot &s : slots_)
+  for (LineSlot& s : slots_)
     s.visible = false;
   rubberBandVisible_ = false;
 }
 
-void LineSlots::showRubberBand(const PictureLine &line) {
+void LineSlots::showRubberBand(const PictureLine& line) {
   rubberBand_ = line;
   rubberBandVisible_ = true;
 }

@@ -25,7 +25,7 @@ public:
 
   /// Puts a finished line in a slot and returns the slot's number. When all four are shown,
   /// slots 0, 1 and 2 are freed first (slot 3 stays); the line goes to the first hidden slot.
-  int addLine(const PictureLine &line);
+  int addLine(const PictureLine& line);
 
   /// The dialog's Cancel: at the first hidden slot i (scanning 0..3) hide slot i - 1, then hide
   /// slot 3 if it is shown, then hide the rubber band.
@@ -34,16 +34,16 @@ public:
   /// Hides every slot and the rubber band (Initial, Clean, Open).
   void hideAll();
 
-  const LineSlot &slot(int index) const { return slots_.at(static_cast<std::size_t>(index)); }
+  const LineSlot& slot(int index) const { return slots_.at(static_cast<std::size_t>(index)); }
   /// All four slots. (Not named slots(): Qt defines that word as a macro.)
-  const std::array<LineSlot, kSlotCount> &allSlots() const { return slots_; }
+  const std::array<LineSlot, kSlotCount>& allSlots() const { return slots_; }
 
   /// The line following the mouse while a line is drawn; it stays shown on top of the finished
   /// line until something hides it.
-  void showRubberBand(const PictureLine &line);
+  void showRubberBand(const PictureLine& line);
   void hideRubberBand() { rubberBandVisible_ = false; }
   bool rubberBandVisible() const { return rubberBandVisible_; }
-  const PictureLine &rubberBand() const { return rubberBand_; }
+  const PictureLine& rubberBand() const { return rubberBand_; }
 
 private:
   std::array<LineSlot, kSlotCount> slots_{};

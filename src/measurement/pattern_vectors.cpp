@@ -44,7 +44,7 @@ struct Vector2 {
 
 /// Arccos in the form atan(-c / sqrt(1 - c²)) + 2 atan(1), degrees; nullopt where that divides
 /// by zero or takes the root of a negative number.
-std::optional<double> angleBetween(Vector2 u, Vector2 v, std::optional<AngleFault> &fault) {
+std::optional<double> angleBetween(Vector2 u, Vector2 v, std::optional<AngleFault>& fault) {
   const double lu = std::sqrt(u.x * u.x + u.y * u.y);
   const double lv = std::sqrt(v.x * v.x + v.y * v.y);
   if (lu == 0 || lv == 0) {
@@ -63,7 +63,7 @@ std::optional<double> angleBetween(Vector2 u, Vector2 v, std::optional<AngleFaul
 
 } // namespace
 
-AngleCandidatesResult AngleCandidatesOf(const PatternVectors &vectors) {
+AngleCandidatesResult AngleCandidatesOf(const PatternVectors& vectors) {
   const Vector2 r1{vectors.X1, vectors.Y1};
   const Vector2 r2{vectors.X2, vectors.Y2};
   const Vector2 r3{vectors.X3, vectors.Y3};
@@ -78,7 +78,7 @@ AngleCandidatesResult AngleCandidatesOf(const PatternVectors &vectors) {
   return result;
 }
 
-std::optional<std::array<double, 3>> ChooseConsistentAngles(const AngleCandidates &candidates) {
+std::optional<std::array<double, 3>> ChooseConsistentAngles(const AngleCandidates& candidates) {
   std::optional<std::array<double, 3>> chosen;
   for (int a = 0; a < 2; ++a)
     for (int b = 0; b < 2; ++b)
@@ -88,21 +88,21 @@ std::optional<std::array<double, 3>> ChooseConsistentAngles(const AngleCandidate
   return chosen;
 }
 
-std::optional<std::array<double, 3>> PatternAngles(const PatternVectors &vectors) {
+std::optional<std::array<double, 3>> PatternAngles(const PatternVectors& vectors) {
   const AngleCandidatesResult candidates = AngleCandidatesOf(vectors);
   if (candidates.fault || !vectors.allMeasured()) return std::nullopt;
   return ChooseConsistentAngles(candidates.value);
 }
 
-void CleanPictureMeasurement(BoxTexts &boxes, PatternVectors &vectors) {
+void CleanPictureMeasurement(BoxTexts& boxes, PatternVectors& vectors) {
   for (Box box : kPictureMeasurementBoxes)
     boxes[box].clear();
   vectors.reset();
 }
 
 std::vector<Box> ConfirmMeasuredLine(LineRole role, std::string_view entryText,
-                                     const PictureLine &line, double measuredLengthPx,
-                                     PatternVectors &vectors, BoxTexts &boxes) {
+                                     const PictureLine& line, double measuredLengthPx,
+                                     PatternVectors& vectors, BoxTexts& boxes) {
   std::vector<Box> written;
   const auto write = [&](Box box, std::string text) {
     boxes[box] = std::move(text);

@@ -62,16 +62,16 @@ struct AngleCandidatesResult {
 };
 
 /// The angle between each pair of vectors and its supplement.
-AngleCandidatesResult AngleCandidatesOf(const PatternVectors &vectors);
+AngleCandidatesResult AngleCandidatesOf(const PatternVectors& vectors);
 
 /// Picks, for each pair of undirected lines, the angle or its supplement so that
 /// <R1,R2> = <R1,R3> + <R2,R3> within 1 degree (inclusive), i.e. R3 lies between R1 and R2.
 /// Combinations are tried with <R1,R2> outermost and <R1,R3> innermost, angle before supplement;
 /// the last agreeing one wins. Returns {<R1,R2>, <R2,R3>, <R1,R3>}, or nullopt when none agrees.
-std::optional<std::array<double, 3>> ChooseConsistentAngles(const AngleCandidates &candidates);
+std::optional<std::array<double, 3>> ChooseConsistentAngles(const AngleCandidates& candidates);
 
 /// The three angles once all three vectors are measured, nullopt otherwise or on a fault.
-std::optional<std::array<double, 3>> PatternAngles(const PatternVectors &vectors);
+std::optional<std::array<double, 3>> PatternAngles(const PatternVectors& vectors);
 
 // BOXES
 
@@ -81,14 +81,14 @@ inline constexpr std::array<Box, 11> kPictureMeasurementBoxes = {
     Box::Number2,       Box::Number3,        Box::Angle12, Box::Angle23, Box::Angle13};
 
 /// Clean: empties the picture-measurement boxes and resets the vectors.
-void CleanPictureMeasurement(BoxTexts &boxes, PatternVectors &vectors);
+void CleanPictureMeasurement(BoxTexts& boxes, PatternVectors& vectors);
 
 /// The dialog's "OK" for the last finished line: writes its length (general form) and the entry
 /// text into the role's boxes (an empty or blank entry leaves its box as it was), records the
 /// line's direction for R1..R3, and writes the three angles when they can be worked out and
 /// agree. Returns the boxes written, in writing order.
 std::vector<Box> ConfirmMeasuredLine(LineRole role, std::string_view entryText,
-                                     const PictureLine &line, double measuredLengthPx,
-                                     PatternVectors &vectors, BoxTexts &boxes);
+                                     const PictureLine& line, double measuredLengthPx,
+                                     PatternVectors& vectors, BoxTexts& boxes);
 
 } // namespace spot

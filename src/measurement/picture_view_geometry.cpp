@@ -73,7 +73,7 @@ double MeasuredLengthPx(PicturePoint start, PicturePoint end) {
   return static_cast<float>(std::sqrt(dx * dx + dy * dy));
 }
 
-double LengthInPicturePixels(ScreenPoint start, ScreenPoint end, const PictureViewGeometry &view) {
+double LengthInPicturePixels(ScreenPoint start, ScreenPoint end, const PictureViewGeometry& view) {
   return MeasuredLengthPx(view.toPicture(start), view.toPicture(end));
 }
 

@@ -78,6 +78,6 @@ double MeasuredLengthPx(PicturePoint start, PicturePoint end);
 
 /// Length in picture pixels of a line drawn between two widget points in the current view:
 /// the screen length divided by the zoom.
-double LengthInPicturePixels(ScreenPoint start, ScreenPoint end, const PictureViewGeometry &view);
+double LengthInPicturePixels(ScreenPoint start, ScreenPoint end, const PictureViewGeometry& view);
 
 } // namespace spot

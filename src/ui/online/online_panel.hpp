@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QUrl>
 
-#include "ui/online/contact_panel.hpp"
 #include "ui/common/page_view.hpp"
 #include "ui/common/prompts.hpp"
+#include "ui/online/contact_panel.hpp"
 
 namespace spot {
 
