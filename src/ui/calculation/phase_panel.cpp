@@ -10,6 +10,7 @@
 #include <iterator> // for size
 
 #include "core/lattice.hpp"
+#include "ui/common/qt_text.hpp"
 
 namespace spot {
 
@@ -85,7 +86,7 @@ PhasePanel::PhasePanel(BoxArray& boxes, QWidget* parent)
   latticeType_ = new QComboBox(this);
   latticeType_->setObjectName(QStringLiteral("Combo1"));
   for (std::string_view item : kLatticeSelectorTexts)
-    latticeType_->addItem(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size())));
+    latticeType_->addItem(FromUtf8(item));
   latticeType_->setCurrentIndex(0);
   typeLabel->setBuddy(latticeType_);
 

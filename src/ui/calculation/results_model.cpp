@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "core/number_format.hpp"
+#include "ui/common/qt_text.hpp"
 
 namespace spot {
 namespace {
@@ -75,8 +76,7 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || section < 0 || section >= kResultColumnCount) return {};
   const ResultColumn& c = kResultColumns[static_cast<std::size_t>(section)];
-  if (role == Qt::DisplayRole)
-    return QString::fromUtf8(c.title.data(), static_cast<qsizetype>(c.title.size()));
+  if (role == Qt::DisplayRole) return FromUtf8(c.title);
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(alignmentOf(section));
   return {};
 }

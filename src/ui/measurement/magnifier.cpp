@@ -1,5 +1,6 @@
 // The screen magnifier window.
 #include "ui/measurement/magnifier.hpp"
+#include "ui/common/qt_text.hpp"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -64,8 +65,7 @@ Magnifier::Magnifier(ScreenSource& screen, QWidget* parent)
   constexpr std::array<int, 4> widths = {750, 630, 630, 1350};
   for (std::size_t i = 0; i < kMagnifierOptions.size(); ++i) {
     const std::string_view caption = kMagnifierOptions[i].caption;
-    auto* option = new QRadioButton(
-        QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())), this);
+    auto* option = new QRadioButton(FromUtf8(caption), this);
     option->setObjectName(QStringLiteral("Option1(%1)").arg(i));
     option->setGeometry(fromTwips(lefts[i], 2880, widths[i], 300));
     option->setFocusPolicy(Qt::NoFocus);
