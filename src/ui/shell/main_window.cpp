@@ -22,6 +22,7 @@
 #include "ui/common/clickable_label.hpp"
 #include "ui/common/one_way_scroll_area.hpp"
 #include "ui/common/shared_place.hpp"
+#include "ui/database/best_phases_view.hpp"
 #include "ui/database/database_panel.hpp"
 #include "ui/measurement/magnifier.hpp"
 #include "ui/measurement/measure_dialog.hpp"
@@ -67,6 +68,7 @@ MainWindow::MainWindow(Environment environment, QWidget* parent)
   reports_ = new ReportCommands(
       {*boxes_, *phasePanel_, *resultsPanel_, *pictureView_, *statusBar()}, environment_, this);
   reports_->setDatabasePanel(phaseDatabase());
+  reports_->setBestPhasesView(bestPhases_);
 
   connectCalculationTab();
   connectMeasurementTab();
@@ -171,6 +173,9 @@ QWidget* MainWindow::buildCalculationTab() {
   left->addWidget(measurementPanel_);
   left->addWidget(star, 0, Qt::AlignRight);
   left->addWidget(sharedPlace_, 1);
+  // Below the database panel's place, so it stays in view when the panel makes way.
+  bestPhases_ = new BestPhasesView(leftColumn);
+  left->addWidget(bestPhases_);
 
   resultsPanel_ = new ResultsPanel(*boxes_, *phasePanel_, environment_.prompts, page);
   solutionsPanel_ = new SolutionsPanel(*boxes_, *resultsPanel_, *phasePanel_, page);

@@ -12,6 +12,7 @@
 
 namespace spot {
 
+class BestPhasesView;
 class CalculatorPanel;
 class DatabasePanel;
 class Magnifier;
@@ -59,6 +60,7 @@ public:
   SolutionsPanel* solutionsPanel() const { return solutionsPanel_; }
   /// The place the calculator shares with the database panel (objectName "Frame7").
   SharedPlace* sharedPlace() const { return sharedPlace_; }
+  BestPhasesView* bestPhases() const { return bestPhases_; } ///< after a batch
   /// The "Lattice Database" panel built with the window; nullptr once another panel was
   /// installed in its place.
   DatabasePanel* phaseDatabase() const;
@@ -121,6 +123,7 @@ private:
   CalculatorPanel* calculatorPanel_ = nullptr;
   SolutionsPanel* solutionsPanel_ = nullptr;
   SharedPlace* sharedPlace_ = nullptr;
+  BestPhasesView* bestPhases_ = nullptr;
   ReportCommands* reports_ = nullptr;
 
   MeasurementState* measurementState_ = nullptr;

@@ -4,13 +4,19 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
+#include <algorithm>
+#include <cmath>
 
 #include "database/report_file.hpp"
+#include "indexing/measured_pattern.hpp"
 #include "indexing/search_fault.hpp"
+#include "solutions/families.hpp"
 #include "ui/calculation/phase_panel.hpp"
 #include "ui/calculation/results_panel.hpp"
+#include "ui/calculation/solutions_model.hpp"
 #include "ui/common/qt_text.hpp"
 #include "ui/common/report_places.hpp"
+#include "ui/database/best_phases_view.hpp"
 #include "ui/database/database_panel.hpp"
 #include "ui/measurement/picture_view.hpp"
 
@@ -23,6 +29,30 @@ std::string stopReason(const SearchOutcome& outcome) {
   if (outcome.rejection) return std::string(outcome.rejection->message);
   if (outcome.fault) return FaultMessage(*outcome.fault);
   return {};
+}
+
+/// A phase with rows and its best family of equivalent rows.
+struct RankedPhase {
+  std::size_t phase = 0; ///< position in the batch's phases
+  SolutionFamily best;
+};
+
+/// The phases of `batch` that have rows, ranked by the score of their best family, best first;
+/// equal scores keep the batch's order.
+std::vector<RankedPhase> RankPhases(const BatchRun& batch, const BoxTexts& boxes) {
+  std::vector<RankedPhase> ranked;
+  const MeasuredPattern pattern = CheckMeasurement(boxes, {}).pattern;
+  for (std::size_t i = 0; i < batch.phases.size(); ++i) {
+    const BatchPhaseOutcome& phase = batch.phases[i];
+    if (phase.outcome.rows.empty() || !phase.phase) continue;
+    std::vector<SolutionFamily> families = GroupSolutions(
+        phase.outcome.rows, PhaseSymmetryOf(phase.phase->cell(), phase.latticeType), pattern);
+    if (!families.empty()) ranked.push_back({i, std::move(families.front())});
+  }
+  std::stable_sort(ranked.begin(), ranked.end(), [](const RankedPhase& a, const RankedPhase& b) {
+    return std::round(a.best.score * 1e9) < std::round(b.best.score * 1e9);
+  });
+  return ranked;
 }
 
 constexpr Box kPhaseBoxes[] = {Box::A, Box::B, Box::C, Box::Alpha, Box::Beta, Box::Gamma};
@@ -44,6 +74,7 @@ struct ReportCommands::BatchWork {
   BatchRun batch;
   ReportWriteResult written;
   bool stopped = false;
+  std::vector<RankedPhase> ranked;
 
   void run() {
     SearchLimits limits;
@@ -59,6 +90,7 @@ struct ReportCommands::BatchWork {
     // A stopped run writes nothing: half a report would read as the whole answer.
     stopped = stop.load();
     if (!stopped && batch.ok() && report) written = report->finish(time);
+    if (!stopped && batch.ok() && written.ok()) ranked = RankPhases(batch, boxes);
   }
 };
 
@@ -66,6 +98,27 @@ ReportCommands::ReportCommands(Panels panels, Environment& environment, QObject*
     : QObject(parent), panels_(panels), environment_(environment) {}
 
 ReportCommands::~ReportCommands() { abandonBatch(); }
+
+void ReportCommands::setBestPhasesView(BestPhasesView* view) {
+  bestPhases_ = view;
+  if (view) connect(view, &BestPhasesView::phaseChosen, this, &ReportCommands::showRankedPhase);
+}
+
+void ReportCommands::showRankedPhase(int rank) {
+  if (work_ || rank < 0 || static_cast<std::size_t>(rank) >= ranked_.size()) return;
+  showPhase(ranked_[static_cast<std::size_t>(rank)]);
+}
+
+void ReportCommands::showPhase(const BatchPhaseOutcome& phase) {
+  panels_.phase.lock();
+  panels_.phase.setTitle(QString::fromUtf8(PhasePanel::kRecordCaption));
+  panels_.phase.nameBox()->setText(FromUtf8(phase.phaseName));
+  for (Box box : kPhaseBoxes)
+    panels_.boxes.setText(box, FromUtf8(phase.boxes[box]));
+  panels_.phase.latticeTypeSelector()->setCurrentIndex(SelectorIndexOf(phase.latticeType));
+  panels_.results.showSearchOutcome(phase.outcome, false);
+  panels_.results.showInSearchOrder();
+}
 
 QString ReportCommands::pictureFileName() const {
   const QString file = panels_.picture.pictureFile();
@@ -101,6 +154,8 @@ void ReportCommands::runBatch(const std::vector<int>& records, CheckMode mode) {
   if (work_) return;
   // The name of an earlier report must not stand for this run's (Single mode writes none).
   panels_.statusBar.clearMessage();
+  ranked_.clear();
+  if (bestPhases_) bestPhases_->clear();
   if (database_) database_->showRunning();
   emit batchStarting();
 
@@ -160,7 +215,7 @@ void ReportCommands::showBatchOutcome(BatchWork& work) {
     return finished();
   }
 
-  std::vector<BatchPhaseOutcome>& outcomes = work.batch.phases;
+  const std::vector<BatchPhaseOutcome>& outcomes = work.batch.phases;
   QStringList stopped;
   for (const BatchPhaseOutcome& phase : outcomes)
     if (const std::string reason = stopReason(phase.outcome); !reason.empty())
@@ -170,16 +225,15 @@ void ReportCommands::showBatchOutcome(BatchWork& work) {
   panels_.results.showInSearchOrder();
   // Every record passed through the panel in turn; only the last one stays visible, so it is
   // the only one shown, with the rows its search found.
-  if (!outcomes.empty()) {
-    BatchPhaseOutcome& last = outcomes.back();
-    panels_.phase.setTitle(QString::fromUtf8(PhasePanel::kRecordCaption));
-    panels_.phase.nameBox()->setText(FromUtf8(last.phaseName));
-    for (Box box : kPhaseBoxes)
-      panels_.boxes.setText(box, FromUtf8(last.boxes[box]));
-    panels_.phase.latticeTypeSelector()->setCurrentIndex(SelectorIndexOf(last.latticeType));
-    panels_.results.showSearchOutcome(std::move(last.outcome), false);
-    panels_.results.showInSearchOrder();
+  if (!outcomes.empty()) showPhase(outcomes.back());
+  std::vector<BestPhasesView::Entry> entries;
+  for (const RankedPhase& r : work.ranked) {
+    const BatchPhaseOutcome& phase = outcomes[r.phase];
+    ranked_.push_back(phase);
+    entries.push_back({FromUtf8(phase.phaseName), static_cast<int>(phase.outcome.rows.size()),
+                       RepresentativeText(r.best), ZoneAxisText(r.best), r.best.score});
   }
+  if (bestPhases_) bestPhases_->setEntries(entries);
 
   // One message for the whole run instead of one per phase.
   if (!stopped.isEmpty())

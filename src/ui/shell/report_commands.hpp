@@ -17,6 +17,7 @@
 
 namespace spot {
 
+class BestPhasesView;
 class DatabasePanel;
 class PhasePanel;
 class PictureView;
@@ -41,6 +42,11 @@ public:
 
   /// The panel whose "Calculate selected items" runs batches and whose captions follow them.
   void setDatabasePanel(DatabasePanel* panel) { database_ = panel; }
+  /// The list that ranks the phases of the last batch; choosing one there shows it.
+  void setBestPhasesView(BestPhasesView* view);
+  /// Shows the phase at `rank` (0 = the best) of the last batch as the batch shows its last
+  /// record; nothing happens for a rank the list does not have.
+  void showRankedPhase(int rank);
 
   /// "Calculate selected items": searches every record (1-based, in this order) against the
   /// measurement in the boxes, writes the report of a Multiple run, and leaves the last record
@@ -78,10 +84,16 @@ private:
   void showReportWritten(const ReportWriteResult& written);
   void batchDone();
   void showBatchOutcome(BatchWork& work);
+  /// The record in the locked phase panel (caption, name, cell, lattice type) and its rows
+  /// sorted by "No.".
+  void showPhase(const BatchPhaseOutcome& phase);
 
   Panels panels_;
   Environment& environment_;
   QPointer<DatabasePanel> database_;
+  QPointer<BestPhasesView> bestPhases_;
+  /// The phases of the last batch that have rows, best first, as the list ranks them.
+  std::vector<BatchPhaseOutcome> ranked_;
   /// The batch in progress: its inputs, its thread and, once done, its outcome.
   std::unique_ptr<BatchWork> work_;
 };

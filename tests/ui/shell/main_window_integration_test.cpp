@@ -26,6 +26,7 @@
 #include "ui/common/fake_environment.hpp"
 #include "ui/common/report_places.hpp"
 #include "ui/common/shared_place.hpp"
+#include "ui/database/best_phases_view.hpp"
 #include "ui/database/database_panel.hpp"
 #include "ui/measurement/magnifier.hpp"
 #include "ui/measurement/measure_dialog.hpp"
@@ -166,6 +167,62 @@ TEST_F(WholeWindow, BatchOverAlCuNaClWritesOneReportAndLeavesNaClInThePanel) {
   EXPECT_TRUE(panel.isVisible());
   // The status bar no longer names the earlier run's report.
   EXPECT_EQ(window->statusBar()->currentMessage(), QString());
+}
+
+TEST_F(WholeWindow, BestPhasesRankTheBatchAndShowTheChosenPhase) {
+  enterMeasurement();
+  BestPhasesView& best = *window->bestPhases();
+  EXPECT_FALSE(best.isVisible());
+  runBatch({"bb2", "bb34", "bb80"}, true);
+  ASSERT_TRUE(best.isVisible());
+  // Cu has no rows, so it is not listed. The angles fit both exactly; NaCl's spacings miss by
+  // 0.0006 and 0.0004 nm (d220 = 0.1994, d400 = 0.1410 nm), Al's by 0.0025 and 0.0017 nm
+  // (a = 0.4049 nm: d200 = 0.2025, d220 = 0.1432 nm), so NaCl's best family scores lower.
+  QTreeWidget& list = *best.list();
+  ASSERT_EQ(list.topLevelItemCount(), 2);
+  const auto text = [&list](int row, int column) { return list.topLevelItem(row)->text(column); };
+  EXPECT_EQ(text(0, BestPhasesView::PhaseColumn), QStringLiteral("NaCl  FaceCenter  c/a1.00000"));
+  EXPECT_EQ(text(1, BestPhasesView::PhaseColumn), QStringLiteral("Al  FaceCenter  c/a1.00000"));
+  EXPECT_LT(text(0, BestPhasesView::ScoreColumn).toDouble(),
+            text(1, BestPhasesView::ScoreColumn).toDouble());
+  // 12 x 2 rows for NaCl and 6 x 4 for Al (see the batch test above).
+  EXPECT_EQ(text(0, BestPhasesView::RowsColumn), QStringLiteral("24"));
+  EXPECT_EQ(text(1, BestPhasesView::RowsColumn), QStringLiteral("24"));
+  // The list takes nothing from the panel: the last record stays as the batch left it.
+  EXPECT_EQ(window->phasePanel()->nameBox()->text(), text(0, BestPhasesView::PhaseColumn));
+
+  // Choosing Al shows it as the batch shows its last record: its cell, its type, its rows.
+  window->boxArray().setText(Box::A, QStringLiteral("9"));
+  list.setCurrentItem(list.topLevelItem(1));
+  const std::vector<BatchPhaseOutcome> al = RunBatch(window->boxArray().texts(), {2}).phases;
+  ASSERT_EQ(al.size(), 1u);
+  EXPECT_EQ(window->phasePanel()->nameBox()->text(), QStringLiteral("Al  FaceCenter  c/a1.00000"));
+  EXPECT_EQ(window->boxArray().text(Box::A).toStdString(), al[0].boxes[Box::A]);
+  EXPECT_EQ(window->phasePanel()->latticeTypeSelector()->currentText(),
+            QStringLiteral("F-Face Centred"));
+  EXPECT_TRUE(window->phasePanel()->isLocked());
+  ResultsModel& model = *window->resultsPanel()->model();
+  ASSERT_EQ(model.rowCount(), 24);
+  for (int r = 0; r < model.rowCount(); ++r) {
+    EXPECT_EQ(squares(r, 1), 4); // {200}
+    EXPECT_EQ(squares(r, 9), 8); // {220}
+    if (r > 0) {
+      EXPECT_LE(model.cellText(r - 1, 0), model.cellText(r, 0));
+    }
+  }
+
+  // The next batch empties the list when it starts; Cu alone has no rows to rank.
+  DatabasePanel& panel = *window->phaseDatabase();
+  window->sharedPlace()->toggleSecond();
+  for (const char* key : {"bb2", "bb80"}) // Cu stays ticked
+    panel.itemWithKey(QString::fromLatin1(key))->parent()->setCheckState(0, Qt::Unchecked);
+  ASSERT_EQ(panel.selectedRecords(), std::vector<int>{34});
+  click(panel.calculateButton());
+  EXPECT_EQ(list.topLevelItemCount(), 0);
+  ASSERT_TRUE(
+      QTest::qWaitFor([this] { return !window->reportCommands()->isBatchRunning(); }, 60'000));
+  EXPECT_EQ(list.topLevelItemCount(), 0);
+  EXPECT_FALSE(best.isVisible());
 }
 
 TEST_F(WholeWindow, SingleModeKeepsNoReportAndTheExportWritesTheListAsShown) {
