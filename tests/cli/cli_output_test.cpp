@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/cli_commands.hpp"
+#include "cli/cli_output.hpp"
 
 namespace spot::cli {
 namespace {
@@ -61,6 +62,18 @@ TEST(CliOutput, SmallSearchPinnedByteForByte) {
       "[0.16730469250741611, 0.10562870679320849, 0.07256974083799857], \"angles\": "
       "[55.235193018231655, 20.875100880776902, 34.36009213745474]}\n"
       " ]}\n");
+}
+
+TEST(CliOutput, BufferHandsOverBlocksWhileWriting) {
+  // A long output must not pile up in memory: the stream has most of it before the end.
+  std::ostringstream stream;
+  OutputBuffer out(stream);
+  const std::string line(1000, 'x');
+  for (int i = 0; i < 200; ++i)
+    out << line << '\n';
+  EXPECT_GE(stream.str().size(), 200u * 1001 - (1u << 16)); // at most one 64 KiB block held
+  EXPECT_TRUE(out.finish());
+  EXPECT_EQ(stream.str().size(), 200u * 1001);
 }
 
 } // namespace

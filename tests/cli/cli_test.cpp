@@ -142,7 +142,7 @@ TEST(Cli, InvalidInputNamesTheOptionAndEdgesAreAccepted) {
     int status;
     std::string message;
   };
-  const std::vector<Case> cases = {
+  std::vector<Case> cases = {
       {join(fcc, {}, {"--lattice", "X"}), kExitInvalidInput, "--lattice"},
       {join(fcc, pattern, {"--lattice", "f"}), kExitInvalidInput, "--lattice: given twice"},
       {{"index", "--phase", "Unobtainium", "--d", "1", "1", "1", "--angles", "1", "1", "1"},
@@ -171,6 +171,8 @@ TEST(Cli, InvalidInputNamesTheOptionAndEdgesAreAccepted) {
       {join(fcc, pattern, {"--angle-tol", "1", "2", "3", "4"}), kExitInvalidInput,
        "--angle-tol takes one or three numbers, got 4"},
       {join(fcc, pattern, {"--d-tol"}), kExitInvalidInput, "--d-tol takes one or three"},
+      {join(fcc, pattern, {"--d-tol", "0,01"}), kExitInvalidInput,
+       "--d-tol: \"0,01\" is not a number"},
       {join(fcc, {"--d", "0.2", "0.2", "0.1", "--angles", "90", "45", "180.001"}),
        kExitInvalidInput, "--angles: angles must be from 0 to 180 degrees"},
       {join(fcc, {"--d", "0.2", "0.2", "0.1", "--angles", "-0.5", "45", "45"}), kExitInvalidInput,
@@ -229,6 +231,13 @@ TEST(Cli, InvalidInputNamesTheOptionAndEdgesAreAccepted) {
       // batch repeats --phase and --record; a record named twice is searched once.
       {join({"batch", "--phase", "Al", "--phase", "Al", "--record", "2"}, pattern), kExitOk, ""},
   };
+  // Each cell parameter is checked: a zero edge, or an angle of 180 degrees (no volume).
+  for (std::size_t i = 0; i < 6; ++i) {
+    std::vector<std::string> cell = {"index", "--cell", "0.4", "0.4",       "0.4",
+                                     "90",    "90",     "90",  "--lattice", "P"};
+    cell[2 + i] = i < 3 ? "0" : "180";
+    cases.push_back({join(cell, pattern), kExitInvalidInput, "--cell: lengths must be above 0"});
+  }
   for (const Case& c : cases) {
     const CliRun r = run(c.args);
     EXPECT_EQ(r.status, c.status) << c.message << "\n" << r.err;
@@ -269,6 +278,11 @@ TEST(Cli, PhaseRecordBringsItsLatticeAndTolerancesKeepTheirOrder) {
   EXPECT_NE(body.out.find("\"name\": \"Fe(α)\", \"lattice\": \"I\""), std::string::npos);
   EXPECT_NE(body.out.find("\"count\": 0"), std::string::npos);
   EXPECT_NE(simple.out.find("\"count\": 24"), std::string::npos);
+  // batch searches the record as body-centred too: {110} + {002} = {112} of its [1-10] zone.
+  const CliRun batch = run({"batch", "--phase", "Fe(α)", "--d", "0.2027", "0.1433", "0.1170",
+                            "--angles", "90", "35.26", "54.74", "--format", "json"});
+  EXPECT_NE(batch.out.find("\"name\": \"Fe(α)\", \"lattice\": \"I\""), std::string::npos)
+      << batch.out.substr(0, 300);
 
   // Face-centred a = 0.4 nm: {200} + {200} = {220}, d = 0.2, 0.2, 0.1414 nm, 90, 45, 45 degrees.
   // d3 measured 0.15 (0.0086 off) passes only a third tolerance of 0.01; an angle 3 degrees off
@@ -340,6 +354,22 @@ TEST(Cli, SearchFaultExitsWithThree) {
            "--angles",  "90",     "90",      "90",  "--d-tol", "10",  "--angle-tol", "180"});
   EXPECT_EQ(r.status, kExitFault);
   EXPECT_FALSE(r.err.empty());
+
+  // d = Number x (scale length / scale value) / Length = 1 x (1e300 / 1e-300) / 1e-300
+  // overflows: every search stops, one message each, and nothing goes to the output.
+  const std::vector<std::string> overflow = {"--scale-bar", "1e-300", "1e300", "--lengths",
+                                             "1e-300",      "1",      "1",     "--angles",
+                                             "90",          "45",     "45"};
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"index", "--phase", "Al"},
+        std::vector<std::string>{"batch", "--record", "1", "--record", "2"}}) {
+    args.insert(args.end(), overflow.begin(), overflow.end());
+    const CliRun o = run(args);
+    EXPECT_EQ(o.status, kExitFault) << args[0];
+    EXPECT_EQ(o.out, "");
+    EXPECT_EQ(lines(o.err).size(), args[0] == "batch" ? 2u : 1u) << o.err;
+    EXPECT_NE(o.err.find("too large"), std::string::npos) << o.err;
+  }
 }
 
 } // namespace
