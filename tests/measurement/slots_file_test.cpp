@@ -20,8 +20,9 @@ namespace fs = std::filesystem;
 class SlotsFile : public ::testing::Test {
 protected:
   void SetUp() override {
+    // One folder per process and test: builds of two checkouts may run the suite at once.
     folder_ = fs::temp_directory_path() /
-              ("spot-slots-" +
+              ("spot-slots-" + std::to_string(::getpid()) + "-" +
                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(folder_);
     file_ = SlotsFilePathIn(folder_ / "SpotIndex");
