@@ -240,6 +240,7 @@ TEST(PlaneTriplet, IndicesBeyondExactProductsAreRefusedNamingTheBox) {
         << FaultMessage(*r.fault);
     EXPECT_FALSE(r.zoneAxis);
     EXPECT_FALSE(r.angles[0]);
+    EXPECT_EQ(r.fault->angle, -1); // refused before any angle
   }
 
   // The edges are taken: 2^26 and 2^-26. (2^26 0 0) × (0 2^26 0) = (0 0 2^52), reduced to 1.

@@ -83,6 +83,11 @@ TEST(PhaseDatabase, ParsesHandMadeTexts) {
   EXPECT_EQ(three.records[2].field(5), "3");
   EXPECT_EQ(three.records[2].field(6), "");
   EXPECT_TRUE(ParsePhaseDatabase("no separators").records.empty());
+  // A CR at the very end has no LF after it: it stays, in the piece after the last ";".
+  const ParsedDatabase endsInCr = ParsePhaseDatabase("A;P;1;2;3;4;5;6;7;\r");
+  ASSERT_EQ(endsInCr.records.size(), 1u);
+  EXPECT_EQ(endsInCr.pieces.back(), "\r");
+  EXPECT_EQ(endsInCr.records[0].field(9), "7");
 }
 
 TEST(PhaseRecord, CellAndSelectorPosition) {

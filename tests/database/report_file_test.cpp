@@ -169,6 +169,17 @@ TEST_F(ReportFile, ZeroDivisorsAndUnwritableNumbersAreRefusedNamingTheBox) {
     EXPECT_EQ(r.problem->box, c.box);
     EXPECT_NE(r.problem->message.find(BoxCaption(c.box)), std::string::npos) << r.problem->message;
     EXPECT_EQ(entries(program()), 0);
+    // The same in a batch: the phase with rows is refused before anything is written.
+    BatchPhaseOutcome phase;
+    phase.phaseName = "refused";
+    phase.boxes = input.boxes;
+    phase.outcome.completed = true;
+    phase.outcome.rows.resize(1);
+    const ReportWriteResult batch =
+        WriteBatchReport({phase}, "p.tif", CheckMode::Multiple, {program()}, ReportTime{});
+    ASSERT_FALSE(batch.ok()) << c.text;
+    EXPECT_EQ(batch.problem->box, c.box);
+    EXPECT_EQ(entries(program()), 0);
   }
 }
 
@@ -260,6 +271,11 @@ TEST_F(ReportFile, BatchReportGoesToDiskPhaseByPhaseAndAFailureLeavesNothing) {
     big.outcome.rows.push_back(row);
   }
   const std::string whole = ComposeBatchReport({big, big}, "p.tif").text;
+  // A phase without rows, or stopped, has no block.
+  BatchPhaseOutcome empty = big, stopped = big;
+  empty.outcome.rows.clear();
+  stopped.outcome.completed = false;
+  EXPECT_EQ(ComposeBatchReport({empty, big, stopped, big}, "p.tif").text, whole);
   const auto temporaries = [this] {
     std::uintmax_t bytes = 0;
     for (const auto& entry : fs::directory_iterator(program()))
@@ -307,6 +323,7 @@ TEST_F(ReportFile, BatchReportGoesToDiskPhaseByPhaseAndAFailureLeavesNothing) {
   ASSERT_TRUE(problem);
   EXPECT_NE(problem->message.find(PathText(program())), std::string::npos) << problem->message;
   EXPECT_FALSE(failed.ok());
+  EXPECT_EQ(failed.problem->message, problem->message); // the same failure, told once more
   EXPECT_FALSE(cutBack.ok());
   EXPECT_EQ(bytes(program() / ReportFileName(time)), whole);
   EXPECT_EQ(entries(program()), 1);
@@ -347,6 +364,29 @@ TEST_F(ReportFile, UnwritableFolderFallsBackToDocumentsCreatedWhenMissingAndFail
   EXPECT_NE(r.problem->message.find((blocked / name).string()), std::string::npos);
   EXPECT_NE(r.problem->message.find((root_ / "plain" / "documents" / name).string()),
             std::string::npos);
+  // A folder named twice is tried once, and said once.
+  const auto once = [](const std::string& message, const fs::path& file) {
+    const std::size_t at = message.find(file.string());
+    return at != std::string::npos && at == message.rfind(file.string());
+  };
+  r = WriteReportFile({blocked, blocked / "."}, name, "abc", ReportWriteMode::Append);
+  EXPECT_TRUE(once(r.problem->message, blocked / name)) << r.problem->message;
+
+  // A batch report falls back the same way, and fails the same way.
+  BatchPhaseOutcome phase;
+  phase.phaseName = "p";
+  phase.boxes = handInput().boxes;
+  phase.outcome.completed = true;
+  phase.outcome.rows.resize(1);
+  const ReportWriteResult batch = WriteBatchReport({phase}, "p.tif", CheckMode::Multiple,
+                                                   {blocked, root_ / "batch"}, ReportTime{});
+  ASSERT_TRUE(batch.ok()) << batch.problem->message;
+  EXPECT_EQ(batch.path.parent_path(), root_ / "batch");
+  const ReportWriteResult nowhere =
+      WriteBatchReport({phase}, "p.tif", CheckMode::Multiple, {blocked, blocked}, ReportTime{});
+  ASSERT_FALSE(nowhere.ok());
+  EXPECT_TRUE(once(nowhere.problem->message, blocked / "Calculation Results.txt"))
+      << nowhere.problem->message;
 
   // A directory standing where the file should go is not replaced either; nor is a batch report
   // of the same second, while a batch appends to it.

@@ -258,9 +258,28 @@ TEST(ResultText, EveryNamedColumnHoldsWhatItsNameSays) {
   EXPECT_EQ(separators, 4);
   EXPECT_TRUE(IsSeparatorColumn(kPlus) && IsSeparatorColumn(kEquals) &&
               IsSeparatorColumn(kSpacingSeparator) && IsSeparatorColumn(kAngleSeparator));
-  EXPECT_EQ(kResultColumns[kK2].title, "R2");
-  EXPECT_EQ(kResultColumns[kD3].title, "d3");
-  EXPECT_EQ(kResultColumns[kAngle13].title, "<R1,R3>");
+  // The list's layout: the label 1020 twips wide and left-aligned; indices 443 and right-aligned
+  // under " ", "R1" (or R2, R3), " "; signs 353 and centred; spacings 1050 and angles 942, centred
+  // under their names.
+  const std::string titles[] = {"No.", " ",  "R1", " ",       " ",       " ",      "R2",
+                                " ",   " ",  " ",  "R3",      " ",       " ",      "d1",
+                                "d2",  "d3", " ",  "<R1,R2>", "<R2,R3>", "<R1,R3>"};
+  for (int c = 0; c < kResultColumnCount; ++c) {
+    const ResultColumn& column = kResultColumns[static_cast<std::size_t>(c)];
+    const bool index =
+        (c >= kR1 && c < kR1 + 3) || (c >= kR2 && c < kR2 + 3) || (c >= kR3 && c < kR3 + 3);
+    const int width = c == kRowLabel  ? 1020
+                      : index         ? 443
+                      : c >= kAngle   ? 942
+                      : c >= kSpacing ? (IsSeparatorColumn(c) ? 353 : 1050)
+                                      : 353;
+    EXPECT_EQ(column.title, titles[c]) << c;
+    EXPECT_EQ(column.widthTwips, width) << c;
+    EXPECT_EQ(column.alignment, c == kRowLabel ? ColumnAlignment::Left
+                                : index        ? ColumnAlignment::Right
+                                               : ColumnAlignment::Centre)
+        << c;
+  }
   EXPECT_EQ(ResultCellText(row, kResultColumnCount), "");
 }
 

@@ -129,6 +129,12 @@ TEST(ToleranceSliders, WriteTheirValueAndSpacingSlidersComeBackToTheSamePosition
   EXPECT_EQ(SliderNumberOf(Box::DTol1), 1);
   EXPECT_EQ(SliderNumberOf(Box::AngleTol13), 6);
   EXPECT_EQ(SliderNumberOf(Box::Length1), 0);
+  // The tolerance boxes are Text1(27)..Text1(29) (spacings) and Text1(36)..Text1(38) (angles).
+  for (int i = 0; i < kBoxCount; ++i) {
+    const Box box = static_cast<Box>(i);
+    EXPECT_EQ(IsSpacingToleranceBox(box), i >= 27 && i <= 29) << i;
+    EXPECT_EQ(IsToleranceBox(box), (i >= 27 && i <= 29) || (i >= 36 && i <= 38)) << i;
+  }
 }
 
 } // namespace

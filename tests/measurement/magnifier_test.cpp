@@ -44,6 +44,7 @@ TEST(Magnifier, TimerRedrawsOnMovementAndEveryFifthStillTick) {
     EXPECT_EQ(t.redraw, tick % 5 == 0) << tick;
     EXPECT_EQ(t.reassertTopmost, tick % 5 == 0) << tick;
     EXPECT_EQ(t.caption, "Magnification(0,0)");
+    EXPECT_TRUE(t.active);
   }
   const MagnifierTick moved = timer.tick(false, -5, 12);
   EXPECT_TRUE(moved.redraw);

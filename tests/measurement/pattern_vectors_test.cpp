@@ -75,9 +75,13 @@ TEST(PatternAngles, OkWritesTheRoleBoxesAndAnglesOnlyOnceAllThreeAreMeasured) {
   EXPECT_NEAR(NumericPrefix(boxes[Box::Angle12]), 80, 1e-9);
   EXPECT_NEAR(NumericPrefix(boxes[Box::Angle13]), 35, 1e-9);
 
+  // Clean empties the eleven boxes of the "Picture measurement" frame, Text1(22)..Text1(26) and
+  // Text1(30)..Text1(35), and no other.
+  for (int i = 0; i < kBoxCount; ++i)
+    boxes[i] += "kept";
   CleanPictureMeasurement(boxes, vectors);
-  for (Box box : kPictureMeasurementBoxes)
-    EXPECT_EQ(boxes[box], "");
+  for (int i = 0; i < kBoxCount; ++i)
+    EXPECT_EQ(boxes[i].empty(), (i >= 22 && i <= 26) || (i >= 30 && i <= 35)) << i;
   EXPECT_FALSE(PatternAngles(vectors));                             // nothing measured since Clean
   vectors.X1 = 3, vectors.Y1 = 4, vectors.X2 = -6, vectors.Y2 = -8; // c = -50 / 5 / 10 = -1
   EXPECT_EQ(AngleCandidatesOf(vectors).fault, AngleFault::ParallelVectors);
@@ -97,6 +101,31 @@ TEST(PatternAngles, ConsistencyTestBoundaryNoAgreementAndLastCombinationWins) {
   EXPECT_NEAR((*ChooseConsistentAngles(table(90.4, 45, 45)))[0], 89.6, 1e-12);
 }
 
+TEST(PatternAngles, AllThreeMustBeMeasuredAndEachFaultIsNamed) {
+  // R1 along x, R2 along y, R3 on the diagonal: 90, 45, 45 once all three count as measured.
+  PatternVectors vectors;
+  vectors.X1 = 1, vectors.Y1 = 0, vectors.X2 = 0, vectors.Y2 = 1, vectors.X3 = 1, vectors.Y3 = 1;
+  for (int missing = 0; missing < 3; ++missing) {
+    vectors.Measured1 = missing != 0, vectors.Measured2 = missing != 1;
+    vectors.Measured3 = missing != 2;
+    EXPECT_FALSE(PatternAngles(vectors)) << missing;
+  }
+  vectors.Measured1 = vectors.Measured2 = vectors.Measured3 = 1;
+  ASSERT_TRUE(PatternAngles(vectors));
+  EXPECT_NEAR((*PatternAngles(vectors))[0], 90, 1e-12);
+  // One vector of length 0 is that fault, not a parallel pair.
+  vectors.X2 = vectors.Y2 = 0;
+  EXPECT_EQ(AngleCandidatesOf(vectors).fault, AngleFault::ZeroLengthVector);
+  EXPECT_FALSE(PatternAngles(vectors));
+  // Clean puts 1 in every component, and counts none as measured.
+  BoxTexts boxes;
+  CleanPictureMeasurement(boxes, vectors);
+  EXPECT_EQ(std::vector({vectors.X1, vectors.Y1, vectors.X2, vectors.Y2, vectors.X3, vectors.Y3}),
+            std::vector<double>(6, 1.0));
+  EXPECT_EQ(vectors.Measured1 + vectors.Measured2 + vectors.Measured3, 0);
+  EXPECT_FALSE(PatternAngles(vectors));
+}
+
 TEST(PatternAngles, DialogCaptions) {
   EXPECT_EQ(RoleLengthCaption(LineRole::ScaleBar, 212.132), "Scale bar length is 212.13px");
   EXPECT_EQ(RoleLengthCaption(LineRole::R2, 123.456), "R2 length is 123.46px");
@@ -105,6 +134,9 @@ TEST(PatternAngles, DialogCaptions) {
   EXPECT_EQ(RoleEntryCaption(LineRole::ScaleBar), "        1/nm");
   EXPECT_EQ(RoleEntryCaption(LineRole::R1), "       times length");
   EXPECT_FALSE(LineRoleFromIndex(4));
+  EXPECT_FALSE(LineRoleFromIndex(-1));
+  EXPECT_EQ(LineRoleFromIndex(0), LineRole::ScaleBar);
+  EXPECT_EQ(LineRoleFromIndex(3), LineRole::R3);
 }
 
 } // namespace

@@ -17,6 +17,10 @@ PictureViewGeometry viewOf(double pictureWidth, double pictureHeight) {
 }
 
 TEST(PictureView, CentresAtOwnSizeAndMapsBothWays) {
+  // Before any picture: widget and picture pixels coincide.
+  const PictureViewGeometry none;
+  EXPECT_EQ(none.toScreen({12, 34}).x, 12);
+  EXPECT_EQ(none.toScreen({12, 34}).y, 34);
   PictureViewGeometry view = viewOf(400, 200);
   // Centre (400, 300) minus half the picture: (400 - 200, 300 - 100).
   EXPECT_EQ(view.pictureRect().left, 200);

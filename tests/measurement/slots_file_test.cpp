@@ -67,8 +67,9 @@ TEST_F(SlotsFile, FiveSavesKeepTheNewestFourIn168CrLfLines) {
   for (const char* name : {"A", "B", "C", "D", "E"})
     ASSERT_FALSE(SaveSlot(file_, name, contentNamed(name)));
   const std::string text = bytes();
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), kSlotsFileLineCount);
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), kSlotsFileLineCount);
+  // Four slots of 42 lines: a name, the 39 boxes, the lattice type and the phase name.
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 168);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 168);
   EXPECT_EQ(text.substr(0, 7), "E\r\nE0\r\n");
 
   const SlotsMenu menu = PrepareSlotsMenu(file_);
@@ -123,7 +124,7 @@ TEST_F(SlotsFile, EmptySlotAndBadSelectorLinesImportOnlyTheTexts) {
 
 TEST_F(SlotsFile, MoreThan2000LinesStopSaveAndImportButNotTheMenu) {
   std::string lines;
-  for (int i = 1; i <= kSlotsFileMaxLines; ++i)
+  for (int i = 1; i <= 2000; ++i)
     lines += "n" + std::to_string(i) + "\r\n";
   writeBytes(lines);
   EXPECT_FALSE(ImportSlot(file_, 1).failure); // exactly 2000 lines is still a slots file
@@ -138,10 +139,11 @@ TEST_F(SlotsFile, MoreThan2000LinesStopSaveAndImportButNotTheMenu) {
 
 TEST_F(SlotsFile, FilesOverOneMebibyteAreNotReadAndStayAsTheyAre) {
   // Exactly 1 MiB is still read: one name line of 2^20 - 2 bytes and its CR LF.
-  const std::string largest = std::string(kSlotsFileMaxBytes - 2, 'n') + "\r\n";
+  const std::size_t mebibyte = 1 << 20;
+  const std::string largest = std::string(mebibyte - 2, 'n') + "\r\n";
   writeBytes(largest);
   EXPECT_FALSE(PrepareSlotsMenu(file_).failure);
-  EXPECT_EQ(ImportSlot(file_, 1).slot->name.size(), kSlotsFileMaxBytes - 2);
+  EXPECT_EQ(ImportSlot(file_, 1).slot->name.size(), mebibyte - 2);
 
   const std::string tooLarge = largest + "x";
   writeBytes(tooLarge);
@@ -195,7 +197,7 @@ TEST_F(SlotsFile, ByteOrderMarkIsSkippedAndLineBreaksInTextsAreStoredAsBlanks) {
   ASSERT_FALSE(SaveSlot(file_, "two\r\nlines", content));
   ASSERT_FALSE(SaveSlot(file_, "next", contentNamed("n")));
   const std::string text = bytes();
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), kSlotsFileLineCount);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 168);
   const SlotImport second = ImportSlot(file_, 2);
   EXPECT_EQ(second.slot->name, "two  lines");
   EXPECT_EQ(second.slot->boxes[Box::A], "0.4 ");
@@ -208,6 +210,26 @@ TEST_F(SlotsFile, ByteOrderMarkIsSkippedAndLineBreaksInTextsAreStoredAsBlanks) {
   ASSERT_FALSE(SaveSlot(file_, "\xEF\xBB\xBFpasted", contentNamed("p")));
   EXPECT_EQ(ImportSlot(file_, 1).slot->name, "\xEF\xBB\xBFpasted");
   EXPECT_EQ(PrepareSlotsMenu(file_).importCaptions[1], "Import:  next data");
+}
+
+TEST_F(SlotsFile, AFolderInItsPlaceIsNotReadAndAFileInTheFoldersPlaceIsNamed) {
+  fs::create_directories(file_);
+  EXPECT_EQ(ImportSlot(file_, 1).failure->error, SlotsFileError::CannotRead);
+  EXPECT_EQ(SaveSlot(file_, "A", contentNamed("A"))->error, SlotsFileError::CannotRead);
+  const SlotsMenu menu = PrepareSlotsMenu(file_);
+  ASSERT_TRUE(menu.failure);
+  EXPECT_EQ(SlotsFileMessage(*menu.failure),
+            "Cannot read the slots file " + file_.string() + " (not a file).");
+  EXPECT_TRUE(fs::is_directory(file_));
+
+  fs::remove_all(folder_);
+  fs::create_directories(folder_);
+  std::ofstream(file_.parent_path()) << "a file"; // where the file's folder should be
+  const SlotsMenu blocked = PrepareSlotsMenu(file_);
+  ASSERT_TRUE(blocked.failure);
+  EXPECT_EQ(blocked.failure->error, SlotsFileError::CannotCreateFolder);
+  EXPECT_TRUE(SlotsFileMessage(*blocked.failure)
+                  .starts_with("Cannot create the folder for the slots file " + file_.string()));
 }
 
 TEST_F(SlotsFile, NonAsciiTextsComeBackUnchanged) {
