@@ -43,6 +43,21 @@ CALL_TWO_ARGS = re.compile(r"\b(\w+)\((\w+), (\w+)\)")
 # A line that declares something: removing it only breaks the build.
 DECLARATION = re.compile(r"^\s*(const |constexpr |static |auto |std::|int |double |bool |float |"
                          r"unsigned |char |long |size_t |[A-Z]\w*(<.*>)?[*&]? [\w*&])")
+# The window code has lines whose only work is how things look: a margin, a spacing, a fixed width,
+# a font, a frame. Their faults move a control by a pixel or change a shade, which no test of the
+# window's state can see, so they are not made. The tests check that the controls are laid out
+# (no two overlap) instead.
+APPEARANCE_CALL = re.compile(r"^\s*[\w\[\]]+(->|\.)(setContentsMargins|setSpacing|setHorizontalSpacing|"
+                             r"setVerticalSpacing|addSpacing|addStretch|setColumnStretch|"
+                             r"setRowStretch|setColumnMinimumWidth|setMinimumWidth|"
+                             r"setMaximumWidth|setMinimumHeight|setMaximumHeight|setFixedWidth|"
+                             r"setFixedHeight|setFrameShape|setPointSizeF?|setPixelSize|setBold|"
+                             r"setUnderline|setStyleHint|setRenderHint)\(")
+# Numbers that only place or tint a drawing: points, rectangles, pens, colours and fonts of the
+# painting code, label offsets, and lengths in twips (1/15 pixel: one more or less mostly rounds to
+# the same pixel).
+APPEARANCE_NUMBERS = re.compile(r"\bpainter\.|\bQ(PointF|RectF|Pen|Color|Font)\b|"
+                                r"\b(FromTwips|fromTwips|pixels|move)\(")
 
 
 def code_part(line):
@@ -74,15 +89,22 @@ def code_part(line):
 
 def skip_line(stripped):
     return (not stripped or stripped.startswith(("//", "#", "*", "/*", "static_assert", "namespace",
-                                                 "using ", "template", "}", "{"))
+                                                 "using ", "template", "}", "{", "Q_UNUSED"))
             or "constexpr const char" in stripped or "std::string_view k" in stripped)
 
 
-def mutants_of_line(line, whole_statement=True):
-    """Every single-line fault the operators make of one line: (operator, mutated line)."""
+def mutants_of_line(line, whole_statement=True, window=False, header=False):
+    """Every single-line fault the operators make of one line: (operator, mutated line).
+    `window` says the line is window code (src/ui), `header` that it is in a header, where only a
+    statement inside a member's body (indented twice or more) is removed: the lines of a class
+    body declare, and removing them only breaks the build."""
     stripped = line.strip()
     if skip_line(stripped):
         return []
+    code = code_part(line)
+    if window and APPEARANCE_CALL.match(code):
+        return []
+    appearance_numbers = window and APPEARANCE_NUMBERS.search(code)
     code = code_part(line)
     found = []
 
@@ -97,7 +119,7 @@ def mutants_of_line(line, whole_statement=True):
             while (pos := code.find(old, start)) >= 0:
                 replace_at(pos, old, new, name)
                 start = pos + 1
-    for match in INTEGER.finditer(code):
+    for match in [] if appearance_numbers else INTEGER.finditer(code):
         value = int(match.group(1))
         if len(match.group(1)) > 9:
             continue
@@ -121,6 +143,7 @@ def mutants_of_line(line, whole_statement=True):
                 found.append(("condition dropped (always false)", f"{head}false{tail}"))
                 break
     if stripped.endswith(";") and whole_statement and not DECLARATION.match(line) \
+            and not (window and header and len(line) - len(line.lstrip()) < 4) \
             and not stripped.startswith(("return", "case", "default", "break", "continue")):
         indent = line[:len(line) - len(line.lstrip())]
         found.append(("statement removed", f"{indent};\n"))
@@ -142,7 +165,8 @@ def all_mutants(folders):
                 # A statement begins where the line before ended one (or opened/closed a block).
                 before = lines[number - 2].rstrip() if number > 1 else ""
                 whole = before.endswith((";", "{", "}")) or not before
-                for name, new in mutants_of_line(line, whole):
+                for name, new in mutants_of_line(line, whole, folder == "ui",
+                                                 path.suffix == ".hpp"):
                     mutants.append((path, number, name, line, new))
     return mutants
 
@@ -200,7 +224,11 @@ def main():
                     600)
     if code != 0:
         sys.exit("mutate: configuring failed:\n" + out)
-    code, out = run(["cmake", "--build", str(build), "-j", str(args.jobs)], 3600)
+    # A fault in the window code can only reach the window tests: those alone are built and run.
+    window_only = set(folders) == {"ui"}
+    targets = ["--target", "spot_ui_tests"] if window_only else []
+    selection = ["-L", "gui"] if window_only else []
+    code, out = run(["cmake", "--build", str(build), "-j", str(args.jobs), *targets], 3600)
     if code != 0:
         sys.exit("mutate: the unmutated tree does not build:\n" + out[-3000:])
     # The tests' temporary files in a folder of this build: the same test run elsewhere at the
@@ -208,7 +236,8 @@ def main():
     scratch = build / "tmp"
     scratch.mkdir(parents=True, exist_ok=True)
     test_env = dict(os.environ, TMPDIR=str(scratch))
-    code, out = run(["ctest", "--test-dir", str(build), "-j", str(args.jobs)], 1800, test_env)
+    code, out = run(["ctest", "--test-dir", str(build), "-j", str(args.jobs), *selection], 1800,
+                     test_env)
     # A test that already fails cannot tell a mutant apart: it is left out, and said so.
     failing = re.findall(r"^\s*\d+ - (\S+) \(", out, re.MULTILINE) if code != 0 else []
     if code != 0 and not failing:
@@ -244,7 +273,7 @@ def main():
         path.write_text("".join(lines), encoding="utf-8")
         where = f"{path.relative_to(ROOT)}:{number}"
         try:
-            code, _ = run(["cmake", "--build", str(build), "-j", str(args.jobs)], 1800)
+            code, _ = run(["cmake", "--build", str(build), "-j", str(args.jobs), *targets], 1800)
             if code != 0:
                 set_aside += 1
                 print(f"no build {where}: {name}", flush=True)
@@ -255,7 +284,8 @@ def main():
                 continue
             done += 1
             code, _ = run(["ctest", "--test-dir", str(build), "-j", str(args.jobs),
-                           "--stop-on-failure", "--timeout", "120", *exclude], 1800, test_env)
+                           "--stop-on-failure", "--timeout", "120", *selection, *exclude], 1800,
+                          test_env)
             if code == 0:
                 survivors.append((where, name, old.strip(), new.strip()))
                 print(f"SURVIVED {where}: {name}\n    - {old.strip()}\n    + {new.strip()}",
@@ -266,7 +296,7 @@ def main():
         finally:
             restore()
     # Leave the build matching the restored sources.
-    run(["cmake", "--build", str(build), "-j", str(args.jobs)], 3600)
+    run(["cmake", "--build", str(build), "-j", str(args.jobs), *targets], 3600)
     total = killed + len(survivors)
     rate = 100.0 * killed / total if total else 0.0
     print(f"\nmutate: {killed} of {total} mutants caught ({rate:.0f} %), {len(survivors)} "
