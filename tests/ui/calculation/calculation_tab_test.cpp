@@ -2,6 +2,7 @@
 // filter, hand-over to the plane calculator and the panels that share one place.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QGroupBox>
@@ -517,12 +518,17 @@ TEST_F(CalculationTab, HeaderClicksSortAsTextAndFlipTheDirectionAcrossColumns) {
   EXPECT_EQ(window->resultsPanel()->view()->sortColumn(), 0);
 }
 
-TEST(ResultsModelSort, ComparesRowLabelsAsText) {
+TEST(ResultsModel, SortsLabelsAsTextKeepsQtsModelRulesAndAnnouncesOnlyTheColouredColumn) {
   ResultsModel model;
+  // Qt's own checker of what views rely on: no data and no children under an invalid index, rows
+  // and columns that agree with the indexes, resets and layout changes announced in pairs.
+  QAbstractItemModelTester rules(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
   std::vector<IndexingResult> rows(1001);
   for (int i = 0; i < 1001; ++i)
     rows[static_cast<std::size_t>(i)].rowNumber = i + 1;
   model.setResults(rows);
+  EXPECT_FALSE(model.data(QModelIndex()).isValid());
+  const QPersistentModelIndex selected = model.index(999, 3); // the row of "No.1000"
   model.sort(0, Qt::AscendingOrder);
   // Text order: ... No.099, No.100, No.1000, No.1001, No.101 ...
   EXPECT_EQ(model.cellText(99, 0), "No.100");
@@ -530,6 +536,24 @@ TEST(ResultsModelSort, ComparesRowLabelsAsText) {
   EXPECT_EQ(model.cellText(101, 0), "No.1001");
   EXPECT_EQ(model.cellText(102, 0), "No.101");
   EXPECT_EQ(model.cellText(1000, 0), "No.999");
+  // A selected cell follows its row.
+  EXPECT_EQ(selected.row(), 100);
+  EXPECT_EQ(selected.column(), 3);
+
+  // Recolouring tells the views about the "No." column alone, the only one with a colour.
+  QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+  std::vector<unsigned char> pass(1001, 0);
+  pass[100] = 1;
+  model.setPassColours(pass);
+  ASSERT_EQ(changed.count(), 1);
+  EXPECT_EQ(changed[0][0].toModelIndex(), model.index(0, 0));
+  EXPECT_EQ(changed[0][1].toModelIndex(), model.index(1000, 0));
+  EXPECT_EQ(changed[0][2].value<QList<int>>(), QList<int>{Qt::ForegroundRole});
+  EXPECT_EQ(model.rowColour(100), kPassRowColour);
+  EXPECT_EQ(model.rowColour(101), kFailRowColour);
+  model.clear();
+  model.setAllRowColours(kPassRowColour); // an empty list has nothing to announce
+  EXPECT_EQ(changed.count(), 1);
 }
 
 TEST_F(CalculationTab, ToleranceFilterIsStrictAndItsSlidersSettleOnTheBoxText) {
@@ -585,6 +609,7 @@ TEST_F(CalculationTab, ToleranceFilterIsStrictAndItsSlidersSettleOnTheBoxText) {
     EXPECT_EQ(text(b), "0.0080");
   for (Box b : {Box::AngleTol12, Box::AngleTol23, Box::AngleTol13})
     EXPECT_EQ(text(b), "2");
+  window->resultsPanel()->tolerancePanel()->showPosition(Box::A, 7); // a box with no slider
   for (int s = 1; s <= 6; ++s)
     EXPECT_EQ(window->resultsPanel()->tolerancePanel()->slider(s)->value(), s <= 3 ? 13 : 50);
   EXPECT_EQ(counter->text(), "24");

@@ -5,10 +5,12 @@
 
 #include <QLabel>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <cmath>
 
 #include "ui/common/fake_environment.hpp"
+#include "ui/online/contact_panel.hpp"
 #include "ui/online/online_panel.hpp"
 #include "ui/online/simulation_panel.hpp"
 
@@ -80,10 +82,12 @@ struct OnlineFixture : ::testing::Test {
 };
 
 TEST_F(OnlineFixture, OfflineButtonsShowTheMessageAndChangeNothing) {
+  QSignalSpy shown(&panel, &OnlinePanel::pageShown);
   online.online = false;
   for (const char* button : {"Command11", "Command16", "Command12"})
     click(button);
   EXPECT_EQ(prompts.messages, QStringList({kOffline, kOffline, kOffline}));
+  EXPECT_EQ(shown.count(), 0); // the window stays on the tab the user is on
   EXPECT_TRUE(contactPanel()->isVisible());
   EXPECT_EQ(views.created, 0); // no view is made for a page that cannot be shown
   EXPECT_EQ(webBrowser(), nullptr);
@@ -105,6 +109,7 @@ TEST_F(OnlineFixture, OfflineButtonsShowTheMessageAndChangeNothing) {
 TEST_F(OnlineFixture, OnlineButtonsHideThePanelAndShowTheirPage) {
   const std::pair<const char*, QUrl> pages[] = {
       {"Command11", kSearchAddress}, {"Command16", kCommentsAddress}, {"Command12", kForumAddress}};
+  QSignalSpy shown(&panel, &OnlinePanel::pageShown); // the window turns to the page's tab
   for (const auto& [button, address] : pages) {
     click("Command4");
     ASSERT_TRUE(contactPanel()->isVisible());
@@ -115,6 +120,7 @@ TEST_F(OnlineFixture, OnlineButtonsHideThePanelAndShowTheirPage) {
     EXPECT_TRUE(views.last->silent);
     EXPECT_EQ(views.last->addresses.last(), address) << button;
   }
+  EXPECT_EQ(shown.count(), 3);
   EXPECT_TRUE(prompts.messages.isEmpty());
   EXPECT_EQ(views.created, 1); // made on first use, then kept
   EXPECT_TRUE(views.openedOutside.isEmpty());
@@ -190,6 +196,30 @@ TEST_F(OnlineFixture, EachOptionShowsItsOwnPicture) {
   }
   // The pictures are drawn from different addresses, so they differ.
   EXPECT_NE(image(6)->pixmap().toImage(), image(7)->pixmap().toImage());
+}
+
+TEST(AddressPicture, HasTheThreeCornerSquaresOfAScanCodeAndDependsOnlyOnItsText) {
+  const QImage picture = DrawAddressPicture(kForumAddress.toString(), QStringLiteral("Forum"));
+  EXPECT_EQ(picture, DrawAddressPicture(kForumAddress.toString(), QStringLiteral("Forum")));
+  // 25 x 25 modules of 7 pixels inside a 14-pixel margin; a module is dark when its middle is.
+  const auto dark = [&](int row, int column) {
+    return qGray(picture.pixel(14 + 7 * column + 3, 14 + 7 * row + 3)) < 128;
+  };
+  // A corner square is 7 x 7 modules: a dark ring, a light ring and a dark 3 x 3 middle, so a
+  // module at Chebyshev distance 3 or at most 1 from its centre is dark; the light row and column
+  // around it (distance 4) part it from the rest.
+  for (const QPoint centre : {QPoint(3, 3), QPoint(21, 3), QPoint(3, 21)})
+    for (int row = centre.y() - 4; row <= centre.y() + 4; ++row)
+      for (int column = centre.x() - 4; column <= centre.x() + 4; ++column) {
+        if (row < 0 || column < 0 || row > 24 || column > 24) continue;
+        const int distance = std::max(std::abs(row - centre.y()), std::abs(column - centre.x()));
+        EXPECT_EQ(dark(row, column), distance == 3 || distance <= 1) << row << "," << column;
+      }
+  // Between the squares, row 6 and column 6 alternate, dark on even modules.
+  for (int i = 8; i <= 16; ++i) {
+    EXPECT_EQ(dark(6, i), i % 2 == 0) << i;
+    EXPECT_EQ(dark(i, 6), i % 2 == 0) << i;
+  }
 }
 
 TEST(SimulationPanel, DrawsThirtySevenSpotsAroundTheCentre) {

@@ -1,6 +1,7 @@
 // The window on a 1920 x 1080 screen at 100, 150 and 200 % scaling (ctest runs this suite once
 // per scale, see CMakeLists.txt): it fits the available area, every panel can be brought into
-// view, and at 100 % the results list shows all its columns beside a vertical scroll bar.
+// view, at 100 % the results list shows all its columns beside a vertical scroll bar, and on
+// every tab each control has a place of its own.
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
@@ -14,6 +15,7 @@
 #include "ui/calculation/results_panel.hpp"
 #include "ui/calculation/results_view.hpp"
 #include "ui/common/fake_environment.hpp"
+#include "ui/common/shared_place.hpp"
 #include "ui/shell/main_window.hpp"
 
 namespace spot {
@@ -65,6 +67,44 @@ TEST(WindowOnScreen, FitsTheScreenAndBringsEveryPanelIntoView) {
     EXPECT_LE(view->header()->length(), view->viewport()->width());
     EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
   }
+}
+
+/// Under `parent`, no two shown widgets that one layout places overlap: a control left out of its
+/// layout, or put in a cell another holds, would sit over its neighbour.
+void ExpectLaidOut(const QWidget* parent) {
+  QList<const QWidget*> shown;
+  for (const QWidget* child : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (child->isVisible() && !child->isWindow() && !child->geometry().isEmpty()) shown << child;
+  // Scroll areas, tab widgets and lists place their own parts; only layouts are checked.
+  if (parent->layout()) {
+    for (qsizetype i = 0; i < shown.size(); ++i)
+      for (qsizetype j = i + 1; j < shown.size(); ++j) {
+        EXPECT_FALSE(shown[i]->geometry().intersects(shown[j]->geometry()))
+            << parent->objectName().toStdString() << ": " << shown[i]->metaObject()->className()
+            << " " << shown[i]->objectName().toStdString() << " over "
+            << shown[j]->metaObject()->className() << " " << shown[j]->objectName().toStdString();
+      }
+  }
+  for (const QWidget* child : shown)
+    ExpectLaidOut(child);
+}
+
+TEST(WindowOnScreen, EveryTabGivesEachControlAPlaceOfItsOwn) {
+  testing::FakeEnvironment fake;
+  MainWindow window(fake.environment());
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  for (int tab = 0; tab < window.tabs()->count(); ++tab) {
+    window.tabs()->setCurrentIndex(tab);
+    QApplication::processEvents();
+    SCOPED_TRACE(window.tabs()->tabText(tab).toStdString());
+    ExpectLaidOut(&window);
+  }
+  // The database panel in the calculator's place.
+  window.tabs()->setCurrentIndex(MainWindow::CalculationTab);
+  window.sharedPlace()->showSecond();
+  QApplication::processEvents();
+  ExpectLaidOut(&window);
 }
 
 } // namespace
