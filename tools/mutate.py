@@ -44,20 +44,25 @@ CALL_TWO_ARGS = re.compile(r"\b(\w+)\((\w+), (\w+)\)")
 DECLARATION = re.compile(r"^\s*(const |constexpr |static |auto |std::|int |double |bool |float |"
                          r"unsigned |char |long |size_t |[A-Z]\w*(<.*>)?[*&]? [\w*&])")
 # The window code has lines whose only work is how things look: a margin, a spacing, a fixed width,
-# a font, a frame. Their faults move a control by a pixel or change a shade, which no test of the
-# window's state can see, so they are not made. The tests check that the controls are laid out
-# (no two overlap) instead.
-APPEARANCE_CALL = re.compile(r"^\s*[\w\[\]]+(->|\.)(setContentsMargins|setSpacing|setHorizontalSpacing|"
-                             r"setVerticalSpacing|addSpacing|addStretch|setColumnStretch|"
-                             r"setRowStretch|setColumnMinimumWidth|setMinimumWidth|"
-                             r"setMaximumWidth|setMinimumHeight|setMaximumHeight|setFixedWidth|"
-                             r"setFixedHeight|setFrameShape|setPointSizeF?|setPixelSize|setBold|"
-                             r"setUnderline|setStyleHint|setRenderHint)\(")
-# Numbers that only place or tint a drawing: points, rectangles, pens, colours and fonts of the
-# painting code, label offsets, and lengths in twips (1/15 pixel: one more or less mostly rounds to
+# a font, a frame, and the functions that paint. Their faults move a control by a pixel, change a
+# shade or a stroke of a drawing, which the window tests do not check (they check the state the
+# window shows, not its pixels), so they are not made. The tests check instead that every control
+# has a place of its own in its layout.
+APPEARANCE_CALL = re.compile(r"^\s*([\w\[\]]+(->|\.))?(setContentsMargins|setSpacing|"
+                             r"setHorizontalSpacing|setVerticalSpacing|addSpacing|addStretch|"
+                             r"setColumnStretch|setRowStretch|setColumnMinimumWidth|"
+                             r"setMinimumWidth|setMaximumWidth|setMinimumHeight|setMaximumHeight|"
+                             r"setFixedWidth|setFixedHeight|setFrameShape|setPointSizeF?|"
+                             r"setPixelSize|setBold|setUnderline|setStyleHint|setRenderHint|setFont|"
+                             r"setMinimumSize)\(")
+# Numbers that only place or tint something: points, rectangles, pens, colours and fonts, label
+# offsets, insets and margins, and lengths in twips (1/15 pixel: one more or less mostly rounds to
 # the same pixel).
-APPEARANCE_NUMBERS = re.compile(r"\bpainter\.|\bQ(PointF|RectF|Pen|Color|Font)\b|"
-                                r"\b(FromTwips|fromTwips|pixels|move)\(")
+APPEARANCE_NUMBERS = re.compile(r"\bQ(PointF|RectF|Pen|Color|Font)\b|\b(inset|margin)\b|"
+                                r"\b(FromTwips|fromTwips|TwipsToPixels|pixels|move)\(|Twips\b")
+# A function that only paints, from its first line to the brace that closes it at the margin.
+PAINTING = re.compile(r"^[^\s/#].*\b(paintEvent|paint[A-Z]\w*|draw[A-Z]\w*|Draw[A-Z]\w*|"
+                      r"MeasuringCursor)\(.*[^;]\s*$")
 
 
 def code_part(line):
@@ -93,19 +98,20 @@ def skip_line(stripped):
             or "constexpr const char" in stripped or "std::string_view k" in stripped)
 
 
-def mutants_of_line(line, whole_statement=True, window=False, header=False):
+def mutants_of_line(line, whole_statement=True, window=False, header=False, statement=None):
     """Every single-line fault the operators make of one line: (operator, mutated line).
     `window` says the line is window code (src/ui), `header` that it is in a header, where only a
     statement inside a member's body (indented twice or more) is removed: the lines of a class
-    body declare, and removing them only breaks the build."""
+    body declare, and removing them only breaks the build. `statement` is the line the statement
+    began on, when it began on an earlier line."""
     stripped = line.strip()
     if skip_line(stripped):
         return []
     code = code_part(line)
-    if window and APPEARANCE_CALL.match(code):
+    whole_code = code_part(statement) + code if statement else code
+    if window and APPEARANCE_CALL.match(whole_code):
         return []
-    appearance_numbers = window and APPEARANCE_NUMBERS.search(code)
-    code = code_part(line)
+    appearance_numbers = window and APPEARANCE_NUMBERS.search(whole_code)
     found = []
 
     def replace_at(pos, old, new, name):
@@ -161,12 +167,21 @@ def all_mutants(folders):
             if path.suffix not in (".cpp", ".hpp") or path.name.endswith("main.cpp"):
                 continue
             lines = path.read_text(encoding="utf-8").splitlines(keepends=True)
+            window = folder == "ui"
+            painting = False
+            start = None
             for number, line in enumerate(lines, start=1):
+                if window and PAINTING.match(line):
+                    painting = True
+                if painting:
+                    painting = line.rstrip() != "}"
+                    continue
                 # A statement begins where the line before ended one (or opened/closed a block).
                 before = lines[number - 2].rstrip() if number > 1 else ""
                 whole = before.endswith((";", "{", "}")) or not before
-                for name, new in mutants_of_line(line, whole, folder == "ui",
-                                                 path.suffix == ".hpp"):
+                start = line if whole else start
+                for name, new in mutants_of_line(line, whole, window, path.suffix == ".hpp",
+                                                 None if whole else start):
                     mutants.append((path, number, name, line, new))
     return mutants
 

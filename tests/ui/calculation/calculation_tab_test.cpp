@@ -134,6 +134,7 @@ TEST_F(CalculationTab, OpensWithTheTabsAndTheLockedPhasePanel) {
   for (int s = 4; s <= 6; ++s)
     EXPECT_EQ(window->resultsPanel()->tolerancePanel()->slider(s)->value(), 50);
 
+  EXPECT_FALSE(window->resultsPanel()->view()->header()->isSortIndicatorShown()); // not sorted yet
   EXPECT_EQ(model().columnCount(), 20);
   EXPECT_EQ(model().headerData(17, Qt::Horizontal).toString(), "<R1,R2>");
   QAction* exportAction = window->findChild<QAction*>(QStringLiteral("daochujieguo3"));
@@ -144,8 +145,10 @@ TEST_F(CalculationTab, OpensWithTheTabsAndTheLockedPhasePanel) {
 
 TEST_F(CalculationTab, LatticeParametersLabelUnlocksAndLocksKeepingWhatWasTyped) {
   QLineEdit* name = window->phasePanel()->nameBox();
+  EXPECT_FALSE(name->hasFrame()); // a caption until unlocked
   click("Label20");
   EXPECT_FALSE(window->phasePanel()->isLocked());
+  EXPECT_TRUE(name->hasFrame());
   EXPECT_EQ(name->text(), "Please input the phase name.");
   EXPECT_EQ(name->palette().color(QPalette::Active, QPalette::Text), QColor(255, 0, 0));
   EXPECT_TRUE(window->boxArray().box(Box::Gamma)->isEnabled());
@@ -164,6 +167,7 @@ TEST_F(CalculationTab, LatticeParametersLabelUnlocksAndLocksKeepingWhatWasTyped)
   set(Box::A, "0.3615");
   click("Label20");
   EXPECT_TRUE(window->phasePanel()->isLocked());
+  EXPECT_FALSE(name->hasFrame());
   EXPECT_FALSE(window->boxArray().box(Box::A)->isEnabled());
   EXPECT_EQ(name->text(), "Cu");
   EXPECT_EQ(text(Box::A), "0.3615");
@@ -450,6 +454,7 @@ TEST_F(CalculationTab, SummaryHeadingsStandOverTheirOwnValues) {
   auto* header = find<SummaryHeader>("Label7");
   QLabel* line = find<QLabel>("Label5");
   EXPECT_EQ(header->text(), qs(kSummaryHeader)); // the caption itself is unchanged
+  EXPECT_TRUE(SummaryHeader(header->text(), nullptr).wordRects().isEmpty()); // no line to follow
   enterFaceCentredExample();
   click("Command6");
   QApplication::processEvents();
@@ -554,6 +559,40 @@ TEST(ResultsModel, SortsLabelsAsTextKeepsQtsModelRulesAndAnnouncesOnlyTheColoure
   model.clear();
   model.setAllRowColours(kPassRowColour); // an empty list has nothing to announce
   EXPECT_EQ(changed.count(), 1);
+}
+
+TEST(PatternSketch, PutsEachPlaneByItsSpotInsideTheFrameAndFollowsItsSize) {
+  PatternSketch sketch;
+  sketch.resize(sketch.sizeHint());
+  sketch.setLabels(QStringLiteral("（-2 0 0）"), QStringLiteral("（0 -2 0）"),
+                   QStringLiteral("（-2 -2 0）"), QStringLiteral("Z=[0 0 1]"));
+  sketch.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&sketch));
+  const QLabel* labels[] = {sketch.r1Label(), sketch.r2Label(), sketch.r3Label(),
+                            sketch.zoneAxisLabel()};
+  const auto expectInPlace = [&] {
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_TRUE(sketch.rect().contains(labels[i]->geometry())) << i;
+      for (int j = i + 1; j < 4; ++j)
+        EXPECT_FALSE(labels[i]->geometry().intersects(labels[j]->geometry())) << i << " " << j;
+    }
+    // The drawing: R1 along the bottom of the parallelogram, R2 up to the left, R3 between; the
+    // zone axis in the lower right corner.
+    const QRect r1 = labels[0]->geometry(), r2 = labels[1]->geometry(), r3 = labels[2]->geometry(),
+                zone = labels[3]->geometry();
+    EXPECT_GT(r1.top(), r2.bottom());
+    EXPECT_GT(r1.top(), r3.bottom());
+    EXPECT_LT(r2.right(), r3.left());
+    EXPECT_GT(r1.center().x(), r3.center().x());
+    EXPECT_GT(zone.top(), r1.top());
+    EXPECT_GE(zone.right(), std::max({r1.right(), r2.right(), r3.right()}));
+  };
+  expectInPlace();
+  const QPoint before = labels[0]->pos();
+  sketch.resize(400, 300);
+  expectInPlace();
+  EXPECT_GT(labels[0]->x(), before.x());
+  EXPECT_GT(labels[0]->y(), before.y());
 }
 
 TEST_F(CalculationTab, ToleranceFilterIsStrictAndItsSlidersSettleOnTheBoxText) {

@@ -3,6 +3,7 @@
 // tolerance names its nearest miss, a hexagonal cell shows four-index zone axes.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QItemSelectionModel>
 #include <QPushButton>
@@ -29,6 +30,9 @@ protected:
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     solutions = window->solutionsPanel();
+    // Qt's own checker of what views rely on, through every search and filter of a test.
+    rules = std::make_unique<QAbstractItemModelTester>(
+        solutions->model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
   }
   void set(Box box, const char* text) { window->boxArray().setText(box, QString::fromUtf8(text)); }
   QString text(Box box) const { return window->boxArray().text(box); }
@@ -63,6 +67,7 @@ protected:
   testing::FakeEnvironment fake;
   std::unique_ptr<MainWindow> window;
   SolutionsPanel* solutions = nullptr;
+  std::unique_ptr<QAbstractItemModelTester> rules;
 };
 
 TEST_F(SolutionsList, FaceCentredExampleIsOneFamilyThatSelectsItsRows) {
@@ -77,6 +82,13 @@ TEST_F(SolutionsList, FaceCentredExampleIsOneFamilyThatSelectsItsRows) {
   EXPECT_EQ(cell(SolutionsModel::RepresentativeColumn), "(2 0 0) + (0 2 0) = (2 2 0)");
   EXPECT_EQ(cell(SolutionsModel::ZoneAxisColumn), "[0 0 1]"); // cubic: no four-index form
   EXPECT_EQ(cell(SolutionsModel::RowsColumn), "24");
+  // The example is exact (d = a/2, a/2, a/√8 and its angles): no deviation, in nm to 4 decimals
+  // and degrees to 2.
+  for (int c = SolutionsModel::DeviationD1Column; c <= SolutionsModel::DeviationD3Column; ++c)
+    EXPECT_EQ(cell(c), "0.0000") << c;
+  for (int c = SolutionsModel::DeviationAngle12Column; c <= SolutionsModel::DeviationAngle13Column;
+       ++c)
+    EXPECT_EQ(cell(c), "0.00") << c;
   EXPECT_TRUE(solutions->nearestLabel()->isHidden());
 
   // Choosing it: all 24 rows selected, the calculator shows its planes and zone axis.
@@ -106,6 +118,7 @@ TEST_F(SolutionsList, NearestMissAndFourIndexZoneAxis) {
   EXPECT_EQ(window->resultsPanel()->model()->rowCount(), 0);
   EXPECT_EQ(solutions->model()->rowCount(), 0);
   EXPECT_FALSE(solutions->nearestLabel()->isHidden());
+  EXPECT_TRUE(solutions->nearestLabel()->textInteractionFlags() & Qt::TextSelectableByMouse);
   EXPECT_EQ(solutions->nearestLabel()->text(),
             "No solution. Nearest: (1 1 1) + (1 -1 -1) = (2 0 0), d2 off by 0.011 nm "
             "(tolerance 0.008)");

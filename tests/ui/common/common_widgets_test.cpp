@@ -1,14 +1,17 @@
 // What the panels share: the labels that act as commands (reached with Tab, activated by a click,
-// Enter or Space) and the place two panels take turns in.
+// Enter or Space), the place two panels take turns in and the area that scrolls one way.
 #include <gtest/gtest.h>
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include "ui/common/clickable_label.hpp"
+#include "ui/common/one_way_scroll_area.hpp"
 #include "ui/common/shared_place.hpp"
 
 namespace spot {
@@ -75,6 +78,35 @@ TEST(SharedPlace, StandsAloneUntilASecondPanelComesThenTakesTurns) {
   // A new second panel replaces the old one at once.
   place->installSecond(new QLabel(QStringLiteral("third")));
   EXPECT_TRUE(second.isNull());
+}
+
+TEST(OneWayScrollArea, IsAsLargeAsItsContentAcrossAndMakesRoomForItsScrollBar) {
+  QWidget window;
+  // Content that needs 300 x 40 pixels, as a panel's layout asks for its controls' room.
+  auto* content = new QWidget;
+  auto* inside = new QVBoxLayout(content);
+  inside->setContentsMargins(0, 0, 0, 0);
+  auto* control = new QWidget;
+  control->setFixedSize(300, 40);
+  inside->addWidget(control);
+  auto* area = new OneWayScrollArea(Qt::Horizontal, content);
+  auto* layout = new QVBoxLayout(&window);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(area, 0, Qt::AlignTop);
+  window.resize(400, 200);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  // Across the scrolling: the content's height, and the bar's as well once the window is too
+  // narrow for the content. Along it: the content wants all of its width, a few lines suffice.
+  EXPECT_FALSE(area->horizontalScrollBar()->isVisible());
+  EXPECT_EQ(area->sizeHint(), QSize(300, 40));
+  EXPECT_LT(area->minimumSizeHint().width(), 300);
+  EXPECT_EQ(area->height(), 40);
+  window.resize(100, 200);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return area->horizontalScrollBar()->isVisible(); }));
+  const int bar = area->horizontalScrollBar()->sizeHint().height();
+  EXPECT_EQ(area->sizeHint(), QSize(300, 40 + bar));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return area->height() == 40 + bar; })) << area->height();
 }
 
 } // namespace

@@ -245,15 +245,17 @@ TEST_F(PictureViewWindow, RefusesFifosAndOversizedPicturesButReadsLargeCameraFra
   EXPECT_EQ(prompts.inner.messages[0],
             QStringLiteral("The picture %1 cannot be opened: it is not a regular file.").arg(fifo));
 
-  // 30000 x 30000 pixels shown at 4 bytes: 3,600,000,000 B = 3433 MiB, over the 1024 MiB limit.
-  // The header alone tells; no pixel data follows.
+  // 30000 x 30000 pixels shown at 4 bytes: 3,600,000,000 B = 3433.2 MiB, over the 1024 MiB
+  // limit. The header alone tells; no pixel data follows.
   QFile huge(dir.filePath(QStringLiteral("huge.pgm")));
   ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
   huge.write("P5\n30000 30000\n255\n");
   huge.close();
   EXPECT_FALSE(view->loadPicture(huge.fileName()));
   ASSERT_EQ(prompts.inner.messages.size(), 2);
-  EXPECT_TRUE(prompts.inner.messages[1].contains(QStringLiteral("too large (30000 x 30000")))
+  EXPECT_TRUE(prompts.inner.messages[1].endsWith(
+      QStringLiteral(": the picture is too large (30000 x 30000 pixels take 3434 MiB; a picture "
+                     "must stay under 1024 MiB).")))
       << prompts.inner.messages[1].toStdString();
   EXPECT_FALSE(view->hasPicture());
 
@@ -342,6 +344,15 @@ TEST_F(PictureViewWindow, LinesAreMeasuredInPicturePixelsAndMoveWithThePicture) 
   EXPECT_EQ(view->imageRect(), before.translated(30, -20));
   EXPECT_EQ(view->slotLineOnScreen(0), QLineF(180, 130, 280, 130));
   EXPECT_FALSE(view->lineSlots().rubberBandVisible());
+  // The first button decides: a right button pressed off the picture during the drag does not
+  // take the gesture from it.
+  sendMouse(view, QEvent::MouseButtonPress, {200, 200}, Qt::LeftButton, Qt::LeftButton);
+  sendMouse(view, QEvent::MouseButtonPress, {2, 2}, Qt::RightButton,
+            Qt::LeftButton | Qt::RightButton);
+  sendMouse(view, QEvent::MouseButtonRelease, {2, 2}, Qt::RightButton, Qt::LeftButton);
+  sendMouse(view, QEvent::MouseMove, {210, 200}, Qt::NoButton, Qt::LeftButton);
+  sendMouse(view, QEvent::MouseButtonRelease, {210, 200}, Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(view->imageRect(), before.translated(40, -20));
 
   // Mouse moves over the picture, with or without a button, call for the magnifier.
   int moves = 0;
@@ -665,7 +676,7 @@ TEST(MagnifierWindow, FollowsTheCursorWithOneGrabPerRedrawAndMarksItsPixel) {
   EXPECT_EQ(screen.grabs.size(), 2);
 
   // "1" is 2 times: offsets 54/48, and the cursor's pixel lands on the crosshair centre.
-  QTest::mouseClick(magnifier.option(1), Qt::LeftButton);
+  QTest::mouseClick(magnifier.findChild<QRadioButton*>("Option1(1)"), Qt::LeftButton);
   EXPECT_EQ(magnifier.zoomFactor(), 2);
   screen.cursor = {-20, 40}; // a monitor left of the primary one
   magnifier.tick();
@@ -674,12 +685,15 @@ TEST(MagnifierWindow, FollowsTheCursorWithOneGrabPerRedrawAndMarksItsPixel) {
   const QImage shown = magnifier.view().toImage();
   EXPECT_EQ(shown.pixel(Magnifier::CrosshairCentre()), qRgb((-20) & 0xFF, 40, 77));
 
-  // Closed and shown again, it starts over at 1.5 with the first option.
+  // Closed and shown again, it starts over at 1.5 with the first option, where the user put it.
+  magnifier.move(magnifier.pos() - QPoint(30, 20));
+  const QPoint placed = magnifier.pos();
   magnifier.closeMagnifier();
   EXPECT_FALSE(magnifier.isVisible());
   magnifier.showFollowing();
   EXPECT_EQ(magnifier.zoomFactor(), 1.5);
-  EXPECT_TRUE(magnifier.option(0)->isChecked());
+  EXPECT_TRUE(magnifier.findChild<QRadioButton*>("Option1(0)")->isChecked());
+  EXPECT_EQ(magnifier.pos(), placed);
 }
 
 } // namespace

@@ -183,6 +183,9 @@ TEST_F(OnlineFixture, EachOptionShowsItsOwnPicture) {
   EXPECT_TRUE(panel.findChild<QRadioButton*>(QStringLiteral("Option3(0)"))->isChecked());
   EXPECT_EQ(shown(), QList<int>({6}));
   EXPECT_EQ(panel.findChild<QRadioButton*>(QStringLiteral("Option3(2)")), nullptr);
+  for (int number : {6, 7, 9, 10})
+    EXPECT_EQ(panel.contactPanel()->picture(number), image(number)) << number;
+  EXPECT_EQ(panel.contactPanel()->picture(8), nullptr);
 
   const std::pair<int, int> pictureOfOption[] = {{1, 7}, {3, 10}, {0, 6}};
   for (const auto& [option, number] : pictureOfOption) {

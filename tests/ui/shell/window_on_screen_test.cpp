@@ -69,14 +69,28 @@ TEST(WindowOnScreen, FitsTheScreenAndBringsEveryPanelIntoView) {
   }
 }
 
-/// Under `parent`, no two shown widgets that one layout places overlap: a control left out of its
-/// layout, or put in a cell another holds, would sit over its neighbour.
+bool InLayout(const QLayout* layout, const QWidget* widget) {
+  for (int i = 0; i < layout->count(); ++i) {
+    QLayoutItem* item = layout->itemAt(i);
+    if (item->widget() == widget || (item->layout() && InLayout(item->layout(), widget)))
+      return true;
+  }
+  return false;
+}
+
+/// Under `parent`, every shown widget of a panel with a layout is placed by it, and no two
+/// overlap: a control left out of its layout, or put in a cell another holds, would sit in a
+/// corner or over its neighbour.
 void ExpectLaidOut(const QWidget* parent) {
   QList<const QWidget*> shown;
   for (const QWidget* child : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
     if (child->isVisible() && !child->isWindow() && !child->geometry().isEmpty()) shown << child;
   // Scroll areas, tab widgets and lists place their own parts; only layouts are checked.
   if (parent->layout()) {
+    for (const QWidget* child : shown)
+      EXPECT_TRUE(InLayout(parent->layout(), child))
+          << parent->objectName().toStdString() << ": " << child->metaObject()->className() << " "
+          << child->objectName().toStdString() << " is in no layout";
     for (qsizetype i = 0; i < shown.size(); ++i)
       for (qsizetype j = i + 1; j < shown.size(); ++j) {
         EXPECT_FALSE(shown[i]->geometry().intersects(shown[j]->geometry()))

@@ -1,0 +1,61 @@
+// The batch and export commands built alone over the panels they fill, with no database panel
+// and no best-phases list beside them: a run still ends in the panels and in its report.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "ui/calculation/phase_panel.hpp"
+#include "ui/calculation/results_model.hpp"
+#include "ui/calculation/results_panel.hpp"
+#include "ui/common/fake_environment.hpp"
+#include "ui/database/best_phases_view.hpp"
+#include "ui/database/database_panel.hpp"
+#include "ui/measurement/picture_view.hpp"
+#include "ui/shell/report_commands.hpp"
+
+namespace spot {
+namespace {
+
+TEST(ReportCommandsAlone, RunOneBatchAtATimeAndNameTheirReport) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  testing::FakeEnvironment fake;
+  fake.places.setFolder(folder.path());
+  Environment environment = fake.environment();
+  QWidget owner;
+  BoxArray boxes(&owner);
+  auto* phase = new PhasePanel(boxes, &owner);
+  auto* results = new ResultsPanel(boxes, *phase, fake.prompts, &owner);
+  MeasurementState state;
+  auto* picture = new PictureView(state, boxes, fake.prompts, &owner);
+  auto* statusBar = new QStatusBar(&owner);
+  ReportCommands reports({boxes, *phase, *results, *picture, *statusBar}, environment);
+
+  // The face-centred example: d = 0.2, 0.2, 0.1414 nm at 90, 45, 45 degrees.
+  const char* measured[] = {"5", "100", "100", "100", "141.4213562", "1",
+                            "1", "1",   "90",  "45",  "45"};
+  int i = 0;
+  for (Box box : kPictureMeasurementBoxes)
+    boxes.setText(box, QString::fromLatin1(measured[i++]));
+  // Al (record 2), then Cu (34) while Al runs: the second is refused, not queued.
+  reports.runBatch({2}, CheckMode::Multiple);
+  ASSERT_TRUE(reports.isBatchRunning());
+  reports.runBatch({34}, CheckMode::Multiple);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isBatchRunning(); }, 60'000));
+
+  EXPECT_TRUE(fake.prompts.messages.isEmpty());
+  EXPECT_EQ(phase->nameBox()->text(), QStringLiteral("Al  FaceCenter  c/a1.00000"));
+  EXPECT_TRUE(phase->isLocked());
+  // Al, a = 0.405 nm: 6 {200} for R1 times 4 perpendicular {200}.
+  EXPECT_EQ(results->model()->rowCount(), 24);
+  const QStringList written = QDir(folder.path()).entryList(QDir::Files);
+  ASSERT_EQ(written.size(), 1);
+  EXPECT_EQ(statusBar->currentMessage(),
+            QStringLiteral("Report written: ") + folder.filePath(written[0]));
+}
+
+} // namespace
+} // namespace spot
