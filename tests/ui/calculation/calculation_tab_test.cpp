@@ -135,6 +135,7 @@ TEST_F(CalculationTab, OpensWithTheTabsAndTheLockedPhasePanel) {
     EXPECT_EQ(window->resultsPanel()->tolerancePanel()->slider(s)->value(), 50);
 
   EXPECT_FALSE(window->resultsPanel()->view()->header()->isSortIndicatorShown()); // not sorted yet
+  EXPECT_FALSE(window->resultsPanel()->view()->isSortingOn());
   EXPECT_EQ(model().columnCount(), 20);
   EXPECT_EQ(model().headerData(17, Qt::Horizontal).toString(), "<R1,R2>");
   QAction* exportAction = window->findChild<QAction*>(QStringLiteral("daochujieguo3"));
@@ -357,6 +358,8 @@ TEST_F(CalculationTab, FaceCentredCubicExampleListsItsTwentyFourSolutions) {
   EXPECT_FALSE(model().data(model().index(0, 13), Qt::ForegroundRole).isValid());
 
   EXPECT_EQ(find<QPushButton>("Command6")->text(), "Calculate");
+  EXPECT_TRUE(window->resultsPanel()->view()->isSortingOn()); // sorted by "No.", arrow shown
+  EXPECT_TRUE(window->resultsPanel()->view()->header()->isSortIndicatorShown());
   EXPECT_TRUE(window->phasePanel()->isLocked());
   EXPECT_EQ(window->resultsPanel()->sketch()->r1Label()->text(), "（* * *）");
   EXPECT_EQ(window->resultsPanel()->sketch()->zoneAxisLabel()->text(), "Z=[* * *]");
@@ -529,8 +532,10 @@ TEST(ResultsModel, SortsLabelsAsTextKeepsQtsModelRulesAndAnnouncesOnlyTheColoure
   // and columns that agree with the indexes, resets and layout changes announced in pairs.
   QAbstractItemModelTester rules(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
   std::vector<IndexingResult> rows(1001);
-  for (int i = 0; i < 1001; ++i)
+  for (int i = 0; i < 1001; ++i) {
     rows[static_cast<std::size_t>(i)].rowNumber = i + 1;
+    rows[static_cast<std::size_t>(i)].d[0] = 0.001 * (i + 1); // 1.0000000 nm for No.1000
+  }
   model.setResults(rows);
   EXPECT_FALSE(model.data(QModelIndex()).isValid());
   const QPersistentModelIndex selected = model.index(999, 3); // the row of "No.1000"
@@ -541,9 +546,10 @@ TEST(ResultsModel, SortsLabelsAsTextKeepsQtsModelRulesAndAnnouncesOnlyTheColoure
   EXPECT_EQ(model.cellText(101, 0), "No.1001");
   EXPECT_EQ(model.cellText(102, 0), "No.101");
   EXPECT_EQ(model.cellText(1000, 0), "No.999");
-  // A selected cell follows its row.
+  // A selected cell and the numbers the tolerance filter reads follow their row.
   EXPECT_EQ(selected.row(), 100);
   EXPECT_EQ(selected.column(), 3);
+  EXPECT_DOUBLE_EQ(model.rowValues()[100].d[0], 1.0);
 
   // Recolouring tells the views about the "No." column alone, the only one with a colour.
   QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
@@ -810,8 +816,12 @@ TEST_F(CalculationTab, TabChangeAndClosingAskTheSecondaryWindowsToClose) {
   QSignalSpy measure(window.get(), &MainWindow::closeMeasureDialogRequested);
   QSignalSpy magnifier(window.get(), &MainWindow::closeMagnifierRequested);
   QSignalSpy closed(window.get(), &MainWindow::closed);
+  QSignalSpy hide(window.get(), &MainWindow::hideMagnifierRequested);
   window->tabs()->setCurrentIndex(MainWindow::MeasurementTab);
   EXPECT_EQ(measure.count(), 1);
+  // The mouse leaving the picture for the tabs hides the magnifier.
+  QTest::mouseMove(window->tabs()->tabBar(), QPoint(5, 5));
+  EXPECT_GE(hide.count(), 1);
   QTest::mouseClick(window->page(MainWindow::MeasurementTab), Qt::LeftButton);
   EXPECT_EQ(measure.count(), 2);
   window->close();

@@ -89,5 +89,29 @@ TEST_F(CalculatorAlone, AnIndexTooLargeToMultiplyIsRefusedAndNothingStaysFromBef
   EXPECT_EQ(reset.count(), 1);
 }
 
+TEST_F(CalculatorAlone, AHexagonalCellAlsoShowsTheZoneAxisInFourIndices) {
+  // (0 1 0) × (0 0 1) = [1 0 0], the a1 direction: [2 -1 -1 0] in four indices, from
+  // u = (2U − V)/3, v = (2V − U)/3, t = −(u + v), w = W, made whole.
+  boxes.setText(Box::A, QStringLiteral("0.3209"));
+  boxes.setText(Box::B, QStringLiteral("0.3209"));
+  boxes.setText(Box::C, QStringLiteral("0.5211"));
+  boxes.setText(Box::Gamma, QStringLiteral("120"));
+  planes("0 1 0", "0 0 1", "0 1 1");
+  panel.calculate();
+  EXPECT_EQ(panel.fourIndexLabel()->text(), "= [2 -1 -1 0]");
+  // Indices with decimals give an axis with decimals, which has no four-index form to show.
+  planes("0 0.5 0", "0 0 1", "0 0.5 1");
+  panel.calculate();
+  EXPECT_EQ(boxes.text(Box::CalcZoneU), "0.5");
+  EXPECT_EQ(panel.fourIndexLabel()->text(), "");
+  // A cubic cell has none either.
+  boxes.setText(Box::Gamma, QStringLiteral("90"));
+  boxes.setText(Box::C, QStringLiteral("0.3209"));
+  planes("0 1 0", "0 0 1", "0 1 1");
+  panel.calculate();
+  EXPECT_EQ(panel.fourIndexLabel()->text(), "");
+  EXPECT_TRUE(prompts.messages.isEmpty());
+}
+
 } // namespace
 } // namespace spot

@@ -101,6 +101,8 @@ TEST_F(SolutionsList, FaceCentredExampleIsOneFamilyThatSelectsItsRows) {
   EXPECT_EQ(text(Box::CalcZoneW), "1");
   EXPECT_TRUE(window->calculatorPanel()->isVisible());
   EXPECT_TRUE(window->calculatorPanel()->fourIndexLabel()->text().isEmpty());
+  solutions->chooseFamily(1); // no second family: nothing changes
+  EXPECT_EQ(text(Box::CalcH1), "2");
 
   // An angle tolerance of 0 turns every row away (the angle test is strict): the family is
   // greyed; back to 2 degrees, it is not.
@@ -109,6 +111,21 @@ TEST_F(SolutionsList, FaceCentredExampleIsOneFamilyThatSelectsItsRows) {
   EXPECT_TRUE(families.isGreyed(0));
   set(Box::AngleTol12, "2");
   EXPECT_FALSE(families.isGreyed(0));
+
+  // Loose tolerances (0.05 nm, 25 degrees) let other planes in: several families, each
+  // selecting its own rows.
+  for (Box b : {Box::DTol1, Box::DTol2, Box::DTol3})
+    set(b, "0.05");
+  for (Box b : {Box::AngleTol12, Box::AngleTol23, Box::AngleTol13})
+    set(b, "25");
+  search("0.4", "0.4", "90", "F-Face Centred", {"0.2", "0.2", "0.1414213562"}, {"90", "45", "45"});
+  ASSERT_GE(families.rowCount(), 2);
+  for (int f = 0; f < families.rowCount(); ++f) {
+    solutions->chooseFamily(f);
+    EXPECT_EQ(window->resultsPanel()->view()->selectionModel()->selectedRows().size(),
+              families.data(families.index(f, SolutionsModel::RowsColumn)).toInt())
+        << f;
+  }
 }
 
 TEST_F(SolutionsList, NearestMissAndFourIndexZoneAxis) {

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
@@ -258,6 +259,15 @@ TEST_F(PictureViewWindow, RefusesFifosAndOversizedPicturesButReadsLargeCameraFra
                      "must stay under 1024 MiB).")))
       << prompts.inner.messages[1].toStdString();
   EXPECT_FALSE(view->hasPicture());
+  // 16384 x 16384 at 4 bytes is 1024 MiB exactly: at the limit the reader would refuse it
+  // with a message that says nothing, so it is named as too large.
+  huge.open(QIODevice::WriteOnly | QIODevice::Truncate);
+  huge.write("P5\n16384 16384\n255\n");
+  huge.close();
+  EXPECT_FALSE(view->loadPicture(huge.fileName()));
+  ASSERT_EQ(prompts.inner.messages.size(), 3);
+  EXPECT_TRUE(prompts.inner.messages[2].contains(QStringLiteral("(16384 x 16384 pixels take 1024")))
+      << prompts.inner.messages[2].toStdString();
 
   // An 8192 x 8192 16-bit camera frame (uncompressed TIFF, as cameras write them) decodes to
   // 8192 * 8192 * 2 B = 128 MiB, the reader's default limit, which refuses it.
@@ -270,7 +280,7 @@ TEST_F(PictureViewWindow, RefusesFifosAndOversizedPicturesButReadsLargeCameraFra
   frame = QImage();
   EXPECT_TRUE(view->loadPicture(framePath));
   EXPECT_EQ(view->picture().size(), QSize(8192, 8192));
-  EXPECT_EQ(prompts.inner.messages.size(), 2);
+  EXPECT_EQ(prompts.inner.messages.size(), 3);
 }
 
 TEST_F(PictureViewWindow, ZoomButtonsMeasureModeAndInitialFollowTheirRules) {
@@ -660,6 +670,10 @@ TEST(MagnifierWindow, FollowsTheCursorWithOneGrabPerRedrawAndMarksItsPixel) {
   EXPECT_EQ(magnifier.width(), 218);
   EXPECT_EQ(magnifier.viewHeightPx(), 193);
   EXPECT_TRUE(magnifier.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  // Away from the picture and its tools: in the lower right of the screen.
+  const QRect area = magnifier.screen()->availableGeometry();
+  EXPECT_GT(magnifier.x(), area.center().x());
+  EXPECT_GT(magnifier.y(), area.center().y());
 
   magnifier.tick();
   EXPECT_EQ(magnifier.windowTitle(), QStringLiteral("Magnification(500,300)"));
@@ -694,6 +708,9 @@ TEST(MagnifierWindow, FollowsTheCursorWithOneGrabPerRedrawAndMarksItsPixel) {
   EXPECT_EQ(magnifier.zoomFactor(), 1.5);
   EXPECT_TRUE(magnifier.findChild<QRadioButton*>("Option1(0)")->isChecked());
   EXPECT_EQ(magnifier.pos(), placed);
+  // Shown, it follows the cursor on its own clock.
+  const qsizetype grabs = screen.grabs.size();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return screen.grabs.size() > grabs; }));
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "ui/online/contact_panel.hpp"
 #include "ui/online/online_panel.hpp"
 #include "ui/online/simulation_panel.hpp"
+#include "ui/shell/main_window.hpp"
 
 namespace spot {
 namespace {
@@ -223,6 +224,20 @@ TEST(AddressPicture, HasTheThreeCornerSquaresOfAScanCodeAndDependsOnlyOnItsText)
     EXPECT_EQ(dark(6, i), i % 2 == 0) << i;
     EXPECT_EQ(dark(i, 6), i % 2 == 0) << i;
   }
+}
+
+TEST(OnlineInTheWindow, TheForumButtonOpensTheForumOnTheDiscussionTab) {
+  testing::FakeEnvironment fake;
+  FakeOnlineCheck online;
+  FakeViews views;
+  MainWindow window(
+      Environment{fake.prompts, fake.clock, fake.places, &online, &views, &fake.screen});
+  window.show();
+  window.tabs()->setCurrentIndex(MainWindow::SimulationTab);
+  QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command12")), Qt::LeftButton);
+  ASSERT_NE(views.last, nullptr);
+  EXPECT_EQ(views.last->addresses, QList<QUrl>({kForumAddress}));
+  EXPECT_EQ(window.tabs()->currentIndex(), MainWindow::DiscussionTab);
 }
 
 TEST(SimulationPanel, DrawsThirtySevenSpotsAroundTheCentre) {

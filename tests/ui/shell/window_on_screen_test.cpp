@@ -38,6 +38,8 @@ TEST(WindowOnScreen, FitsTheScreenAndBringsEveryPanelIntoView) {
   const QSize minimum = window->minimumSizeHint();
   EXPECT_LE(minimum.width(), available.width() - 16);
   EXPECT_LE(minimum.height(), available.height() - 80);
+  // Only a screen without room for 1280 x 960 and a frame (at 150 and 200 %) gets it maximized.
+  EXPECT_EQ(window->isMaximized(), available.width() < 1920);
   EXPECT_TRUE(available.contains(window->frameGeometry()))
       << window->frameGeometry().width() << " x " << window->frameGeometry().height();
 
@@ -57,6 +59,8 @@ TEST(WindowOnScreen, FitsTheScreenAndBringsEveryPanelIntoView) {
   // A 100 % display has room for the window the panels ask for: a list long enough to scroll
   // still shows its last column, <R1,R3>, whole.
   if (available.width() >= 1920) {
+    EXPECT_GE(window->width(), 1280); // the least size the window opens at, room permitting
+    EXPECT_GE(window->height(), 960);
     std::vector<IndexingResult> rows(200);
     for (std::size_t r = 0; r < rows.size(); ++r)
       rows[r].rowNumber = static_cast<int>(r) + 1;
