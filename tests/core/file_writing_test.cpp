@@ -107,7 +107,12 @@ TEST_F(FileWriting, ANewFileNeverReplacesOneThatExists) {
   EXPECT_EQ(bytes(folder_ / "report (2).txt"), "block 1;block 2");
   EXPECT_EQ(entries(), 2);
 
-  // A pending file that is dropped leaves nothing.
+  // A pending file that is dropped leaves nothing, not even an open file.
+  const auto openFiles = [] {
+    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+  };
+  const bool proc = fs::exists("/proc/self/fd");
+  const auto filesBefore = proc ? openFiles() : 0;
   {
     PendingFile dropped;
     ASSERT_FALSE(dropped.open(file));
@@ -115,6 +120,19 @@ TEST_F(FileWriting, ANewFileNeverReplacesOneThatExists) {
     EXPECT_EQ(entries(), 3);
   }
   EXPECT_EQ(entries(), 2);
+  if (proc) {
+    EXPECT_EQ(openFiles(), filesBefore);
+  }
+
+  // Moved into another, a pending file is written by that one.
+  PendingFile original;
+  ASSERT_FALSE(original.open(file));
+  ASSERT_FALSE(original.write("moved"));
+  PendingFile constructed(std::move(original)), assigned;
+  assigned = std::move(constructed);
+  ASSERT_FALSE(assigned.placeNew(folder_ / "moved.txt"));
+  EXPECT_EQ(bytes(folder_ / "moved.txt"), "moved");
+  EXPECT_EQ(entries(), 3);
 
   // A pending file never opened puts nothing anywhere, whichever way it is placed, and says why.
   const std::string badDescriptor = std::generic_category().message(EBADF);
@@ -128,7 +146,7 @@ TEST_F(FileWriting, ANewFileNeverReplacesOneThatExists) {
     EXPECT_EQ(failed->reason, badDescriptor);
     EXPECT_FALSE(failed->alreadyExists);
   }
-  EXPECT_EQ(entries(), 2);
+  EXPECT_EQ(entries(), 3);
 }
 
 #ifdef __unix__
@@ -140,6 +158,15 @@ TEST_F(FileWriting, AFailedWriteLeavesEveryFileAsItWas) {
   EXPECT_TRUE(withSizeLimit(100, [&] { return AppendToFile(file, longText); }));
   EXPECT_TRUE(withSizeLimit(100, [&] { return AppendToFile(folder_ / "new.txt", longText); }));
   EXPECT_EQ(bytes(file), "old line\r\n");
+  EXPECT_EQ(entries(), 1);
+  // Once a write has failed, every later one says so, even one that would fit.
+  const auto failures = withSizeLimit(100, [&] {
+    PendingFile broken;
+    broken.open(file);
+    const bool first = broken.write(std::string(100000, 'z')).has_value();
+    return std::pair{first, broken.write("x").has_value()};
+  });
+  EXPECT_EQ(failures, std::pair(true, true));
   EXPECT_EQ(entries(), 1);
 
   // A pending file appended to an existing one: whole, or cut back to the old length. Its own

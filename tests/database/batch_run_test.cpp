@@ -86,6 +86,10 @@ TEST(BatchRun, RowsOfAllPhasesTogetherAreLimitedAndTheMessageNamesTheLimit) {
   run = RunBatch(alPattern(), {kAl, kNaCl}, limits);
   ASSERT_TRUE(run.ok());
   EXPECT_EQ(run.phases[0].outcome.fault, SearchFault::TooManyRows);
+  limits.maxBatchRows = al - 1; // also when the rows left equal the phase's own limit
+  run = RunBatch(alPattern(), {kAl, kNaCl}, limits);
+  ASSERT_TRUE(run.ok());
+  EXPECT_EQ(run.phases[0].outcome.fault, SearchFault::TooManyRows);
 
   // The batch keeps at most 2,000,000 rows, and says so, naming the box to change first.
   const std::string message = FaultMessage(SearchFault::TooManyBatchRows);

@@ -98,10 +98,10 @@ TEST(PhaseRecord, CellAndSelectorPosition) {
 
   // Fields are read by their numeric prefix; the type by substrings, the later name winning.
   PhaseRecord odd;
-  odd.fields = {"X", "", "abc", " 1 2", "0.5nm", "", "90", "9e1", "-"};
+  odd.fields = {"X", "", "abc", " 1 2", "0.5nm", "", "80", "9e1", "-"};
   const LatticeParameters cell = odd.cell();
-  EXPECT_EQ(std::vector({cell.a, cell.b, cell.c, cell.beta, cell.cOverA}),
-            std::vector({12.0, 0.5, 0.0, 90.0, 0.0}));
+  EXPECT_EQ(std::vector({cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma, cell.cOverA}),
+            std::vector({12.0, 0.5, 0.0, 80.0, 90.0, 0.0, 0.0}));
   for (const auto& [name, type] : {std::pair{"BodyCenter FaceCenter", LatticeType::FaceCenter},
                                    {"FaceCenterRhombohedral", LatticeType::Rhombohedral},
                                    {"facecenter", LatticeType::Primitive},

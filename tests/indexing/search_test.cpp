@@ -181,6 +181,12 @@ TEST(Search, TheIndexCubeEndsAtTheRangeInEveryDirection) {
     const SearchResult corners =
         search(kCubic, LatticeType::Primitive, 1, pattern(d111, d111, d111, 0, 0, 0, 1e-9), {});
     EXPECT_EQ(corners.stats.candidates, (std::array<std::size_t, 3>{8, 8, 8})) << searchName;
+    // (-1 0 0) + (0 -1 -1) = (-1 -1 -1), the list's first reflection: 90 degrees, then
+    // arccos(2/√6) = 35.2644 and arccos(1/√3) = 54.7356.
+    const SearchResult first =
+        search(kCubic, LatticeType::Primitive, 1,
+               pattern(0.4, 0.4 / std::sqrt(2.0), d111, 90, 35.2644, 54.7356, 1e-9, 0.01), {});
+    EXPECT_TRUE(lists(first, {-1, 0, 0}, {0, -1, -1})) << searchName;
   }
 }
 
