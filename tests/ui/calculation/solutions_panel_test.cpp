@@ -103,6 +103,7 @@ TEST_F(SolutionsList, FaceCentredExampleIsOneFamilyThatSelectsItsRows) {
   EXPECT_TRUE(window->calculatorPanel()->fourIndexLabel()->text().isEmpty());
   solutions->chooseFamily(1); // no second family: nothing changes
   EXPECT_EQ(text(Box::CalcH1), "2");
+  EXPECT_EQ(solutions->view()->currentIndex().row(), 0);
 
   // An angle tolerance of 0 turns every row away (the angle test is strict): the family is
   // greyed; back to 2 degrees, it is not.

@@ -82,26 +82,49 @@ bool InLayout(const QLayout* layout, const QWidget* widget) {
   return false;
 }
 
-/// Under `parent`, every shown widget of a panel with a layout is placed by it, and no two
-/// overlap: a control left out of its layout, or put in a cell another holds, would sit in a
-/// corner or over its neighbour.
+QString NameOf(const QWidget* widget) {
+  return QString::fromLatin1(widget->metaObject()->className()) + QLatin1Char(' ') +
+         widget->objectName();
+}
+
+/// The shown controls and the inner layouts of one layout (and so of each inner one) have room
+/// of their own: a control put in a cell another holds would sit over it.
+void ExpectItemsApart(const QLayout* layout, const QString& where) {
+  QList<QRect> rects;
+  QStringList names;
+  for (int i = 0; i < layout->count(); ++i) {
+    QLayoutItem* item = layout->itemAt(i);
+    if (const QWidget* widget = item->widget()) {
+      if (!widget->isVisible() || widget->isWindow() || widget->geometry().isEmpty()) continue;
+      rects << widget->geometry();
+      names << NameOf(widget);
+    } else if (const QLayout* inner = item->layout()) {
+      ExpectItemsApart(inner, where);
+      if (inner->isEmpty() || inner->geometry().isEmpty()) continue;
+      rects << inner->geometry();
+      names << QStringLiteral("a layout");
+    }
+  }
+  for (qsizetype i = 0; i < rects.size(); ++i)
+    for (qsizetype j = i + 1; j < rects.size(); ++j) {
+      EXPECT_FALSE(rects[i].intersects(rects[j]))
+          << where.toStdString() << ": " << names[i].toStdString() << " over "
+          << names[j].toStdString();
+    }
+}
+
+/// Under `parent`, every shown widget of a panel with a layout is placed by it, apart from the
+/// others: a control left out of its layout would sit in a corner, over its neighbour.
 void ExpectLaidOut(const QWidget* parent) {
   QList<const QWidget*> shown;
   for (const QWidget* child : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
     if (child->isVisible() && !child->isWindow() && !child->geometry().isEmpty()) shown << child;
   // Scroll areas, tab widgets and lists place their own parts; only layouts are checked.
-  if (parent->layout()) {
+  if (const QLayout* layout = parent->layout()) {
     for (const QWidget* child : shown)
-      EXPECT_TRUE(InLayout(parent->layout(), child))
-          << parent->objectName().toStdString() << ": " << child->metaObject()->className() << " "
-          << child->objectName().toStdString() << " is in no layout";
-    for (qsizetype i = 0; i < shown.size(); ++i)
-      for (qsizetype j = i + 1; j < shown.size(); ++j) {
-        EXPECT_FALSE(shown[i]->geometry().intersects(shown[j]->geometry()))
-            << parent->objectName().toStdString() << ": " << shown[i]->metaObject()->className()
-            << " " << shown[i]->objectName().toStdString() << " over "
-            << shown[j]->metaObject()->className() << " " << shown[j]->objectName().toStdString();
-      }
+      EXPECT_TRUE(InLayout(layout, child)) << NameOf(parent).toStdString() << ": "
+                                           << NameOf(child).toStdString() << " is in no layout";
+    ExpectItemsApart(layout, NameOf(parent));
   }
   for (const QWidget* child : shown)
     ExpectLaidOut(child);
