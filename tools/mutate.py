@@ -15,8 +15,13 @@ that an index one past the end stops a test as it would under the sanitizers of 
 instead of reading whatever lies there. The tests run are those of the whole suite that could see
 the fault: the computation tests for a library, plus the window tests for src/ui and the
 command-line tests for src/cli, in a temporary folder of their own (TMPDIR), apart from other
-test runs on the machine. Each file is restored after its mutant, also when the run is
-interrupted.
+test runs on the machine; a run over src/ui alone builds and runs only the window tests, which
+are the only ones that see the window code. Each file is restored after its mutant, also when the
+run is interrupted.
+
+In the window code no fault is made where it could only change how the window looks: the
+functions that paint, calls that set a margin, a spacing, a width, a font or a frame, and the
+numbers of points, colours, insets and twips; nor in the declarations of a class body.
 """
 
 import argparse
@@ -55,10 +60,11 @@ APPEARANCE_CALL = re.compile(r"^\s*([\w\[\]]+(->|\.))?(setContentsMargins|setSpa
                              r"setFixedWidth|setFixedHeight|setFrameShape|setPointSizeF?|"
                              r"setPixelSize|setBold|setUnderline|setStyleHint|setRenderHint|setFont|"
                              r"setMinimumSize)\(")
-# Numbers that only place or tint something: points, rectangles, pens, colours and fonts, label
-# offsets, insets and margins, and lengths in twips (1/15 pixel: one more or less mostly rounds to
-# the same pixel).
+# Numbers that only place, size or tint something: points, rectangles, pens, colours and fonts,
+# label offsets, insets, margins and size hints, and lengths in twips (1/15 pixel: one more or
+# less mostly rounds to the same pixel).
 APPEARANCE_NUMBERS = re.compile(r"\bQ(PointF|RectF|Pen|Color|Font)\b|\b(inset|margin)\b|"
+                                r"\bsizeHint\(\) const\b|"
                                 r"\b(FromTwips|fromTwips|TwipsToPixels|pixels|move)\(|Twips\b")
 # A function that only paints, from its first line to the brace that closes it at the margin.
 PAINTING = re.compile(r"^[^\s/#].*\b(paintEvent|paint[A-Z]\w*|draw[A-Z]\w*|Draw[A-Z]\w*|"

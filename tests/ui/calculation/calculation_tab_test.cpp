@@ -562,9 +562,12 @@ TEST(ResultsModel, SortsLabelsAsTextKeepsQtsModelRulesAndAnnouncesOnlyTheColoure
   EXPECT_EQ(changed[0][2].value<QList<int>>(), QList<int>{Qt::ForegroundRole});
   EXPECT_EQ(model.rowColour(100), kPassRowColour);
   EXPECT_EQ(model.rowColour(101), kFailRowColour);
+  model.setPassColours({1, 1}); // flags for the first rows only: the others keep their colour
+  EXPECT_EQ(model.rowColour(1), kPassRowColour);
+  EXPECT_EQ(model.rowColour(2), kFailRowColour);
   model.clear();
   model.setAllRowColours(kPassRowColour); // an empty list has nothing to announce
-  EXPECT_EQ(changed.count(), 1);
+  EXPECT_EQ(changed.count(), 2);
 }
 
 TEST(PatternSketch, PutsEachPlaneByItsSpotInsideTheFrameAndFollowsItsSize) {
@@ -659,6 +662,8 @@ TEST_F(CalculationTab, ToleranceFilterIsStrictAndItsSlidersSettleOnTheBoxText) {
     EXPECT_EQ(window->resultsPanel()->tolerancePanel()->slider(s)->value(), s <= 3 ? 13 : 50);
   EXPECT_EQ(counter->text(), "24");
   EXPECT_TRUE(coloured(QColor(0, 0, 255)));
+  window->resultsPanel()->showInSearchOrder(); // as after a search again
+  EXPECT_TRUE(coloured(QColor(225, 0, 0)));
 }
 
 TEST_F(CalculationTab, HandOverSendsTheSelectedRowToTheCalculator) {
@@ -819,7 +824,11 @@ TEST_F(CalculationTab, TabChangeAndClosingAskTheSecondaryWindowsToClose) {
   QSignalSpy hide(window.get(), &MainWindow::hideMagnifierRequested);
   window->tabs()->setCurrentIndex(MainWindow::MeasurementTab);
   EXPECT_EQ(measure.count(), 1);
-  // The mouse leaving the picture for the tabs hides the magnifier.
+  // The mouse leaving the picture for the tabs hides the magnifier; nothing else there does.
+  hide.clear();
+  QEvent enter(QEvent::Enter);
+  QApplication::sendEvent(window->tabs()->tabBar(), &enter);
+  EXPECT_EQ(hide.count(), 0);
   QTest::mouseMove(window->tabs()->tabBar(), QPoint(5, 5));
   EXPECT_GE(hide.count(), 1);
   QTest::mouseClick(window->page(MainWindow::MeasurementTab), Qt::LeftButton);

@@ -2,6 +2,7 @@
 // refused or stopped calculation.
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
@@ -44,6 +45,12 @@ protected:
 TEST_F(CalculatorAlone, WritesEachAngleInItsOwnBoxAndStopsAtTheNamedPair) {
   // Cubic a = 0.4, R3 = (1 2 0): <R1,R2> = 90, <R2,R3> = arccos(2/√5) = 26.565°, <R1,R3> =
   // arccos(1/√5) = 63.435°, d3 = 0.4/√5 = 0.1788854 nm; (1 0 0) × (0 1 0) = [0 0 1].
+  QStringList captions;
+  for (const QLabel* label : panel.findChildren<QLabel*>())
+    captions << label->text();
+  for (const char* caption : {"R1", "R2", "R3", "<R1,R2>=", "<R2,R3>=", "<R1,R3>="})
+    EXPECT_TRUE(captions.contains(QString::fromLatin1(caption))) << caption;
+
   QSignalSpy sketch(&panel, &CalculatorPanel::sketchLabelsChanged);
   planes("1 0 0", "0 1 0", "1 2 0");
   panel.calculate();

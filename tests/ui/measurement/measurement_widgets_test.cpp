@@ -218,6 +218,7 @@ TEST_F(PictureViewWindow, OpensEveryOfferedFormatAtItsOwnSizeCentredAfterCleanin
   EXPECT_EQ(view->picture().size(), last);
   ASSERT_EQ(prompts.inner.messages.size(), 1);
   EXPECT_TRUE(prompts.inner.messages[0].contains(QStringLiteral("broken.png")));
+  EXPECT_FALSE(prompts.inner.messages[0].endsWith(QStringLiteral(": ."))); // and the reader's why
 }
 
 TEST_F(PictureViewWindow, RefusesFifosAndOversizedPicturesButReadsLargeCameraFrames) {
@@ -310,6 +311,10 @@ TEST_F(PictureViewWindow, ZoomButtonsMeasureModeAndInitialFollowTheirRules) {
   EXPECT_TRUE(button("Command3")->isEnabled());
   EXPECT_FALSE(view->lineSlots().slot(0).visible);
   EXPECT_FALSE(view->lineSlots().rubberBandVisible());
+  // A hidden line, or a slot that does not exist, is drawn nowhere.
+  EXPECT_EQ(view->slotLineOnScreen(0), QLineF());
+  EXPECT_EQ(view->slotLineOnScreen(LineSlots::kSlotCount), QLineF());
+  EXPECT_EQ(view->rubberBandOnScreen(), QLineF());
 }
 
 TEST_F(PictureViewWindow, LinesAreMeasuredInPicturePixelsAndMoveWithThePicture) {

@@ -193,6 +193,8 @@ TEST_F(WholeWindow, BestPhasesRankTheBatchAndShowTheChosenPhase) {
 
   // Choosing Al shows it as the batch shows its last record: its cell, its type, its rows.
   window->boxArray().setText(Box::A, QStringLiteral("9"));
+  ResultsView& view = *window->resultsPanel()->view();
+  view.sortResults(column::kH1, Qt::DescendingOrder); // as a click on "h1" leaves it
   list.setCurrentItem(list.topLevelItem(1));
   const std::vector<BatchPhaseOutcome> al = RunBatch(window->boxArray().texts(), {2}).phases;
   ASSERT_EQ(al.size(), 1u);
@@ -203,6 +205,8 @@ TEST_F(WholeWindow, BestPhasesRankTheBatchAndShowTheChosenPhase) {
   EXPECT_TRUE(window->phasePanel()->isLocked());
   ResultsModel& model = *window->resultsPanel()->model();
   ASSERT_EQ(model.rowCount(), 24);
+  EXPECT_EQ(view.sortColumn(), column::kRowLabel); // sorted by "No." again
+  EXPECT_EQ(view.sortOrder(), Qt::AscendingOrder);
   for (int r = 0; r < model.rowCount(); ++r) {
     EXPECT_EQ(squares(r, 1), 4); // {200}
     EXPECT_EQ(squares(r, 9), 8); // {220}
