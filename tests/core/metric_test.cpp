@@ -69,6 +69,16 @@ TEST(InvertMatrix, FullPivotingAndSingularity) {
       EXPECT_NEAR(product, i == j ? 1.0 : 0.0, 1e-12) << i << "," << j;
     }
 
+  // The same through the 3x3 form, which must not take the matrix for its transpose.
+  MetricTensor tensor{};
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j)
+      tensor[i][j] = values[i][j];
+  ASSERT_TRUE(InvertMatrix(tensor));
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j)
+      EXPECT_NEAR(tensor[i][j], inverse(i, j), 1e-15) << i << "," << j;
+
   SquareMatrix zero(3);
   EXPECT_FALSE(InvertMatrix(zero));
   SquareMatrix tiny(3);

@@ -37,6 +37,9 @@ TEST(NumericPrefix, ReadsTheNumberAtTheStartAndSkipsBlanksAnywhere) {
   EXPECT_FALSE(IsNumeric(huge));
   EXPECT_EQ(NumericPrefix(tiny), 0.0);
   EXPECT_TRUE(IsNumeric(tiny));
+  const std::string tinyPlain = "0." + std::string(400, '0') + "1"; // 1e-401, no exponent
+  EXPECT_EQ(NumericPrefix(tinyPlain), 0.0);
+  EXPECT_TRUE(IsNumeric(tinyPlain));
   // Every digit from 0 to 9 at the ends of the digit range, signs, and the old "d" exponent.
   const std::pair<const char*, double> read[] = {
       {"-10", -10},   {"-0.01", -0.01},      {"-101e-1", -10.1}, {"+0.10", 0.1},

@@ -160,7 +160,10 @@ TEST_F(ReportFile, ZeroDivisorsAndUnwritableNumbersAreRefusedNamingTheBox) {
   const struct {
     Box box;
     std::string text;
-  } cases[] = {{Box::ScaleBarValue, "0"}, {Box::Length2, "abc"}, {Box::Angle13, "1e999"}};
+  } cases[] = {{Box::ScaleBarValue, "0"},
+               {Box::Length2, "abc"},
+               {Box::Angle12, "1e999"},
+               {Box::Angle13, "-1e999"}};
   for (const auto& c : cases) {
     ReportBlockInput input = handInput();
     input.boxes[c.box] = c.text;
@@ -315,6 +318,7 @@ TEST_F(ReportFile, BatchReportGoesToDiskPhaseByPhaseAndAFailureLeavesNothing) {
   std::optional<ReportProblem> problem;
   for (int i = 0; i < 3 && !problem; ++i)
     problem = tooLong.addPhase(big);
+  const std::optional<ReportProblem> again = tooLong.addPhase(big); // stays failed, same words
   ReportWriteResult failed = tooLong.finish(time);
   BatchReportWriter appended({program()}, "p.tif");
   ASSERT_FALSE(appended.addPhase(big));
@@ -324,6 +328,7 @@ TEST_F(ReportFile, BatchReportGoesToDiskPhaseByPhaseAndAFailureLeavesNothing) {
   EXPECT_NE(problem->message.find(PathText(program())), std::string::npos) << problem->message;
   EXPECT_FALSE(failed.ok());
   EXPECT_EQ(failed.problem->message, problem->message); // the same failure, told once more
+  EXPECT_EQ(again->message, problem->message);
   EXPECT_FALSE(cutBack.ok());
   EXPECT_EQ(bytes(program() / ReportFileName(time)), whole);
   EXPECT_EQ(entries(program()), 1);

@@ -131,8 +131,8 @@ TEST(ReadMeasuredPattern, EachLineGivesItsOwnSpacingAndTheFirstZeroDivisorIsName
       {{{Box::Length1, "0"}, {Box::Length3, "0"}}, SearchFault::ZeroLength1},
       {{{Box::Length3, "0"}}, SearchFault::ZeroLength3},
       {{{Box::Length2, "0"}, {Box::Length3, "0"}}, SearchFault::ZeroLength2},
-      {{{Box::ScaleBarLength, "1e300"}, {Box::ScaleBarValue, "1e-300"}},
-       SearchFault::ScaleOutOfRange},
+      {{{Box::ScaleBarLength, "1e300"}, {Box::ScaleBarValue, "1e-300"}, {Box::Length1, "0"}},
+       SearchFault::ScaleOutOfRange}, // the scale is formed before any length is looked at
       {{{Box::Number2, "1e300"}, {Box::Length2, "1e-300"}}, SearchFault::ScaleOutOfRange}};
   for (const auto& [changes, fault] : faults) {
     BoxTexts changed = boxes;

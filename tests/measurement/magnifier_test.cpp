@@ -32,8 +32,13 @@ TEST(Magnifier, RectanglesForA218By193View) {
   EXPECT_EQ(one.sourceWidth, 218);
   EXPECT_EQ(one.destinationWidth, 218);
   EXPECT_EQ(MagnifierRectangles(0, 0, 218, 193, 1e6).sourceWidth, 1); // Int(218 / 1e6) + 1
-  for (double refused : {0.0, 0.999, 1e6 * 1.001})
-    EXPECT_EQ(MagnifierRectangles(7, 9, 218, 193, refused).sourceWidth, 0) << refused;
+  for (double refused : {0.0, 0.999, 1e6 * 1.001}) {
+    const MagnifierRects r = MagnifierRectangles(7, 9, 218, 193, refused);
+    EXPECT_EQ(std::vector({r.sourceLeft, r.sourceTop, r.sourceWidth, r.sourceHeight,
+                           r.destinationWidth, r.destinationHeight}),
+              std::vector({7, 9, 0, 0, 0, 0}))
+        << refused;
+  }
 }
 
 TEST(Magnifier, TimerRedrawsOnMovementAndEveryFifthStillTick) {

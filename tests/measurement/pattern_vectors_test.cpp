@@ -73,6 +73,7 @@ TEST(PatternAngles, OkWritesTheRoleBoxesAndAnglesOnlyOnceAllThreeAreMeasured) {
   EXPECT_NEAR(NumericPrefix(boxes[Box::Angle12]), 90, 1e-9);
   ConfirmMeasuredLine(LineRole::R1, "1", lineAtAngle(10, false), 100, vectors, boxes);
   EXPECT_NEAR(NumericPrefix(boxes[Box::Angle12]), 80, 1e-9);
+  EXPECT_NEAR(NumericPrefix(boxes[Box::Angle23]), 45, 1e-9);
   EXPECT_NEAR(NumericPrefix(boxes[Box::Angle13]), 35, 1e-9);
 
   // Clean empties the eleven boxes of the "Picture measurement" frame, Text1(22)..Text1(26) and
