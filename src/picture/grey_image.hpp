@@ -1,7 +1,7 @@
 #pragma once
 // A picture as grey values: what spot finding, measuring and snapping work on. The window and
-// the command-line tool convert what they read (QImage, DM, MRC, TIFF) into this; nothing here
-// knows about files or Qt.
+// the command-line tool convert what they read (common formats, DM, MRC, TIFF) into this; nothing
+// here knows about files or Qt.
 #include <cstddef>
 #include <vector>
 
