@@ -25,7 +25,11 @@ std::size_t IndexCubeSize(int indexRange) {
   return side * side * side;
 }
 
-Checked<ReflectionList> BuildReflectionList(int indexRange, LatticeType type,
+bool ReflectionRule::allows(int h, int k, int l) const {
+  return group_ ? group_->allows({h, k, l}) : IsAllowedReflection(h, k, l, type_);
+}
+
+Checked<ReflectionList> BuildReflectionList(int indexRange, const ReflectionRule& rule,
                                             const MetricTensor& gStar) {
   Checked<ReflectionList> result;
   if (indexRange < 0) return result;
@@ -34,7 +38,7 @@ Checked<ReflectionList> BuildReflectionList(int indexRange, LatticeType type,
   for (int h = -n; h <= n; ++h)
     for (int k = -n; k <= n; ++k)
       for (int l = -n; l <= n; ++l)
-        if (IsAllowedReflection(h, k, l, type)) result.value.push_back({{h, k, l}, 0.0, 0.0});
+        if (rule.allows(h, k, l)) result.value.push_back({{h, k, l}, 0.0, 0.0});
   for (Reflection& r : result.value) {
     r.q = PlaneProduct(r.index, r.index, gStar);
     const Checked<double> d = DSpacingFromProduct(r.q);

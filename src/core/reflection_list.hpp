@@ -7,6 +7,7 @@
 #include "core/fault.hpp"
 #include "core/lattice.hpp"
 #include "core/metric.hpp"
+#include "core/reflection_rule.hpp"
 
 namespace spot {
 
@@ -27,9 +28,9 @@ bool IsAllowedReflection(int h, int k, int l, LatticeType type);
 /// Number of index triples in the cube -N..N, (2N+1)³; 0 for N < 0.
 std::size_t IndexCubeSize(int indexRange);
 
-/// Every allowed (hkl) with |h|, |k|, |l| <= N and its spacing from G*. Fails with NegativeRoot
-/// when some Q is negative (G* not a true inverse of a real cell's G).
-Checked<ReflectionList> BuildReflectionList(int indexRange, LatticeType type,
+/// Every (hkl) the rule allows with |h|, |k|, |l| <= N and its spacing from G*. Fails with
+/// NegativeRoot when some Q is negative (G* not a true inverse of a real cell's G).
+Checked<ReflectionList> BuildReflectionList(int indexRange, const ReflectionRule& rule,
                                             const MetricTensor& gStar);
 
 } // namespace spot

@@ -18,14 +18,14 @@ struct Prepared {
   std::optional<SearchFault> fault;
 };
 
-Prepared prepare(const LatticeParameters& cell, LatticeType type, int indexRange,
+Prepared prepare(const LatticeParameters& cell, const ReflectionRule& rule, int indexRange,
                  const MeasuredPattern& pattern, const SearchLimits& limits) {
   Prepared p;
   p.fault = CheckIndexRange(indexRange, limits);
   if (!p.fault) p.fault = CheckCell(cell);
   if (p.fault) return p;
   p.gStar = ReciprocalMetricOf(cell).gStar;
-  Checked<ReflectionList> list = BuildReflectionList(indexRange, type, p.gStar);
+  Checked<ReflectionList> list = BuildReflectionList(indexRange, rule, p.gStar);
   if (!list.ok()) {
     p.fault = SearchFault::InvalidCell;
     return p;
@@ -228,9 +228,9 @@ std::optional<SearchFault> CheckCell(const LatticeParameters& cell) {
   return std::nullopt;
 }
 
-SearchResult IndexPattern(const LatticeParameters& cell, LatticeType type, int indexRange,
+SearchResult IndexPattern(const LatticeParameters& cell, const ReflectionRule& rule, int indexRange,
                           const MeasuredPattern& pattern, const SearchLimits& limits) {
-  Prepared p = prepare(cell, type, indexRange, pattern, limits);
+  Prepared p = prepare(cell, rule, indexRange, pattern, limits);
   SearchResult result = finish(p);
   if (result.fault) return result;
   const auto& list1 = p.lists[0];
@@ -268,9 +268,10 @@ SearchResult IndexPattern(const LatticeParameters& cell, LatticeType type, int i
   return result;
 }
 
-SearchResult IndexPatternLiteral(const LatticeParameters& cell, LatticeType type, int indexRange,
-                                 const MeasuredPattern& pattern, const SearchLimits& limits) {
-  Prepared p = prepare(cell, type, indexRange, pattern, limits);
+SearchResult IndexPatternLiteral(const LatticeParameters& cell, const ReflectionRule& rule,
+                                 int indexRange, const MeasuredPattern& pattern,
+                                 const SearchLimits& limits) {
+  Prepared p = prepare(cell, rule, indexRange, pattern, limits);
   SearchResult result = finish(p);
   if (result.fault) return result;
 

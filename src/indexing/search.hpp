@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/lattice.hpp"
+#include "core/reflection_rule.hpp"
 #include "indexing/measured_pattern.hpp"
 #include "indexing/search_fault.hpp"
 
@@ -43,13 +44,14 @@ std::optional<SearchFault> CheckCell(const LatticeParameters& cell);
 /// The search as a function. Rows come in list-1, then list-2 order (list 3 holds at most one
 /// g1 + g2). Spacing tests admit equality, angle tests are strict. Triplets holding (000) or two
 /// parallel planes are skipped: they can never describe a spot pattern.
-SearchResult IndexPattern(const LatticeParameters& cell, LatticeType type, int indexRange,
+SearchResult IndexPattern(const LatticeParameters& cell, const ReflectionRule& rule, int indexRange,
                           const MeasuredPattern& pattern, const SearchLimits& limits = {});
 
 /// The same search done literally: a triple loop over the three candidate lists, then three
 /// passes of angles over all stored triplets, then the filter. The baseline for benchmarks and
 /// the reference for tests; same rows, same order, same faults except the work limit.
-SearchResult IndexPatternLiteral(const LatticeParameters& cell, LatticeType type, int indexRange,
-                                 const MeasuredPattern& pattern, const SearchLimits& limits = {});
+SearchResult IndexPatternLiteral(const LatticeParameters& cell, const ReflectionRule& rule,
+                                 int indexRange, const MeasuredPattern& pattern,
+                                 const SearchLimits& limits = {});
 
 } // namespace spot

@@ -68,6 +68,20 @@ SymmetryOperation identity(int sign) {
   return op;
 }
 
+// Sorted, identity first (it maps every row onto itself, so grouping meets it at once), and the
+// inversion present.
+std::vector<SymmetryOperation> inGroupOrder(std::vector<SymmetryOperation> result) {
+  std::sort(result.begin(), result.end());
+  const auto self = std::find(result.begin(), result.end(), identity(1));
+  if (self != result.end())
+    std::rotate(result.begin(), self, self + 1);
+  else
+    result.insert(result.begin(), identity(1));
+  if (std::find(result.begin(), result.end(), identity(-1)) == result.end())
+    result.push_back(identity(-1));
+  return result;
+}
+
 } // namespace
 
 std::vector<SymmetryOperation> LatticePointOperations(const LatticeParameters& cell,
@@ -128,16 +142,16 @@ std::vector<SymmetryOperation> LatticePointOperations(const LatticeParameters& c
         if (std::abs(determinant(op)) == 1 && centring.keeps(op)) result.push_back(op);
       }
     }
+  return inGroupOrder(std::move(result));
+}
+
+std::vector<SymmetryOperation> LaueClassOperations(const SpaceGroupConditions& group) {
+  std::vector<SymmetryOperation> result;
+  for (const auto& m : group.laueOperations())
+    result.push_back(SymmetryOperation{m});
   std::sort(result.begin(), result.end());
-  // Identity first: it maps every row onto itself, so grouping meets it at once.
-  const auto self = std::find(result.begin(), result.end(), identity(1));
-  if (self != result.end())
-    std::rotate(result.begin(), self, self + 1);
-  else
-    result.insert(result.begin(), identity(1));
-  if (std::find(result.begin(), result.end(), identity(-1)) == result.end())
-    result.push_back(identity(-1));
-  return result;
+  result.erase(std::unique(result.begin(), result.end()), result.end());
+  return inGroupOrder(std::move(result));
 }
 
 bool IsHexagonalCell(const LatticeParameters& cell) {
@@ -148,8 +162,9 @@ bool IsHexagonalCell(const LatticeParameters& cell) {
          near(cell.gamma, 120);
 }
 
-PhaseSymmetry PhaseSymmetryOf(const LatticeParameters& cell, LatticeType type) {
-  return {LatticePointOperations(cell, type), IsHexagonalCell(cell)};
+PhaseSymmetry PhaseSymmetryOf(const LatticeParameters& cell, const ReflectionRule& rule) {
+  if (rule.group()) return {LaueClassOperations(*rule.group()), IsHexagonalCell(cell)};
+  return {LatticePointOperations(cell, rule.type()), IsHexagonalCell(cell)};
 }
 
 } // namespace spot

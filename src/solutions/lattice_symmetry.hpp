@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/lattice.hpp"
+#include "core/reflection_rule.hpp"
 
 namespace spot {
 
@@ -43,7 +44,12 @@ std::vector<SymmetryOperation> LatticePointOperations(const LatticeParameters& c
 /// a = b, α = β = 90 and γ = 120 degrees, each within kMetricTolerance.
 bool IsHexagonalCell(const LatticeParameters& cell);
 
-/// Both of the above.
-PhaseSymmetry PhaseSymmetryOf(const LatticeParameters& cell, LatticeType type);
+/// The operations of a space group's Laue class, in the same order as LatticePointOperations
+/// gives its own (identity first, inversion always present).
+std::vector<SymmetryOperation> LaueClassOperations(const SpaceGroupConditions& group);
+
+/// The operations and the hexagonal test: the Laue class of the rule's space group when it has
+/// one, else the point symmetry of the lattice with the rule's centring.
+PhaseSymmetry PhaseSymmetryOf(const LatticeParameters& cell, const ReflectionRule& rule);
 
 } // namespace spot

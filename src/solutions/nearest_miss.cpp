@@ -60,7 +60,7 @@ struct Candidates {
 // The candidates of the three spots, as the search would take them from the reflection list,
 // found without building that list: for each (h, k) only the l for which Q = 1/d² can reach the
 // widest spacing window are looked at (Q is a parabola in l).
-Candidates findCandidates(const MetricTensor& gStar, LatticeType type, int n,
+Candidates findCandidates(const MetricTensor& gStar, const ReflectionRule& rule, int n,
                           const MeasuredPattern& p) {
   Candidates result;
   double qMax = 0;
@@ -112,7 +112,7 @@ Candidates findCandidates(const MetricTensor& gStar, LatticeType type, int n,
         bool near = false;
         for (int j = 0; j < 3; ++j)
           near = near || (estimate >= window[j][0] && estimate <= window[j][1]);
-        if (!near || !IsAllowedReflection(h, k, l, type)) continue;
+        if (!near || !rule.allows(h, k, l)) continue;
         const MillerIndex index{h, k, l};
         const double q = PlaneProduct(index, index, gStar);
         if (!(q > 0)) continue; // (000) fits no measured spacing
@@ -159,8 +159,9 @@ std::array<bool, 6> BrokenTolerances(const Deviation& deviation, const MeasuredP
   return breaks;
 }
 
-std::vector<NearestMiss> FindNearestMisses(const LatticeParameters& cell, LatticeType type,
-                                           int indexRange, const MeasuredPattern& pattern,
+std::vector<NearestMiss> FindNearestMisses(const LatticeParameters& cell,
+                                           const ReflectionRule& rule, int indexRange,
+                                           const MeasuredPattern& pattern,
                                            const PhaseSymmetry& symmetry,
                                            const SearchLimits& limits) {
   MeasuredPattern widened = pattern;
@@ -171,7 +172,7 @@ std::vector<NearestMiss> FindNearestMisses(const LatticeParameters& cell, Lattic
   std::vector<NearestMiss> misses;
   if (CheckIndexRange(indexRange, limits) || CheckCell(cell)) return misses;
   const MetricTensor gStar = ReciprocalMetricOf(cell).gStar;
-  const Candidates candidates = findCandidates(gStar, type, indexRange, widened);
+  const Candidates candidates = findCandidates(gStar, rule, indexRange, widened);
 
   // One g1 of each orbit under the operations that keep the index cube is enough: each family
   // has a member with that g1. The family's other members come from its orbit below.

@@ -38,8 +38,9 @@ std::array<bool, 6> BrokenTolerances(const Deviation& deviation, const MeasuredP
 /// Up to kNearestCount families of the rows a search would list with every tolerance of `pattern`
 /// widened kNearestWidening times, best first, each by its representative. Empty when that
 /// search finds nothing either, or stops on a fault or a limit.
-std::vector<NearestMiss> FindNearestMisses(const LatticeParameters& cell, LatticeType type,
-                                           int indexRange, const MeasuredPattern& pattern,
+std::vector<NearestMiss> FindNearestMisses(const LatticeParameters& cell,
+                                           const ReflectionRule& rule, int indexRange,
+                                           const MeasuredPattern& pattern,
                                            const PhaseSymmetry& symmetry,
                                            const SearchLimits& limits = {});
 

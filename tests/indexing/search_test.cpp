@@ -53,7 +53,7 @@ TEST(Search, FaceCentredCubicExample) {
 
 // Both searches: the fast one and the literal triple loop. They share the candidate lists and
 // the tests of one triplet, so each edge is checked on each, not only through their agreement.
-using SearchFunction = SearchResult (*)(const LatticeParameters&, LatticeType, int,
+using SearchFunction = SearchResult (*)(const LatticeParameters&, const ReflectionRule&, int,
                                         const MeasuredPattern&, const SearchLimits&);
 const std::pair<const char*, SearchFunction> kBothSearches[] = {{"fast", &IndexPattern},
                                                                 {"literal", &IndexPatternLiteral}};

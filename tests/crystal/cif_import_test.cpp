@@ -1,0 +1,243 @@
+// CIF import: the well-known structures read back with their groups and absences, the order of
+// the group sources, special positions, the text forms files come in, and blocks that fail.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/metric.hpp"
+#include "crystal/cif_import.hpp"
+#include "indexing/search.hpp"
+#include "support/cif_samples.hpp"
+
+namespace spot {
+namespace {
+
+using namespace spot::testing;
+
+CrystalPhase onlyPhase(const char* text) {
+  const CifImport imported = ImportCifText(text, "test.cif");
+  EXPECT_TRUE(imported.errors.empty()) << (imported.errors.empty() ? "" : imported.errors[0]);
+  EXPECT_EQ(imported.phases.size(), 1u);
+  return imported.phases.empty() ? CrystalPhase{} : imported.phases.at(0);
+}
+
+bool allows(const CrystalPhase& phase, int h, int k, int l) { return phase.rule().allows(h, k, l); }
+
+bool anyWarningHas(const CifImport& imported, const std::string& text) {
+  for (const std::string& w : imported.warnings)
+    if (w.find(text) != std::string::npos) return true;
+  return false;
+}
+
+TEST(CifImport, WellKnownStructuresReadBackWithTheirGroups) {
+  const CrystalPhase si = onlyPhase(kSiliconCif);
+  EXPECT_EQ(si.name, "Si");             // _chemical_formula_sum
+  EXPECT_DOUBLE_EQ(si.cell.a, 0.54307); // 5.4307(2) Angstrom, uncertainty dropped
+  EXPECT_EQ(si.group->symbol(), "F d -3 m:2");
+  EXPECT_EQ(si.latticeType(), LatticeType::FaceCenter);
+  ASSERT_EQ(si.atoms.size(), 1u);
+  EXPECT_NEAR(si.atoms[0].bIsoNm2, 8 * M_PI * M_PI * 0.005 / 100, 1e-12); // B = 8π²U, Å² -> nm²
+
+  EXPECT_EQ(onlyPhase(kAluminiumCif).name, "aluminium"); // no formula: the block name
+  EXPECT_EQ(onlyPhase(kAluminiumCif).group->number(), 225);
+  const CrystalPhase salt = onlyPhase(kRockSaltCif);
+  EXPECT_EQ(salt.group->number(), 225); // Hall -F 4 2 3
+  EXPECT_EQ(salt.atoms[0].element, "Na");
+  EXPECT_DOUBLE_EQ(salt.atoms[1].bIsoNm2, 0.01); // 1.0 Å²
+  EXPECT_EQ(onlyPhase(kRutileCif).group->number(), 136);
+  const CrystalPhase mg = onlyPhase(kMagnesiumCif);
+  EXPECT_EQ(mg.group->number(), 194);
+  EXPECT_DOUBLE_EQ(mg.cell.gamma, 120);
+  const CrystalPhase corundum = onlyPhase(kCorundumCif);
+  EXPECT_EQ(corundum.group->symbol(), "R -3 c:H"); // γ = 120: hexagonal axes
+  EXPECT_EQ(corundum.latticeType(), LatticeType::Rhombohedral);
+  const CrystalPhase zro2 = onlyPhase(kBaddeleyiteCif);
+  EXPECT_EQ(zro2.group->number(), 14);
+  EXPECT_DOUBLE_EQ(zro2.cell.beta, 99.23);
+  EXPECT_EQ(zro2.atoms.size(), 3u);
+}
+
+// Reflection conditions as International Tables A lists them for each group.
+TEST(CifImport, GroupsForbidWhatTheirGlidesAndScrewsForbid) {
+  const CrystalPhase si = onlyPhase(kSiliconCif);
+  EXPECT_FALSE(allows(si, 2, 0, 0)); // 0kl: k + l = 4n (d glide)
+  EXPECT_TRUE(allows(si, 4, 0, 0));
+  EXPECT_TRUE(allows(si, 2, 2, -2)); // hhl: h + l = 2n; allowed, the atoms cancel it
+  EXPECT_TRUE(allows(si, 1, 1, -1));
+  EXPECT_FALSE(allows(si, 1, 1, 0)); // F centring
+  const CrystalPhase rutile = onlyPhase(kRutileCif);
+  EXPECT_FALSE(allows(rutile, 1, 0, 0)); // h00: h = 2n (n glide)
+  EXPECT_FALSE(allows(rutile, 0, 0, 1)); // 00l: l = 2n (4_2 screw)
+  EXPECT_FALSE(allows(rutile, 0, 1, 2)); // 0kl: k + l = 2n
+  EXPECT_TRUE(allows(rutile, 1, 1, 0));
+  EXPECT_TRUE(allows(rutile, 1, 0, 1));
+  const CrystalPhase mg = onlyPhase(kMagnesiumCif);
+  EXPECT_FALSE(allows(mg, 0, 0, 1)); // 000l: l = 2n (6_3 screw)
+  EXPECT_TRUE(allows(mg, 0, 0, 2));
+  EXPECT_TRUE(allows(mg, 1, 0, 1));
+  const CrystalPhase corundum = onlyPhase(kCorundumCif);
+  EXPECT_FALSE(allows(corundum, 0, 0, 3)); // 000l: l = 6n
+  EXPECT_TRUE(allows(corundum, 0, 0, 6));
+  EXPECT_TRUE(allows(corundum, 1, 0, 4)); // -h + k + l = 3n
+  EXPECT_TRUE(allows(corundum, 0, 1, 2));
+  EXPECT_FALSE(allows(corundum, 1, 0, 0));
+  const CrystalPhase zro2 = onlyPhase(kBaddeleyiteCif);
+  EXPECT_FALSE(allows(zro2, 0, 1, 0)); // 0k0: k = 2n (2_1 screw)
+  EXPECT_TRUE(allows(zro2, 0, 2, 0));
+  EXPECT_FALSE(allows(zro2, 1, 0, 1)); // h0l: l = 2n (c glide)
+  EXPECT_TRUE(allows(zro2, 1, 0, 2));
+  EXPECT_TRUE(allows(zro2, 1, 1, 1));
+  // The built-in kind of phase keeps the five centring rules.
+  CrystalPhase detached = si;
+  detached.detachGroup(LatticeType::FaceCenter);
+  EXPECT_TRUE(allows(detached, 2, 0, 0));
+  EXPECT_TRUE(detached.atoms.empty());
+}
+
+TEST(CifImport, SpecialPositionsGetCrystallographicOccupancies) {
+  // Silicon on 8a of Fd-3m (order 192): 8 sites; rock salt on 4a and 4b of Fm-3m; rutile's Ti on
+  // 2a and O on 4f of P4_2/mnm (order 16); all from the Wyckoff tables.
+  const CrystalPhase si = onlyPhase(kSiliconCif);
+  EXPECT_EQ(si.atoms[0].siteMultiplicity, 8);
+  EXPECT_DOUBLE_EQ(si.atoms[0].crystallographicOccupancy, 8.0 / 192);
+  EXPECT_EQ(UnitCellAtoms(si).size(), 8u);
+  const CrystalPhase rutile = onlyPhase(kRutileCif);
+  EXPECT_EQ(rutile.atoms[0].siteMultiplicity, 2);
+  EXPECT_EQ(rutile.atoms[1].siteMultiplicity, 4);
+  EXPECT_DOUBLE_EQ(rutile.atoms[1].crystallographicOccupancy, 4.0 / 16);
+  EXPECT_EQ(UnitCellAtoms(onlyPhase(kRockSaltCif)).size(), 8u);
+  EXPECT_EQ(UnitCellAtoms(onlyPhase(kBaddeleyiteCif)).size(), 12u); // 3 on 4e
+  EXPECT_EQ(UnitCellAtoms(onlyPhase(kCorundumCif)).size(), 30u);    // Al 12c, O 18e
+}
+
+TEST(CifImport, GroupSourcesInOrderAndTheirDisagreements) {
+  // The operations win over the name, and the disagreement is said.
+  std::string text = kRutileCif;
+  text.replace(text.find("'P 42/m n m'"), 12, "'P 4/m m m'");
+  CifImport imported = ImportCifText(text, "rutile.cif");
+  ASSERT_EQ(imported.phases.size(), 1u);
+  EXPECT_EQ(imported.phases.at(0).group->number(), 136);
+  EXPECT_TRUE(anyWarningHas(imported, "'P 4/m m m'")) << imported.warnings.size();
+  // The Hall symbol wins over the name.
+  text = kRockSaltCif;
+  text.insert(text.find("loop_"), "_symmetry_space_group_name_H-M 'P m -3 m'\n");
+  imported = ImportCifText(text, "salt.cif");
+  EXPECT_EQ(imported.phases.at(0).group->number(), 225);
+  EXPECT_TRUE(anyWarningHas(imported, "P m -3 m"));
+  // The number alone when nothing else is given (aluminium), and no warning when all agree.
+  EXPECT_TRUE(ImportCifText(kSiliconCif, "si.cif").warnings.empty());
+  // No group at all: P 1 and a warning.
+  text = kAluminiumCif;
+  text.erase(text.find("_symmetry_Int"), std::string("_symmetry_Int_Tables_number 225\n").size());
+  imported = ImportCifText(text, "al.cif");
+  EXPECT_EQ(imported.phases.at(0).group->number(), 1);
+  EXPECT_TRUE(anyWarningHas(imported, "P 1 assumed"));
+  // The origin choice: silicon's (1/8, 1/8, 1/8) is 8a only in origin choice 2, and (0, 0, 0)
+  // is 8a only in origin choice 1; with no choice named the atoms decide.
+  text = kSiliconCif;
+  text.erase(text.find("_space_group_IT_coordinate"),
+             std::string("_space_group_IT_coordinate_system_code 2\n").size());
+  imported = ImportCifText(text, "si.cif");
+  EXPECT_EQ(imported.phases.at(0).group->symbol(), "F d -3 m:2");
+  EXPECT_TRUE(anyWarningHas(imported, "no origin choice"));
+  std::string origin1 = text;
+  origin1.replace(origin1.find("0.125 0.125 0.125"), 17, "0 0 0");
+  EXPECT_EQ(ImportCifText(origin1, "si.cif").phases.at(0).group->symbol(), "F d -3 m:1");
+  // Named explicitly, the choice is obeyed even when the coordinates belong to the other one.
+  std::string wrong = kSiliconCif;
+  wrong.replace(wrong.find("_space_group_IT_coordinate_system_code 2"), 40,
+                "_space_group_IT_coordinate_system_code 1");
+  EXPECT_EQ(UnitCellAtoms(ImportCifText(wrong, "si.cif").phases.at(0)).size(), 16u); // 16c
+  // ICSD's way of naming the setting.
+  text = kSiliconCif;
+  text.replace(text.find("'F d -3 m'"), 10, "'F d -3 m Z'");
+  EXPECT_EQ(ImportCifText(text, "si.cif").phases.at(0).group->symbol(), "F d -3 m:2");
+}
+
+TEST(CifImport, TextFormsOfRealFiles) {
+  // CR LF line ends, a byte-order mark and a UTF-8 block name, several blocks in one file.
+  std::string text = std::string("\xEF\xBB\xBF") + kRutileCif + kMagnesiumCif;
+  std::string crlf;
+  for (char c : text) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  crlf.replace(crlf.find("data_magnesium"), 14,
+               "data_Mg_\xC3\xA9"
+               "chantillon");
+  CifImport imported = ImportCifText(crlf, "two.cif");
+  ASSERT_TRUE(imported.errors.empty()) << imported.errors[0];
+  ASSERT_EQ(imported.phases.size(), 2u);
+  EXPECT_EQ(imported.phases.at(0).name, "O2 Ti");
+  EXPECT_EQ(imported.phases.at(1).name, "Mg_\xC3\xA9"
+                                        "chantillon");
+  EXPECT_EQ(imported.phases.at(1).group->number(), 194);
+  // A Latin-1 name becomes UTF-8.
+  std::string latin = kAluminiumCif;
+  latin.replace(latin.find("data_aluminium"), 14, "data_Al_\xE9t\xE9");
+  EXPECT_EQ(ImportCifText(latin, "al.cif").phases.at(0).name, "Al_\xC3\xA9t\xC3\xA9");
+}
+
+TEST(CifImport, FaultsNameFileBlockAndItemAndCostOnlyTheirBlock) {
+  std::string rutile = kRutileCif;
+  rutile.erase(rutile.find("_cell_angle_beta"), std::string("_cell_angle_beta 90\n").size());
+  CifImport imported = ImportCifText(rutile + kMagnesiumCif, "two.cif");
+  ASSERT_EQ(imported.phases.size(), 1u);
+  EXPECT_EQ(imported.phases.at(0).name, "magnesium");
+  ASSERT_EQ(imported.errors.size(), 1u);
+  EXPECT_EQ(imported.errors[0],
+            "two.cif: _cell_angle_beta missing in block 'rutile'; the block is not imported");
+
+  const auto firstError = [](const std::string& text) {
+    const CifImport result = ImportCifText(text, "bad.cif");
+    EXPECT_TRUE(result.phases.empty());
+    return result.errors.empty() ? std::string() : result.errors[0];
+  };
+  std::string text = kSiliconCif;
+  text.replace(text.find("5.4307(2)\n_cell_length_b"), 9, "abc");
+  EXPECT_NE(firstError(text).find("_cell_length_a is not a number ('abc')"), std::string::npos);
+  text = kSiliconCif;
+  text.replace(text.find("Si1 Si"), 6, "Si1 Qq");
+  EXPECT_NE(firstError(text).find("_atom_site_type_symbol of atom 'Si1': no element 'Qq'"),
+            std::string::npos);
+  text = kSiliconCif;
+  text.replace(text.find("'F d -3 m'"), 10, "'F q -3 m'");
+  EXPECT_NE(firstError(text).find("_space_group_name_H-M_alt 'F q -3 m:2': unknown"),
+            std::string::npos);
+  text = kRutileCif;
+  text.replace(text.find("-x,-y,z\n"), 8, "-x,2y,z\n");
+  EXPECT_NE(firstError(text).find("_symmetry_equiv_pos_as_xyz"), std::string::npos);
+  text = kSiliconCif;
+  text.replace(text.find("_cell_angle_gamma 90"), 20, "_cell_angle_gamma 190");
+  EXPECT_NE(firstError(text).find("no real cell in block 'silicon'"), std::string::npos);
+  text = kSiliconCif;
+  text.replace(text.find("1.0 0.0050(3)"), 3, "1.5");
+  EXPECT_NE(firstError(text).find("_atom_site_occupancy of atom 'Si1' out of range"),
+            std::string::npos);
+  // A file gemmi cannot parse names the file and the line; one without crystal data says so.
+  EXPECT_NE(firstError("data_x\n_cell_length_a 'open\n").find("bad.cif"), std::string::npos);
+  EXPECT_EQ(firstError("data_paper\n_journal_year 2001\n"),
+            "bad.cif: no crystal data (no cell, group or atoms)");
+  EXPECT_EQ(ImportCifFile("/nonexistent/x.cif").errors.at(0), "/nonexistent/x.cif: cannot be read");
+}
+
+// A silicon [0 0 1] pattern built on (2 0 0) + (0 2 0): the diamond glide forbids (2 0 0), so the
+// phase read from the CIF finds nothing; the same cell with its centring alone finds the rows.
+TEST(CifImport, SearchWithTheGroupLeavesForbiddenPlanesOut) {
+  const CrystalPhase si = onlyPhase(kSiliconCif);
+  const MetricTensor gStar = ReciprocalMetricOf(si.cell).gStar;
+  const MillerIndex g1{2, 0, 0}, g2{0, 2, 0}, g3 = g1 + g2;
+  MeasuredPattern pattern;
+  pattern.d = {DSpacing(g1, gStar).value, DSpacing(g2, gStar).value, DSpacing(g3, gStar).value};
+  pattern.angle = {90, 45, 45};
+  pattern.dTol = {0.008, 0.008, 0.008};
+  pattern.angleTol = {2, 2, 2};
+  EXPECT_TRUE(IndexPattern(si.cell, si.rule(), 3, pattern).rows.empty());
+  EXPECT_FALSE(IndexPattern(si.cell, LatticeType::FaceCenter, 3, pattern).rows.empty());
+  // (4 0 0) + (0 4 0) is allowed by the group: found with it.
+  pattern.d = {si.cell.a / 4, si.cell.a / 4, si.cell.a / std::sqrt(32.0)};
+  EXPECT_FALSE(IndexPattern(si.cell, si.rule(), 4, pattern).rows.empty());
+}
+
+} // namespace
+} // namespace spot
