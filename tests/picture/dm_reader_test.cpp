@@ -1,0 +1,217 @@
+// DM3 and DM4 files written by the test writer, read back: every sample type in both byte
+// orders, the thumbnail before the image, calibrations with UTF-16 units, the microscope's
+// settings; and broken files, each refused with what is wrong.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "picture/microscope_picture.hpp"
+#include "picture_files.hpp"
+
+namespace spot {
+namespace {
+
+using namespace spot::test;
+
+template <class T> const std::vector<T>& SamplesOf(const MicroscopePicture& picture) {
+  return std::get<std::vector<T>>(picture.pixels.samples);
+}
+
+// Each DM data type with values at its type's limits, in both versions and both orders.
+template <class T> void ExpectRoundTrip(int dataType, SampleType expected) {
+  const std::vector<T> samples = {std::numeric_limits<T>::lowest(), T(0), T(1),
+                                  std::numeric_limits<T>::max(),    T(7), T(42)};
+  for (int version : {3, 4})
+    for (bool bigEndian : {false, true}) {
+      SCOPED_TRACE("DM" + std::to_string(version) + (bigEndian ? " big" : " little") +
+                   "-endian, data type " + std::to_string(dataType));
+      const Bytes file = DmWriter{version, bigEndian}.write(
+          DmFile({DmThumbnail(), DmImage<T>(dataType, {3, 2}, samples)}));
+      const MicroscopePictureRead read = ReadMicroscopePicture(file);
+      ASSERT_TRUE(read.picture) << read.error;
+      EXPECT_EQ(read.picture->format, version == 4 ? PictureFormat::Dm4 : PictureFormat::Dm3);
+      EXPECT_EQ(read.picture->pixels.width, 3);
+      EXPECT_EQ(read.picture->pixels.height, 2);
+      EXPECT_EQ(read.picture->pixels.sampleType(), expected);
+      EXPECT_EQ(SamplesOf<T>(*read.picture), samples);
+      EXPECT_FALSE(read.picture->calibration); // written without one
+    }
+}
+
+TEST(DmReader, ReadsEveryGreyDataTypeInBothVersionsAndByteOrders) {
+  // DM's image data types: 1 int16, 2 float32, 6 uint8, 7 int32, 9 int8, 10 uint16,
+  // 11 uint32, 12 float64.
+  ExpectRoundTrip<std::int16_t>(1, SampleType::Int16);
+  ExpectRoundTrip<float>(2, SampleType::Float32);
+  ExpectRoundTrip<std::uint8_t>(6, SampleType::UInt8);
+  ExpectRoundTrip<std::int32_t>(7, SampleType::Int32);
+  ExpectRoundTrip<std::int8_t>(9, SampleType::Int8);
+  ExpectRoundTrip<std::uint16_t>(10, SampleType::UInt16);
+  ExpectRoundTrip<std::uint32_t>(11, SampleType::UInt32);
+  ExpectRoundTrip<double>(12, SampleType::Float64);
+}
+
+TEST(DmReader, CalibrationUnitsAndMicroscopeSettingsComeWithTheImage) {
+  // A diffraction pattern: 0.17443 1/nm per pixel, the direct beam at (512.5, 511), 200 kV
+  // (written in volts), camera length 250 (mm, as the microscope indicates it).
+  const std::vector<std::uint16_t> samples(6, 9);
+  for (int version : {3, 4}) {
+    const Bytes file = DmWriter{version, version == 4}.write(
+        DmFile({DmThumbnail(), DmImage(10, {3, 2}, samples, u"1/nm", 0.17443f, 512.5f, 511.0f,
+                                       200000.0f, 250.0f)}));
+    const MicroscopePictureRead read = ReadMicroscopePicture(file);
+    ASSERT_TRUE(read.picture) << read.error;
+    ASSERT_TRUE(read.picture->calibration);
+    EXPECT_FLOAT_EQ(read.picture->calibration->scale, 0.17443f);
+    EXPECT_EQ(read.picture->calibration->units, "1/nm");
+    EXPECT_EQ(read.picture->calibration->originX, 512.5);
+    EXPECT_EQ(read.picture->calibration->originY, 511.0);
+    EXPECT_TRUE(IsReciprocalNanometres(read.picture->calibration->units));
+    EXPECT_EQ(read.picture->beamEnergyKeV, 200.0); // 200000 V
+    EXPECT_EQ(read.picture->cameraLength, 250.0);
+  }
+  // A STEM image in nm; UTF-16 beyond ASCII (µ is U+00B5, two bytes in UTF-8) and a pair of
+  // surrogates (U+1D53A, four bytes).
+  const Bytes stem =
+      DmWriter{3, false}.write(DmFile({DmImage(10, {3, 2}, samples, u"\u00b5m\U0001D53A", 0.5f)}));
+  const MicroscopePictureRead read = ReadMicroscopePicture(stem);
+  ASSERT_TRUE(read.picture && read.picture->calibration) << read.error;
+  EXPECT_EQ(read.picture->calibration->units, "\xC2\xB5m\xF0\x9D\x94\xBA");
+  EXPECT_FALSE(IsReciprocalNanometres(read.picture->calibration->units));
+  EXPECT_FALSE(read.picture->beamEnergyKeV);
+  EXPECT_FALSE(read.picture->cameraLength);
+  // Uncalibrated: scale 1 and no units.
+  const Bytes plain = DmWriter{3, false}.write(DmFile({DmImage(10, {3, 2}, samples, u"", 1.0f)}));
+  EXPECT_FALSE(ReadMicroscopePicture(plain).picture->calibration);
+
+  for (const char* units : {"1/nm", " 1 / nm", "nm^-1", "nm-1"})
+    EXPECT_TRUE(IsReciprocalNanometres(units)) << units;
+  for (const char* units : {"nm", "1/A", "1/nm2", ""})
+    EXPECT_FALSE(IsReciprocalNanometres(units)) << units;
+}
+
+TEST(DmReader, TakesTheFirstFrameOfAStackAndStepsOverUnknownDm4Types) {
+  // Two frames of 2 x 2: the first holds 1 to 4.
+  const std::vector<std::int16_t> frames = {1, 2, 3, 4, 50, 60, 70, 80};
+  DmNode image = DmImage<std::int16_t>(1, {2, 2, 2}, frames);
+  // A tag of a type this reader does not know (a struct array of strings, 18), which DM4's tag
+  // size lets it step over.
+  DmNode odd;
+  odd.label = "Odd";
+  odd.info = {20, 18, 2, 3};
+  odd.elements = {1, 2};
+  odd.elementBytes = 4;
+  image.children.push_back(odd);
+  const Bytes file = DmWriter{4, false}.write(DmFile({image}));
+  const MicroscopePictureRead read = ReadMicroscopePicture(file);
+  ASSERT_TRUE(read.picture) << read.error;
+  EXPECT_EQ(SamplesOf<std::int16_t>(*read.picture), (std::vector<std::int16_t>{1, 2, 3, 4}));
+  // DM3 gives no size: the same tag cannot be stepped over.
+  const MicroscopePictureRead dm3 =
+      ReadMicroscopePicture(DmWriter{3, false}.write(DmFile({image})));
+  EXPECT_NE(dm3.error.find("\"Odd\" has a data type this reader does not know"), std::string::npos)
+      << dm3.error;
+}
+
+// The error of reading `file`, which must be refused.
+std::string ErrorOf(const Bytes& file) {
+  const MicroscopePictureRead read = ReadMicroscopePicture(file);
+  EXPECT_FALSE(read.picture);
+  return read.error;
+}
+
+TEST(DmReader, RefusesColourComplexAndBrokenFilesSayingWhy) {
+  const std::vector<float> pairs(12, 1.0f);
+  const auto with = [](const std::string& error, const std::string& part) {
+    return error.find(part) != std::string::npos;
+  };
+  EXPECT_TRUE(with(ErrorOf(DmWriter{}.write(DmFile({DmImage(3, {3, 2}, pairs)}))),
+                   "complex samples (data type 3)"));
+  EXPECT_TRUE(with(ErrorOf(DmWriter{}.write(DmFile({DmThumbnail()}))),
+                   "RGB colour samples (data type 23)"));
+  EXPECT_TRUE(with(ErrorOf(DmWriter{}.write(DmFile({DmImage(99, {3, 2}, pairs)}))),
+                   "data type 99 is not known"));
+  EXPECT_TRUE(with(ErrorOf(DmWriter{}.write(DmFile({}))), "no \"ImageList\""));
+  EXPECT_TRUE(with(ErrorOf(DmWriter{}.write(DmGroup("", {}))), "no \"ImageList\""));
+
+  // Dimensions that the data cannot hold, and a side of 0 or beyond 2^31 - 1.
+  const std::vector<std::uint16_t> six(6, 1);
+  EXPECT_TRUE(with(ErrorOf(DmWriter{}.write(DmFile({DmImage(10, {3000, 2000}, six)}))),
+                   "holds 12 bytes, fewer than its 3000 x 2000 uint16 samples need (12000000)"));
+  EXPECT_TRUE(with(ErrorOf(DmWriter{}.write(DmFile({DmImage(10, {0, 2}, six)}))),
+                   "width is not a whole number"));
+  EXPECT_TRUE(with(ErrorOf(DmWriter{}.write(DmFile({DmImage(10, {4294967295u, 2}, six)}))),
+                   "width is not a whole number"));
+  EXPECT_TRUE(
+      with(ErrorOf(DmWriter{}.write(DmFile({DmImage(10, {65536, 65536}, six)}))), "too large"));
+  EXPECT_TRUE(with(ErrorOf(DmWriter{}.write(DmFile({DmImage(10, {6}, six)}))),
+                   "fewer than two \"Dimensions\""));
+
+  // The header: a byte-order flag of 2 is not DM (then not recognised), a file cut in it.
+  Bytes flagged = DmWriter{}.write(DmFile({DmImage(10, {3, 2}, six)}));
+  flagged[11] = 2;
+  EXPECT_TRUE(with(ReadDmPicture(flagged).error, "byte-order flag of the header is 2"));
+  EXPECT_FALSE(ReadMicroscopePicture(flagged).handled());
+  EXPECT_TRUE(with(ReadDmPicture(Bytes{0, 0, 0, 4, 0, 0}).error, "ends inside its DM4 header"));
+}
+
+TEST(DmReader, HostileTagTreesEndInAMessageNotACrash) {
+  const std::vector<std::uint16_t> six(6, 1);
+  for (int version : {3, 4}) {
+    SCOPED_TRACE("DM" + std::to_string(version));
+    const DmWriter writer{version, false};
+    const Bytes good = writer.write(DmFile({DmThumbnail(), DmImage(10, {3, 2}, six, u"1/nm")}));
+    // Cut at every length: refused (never read past the end), the data missing or the tree.
+    for (std::size_t cut = 0; cut + 8 < good.size(); ++cut) {
+      const Bytes part(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
+      const MicroscopePictureRead read = ReadDmPicture(part);
+      ASSERT_FALSE(read.picture) << cut;
+      ASSERT_FALSE(read.error.empty()) << cut;
+    }
+
+    // A root claiming 2^31 tags (the count is the 4 or 8 bytes after the header and the two
+    // flags).
+    Bytes many = good;
+    const std::size_t countAt = (version == 4 ? 16 : 12) + 2;
+    many[countAt] = 0x7f;
+    EXPECT_NE(ReadDmPicture(many).error.find("more than the"), std::string::npos);
+
+    // Groups nested 100 deep.
+    DmNode deep = DmGroup("", {});
+    for (int i = 0; i < 100; ++i)
+      deep = DmGroup("Level", {deep});
+    EXPECT_NE(ReadDmPicture(writer.write(deep)).error.find("nest more than 64 deep"),
+              std::string::npos);
+
+    // A data array longer than the file: its count is the last number before the data.
+    DmNode big = DmArray("Data", std::vector<std::uint16_t>(4, 1));
+    big.info[2] = std::uint64_t{1} << (version == 4 ? 62 : 30);
+    EXPECT_NE(ReadDmPicture(writer.write(DmGroup("", {big}))).error.find("past the end"),
+              std::string::npos);
+    // An encoded type past every known one, a tag kind that is neither group nor data, a
+    // missing "%%%%" mark.
+    DmNode unknown = DmValue("Strange", std::int32_t{1});
+    unknown.info = {77};
+    const std::string strange = ReadDmPicture(writer.write(DmGroup("", {unknown}))).error;
+    if (version == 3)
+      EXPECT_NE(strange.find("\"Strange\" has a data type"), std::string::npos) << strange;
+    else
+      EXPECT_NE(strange.find("no \"ImageList\""), std::string::npos) << strange;
+    Bytes kind = writer.write(DmGroup("", {DmValue("A", std::int32_t{1})}));
+    const std::size_t tagAt = (version == 4 ? 16 : 12) + 2 + (version == 4 ? 8 : 4);
+    kind[tagAt] = 33;
+    EXPECT_NE(ReadDmPicture(kind).error.find("unknown kind 33"), std::string::npos);
+    kind[tagAt] = 21;
+    kind[tagAt + 4 + (version == 4 ? 8 : 0)] = '#';
+    EXPECT_NE(ReadDmPicture(kind).error.find("lacks the \"%%%%\" mark"), std::string::npos);
+  }
+  // DM4 only: a tag whose size runs past the end.
+  Bytes sized = DmWriter{4, false}.write(DmGroup("", {DmValue("A", std::int32_t{1})}));
+  sized[16 + 2 + 8 + 3 + 1] = 0x40; // the high bytes of the tag's size
+  EXPECT_NE(ReadDmPicture(sized).error.find("\"A\" says it takes"), std::string::npos);
+}
+
+} // namespace
+} // namespace spot
