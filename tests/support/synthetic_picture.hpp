@@ -125,11 +125,9 @@ inline GreyImage RenderPicture(const PictureRecipe& recipe, const std::vector<Tr
 
 /// Spots on the lattice centre + i a + j b (px) that fall inside the picture, the direct beam
 /// left out; amplitudes spread from 5 to 80 noise sigmas and widths from 2 to 4.5 px, drawn
-/// from `seed`.
+/// from `seed`. A spot and its Friedel partner (-i, -j) are alike, as in a real pattern.
 inline std::vector<TrueSpot> LatticeSpots(const PictureRecipe& recipe, std::array<double, 2> a,
                                           std::array<double, 2> b, unsigned seed) {
-  std::mt19937 random(seed);
-  std::uniform_real_distribution<double> unit(0.0, 1.0);
   std::vector<TrueSpot> spots;
   for (int i = -60; i <= 60; ++i)
     for (int j = -60; j <= 60; ++j) {
@@ -137,10 +135,21 @@ inline std::vector<TrueSpot> LatticeSpots(const PictureRecipe& recipe, std::arra
       const double x = recipe.beamX + i * a[0] + j * b[0];
       const double y = recipe.beamY + i * a[1] + j * b[1];
       if (x < 0 || y < 0 || x > recipe.width - 1 || y > recipe.height - 1) continue;
+      const bool first = i > 0 || (i == 0 && j > 0);
+      std::mt19937 random(seed * 1000003u + static_cast<unsigned>((first ? i : -i) + 100) * 1009u +
+                          static_cast<unsigned>((first ? j : -j) + 100));
+      std::uniform_real_distribution<double> unit(0.0, 1.0);
       const double sigmas = 5 * std::pow(16.0, unit(random)); // 5 to 80 noise sigmas
       spots.push_back({x, y, sigmas * recipe.noise, 2 + 2.5 * unit(random)});
     }
   return spots;
+}
+
+/// A vector of `length` px at `degrees` counter-clockwise from +x as seen on the screen, in the
+/// picture's coordinates (y down).
+inline std::array<double, 2> ScreenVector(double length, double degrees) {
+  const double radians = degrees * 3.14159265358979323846 / 180;
+  return {length * std::cos(radians), -length * std::sin(radians)};
 }
 
 } // namespace spot::testing

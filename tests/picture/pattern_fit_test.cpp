@@ -1,0 +1,118 @@
+#include "picture/pattern_fit.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "support/synthetic_picture.hpp"
+
+namespace spot {
+namespace {
+
+using testing::LatticeSpots;
+using testing::PictureRecipe;
+using testing::RenderPicture;
+using testing::ScreenVector;
+
+double angleBetween(Vec2 a, Vec2 b) {
+  return std::acos((a.x * b.x + a.y * b.y) / std::hypot(a.x, a.y) / std::hypot(b.x, b.y)) * 180 /
+         std::numbers::pi;
+}
+
+// Generated pictures of the zones of five lattices, each made from R1 and R2 as the rule picks
+// them: R1 the shortest (of equally short ones the smallest counter-clockwise screen angle from
+// +x), R2 the shortest not parallel, at least 90 degrees from R1 and first counter-clockwise.
+// The goals: lengths (so spacings) within 0.1 %, angles within 0.05 degrees, the centre on the
+// direct beam.
+TEST(PatternFit, MeasuresGeneratedLatticesWithinTheGoals) {
+  struct Case {
+    const char* lattice;
+    double l1, phi1, l2, gamma; // |R1|, its screen angle, |R2|, angle R1 to R2 (degrees)
+    bool sixteenBit;
+    double noise;
+  };
+  const std::vector<Case> cases = {
+      // Square: equal vectors at 25, 115, 205, 295 degrees; the first is R1, R2 at 115.
+      {"cubic", 40, 25, 40, 90, false, 4},
+      // Rectangle: R1 = 35 px at 100 degrees (its negative at 280); R2 at 190, not 10.
+      {"tetragonal", 35, 100, 52, 90, true, 6},
+      // Hexagonal: six equal vectors from 12 degrees in steps of 60; R2 at 132 (120 from R1).
+      {"hexagonal", 45, 12, 45, 120, false, 3},
+      // Oblique, 105 degrees: |R1 + R2|² = 38² + 47² + 2·38·47·cos 105° = 52.2², so R2 is the
+      // second shortest; -R2 makes 75 degrees.
+      {"monoclinic", 38, 30, 47, 105, true, 8},
+      // Oblique, 97.3 degrees: |R1 + R2| = 63.2 > 56.
+      {"triclinic", 41, 5, 56, 97.3, false, 9},
+  };
+  for (std::size_t c = 0; c < cases.size(); ++c) {
+    SCOPED_TRACE(cases[c].lattice);
+    PictureRecipe recipe;
+    recipe.sixteenBit = cases[c].sixteenBit;
+    recipe.noise = cases[c].noise;
+    recipe.beamX = 243.6 + 4 * c, recipe.beamY = 266.2 - 3 * c;
+    recipe.beamAmplitude = 1500;
+    recipe.scaleBar = true;
+    recipe.seed = 40 + static_cast<unsigned>(c);
+    const auto a = ScreenVector(cases[c].l1, cases[c].phi1);
+    const auto b = ScreenVector(cases[c].l2, cases[c].phi1 + cases[c].gamma);
+    const GreyImage image = RenderPicture(recipe, LatticeSpots(recipe, a, b, 7 + c));
+    const PatternFitOutcome outcome = FitPattern(FindSpots(image), image.width, image.height);
+    ASSERT_TRUE(outcome.fit) << outcome.message;
+    const PatternFit& fit = *outcome.fit;
+    EXPECT_NEAR(fit.centreX, recipe.beamX, 0.1);
+    EXPECT_NEAR(fit.centreY, recipe.beamY, 0.1);
+    EXPECT_NEAR(fit.r1.x, a[0], 1.0);
+    EXPECT_NEAR(fit.r1.y, a[1], 1.0);
+    EXPECT_NEAR(fit.r2.x, b[0], 1.0);
+    EXPECT_NEAR(fit.r2.y, b[1], 1.0);
+    EXPECT_NEAR(fit.r3.x, a[0] + b[0], 1.0);
+    const double l3 = std::hypot(a[0] + b[0], a[1] + b[1]);
+    EXPECT_NEAR(std::hypot(fit.r1.x, fit.r1.y) / cases[c].l1, 1, 0.001);
+    EXPECT_NEAR(std::hypot(fit.r2.x, fit.r2.y) / cases[c].l2, 1, 0.001);
+    EXPECT_NEAR(std::hypot(fit.r3.x, fit.r3.y) / l3, 1, 0.001);
+    EXPECT_NEAR(angleBetween(fit.r1, fit.r2), cases[c].gamma, 0.05);
+    const Vec2 r3{a[0] + b[0], a[1] + b[1]};
+    EXPECT_NEAR(angleBetween(fit.r1, fit.r3), angleBetween({a[0], a[1]}, r3), 0.05);
+    EXPECT_GT(fit.spotsUsed, 50);
+    EXPECT_LT(fit.residualPx, 0.5);
+  }
+}
+
+// The direct beam hidden (by a beam stop) or a given centre: the lattice still places it.
+TEST(PatternFit, FindsTheCentreWithoutTheDirectBeamAndTakesAGivenOne) {
+  PictureRecipe recipe;
+  recipe.beamX = 261.4, recipe.beamY = 248.9;
+  const auto a = ScreenVector(37, 20), b = ScreenVector(44, 120);
+  const GreyImage image = RenderPicture(recipe, LatticeSpots(recipe, a, b, 3));
+  const std::vector<Spot> spots = FindSpots(image);
+  const PatternFitOutcome hidden = FitPattern(spots, image.width, image.height);
+  ASSERT_TRUE(hidden.fit) << hidden.message;
+  EXPECT_NEAR(hidden.fit->centreX, 261.4, 0.15);
+  EXPECT_NEAR(hidden.fit->centreY, 248.9, 0.15);
+
+  // Given 2 px off, the fit refines it onto the node.
+  const PatternFitOutcome given = FitPattern(spots, image.width, image.height, Vec2{263, 247});
+  ASSERT_TRUE(given.fit) << given.message;
+  EXPECT_NEAR(given.fit->centreX, 261.4, 0.15);
+  EXPECT_NEAR(given.fit->centreY, 248.9, 0.15);
+}
+
+// What cannot be fitted says why: a centre off the picture, no spots, spots in one row only.
+TEST(PatternFit, NamesTheFaults) {
+  const std::vector<Spot> row = {
+      {100, 100, 9, 2}, {140, 100, 5, 2}, {60, 100, 5, 2}, {180, 100, 3, 2}};
+  const PatternFitOutcome outside = FitPattern(row, 300, 200, Vec2{300, 50});
+  EXPECT_EQ(outside.fault, PatternFitFault::CentreOutside);
+  EXPECT_FALSE(outside.fit);
+  EXPECT_EQ(outside.message, "the centre (300, 50) lies outside the picture of 300 x 200 pixels");
+  EXPECT_EQ(FitPattern(row, 300, 200, Vec2{299.5, -0.5}).fault, PatternFitFault::NoLattice);
+  EXPECT_EQ(FitPattern({}, 300, 200).fault, PatternFitFault::NoLattice);
+  const PatternFitOutcome collinear = FitPattern(row, 300, 200);
+  EXPECT_EQ(collinear.fault, PatternFitFault::NoLattice);
+  EXPECT_EQ(collinear.message,
+            "no lattice found: the picture has fewer than two non-parallel spot vectors");
+}
+
+} // namespace
+} // namespace spot
