@@ -113,8 +113,12 @@ public:
 
   CrystalPhase read(std::vector<std::string>& warnings) {
     CrystalPhase phase;
+    // The library's own item keeps a name the user knows the phase by; files from elsewhere
+    // are named by their formula, else their block.
+    const std::string own = text({"_spotindex_phase_name"});
     const std::string formula = text({"_chemical_formula_sum", "_chemical_formula.sum"});
-    phase.name = formula.empty() ? name_ : formula;
+    phase.name = !own.empty() ? own : !formula.empty() ? formula : name_;
+    phase.block = name_;
     readCell(phase.cell);
     readGroup(phase, warnings);
     readAtoms(phase, warnings);

@@ -15,6 +15,7 @@ namespace spot {
 
 struct CrystalPhase {
   std::string name;
+  std::string block;                             ///< the CIF data block it came from
   LatticeParameters cell;                        ///< nm, degrees
   LatticeType centring = LatticeType::Primitive; ///< used while no group is attached
   SpaceGroupPointer group;                       ///< null: centring only
