@@ -1,0 +1,87 @@
+#include "picture/overlay.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace spot {
+namespace {
+
+const PredictedSpot* find(const std::vector<PredictedSpot>& spots, MillerIndex g) {
+  const auto it =
+      std::find_if(spots.begin(), spots.end(), [&](const PredictedSpot& s) { return s.hkl == g; });
+  return it == spots.end() ? nullptr : &*it;
+}
+
+// Face-centred cubic, a = 0.4 nm, zone [0 0 1] from (2 0 0) + (0 2 0): |g(200)| = 2 / 0.4 =
+// 5 1/nm, so at 10 px per 1/nm each step of 2 in h or k is 50 px. On a 400 x 400 picture (pixel
+// centres 0..399) centred at (200, 200), x = 200 + 25 h stays within -0.5..399.5 for the even h
+// from -8 to 6, y = 200 - 25 k for the even k from -6 to 8: 8 x 8 - 1 = 63 spots.
+// (1 1 0) is forbidden by the centring and never listed.
+TEST(Overlay, PlacesTheZonesReflectionsByMetricAndCalibration) {
+  OverlayRequest request;
+  request.cell = {0.4, 0.4, 0.4, 90, 90, 90};
+  request.rule = LatticeType::FaceCenter;
+  request.g1 = {2, 0, 0}, request.g2 = {0, 2, 0};
+  request.centre = {200, 200};
+  request.r1 = {49, 0}, request.r2 = {0, -51}; // R2 measured upwards on the screen
+  request.pxPerInverseNm = 10;
+  request.width = request.height = 400;
+  const std::vector<PredictedSpot> spots = PredictSpots(request);
+  EXPECT_EQ(spots.size(), 63u);
+  ASSERT_NE(find(spots, {2, 2, 0}), nullptr);
+  EXPECT_NEAR(find(spots, {2, 2, 0})->x, 250, 1e-9);
+  EXPECT_NEAR(find(spots, {2, 2, 0})->y, 150, 1e-9);
+  EXPECT_NEAR(find(spots, {-8, 0, 0})->x, 0, 1e-9);
+  EXPECT_EQ(find(spots, {1, 1, 0}), nullptr);
+  EXPECT_EQ(find(spots, {0, 0, 0}), nullptr);
+  EXPECT_EQ(spots.front().hkl, (MillerIndex{2, 0, 0})); // nearest first; ties by larger (h k l)
+
+  // Without a calibration the measured R1 sets the scale: 49 px for (2 0 0).
+  request.pxPerInverseNm = 0;
+  EXPECT_NEAR(find(PredictSpots(request), {0, 2, 0})->y, 200 - 49, 1e-9);
+
+  // Hexagonal, a = 0.3 nm: |g(100)| = 2 / (a sqrt 3) = 3.849 1/nm, (0 1 0) 60 degrees from
+  // (1 0 0), on the side of the measured R2 (here downwards on the screen).
+  OverlayRequest hexagonal;
+  hexagonal.cell = {0.3, 0.3, 0.5, 90, 90, 120};
+  hexagonal.g1 = {1, 0, 0}, hexagonal.g2 = {0, 1, 0};
+  hexagonal.centre = {100, 100};
+  hexagonal.r1 = {30, 0}, hexagonal.r2 = {15, 26};
+  hexagonal.pxPerInverseNm = 10;
+  hexagonal.width = hexagonal.height = 200;
+  const double g = 2 / (0.3 * std::sqrt(3.0));
+  const std::vector<PredictedSpot> hex = PredictSpots(hexagonal);
+  ASSERT_NE(find(hex, {0, 1, 0}), nullptr);
+  EXPECT_NEAR(find(hex, {0, 1, 0})->x, 100 + 10 * g * 0.5, 1e-9);
+  EXPECT_NEAR(find(hex, {0, 1, 0})->y, 100 + 10 * g * std::sqrt(3.0) / 2, 1e-9);
+  EXPECT_NEAR(find(hex, {1, 0, 0})->x, 100 + 10 * g, 1e-9);
+
+  // Nothing for parallel planes or a cell that is not one.
+  request.g2 = {4, 0, 0};
+  EXPECT_TRUE(PredictSpots(request).empty());
+  hexagonal.cell.gamma = 0;
+  EXPECT_TRUE(PredictSpots(hexagonal).empty());
+}
+
+// Four predicted spots, detections: the direct beam (not counted), two within 3 px of predicted
+// ones (1 px and 2 px off: RMS = sqrt((1 + 4) / 2)), one far from everything.
+TEST(Overlay, CountsMatchedAndExplainedSpots) {
+  const std::vector<PredictedSpot> predicted = {
+      {{1, 0, 0}, 150, 100}, {{-1, 0, 0}, 50, 100}, {{0, 1, 0}, 100, 50}, {{0, -1, 0}, 100, 150}};
+  const std::vector<Spot> detected = {
+      {100.5, 100, 1e6, 5}, {151, 100, 10, 2}, {50, 102, 10, 2}, {20, 20, 10, 2}};
+  const PictureAgreement a = CompareWithPicture(predicted, detected, {100, 100}, 3);
+  EXPECT_EQ(a.predicted, 4);
+  EXPECT_EQ(a.matched, 2);
+  EXPECT_EQ(a.detected, 3);
+  EXPECT_EQ(a.explained, 2);
+  EXPECT_NEAR(a.rmsPx, std::sqrt(2.5), 1e-12);
+  EXPECT_EQ(CompareWithPicture({}, detected, {100, 100}, 3).explained, 0);
+  EXPECT_DOUBLE_EQ(AgreementTolerancePx({50, 0}, {0, 40}), 8); // 0.2 x 40
+  EXPECT_DOUBLE_EQ(AgreementTolerancePx({5, 0}, {0, 4}), 2);   // at least 2 px
+}
+
+} // namespace
+} // namespace spot
