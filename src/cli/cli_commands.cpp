@@ -9,6 +9,7 @@
 
 #include "calculator/plane_triplet.hpp"
 #include "cli/cli_families.hpp"
+#include "cli/cli_info.hpp"
 #include "cli/cli_options.hpp"
 #include "cli/cli_output.hpp"
 #include "core/number_format.hpp"
@@ -380,6 +381,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   case Command::Batch: status = runBatch(o, buffer, err); break;
   case Command::Calc: status = runCalc(o, buffer, err); break;
   case Command::Phases: status = runPhases(o, buffer); break;
+  case Command::Info: status = RunInfo(o, buffer, err); break;
   }
   return finishOutput(buffer, err, status);
 }

@@ -158,8 +158,9 @@ private:
 
 constexpr unsigned commandBit(Command command) { return 1u << static_cast<unsigned>(command); }
 constexpr unsigned kIndex = commandBit(Command::Index), kBatch = commandBit(Command::Batch),
-                   kCalc = commandBit(Command::Calc), kPhases = commandBit(Command::Phases);
-constexpr unsigned kAll = kIndex | kBatch | kCalc | kPhases;
+                   kCalc = commandBit(Command::Calc), kPhases = commandBit(Command::Phases),
+                   kInfo = commandBit(Command::Info);
+constexpr unsigned kAll = kIndex | kBatch | kCalc | kPhases | kInfo;
 constexpr unsigned kSearches = kIndex | kBatch;
 
 // index and calc take --phase once too, but say so in their own words (checkPhaseOrCell).
@@ -184,7 +185,7 @@ const Parser::OptionReader Parser::kReaders[] = {
 };
 
 bool Parser::readCommand() {
-  if (!more()) return fail("no command given (index, batch, calc or phases; see --help)");
+  if (!more()) return fail("no command given (index, batch, calc, phases or info; see --help)");
   const std::string command = args_[next_++];
   if (command == "index")
     o_.command = Command::Index;
@@ -194,11 +195,13 @@ bool Parser::readCommand() {
     o_.command = Command::Calc;
   else if (command == "phases")
     o_.command = Command::Phases;
+  else if (command == "info")
+    o_.command = Command::Info;
   else if (command == "--help" || command == "-h" || command == "help")
     o_.command = Command::Help;
   else
     return fail("unknown command " + QuoteArgument(command) +
-                " (index, batch, calc or phases; see --help)");
+                " (index, batch, calc, phases or info; see --help)");
   return true;
 }
 
@@ -220,7 +223,7 @@ bool Parser::option(const std::string& name) {
 bool Parser::refuseOption(const std::string& name) {
   if (o_.command == Command::Batch && (name == "--cell" || name == "--lattice"))
     return fail("batch takes phases from the database: use --phase or --record");
-  static constexpr std::string_view commandNames[] = {"index", "batch", "calc", "phases"};
+  static constexpr std::string_view commandNames[] = {"index", "batch", "calc", "phases", "info"};
   return fail(std::string(commandNames[static_cast<std::size_t>(o_.command)]) + " does not take " +
               name + " (see --help)");
 }
@@ -236,13 +239,14 @@ bool Parser::readFormat(const std::string&) {
   const std::string f = args_[next_++];
   if (f == "text")
     o_.format = Format::Text;
-  else if (f == "tsv" && o_.command != Command::Calc)
+  else if (f == "tsv" && o_.command != Command::Calc && o_.command != Command::Info)
     o_.format = Format::Tsv;
   else if (f == "json")
     o_.format = Format::Json;
   else
     return fail("--format: " + QuoteArgument(f) + " is not one of " +
-                (o_.command == Command::Calc ? "text, json" : "text, tsv, json"));
+                (o_.command == Command::Calc || o_.command == Command::Info ? "text, json"
+                                                                            : "text, tsv, json"));
   return true;
 }
 
@@ -317,6 +321,9 @@ bool Parser::check() {
   case Command::Calc:
     if (!checkPhaseOrCell()) return false;
     if (!o_.planes) return fail("calc needs --planes H1 K1 L1 H2 K2 L2 H3 K3 L3");
+    return true;
+  case Command::Info:
+    if (o_.picture.empty()) return fail("info needs a picture file");
     return true;
   case Command::Phases:
   case Command::Help: return true;
@@ -423,8 +430,18 @@ bool Parser::checkGroup() {
 
 ParseResult Parser::run() {
   if (!readCommand()) return {o_, error_};
-  while (more() && o_.command != Command::Help)
-    if (!option(args_[next_++])) return {o_, error_};
+  while (more() && o_.command != Command::Help) {
+    const std::string& arg = args_[next_++];
+    // info's one argument that is not an option: the picture.
+    if (o_.command == Command::Info && arg.rfind("--", 0) != 0 && arg != "-h") {
+      if (!o_.picture.empty())
+        return {o_, "info takes one picture, got " + QuoteArgument(o_.picture) + " and " +
+                        QuoteArgument(arg)};
+      o_.picture = arg;
+      continue;
+    }
+    if (!option(arg)) return {o_, error_};
+  }
   if (o_.command != Command::Help) check();
   return {o_, error_};
 }
@@ -479,6 +496,7 @@ Usage:
   spotindex-cli calc   (--phase NAME | --cell A B C ALPHA BETA GAMMA)
                        --planes H1 K1 L1 H2 K2 L2 H3 K3 L3 [--format text|json]
   spotindex-cli phases [--format text|tsv|json]
+  spotindex-cli info   PICTURE [--format text|json]
 
   PHASE   = --phase NAME            a record of the built-in database, exact name (e.g. "Fe(α)");
                                     a name held by two records (La2S3) means the first
@@ -502,6 +520,10 @@ Commands:
   calc    zone axis [u v w] = R1 x R2 (reduced), the angles <R1,R2>, <R2,R3>, <R1,R3> and the
           spacings of three planes
   phases  list the built-in database
+  info    a picture's format, size, sample type, the min, max and mean of its samples, and
+          the calibration, beam energy and camera length its file gives; reads DM3, DM4, MRC
+          (the first section), grey TIFF of 16/32-bit integers or 32/64-bit floats, and PNG,
+          JPEG, BMP, GIF and other TIFF (colour as its grey); the format is told by content
 
 Families (--group, text and json only):
   Rows that one symmetry operation of the phase maps onto each other (the lattice's point
@@ -529,6 +551,9 @@ Formats:
           "r2", "r3", "deviation", "breaks"}]; batch also "ranking": [{"record", "name",
           "best_score"}], best first
           calc:  {"zone_axis", "angles", "d"}
+          info:  {"picture", "format", "width", "height", "sample", "min", "max", "mean",
+                  "calibration": {"scale" (units per pixel), "units", "origin" (px)} or null,
+                  "beam_energy_kev" or null, "camera_length" (as the file gives it) or null}
 
 Exit status: 0 the search ran (also with no row), 2 invalid arguments or input, 3 the search
 stopped on a fault or the output could not be written (the message says why).

@@ -12,7 +12,7 @@
 
 namespace spot::cli {
 
-enum class Command { Index, Batch, Calc, Phases, Help };
+enum class Command { Index, Batch, Calc, Phases, Info, Help };
 enum class Format { Text, Tsv, Json };
 
 /// Everything the command line said. Numbers stay text, exactly as typed, so that they reach
@@ -40,6 +40,8 @@ struct Options {
   std::optional<std::array<std::string, 9>> planes; ///< --planes h1 k1 l1 h2 k2 l2 h3 k3 l3
 
   bool group = false; ///< --group: families of equivalent rows, nearest misses (text and json)
+
+  std::string picture; ///< info: the picture file
 };
 
 struct ParseResult {

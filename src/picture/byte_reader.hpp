@@ -2,6 +2,7 @@
 // Bounds-checked reading of numbers from a file held in memory, in either byte order: every
 // read says whether the bytes were there, so a reader never looks past the end.
 #include <bit>
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <cstring> // for memcpy
@@ -39,6 +40,16 @@ template <class T> T SampleAt(const std::uint8_t* start, std::size_t index, Byte
     bits = static_cast<Bits>((bits << 8) | p[at]);
   }
   return std::bit_cast<T>(bits);
+}
+
+/// A float read from a file as the double its shortest text means: 0.17443f becomes 0.17443,
+/// not 0.1744299978..., so a calibration reads back as the camera software showed it.
+inline double FloatAsWritten(float value) {
+  char text[32];
+  const auto written = std::to_chars(text, text + sizeof text, value);
+  double result = value;
+  std::from_chars(text, written.ptr, result);
+  return result;
 }
 
 } // namespace spot

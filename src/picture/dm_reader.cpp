@@ -291,7 +291,7 @@ public:
     case kInt32: return SampleAt<std::int32_t>(p, 0, order_);
     case kUInt16: return SampleAt<std::uint16_t>(p, 0, order_);
     case kUInt32: return SampleAt<std::uint32_t>(p, 0, order_);
-    case kFloat32: return SampleAt<float>(p, 0, order_);
+    case kFloat32: return FloatAsWritten(SampleAt<float>(p, 0, order_));
     case kFloat64: return SampleAt<double>(p, 0, order_);
     case kBool:
     case kOctet: return p[0];

@@ -157,7 +157,7 @@ MicroscopePictureRead ReadMrcPicture(std::span<const std::uint8_t> bytes) {
   // The cell's x edge over its samples gives the pixel size in Å.
   if (std::isfinite(h.cellX) && h.cellX > 0.0f && h.mx > 0) {
     PictureCalibration calibration;
-    calibration.scale = static_cast<double>(h.cellX) / h.mx / 10.0;
+    calibration.scale = FloatAsWritten(h.cellX) / h.mx / 10.0;
     calibration.units = "nm";
     picture.calibration = calibration;
   }

@@ -64,7 +64,7 @@ TEST(DmReader, CalibrationUnitsAndMicroscopeSettingsComeWithTheImage) {
     const MicroscopePictureRead read = ReadMicroscopePicture(file);
     ASSERT_TRUE(read.picture) << read.error;
     ASSERT_TRUE(read.picture->calibration);
-    EXPECT_FLOAT_EQ(read.picture->calibration->scale, 0.17443f);
+    EXPECT_EQ(read.picture->calibration->scale, 0.17443); // the float 0.17443f as written
     EXPECT_EQ(read.picture->calibration->units, "1/nm");
     EXPECT_EQ(read.picture->calibration->originX, 512.5);
     EXPECT_EQ(read.picture->calibration->originY, 511.0);

@@ -1,0 +1,121 @@
+// spotindex-cli info on files the tests write: a DM3 diffraction pattern with its calibration,
+// an MRC and a BMP (through the common readers), and files that cannot be read.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h> // for getpid
+
+#include "cli/cli_commands.hpp"
+#include "picture/picture_files.hpp"
+
+namespace spot::cli {
+namespace {
+
+using namespace spot::test;
+namespace fs = std::filesystem;
+
+struct InfoRun {
+  int status;
+  std::string out, err;
+};
+
+InfoRun info(std::vector<std::string> args) {
+  args.insert(args.begin(), "info");
+  std::ostringstream out, err;
+  const int status = RunCli(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+class CliInfo : public ::testing::Test {
+protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("spot-cli-info-" + std::to_string(static_cast<long>(getpid())));
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+  std::string save(const std::string& name, const Bytes& bytes) {
+    const fs::path file = folder_ / name;
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return file.string();
+  }
+  fs::path folder_;
+};
+
+TEST_F(CliInfo, DescribesMicroscopeAndCommonPictures) {
+  // 3 x 2 uint16 from 0 to 50000 (mean 15000 by hand), 0.17443 1/nm a pixel, origin (1.5, 1),
+  // 200 kV written in volts, camera length 250.
+  const std::string dm =
+      save("pattern.dm3",
+           DmWriter{3, false}.write(
+               DmFile({DmThumbnail(),
+                       DmImage<std::uint16_t>(10, {3, 2}, {0, 10000, 20000, 0, 10000, 50000},
+                                              u"1/nm", 0.17443f, 1.5f, 1.0f, 200000.0f, 250.0f)})));
+  const InfoRun json = info({dm, "--format", "json"});
+  ASSERT_EQ(json.status, 0) << json.err;
+  EXPECT_EQ(json.out,
+            "{\"picture\": \"pattern.dm3\", \"format\": \"dm3\", \"width\": 3, \"height\": 2, "
+            "\"sample\": \"uint16\", \"min\": 0, \"max\": 50000, \"mean\": 15000, "
+            "\"calibration\": {\"scale\": 0.17443, \"units\": \"1/nm\", \"origin\": [1.5, 1]}, "
+            "\"beam_energy_kev\": 200, \"camera_length\": 250}\n");
+  const InfoRun text = info({dm});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("size           3 x 2 pixels\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("calibration    0.17443 1/nm per pixel, origin (1.5, 1) px\n"),
+            std::string::npos)
+      << text.out;
+  EXPECT_NE(text.out.find("beam energy    200 keV\n"), std::string::npos);
+
+  // An MRC of float samples without a cell: no calibration, nothing from a microscope.
+  MrcSpec spec;
+  spec.mode = 2, spec.nx = 2, spec.ny = 1;
+  const std::string mrc =
+      save("section.mrc", WriteMrc(spec, SampleBytes<float>({-1.5f, 2.5f}, false)));
+  EXPECT_EQ(info({mrc, "--format", "json"}).out,
+            "{\"picture\": \"section.mrc\", \"format\": \"mrc\", \"width\": 2, \"height\": 1, "
+            "\"sample\": \"float32\", \"min\": -1.5, \"max\": 2.5, \"mean\": 0.5, "
+            "\"calibration\": null, \"beam_energy_kev\": null, \"camera_length\": null}\n");
+
+  // A 2 x 1 BMP of 24-bit grey pixels 10 and 200 (bottom-up rows padded to 4 bytes): the common
+  // readers' grey, whatever its name says.
+  Bytes bmp = {'B', 'M'};
+  Put(bmp, 14 + 40 + 8, 4, false), Put(bmp, 0, 4, false), Put(bmp, 54, 4, false);
+  Put(bmp, 40, 4, false), Put(bmp, 2, 4, false), Put(bmp, 1, 4, false);
+  Put(bmp, 1, 2, false), Put(bmp, 24, 2, false);
+  for (int i = 0; i < 6; ++i)
+    Put(bmp, 0, 4, false);
+  bmp.insert(bmp.end(), {10, 10, 10, 200, 200, 200, 0, 0});
+  const InfoRun common = info({save("grey.dm3", bmp), "--format", "json"});
+  ASSERT_EQ(common.status, 0) << common.err;
+  EXPECT_NE(common.out.find("\"format\": \"bmp\", \"width\": 2, \"height\": 1, \"sample\": "
+                            "\"uint8\", \"min\": 10, \"max\": 200, \"mean\": 105"),
+            std::string::npos)
+      << common.out;
+}
+
+TEST_F(CliInfo, UnreadablePicturesExitWithTwoNamingTheFileAndTheFault) {
+  const std::string complex = save(
+      "complex.dm4", DmWriter{4, false}.write(DmFile({DmImage<float>(3, {1, 1}, {1.0f, 2.0f})})));
+  const InfoRun refused = info({complex});
+  EXPECT_EQ(refused.status, kExitInvalidInput);
+  EXPECT_TRUE(refused.out.empty());
+  EXPECT_NE(refused.err.find("complex.dm4\": the image holds complex samples"), std::string::npos)
+      << refused.err;
+  const InfoRun text = info({save("notes.txt", Bytes{'h', 'i'})});
+  EXPECT_EQ(text.status, kExitInvalidInput);
+  EXPECT_NE(text.err.find("notes.txt\": it is not a picture this program reads"), std::string::npos)
+      << text.err;
+  EXPECT_EQ(info({(folder_ / "none.dm3").string()}).status, kExitInvalidInput);
+  EXPECT_EQ(info({}).err, "spotindex-cli: info needs a picture file\n");
+  EXPECT_EQ(info({"a", "b"}).err, "spotindex-cli: info takes one picture, got \"a\" and \"b\"\n");
+  EXPECT_EQ(info({"a", "--format", "tsv"}).err,
+            "spotindex-cli: --format: \"tsv\" is not one of text, json\n");
+  EXPECT_EQ(info({"a", "--group"}).err, "spotindex-cli: info does not take --group (see --help)\n");
+}
+
+} // namespace
+} // namespace spot::cli
