@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <cmath> // for floor, ceil
 
+#include "ui/measurement/grey_picture.hpp"
 #include "ui/measurement/picture_file.hpp"
 
 namespace spot {
@@ -85,6 +86,9 @@ bool PictureView::loadPicture(const QString& file) {
     return false;
   }
   QImage image = std::move(read.image);
+  // Spot finding reads the decoded values; the 32-bit copy drawn below holds all of them
+  // unless the picture has more than 8 bits a channel.
+  pixelSource_ = HasDeepPixels(image) ? image : QImage();
   // Drawn as 32-bit pixels: a 16-bit grey TIFF would otherwise be converted at every paint.
   image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                         : QImage::Format_RGB32);

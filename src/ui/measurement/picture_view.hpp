@@ -71,6 +71,9 @@ public:
 
   bool hasPicture() const { return !picture_.isNull(); }
   const QImage& picture() const { return picture_; }
+  /// The picture as decoded, for reading its grey values: the 16-bit values of a deep picture,
+  /// otherwise the picture drawn (which holds every value of an 8-bit one).
+  const QImage& pixelSource() const { return pixelSource_.isNull() ? picture_ : pixelSource_; }
   QString pictureFile() const { return pictureFile_; }
   const PictureViewGeometry& viewGeometry() const { return geometry_; }
   /// Where Image2 is drawn, widget coordinates (device-independent pixels).
@@ -124,6 +127,7 @@ private:
   Prompts& prompts_;
 
   QImage picture_;
+  QImage pixelSource_; ///< the decoded picture when it is deeper than picture_, else null
   QString pictureFile_;
   PictureViewGeometry geometry_;
 
