@@ -3,6 +3,7 @@
 
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -41,6 +42,11 @@ ResultsPanel::ResultsPanel(BoxArray& boxes, PhasePanel& phase, Prompts& prompts,
   model_ = new ResultsModel(this);
   view_ = new ResultsView(model_, this);
   connect(view_->zoneAxisAction(), &QAction::triggered, this, &ResultsPanel::handOverSelectedRow);
+  connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid() && current.row() < model_->rowCount())
+              emit solutionChosen(model_->result(current.row()));
+          });
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

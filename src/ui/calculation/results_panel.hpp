@@ -73,6 +73,8 @@ signals:
   void handedOver();
   /// The rows were replaced or cleared.
   void resultsChanged();
+  /// The user moved to a row (click, arrow keys, or a family choosing its rows).
+  void solutionChosen(const IndexingResult& row);
 
 private:
   QWidget* buildFrame();

@@ -141,13 +141,14 @@ void SolutionsPanel::chooseFamily(int row) {
     list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     list->scrollTo(rows->index(first, 0), QAbstractItemView::PositionAtTop);
   }
-  const SolutionFamily& family = model_->family(row);
+  const SolutionFamily family = model_->family(row); // a copy: box changes may regroup
   const std::array<MillerIndex, 3> planes = {family.g1, family.g2, family.g3};
   for (std::size_t p = 0; p < 3; ++p) {
     const std::array<int, 3> values = {planes[p].h, planes[p].k, planes[p].l};
     for (std::size_t i = 0; i < 3; ++i)
       boxes_.setText(kCalculatorIndexBoxes[p][i], QString::number(values[i]));
   }
+  emit familyChosen(family);
   emit handedOver();
 }
 

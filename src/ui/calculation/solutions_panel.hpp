@@ -7,6 +7,7 @@
 #include <QTreeView>
 #include <QWidget>
 
+#include "solutions/families.hpp"
 #include "ui/common/box_array.hpp"
 
 namespace spot {
@@ -37,6 +38,8 @@ public:
 signals:
   /// A family's planes are in the calculator boxes: the calculator shows and calculates.
   void handedOver();
+  /// A family was chosen (its rows are selected already).
+  void familyChosen(const SolutionFamily& family);
 
 private:
   void rowColoursChanged();

@@ -4,6 +4,7 @@
 
 #include <QImage>
 
+#include "measurement/picture_view_geometry.hpp"
 #include "picture/grey_image.hpp"
 
 namespace spot {
@@ -18,5 +19,13 @@ bool HasDeepPixels(const QImage& image);
 /// 0-255, deeper ones 0-65535 (float pixels are read on that scale too). A null image gives an
 /// empty one.
 GreyImage GreyImageOf(const QImage& image);
+
+// Spot finding counts from the centre of the top-left pixel, the view from its corner.
+
+/// A point of spot finding (own pixels, pixel centres at whole numbers) in the view's picture
+/// coordinates.
+inline PicturePoint FromPixelCentres(double x, double y) { return {x + 0.5, y + 0.5}; }
+/// The inverse.
+inline PicturePoint ToPixelCentres(PicturePoint point) { return {point.x - 0.5, point.y - 0.5}; }
 
 } // namespace spot

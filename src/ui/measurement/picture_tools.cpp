@@ -1,6 +1,7 @@
 // The "Tools" frame.
 #include "ui/measurement/picture_tools.hpp"
 
+#include <QFrame>
 #include <QVBoxLayout>
 
 namespace spot {
@@ -22,9 +23,25 @@ PictureTools::PictureTools(PictureView& view, QWidget* parent)
   initialButton_ = button("Command8", QStringLiteral("Initial"), &PictureView::initial);
   measureButton_ = button("Command9", view.measureToggleCaption(), &PictureView::toggleMeasureMode);
   cleanButton_ = button("Command14", QStringLiteral("Clean"), &PictureView::clean);
+
+  // The spot tools, apart from the original six.
+  auto* separator = new QFrame(this);
+  separator->setFrameShape(QFrame::HLine);
+  separator->setFrameShadow(QFrame::Sunken);
+  layout->addWidget(separator);
+  findSpotsButton_ =
+      button("FindSpotsButton", QStringLiteral("Find spots"), &PictureView::findSpots);
+  findSpotsButton_->setToolTip(
+      tr("Find the diffraction spots; line ends then snap to their centres (hold Shift to place "
+         "an end freely)"));
+  spotsLabel_ = new QLabel(this);
+  spotsLabel_->setObjectName(QStringLiteral("SpotsLabel"));
+  spotsLabel_->setWordWrap(true);
+  layout->addWidget(spotsLabel_);
   layout->addStretch(1);
 
   connect(&view_, &PictureView::toolsStateChanged, this, &PictureTools::showViewState);
+  connect(&view_, &PictureView::spotsChanged, this, &PictureTools::showViewState);
   showViewState();
 }
 
@@ -32,6 +49,9 @@ void PictureTools::showViewState() {
   zoomInButton_->setEnabled(view_.zoomEnabled());
   zoomOutButton_->setEnabled(view_.zoomEnabled());
   measureButton_->setText(view_.measureToggleCaption());
+  findSpotsButton_->setEnabled(view_.hasPicture() && !view_.findingSpots());
+  spotsLabel_->setText(view_.spotsStatus());
+  spotsLabel_->setVisible(!view_.spotsStatus().isEmpty());
 }
 
 } // namespace spot

@@ -2,7 +2,9 @@
 // and Clean, each acting on the picture view.
 #pragma once
 
+#include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 
 #include "ui/measurement/picture_view.hpp"
@@ -20,6 +22,9 @@ public:
   QPushButton* initialButton() const { return initialButton_; } ///< Command8
   QPushButton* measureButton() const { return measureButton_; } ///< Command9
   QPushButton* cleanButton() const { return cleanButton_; }     ///< Command14
+  QPushButton* findSpotsButton() const { return findSpotsButton_; }
+  /// What the spot search found, or why it found nothing.
+  QLabel* spotsLabel() const { return spotsLabel_; }
 
 private:
   void showViewState();
@@ -31,6 +36,8 @@ private:
   QPushButton* initialButton_;
   QPushButton* measureButton_;
   QPushButton* cleanButton_;
+  QPushButton* findSpotsButton_;
+  QLabel* spotsLabel_;
 };
 
 } // namespace spot

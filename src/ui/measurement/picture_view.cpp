@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <cmath> // for floor, ceil
 
+#include "picture/spot_snapping.hpp"
 #include "ui/measurement/grey_picture.hpp"
 #include "ui/measurement/picture_file.hpp"
 
@@ -20,6 +21,13 @@ namespace {
 
 const QColor kRubberBandColour(128, 128, 255);
 const QColor kSlotLineColour(255, 0, 0);
+const QColor kSpotColour(0, 220, 255);
+const QColor kSnapColour(255, 230, 0);
+
+/// A spot's circle: two widths (Gaussian sigmas) in picture pixels, so it grows with the zoom,
+/// but never smaller than this on the screen.
+constexpr double kSpotCircleWidths = 2.0;
+constexpr double kLeastSpotRadius = 3.0;
 
 } // namespace
 
@@ -60,6 +68,9 @@ PictureView::PictureView(MeasurementState& state, BoxArray& boxes, Prompts& prom
     : QWidget(parent), state_(state), boxes_(boxes), prompts_(prompts),
       measuringCursor_(MeasuringCursor()) {
   connect(&state_, &MeasurementState::linesChanged, this, qOverload<>(&QWidget::update));
+  connect(&spotTask_, &BackgroundTask::failed, this, [this](const QString& why) {
+    setSpots({}, QStringLiteral("Spots not found: %1.").arg(why));
+  });
   setObjectName(QStringLiteral("Frame6"));
   setMouseTracking(true);
   setAcceptDrops(true);
@@ -97,6 +108,7 @@ bool PictureView::loadPicture(const QString& file) {
   pictureFile_ = file;
   state_.lines.hideAll();
   geometry_.setPicture(picture_.width(), picture_.height());
+  forgetSpots(); // they were another picture's; a search still running is cancelled
   update();
   return true;
 }
@@ -132,6 +144,67 @@ void PictureView::clean() {
 
   setZoomEnabled(true);
   setMeasureMode(false);
+}
+
+// SPOTS
+
+void PictureView::findSpots() {
+  if (!hasPicture()) return;
+  // A copy shares the pixels; the worker only reads them.
+  const QImage source = pixelSource();
+  spotTask_.start([this, source](const std::atomic<bool>& stop) {
+    SpotFinding finding;
+    finding.stop = &stop;
+    std::vector<Spot> found = FindSpots(GreyImageOf(source), finding);
+    return std::function<void()>([this, found = std::move(found)]() mutable {
+      const QString status = found.empty() ? QStringLiteral("No spots found.")
+                             : found.size() == 1
+                                 ? QStringLiteral("1 spot found.")
+                                 : QStringLiteral("%1 spots found.").arg(found.size());
+      setSpots(std::move(found), status);
+    });
+  });
+  spotsStatus_ = QStringLiteral("Finding spots…");
+  emit spotsChanged();
+}
+
+void PictureView::setSpots(std::vector<Spot> spots, QString status) {
+  spots_ = std::move(spots);
+  spotsStatus_ = std::move(status);
+  snapTarget_.reset();
+  update();
+  emit spotsChanged();
+}
+
+void PictureView::forgetSpots() {
+  spotTask_.cancel();
+  setSpots({}, QString());
+}
+
+void PictureView::cancelFindSpots() {
+  if (!spotTask_.isRunning()) return;
+  spotTask_.cancel();
+  spotsStatus_ = QStringLiteral("Spot search stopped.");
+  emit spotsChanged();
+}
+
+QRectF PictureView::spotCircleOnScreen(std::size_t i) const {
+  if (i >= spots_.size()) return {};
+  const Spot& s = spots_[i];
+  const ScreenPoint centre = geometry_.toScreen(FromPixelCentres(s.x, s.y));
+  const double radius = std::max(kLeastSpotRadius, kSpotCircleWidths * s.width * geometry_.scale());
+  return {centre.x - radius, centre.y - radius, 2 * radius, 2 * radius};
+}
+
+PicturePoint PictureView::lineEnd(QPointF position, Qt::KeyboardModifiers modifiers) {
+  const PicturePoint free = toPicture(position);
+  snapTarget_.reset();
+  if (spots_.empty() || (modifiers & Qt::ShiftModifier)) return free;
+  const PicturePoint own = ToPixelCentres(free);
+  snapTarget_ = SnapToSpot(spots_, own.x, own.y);
+  if (!snapTarget_) return free;
+  const Spot& s = spots_[*snapTarget_];
+  return FromPixelCentres(s.x, s.y);
 }
 
 // STATE
@@ -212,6 +285,24 @@ void PictureView::paintEvent(QPaintEvent*) {
   }
 
   painter.setRenderHint(QPainter::Antialiasing);
+  if (!spots_.empty()) {
+    painter.setPen(QPen(kSpotColour, 1));
+    painter.setBrush(Qt::NoBrush);
+    const QRectF shown = rect().adjusted(-50, -50, 50, 50);
+    for (std::size_t i = 0; i < spots_.size(); ++i) {
+      const QRectF circle = spotCircleOnScreen(i);
+      if (shown.intersects(circle)) painter.drawEllipse(circle);
+    }
+    if (snapTarget_ && *snapTarget_ < spots_.size()) {
+      // The spot a line end will snap to, with a dot on the centre the end takes.
+      painter.setPen(QPen(kSnapColour, 2));
+      const QRectF circle = spotCircleOnScreen(*snapTarget_);
+      painter.drawEllipse(circle);
+      painter.setBrush(kSnapColour);
+      painter.drawEllipse(circle.center(), 1.5, 1.5);
+      painter.setBrush(Qt::NoBrush);
+    }
+  }
   painter.setPen(QPen(kSlotLineColour, 1));
   for (int i = 0; i < LineSlots::kSlotCount; ++i)
     if (state_.lines.slot(i).visible) painter.drawLine(slotLineOnScreen(i));
@@ -238,7 +329,7 @@ void PictureView::mousePressEvent(QMouseEvent* event) {
   if (!captured_) return event->accept();
   if (event->button() != Qt::LeftButton) return;
   if (measureMode_) {
-    measureStart_ = toPicture(position);
+    measureStart_ = lineEnd(position, event->modifiers());
     measurePressed_ = true;
   } else {
     dragStart_ = toPicture(position);
@@ -254,11 +345,19 @@ void PictureView::mouseMoveEvent(QMouseEvent* event) {
   }
   setCursor(pictureCursor());
   emit pictureMouseMoved();
+  if (measureMode_ && !measurePressed_ && !spots_.empty()) {
+    // Marks the spot a press here would start the line on.
+    const std::optional<std::size_t> before = snapTarget_;
+    lineEnd(position, event->modifiers());
+    if (snapTarget_ != before) update();
+  }
   if (!captured_ || event->buttons() != Qt::LeftButton) return;
 
   if (measureMode_) {
     if (!measurePressed_) return;
-    state_.lines.showRubberBand({measureStart_, toPicture(position)});
+    // The rubber band ends where the line would end if released here, so the magnifier shows
+    // the snapped point.
+    state_.lines.showRubberBand({measureStart_, lineEnd(position, event->modifiers())});
   } else {
     // The grabbed picture point follows the cursor; slot lines live in picture pixels and
     // move with it.
@@ -274,7 +373,8 @@ void PictureView::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !measureMode_ || !measurePressed_) return;
   measurePressed_ = false;
 
-  const PictureLine line{measureStart_, toPicture(event->position())};
+  const PictureLine line{measureStart_, lineEnd(event->position(), event->modifiers())};
+  snapTarget_.reset();
   state_.lines.showRubberBand(line);
   state_.lines.addLine(line);
   state_.lastLine = line;

@@ -10,10 +10,14 @@
 #include <QRectF>
 #include <QString>
 #include <QWidget>
+#include <optional>
+#include <vector>
 
 #include "measurement/line_slots.hpp"
 #include "measurement/pattern_vectors.hpp"
 #include "measurement/picture_view_geometry.hpp"
+#include "picture/spot_finder.hpp"
+#include "ui/common/background_task.hpp"
 #include "ui/common/box_array.hpp"
 #include "ui/common/prompts.hpp"
 #include "ui/measurement/measurement_state.hpp"
@@ -61,6 +65,24 @@ public:
   /// pattern vectors and goes back to move mode; `cleaned` then empties the results.
   void clean();
 
+  // SPOTS
+
+  /// "Find spots": looks for the spots of the picture off the window's thread; when done they
+  /// replace the ones known (`spotsChanged`). Opening another picture or closing the window
+  /// cancels it. Does nothing without a picture.
+  void findSpots();
+  /// Stops a spot search; the spots known before it stay.
+  void cancelFindSpots();
+  /// A spot search started and has not ended.
+  bool findingSpots() const { return spotTask_.isRunning(); }
+  /// The spots of the picture shown, brightest first, in the picture's own pixels (the centre
+  /// of the top-left pixel at (0, 0)); empty until "Find spots" has run.
+  const std::vector<Spot>& spots() const { return spots_; }
+  /// The circle of spot i as drawn in the widget.
+  QRectF spotCircleOnScreen(std::size_t i) const;
+  /// What the spot tools say: searching, how many spots, or why there are none.
+  QString spotsStatus() const { return spotsStatus_; }
+
   // STATE
 
   bool measureMode() const { return measureMode_; }
@@ -102,6 +124,8 @@ signals:
   void dropReceived();
   /// The mode or the zoom buttons' state changed.
   void toolsStateChanged();
+  /// A spot search started or ended, or the spots were replaced or forgotten.
+  void spotsChanged();
   /// "Clean" emptied the measurement: the results and the summary go back to empty.
   void cleaned();
 
@@ -117,6 +141,11 @@ protected:
 private:
   bool onPicture(QPointF position) const;
   PicturePoint toPicture(QPointF position) const;
+  /// Where a line end pressed or released at `position` goes: onto the centre of a spot within
+  /// reach, unless Shift is held.
+  PicturePoint lineEnd(QPointF position, Qt::KeyboardModifiers modifiers);
+  void setSpots(std::vector<Spot> spots, QString status);
+  void forgetSpots();
   QLineF toScreen(const PictureLine& line) const;
   void setMeasureMode(bool on);
   void setZoomEnabled(bool on);
@@ -140,6 +169,12 @@ private:
   PicturePoint dragStart_;      ///< picture point grabbed by the last left press in move mode
   PicturePoint measureStart_;   ///< picture point of the last left press in measure mode
   bool measurePressed_ = false; ///< a left press in measure mode awaits its release
+
+  BackgroundTask spotTask_;
+  std::vector<Spot> spots_;
+  QString spotsStatus_;
+  /// The spot a line end being drawn snaps to, marked while the button is held.
+  std::optional<std::size_t> snapTarget_;
 };
 
 } // namespace spot

@@ -275,6 +275,7 @@ void MainWindow::connectSecondaryWindows() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   reports_->abandonBatch();
+  pictureView_->cancelFindSpots();
   emit closeMagnifierRequested();
   emit closeMeasureDialogRequested();
   event->accept();

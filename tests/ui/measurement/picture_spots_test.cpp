@@ -1,18 +1,116 @@
 // Spot work in the picture view: the grey values it hands to spot finding for every kind of
-// picture it opens.
+// picture it opens, "Find spots" off the window's thread, the circles on the picture, and line
+// ends snapping to spot centres through the mouse.
 #include <gtest/gtest.h>
 
 #include <QColor>
 #include <QImage>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
 
+#include "support/synthetic_picture.hpp"
 #include "ui/common/box_array.hpp"
 #include "ui/common/fake_environment.hpp"
 #include "ui/measurement/grey_picture.hpp"
+#include "ui/measurement/picture_tools.hpp"
 #include "ui/measurement/picture_view.hpp"
 
 namespace spot {
 namespace {
+
+using testing::PictureRecipe;
+using testing::TrueSpot;
+
+/// A generated picture as the file a user would open: 8-bit or 16-bit grey.
+QImage toQImage(const GreyImage& grey, bool sixteenBit) {
+  QImage image(grey.width, grey.height,
+               sixteenBit ? QImage::Format_Grayscale16 : QImage::Format_Grayscale8);
+  for (int y = 0; y < grey.height; ++y)
+    for (int x = 0; x < grey.width; ++x) {
+      const float v = grey.at(x, y);
+      if (sixteenBit)
+        reinterpret_cast<quint16*>(image.scanLine(y))[x] = static_cast<quint16>(v);
+      else
+        image.scanLine(y)[x] = static_cast<uchar>(v);
+    }
+  return image;
+}
+
+/// A 320 x 280 pattern: a saturated direct beam at (160.3, 139.6) and bright spots of sigma 2.5
+/// on the lattice r1 = (52.4, 8.1), r2 = (-11.2, 47.9) px, with noise 2 and a scale bar with
+/// its caption.
+struct LatticePicture {
+  PictureRecipe recipe;
+  std::vector<TrueSpot> truth;
+  LatticePicture() {
+    recipe.width = 320;
+    recipe.height = 280;
+    recipe.beamX = 160.3;
+    recipe.beamY = 139.6;
+    recipe.beamAmplitude = 900;
+    recipe.noise = 2;
+    recipe.scaleBar = true;
+    for (int i = -3; i <= 3; ++i)
+      for (int j = -3; j <= 3; ++j) {
+        const double x = recipe.beamX + 52.4 * i - 11.2 * j;
+        const double y = recipe.beamY + 8.1 * i + 47.9 * j;
+        // Clear of the edges and of the scale bar and its caption in the lower left corner.
+        if ((i == 0 && j == 0) || x < 6 || y < 6 || x > 313 || y > 273 || (x < 160 && y > 205))
+          continue;
+        truth.push_back({x, y, 120, 2.5});
+      }
+  }
+  QString save(const QTemporaryDir& dir, const QString& name, bool sixteenBit = false) const {
+    const QString path = dir.filePath(name);
+    EXPECT_TRUE(toQImage(RenderPicture(recipe, truth), sixteenBit).save(path));
+    return path;
+  }
+};
+
+/// The found spot nearest to a point (own pixels), and its distance.
+std::pair<const Spot*, double> nearestSpot(const std::vector<Spot>& spots, double x, double y) {
+  const Spot* best = nullptr;
+  double distance = 1e9;
+  for (const Spot& s : spots)
+    if (std::hypot(s.x - x, s.y - y) < distance) {
+      best = &s;
+      distance = std::hypot(s.x - x, s.y - y);
+    }
+  return {best, distance};
+}
+
+struct SpotsInTheView : ::testing::Test {
+  QWidget window;
+  BoxArray boxes{&window};
+  testing::FakePrompts prompts;
+  MeasurementState state;
+  PictureView* view = new PictureView(state, boxes, prompts, &window);
+  PictureTools* tools = new PictureTools(*view, &window);
+  QTemporaryDir dir;
+  LatticePicture pattern;
+
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    view->setGeometry(0, 0, 400, 300);
+    tools->setGeometry(400, 0, 160, 300);
+    window.resize(560, 300);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  }
+  /// Opens the picture, presses "Find spots" and waits for them.
+  void findSpots(const QString& file) {
+    ASSERT_TRUE(view->loadPicture(file));
+    QTest::mouseClick(tools->findSpotsButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !view->findingSpots(); }, 10000));
+  }
+  /// Widget position of a point in the picture's own pixels at the current view.
+  QPointF onScreen(double x, double y) const {
+    const ScreenPoint p = view->viewGeometry().toScreen(FromPixelCentres(x, y));
+    return {p.x, p.y};
+  }
+};
 
 TEST(GreyPicture, KeepsGreyValuesAndReadsColourAsLuminanceOnThePicturesOwnScale) {
   // Grey pictures keep their values, 16-bit ones all 16 bits.
@@ -90,6 +188,122 @@ TEST(GreyPicture, TheViewKeepsTheSixteenBitValuesOfAPictureItOpens) {
   EXPECT_EQ(grey.at(3, 0), 10);
   ASSERT_TRUE(view.loadPicture(png));
   EXPECT_FLOAT_EQ(GreyImageOf(view.pixelSource()).at(2, 1), 124.2f);
+}
+
+TEST_F(SpotsInTheView, FindSpotsMarksEverySpotWithCirclesThatZoomAndPanWithThePicture) {
+  EXPECT_FALSE(tools->findSpotsButton()->isEnabled()); // nothing to search yet
+  findSpots(pattern.save(dir, QStringLiteral("pattern.tif"), true));
+  // Every painted spot found within 0.15 px (bright spots: the library's accuracy goal for 15
+  // noise sigmas and more), and nothing but them and the direct beam.
+  for (const TrueSpot& t : pattern.truth) {
+    const auto [found, distance] = nearestSpot(view->spots(), t.x, t.y);
+    EXPECT_LT(distance, 0.15) << t.x << "," << t.y;
+  }
+  EXPECT_LE(view->spots().size(), pattern.truth.size() + 1);
+  EXPECT_EQ(tools->spotsLabel()->text(),
+            QStringLiteral("%1 spots found.").arg(view->spots().size()));
+
+  // Circles in picture coordinates: two widths in radius, centred on the spot at every zoom
+  // and after a pan.
+  const auto [spot, ignored] = nearestSpot(view->spots(), pattern.truth[0].x, pattern.truth[0].y);
+  const std::size_t index = static_cast<std::size_t>(spot - view->spots().data());
+  for (int step = 0; step < 3; ++step) {
+    const QRectF circle = view->spotCircleOnScreen(index);
+    EXPECT_NEAR(circle.center().x(), onScreen(spot->x, spot->y).x(), 1e-9);
+    EXPECT_NEAR(circle.center().y(), onScreen(spot->x, spot->y).y(), 1e-9);
+    EXPECT_NEAR(circle.width(), std::max(6.0, 4 * spot->width * view->viewGeometry().scale()),
+                1e-9);
+    view->zoomIn();
+  }
+  const QPointF before = view->spotCircleOnScreen(index).center();
+  QTest::mousePress(view, Qt::LeftButton, {}, QPoint(200, 150));
+  QTest::mouseMove(view, QPoint(230, 140));
+  QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(230, 140));
+  EXPECT_NEAR(view->spotCircleOnScreen(index).center().x(), before.x() + 30, 1e-9);
+  EXPECT_NEAR(view->spotCircleOnScreen(index).center().y(), before.y() - 10, 1e-9);
+
+  // Another picture forgets them.
+  ASSERT_TRUE(view->loadPicture(pattern.save(dir, QStringLiteral("other.png"))));
+  EXPECT_TRUE(view->spots().empty());
+  EXPECT_TRUE(tools->spotsLabel()->isHidden());
+}
+
+TEST_F(SpotsInTheView, OpeningAnotherPictureOrClosingTheViewCancelsTheSearch) {
+  // A big picture keeps the worker busy long enough to be overtaken.
+  pattern.recipe.width = 1024;
+  pattern.recipe.height = 1024;
+  const QString big = pattern.save(dir, QStringLiteral("big.png"));
+  pattern.recipe.width = 320;
+  pattern.recipe.height = 280;
+  const QString small = pattern.save(dir, QStringLiteral("small.png"));
+
+  ASSERT_TRUE(view->loadPicture(big));
+  view->findSpots();
+  EXPECT_TRUE(view->findingSpots());
+  EXPECT_FALSE(tools->findSpotsButton()->isEnabled());
+  EXPECT_EQ(tools->spotsLabel()->text(), QStringLiteral("Finding spots…"));
+  ASSERT_TRUE(view->loadPicture(small));
+  EXPECT_FALSE(view->findingSpots());
+  EXPECT_TRUE(tools->findSpotsButton()->isEnabled());
+  QTest::qWait(200); // the big picture's spots never arrive
+  EXPECT_TRUE(view->spots().empty());
+
+  // The window closing stops a search; the spots known before it stay.
+  findSpots(small);
+  const std::size_t known = view->spots().size();
+  ASSERT_GT(known, 0u);
+  view->findSpots();
+  view->cancelFindSpots();
+  EXPECT_EQ(tools->spotsLabel()->text(), QStringLiteral("Spot search stopped."));
+  QTest::qWait(100);
+  EXPECT_EQ(view->spots().size(), known);
+
+  // A view destroyed mid-search stops the worker and waits for it.
+  ASSERT_TRUE(view->loadPicture(big));
+  view->findSpots();
+  delete view;
+  view = nullptr;
+  delete tools;
+  tools = nullptr;
+}
+
+TEST_F(SpotsInTheView, LineEndsSnapToSpotCentresUnlessShiftIsHeld) {
+  findSpots(pattern.save(dir, QStringLiteral("pattern.png")));
+  view->toggleMeasureMode();
+  // From spot (1, 0) to spot (-1, 1), each pressed and released 2 to 3 px off its centre, as a
+  // steady hand does at zoom 1 (within 1.5 widths = 3.75 px of sigma 2.5).
+  const double ax = pattern.recipe.beamX + 52.4, ay = pattern.recipe.beamY + 8.1;
+  const double bx = pattern.recipe.beamX - 52.4 - 11.2, by = pattern.recipe.beamY - 8.1 + 47.9;
+  const QPoint press = (onScreen(ax, ay) + QPointF(2, -1.6)).toPoint();
+  const QPoint release = (onScreen(bx, by) + QPointF(-1.8, 2.2)).toPoint();
+  QTest::mousePress(view, Qt::LeftButton, {}, press);
+  QTest::mouseMove(view, release);
+  // While the button is held the rubber band already ends on the spot the end will take.
+  const auto [target, distance] = nearestSpot(view->spots(), bx, by);
+  ASSERT_LT(distance, 0.15);
+  EXPECT_NEAR(view->rubberBandOnScreen().p2().x(), onScreen(target->x, target->y).x(), 1e-9);
+  QTest::mouseRelease(view, Qt::LeftButton, {}, release);
+  const PictureLine& line = view->lastLine();
+  const PicturePoint start = ToPixelCentres(line.start), end = ToPixelCentres(line.end);
+  EXPECT_NEAR(start.x, ax, 0.15);
+  EXPECT_NEAR(start.y, ay, 0.15);
+  EXPECT_NEAR(end.x, bx, 0.15);
+  EXPECT_NEAR(end.y, by, 0.15);
+  // The length between the true centres, |(-2 x 52.4 - 11.2, -2 x 8.1 + 47.9)| = 120.26 px, to
+  // the found centres' accuracy; it keeps its decimals.
+  const double truth = std::hypot(2 * 52.4 + 11.2, -2 * 8.1 + 47.9);
+  EXPECT_NEAR(view->measuredLengthPx(), truth, 0.3);
+  EXPECT_NE(view->measuredLengthPx(), std::round(view->measuredLengthPx()));
+
+  // With Shift held the end stays where the mouse let go; a press far from any spot too.
+  QTest::mousePress(view, Qt::LeftButton, {}, press);
+  QTest::mouseRelease(view, Qt::LeftButton, Qt::ShiftModifier, release);
+  EXPECT_EQ(view->lastLine().end.x, view->viewGeometry().toPicture({release.x() + 0.0, 0}).x);
+  EXPECT_NEAR(ToPixelCentres(view->lastLine().start).x, ax, 0.15);
+  const QPoint empty = (onScreen(pattern.recipe.beamX + 26, pattern.recipe.beamY + 24)).toPoint();
+  QTest::mousePress(view, Qt::LeftButton, {}, empty);
+  QTest::mouseRelease(view, Qt::LeftButton, {}, empty);
+  EXPECT_EQ(view->lastLine().start.x, view->viewGeometry().toPicture({empty.x() + 0.0, 0}).x);
 }
 
 } // namespace
