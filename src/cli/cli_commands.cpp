@@ -12,12 +12,14 @@
 #include "cli/cli_info.hpp"
 #include "cli/cli_options.hpp"
 #include "cli/cli_output.hpp"
+#include "cli/cli_spots.hpp"
 #include "core/number_format.hpp"
 #include "core/numeric_text.hpp"
 #include "database/batch_run.hpp"
 #include "database/phase_database.hpp"
 #include "indexing/result_text.hpp"
 #include "indexing/run_search.hpp"
+#include "solutions/picture_ranking.hpp"
 
 namespace spot::cli {
 namespace {
@@ -112,12 +114,19 @@ int finishOutput(OutputBuffer& out, std::ostream& err, int status) {
 struct PhaseScore {
   const BatchPhaseOutcome* phase = nullptr;
   double score = 0;
+  std::optional<PictureAgreement> agreement; ///< of that family, with --picture
 };
 
 // COMMANDS
 
 int runIndex(const Options& o, OutputBuffer& out, std::ostream& err) {
-  const BoxTexts boxes = PatternBoxes(o);
+  std::optional<PictureMeasurement> picture;
+  if (!o.picture.empty()) {
+    int status = kExitOk;
+    picture = MeasurePicture(o, "index", err, status);
+    if (!picture) return status;
+  }
+  const BoxTexts boxes = picture ? picture->boxes : PatternBoxes(o);
   std::string name;
   LatticeType lattice = o.lattice.value_or(LatticeType::Primitive);
   if (!o.phaseNames.empty()) {
@@ -134,6 +143,12 @@ int runIndex(const Options& o, OutputBuffer& out, std::ostream& err) {
   if (o.group)
     grouped =
         GroupRows(outcome.rows, cell, lattice, CheckMeasurement(boxes, {}).indexRange, measured);
+  // With a picture, families are ranked by how the spots they predict agree with it.
+  std::vector<PictureAgreement> agreements;
+  if (grouped && picture) {
+    agreements = FamilyAgreements(grouped->families, cell, lattice, *picture);
+    RankByPictureAgreement(grouped->families, agreements);
+  }
 
   switch (o.format) {
   case Format::Json:
@@ -145,7 +160,8 @@ int runIndex(const Options& o, OutputBuffer& out, std::ostream& err) {
         << " \"measured\": " << jsonMeasured(measured) << ",\n \"count\": " << outcome.rows.size()
         << ",\n \"results\": ";
     WriteJsonRows(out, outcome.rows, " ");
-    if (grouped) WriteJsonFamilies(out, *grouped, outcome.rows, " ");
+    if (grouped)
+      WriteJsonFamilies(out, *grouped, outcome.rows, " ", picture ? &agreements : nullptr);
     out << "}\n";
     break;
   case Format::Tsv: WriteTsvRows(out, outcome.rows); break;
@@ -160,6 +176,7 @@ int runIndex(const Options& o, OutputBuffer& out, std::ostream& err) {
     if (grouped) {
       out << "\n";
       WriteTextFamilies(out, *grouped, outcome.rows, measured);
+      if (picture) WriteTextAgreements(out, grouped->families, agreements);
     }
     break;
   }
@@ -176,7 +193,13 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
   std::sort(records.begin(), records.end());
   records.erase(std::unique(records.begin(), records.end()), records.end());
 
-  const BoxTexts boxes = PatternBoxes(o);
+  std::optional<PictureMeasurement> picture;
+  if (!o.picture.empty()) {
+    int status = kExitOk;
+    picture = MeasurePicture(o, "batch", err, status);
+    if (!picture) return status;
+  }
+  const BoxTexts boxes = picture ? picture->boxes : PatternBoxes(o);
   const BatchRun run = RunBatch(boxes, records);
   if (run.rejection) {
     err << "spotindex-cli: batch: the value for \"" << BoxCaption(run.rejection->box)
@@ -206,17 +229,32 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
   }
   if (!measured) return status == kExitOk ? kExitInvalidInput : status;
   std::vector<GroupedRows> grouped;
+  std::vector<std::vector<PictureAgreement>> agreements;
   std::vector<PhaseScore> ranking;
   if (o.group) {
     const int range = CheckMeasurement(boxes, {}).indexRange;
     for (const BatchPhaseOutcome* b : found) {
       grouped.push_back(
           GroupRows(b->outcome.rows, b->phase->cell(), b->latticeType, range, *measured));
-      if (!grouped.back().families.empty())
-        ranking.push_back({b, grouped.back().families.front().score});
+      if (picture) {
+        agreements.push_back(
+            FamilyAgreements(grouped.back().families, b->phase->cell(), b->latticeType, *picture));
+        RankByPictureAgreement(grouped.back().families, agreements.back());
+      }
+      if (!grouped.back().families.empty()) {
+        ranking.push_back({b, grouped.back().families.front().score, std::nullopt});
+        if (picture) ranking.back().agreement = agreements.back().front();
+      }
     }
-    // Best first; equal scores keep database order.
+    // Best first; equal scores keep database order. With a picture, its agreement comes first.
     std::stable_sort(ranking.begin(), ranking.end(), [](const PhaseScore& a, const PhaseScore& b) {
+      if (a.agreement && b.agreement) {
+        if (a.agreement->explained != b.agreement->explained)
+          return a.agreement->explained > b.agreement->explained;
+        const double ra = std::round(a.agreement->rmsPx / kAgreementRmsStepPx);
+        const double rb = std::round(b.agreement->rmsPx / kAgreementRmsStepPx);
+        if (ra != rb) return ra < rb;
+      }
       return std::round(a.score * 1e9) < std::round(b.score * 1e9);
     });
   }
@@ -234,7 +272,9 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
                  std::array<double, 6>{cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma})
           << ", \"count\": " << b.outcome.rows.size() << ",\n   \"results\": ";
       WriteJsonRows(out, b.outcome.rows, "   ");
-      if (o.group) WriteJsonFamilies(out, grouped[i], b.outcome.rows, "   ");
+      if (o.group)
+        WriteJsonFamilies(out, grouped[i], b.outcome.rows, "   ",
+                          picture ? &agreements[i] : nullptr);
       out << "}";
     }
     out << (found.empty() ? "]" : "\n ]");
@@ -265,6 +305,7 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
       if (o.group) {
         if (!b->outcome.rows.empty()) out << "\n";
         WriteTextFamilies(out, grouped[i], b->outcome.rows, *measured);
+        if (picture) WriteTextAgreements(out, grouped[i].families, agreements[i]);
       }
     }
     out << "\n" << withRows << " of " << outcomes.size() << " phases have solutions\n";
@@ -382,6 +423,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   case Command::Calc: status = runCalc(o, buffer, err); break;
   case Command::Phases: status = runPhases(o, buffer); break;
   case Command::Info: status = RunInfo(o, buffer, err); break;
+  case Command::Spots: status = RunSpots(o, buffer, err); break;
+  case Command::Measure: status = RunMeasure(o, buffer, err); break;
   }
   return finishOutput(buffer, err, status);
 }

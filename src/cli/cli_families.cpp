@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "cli/cli_spots.hpp"
 #include "core/number_format.hpp"
 
 namespace spot::cli {
@@ -89,7 +90,8 @@ std::string ZoneAxisText(const SolutionFamily& family) {
 }
 
 void WriteJsonFamilies(OutputBuffer& out, const GroupedRows& grouped,
-                       const std::vector<IndexingResult>& rows, std::string_view indent) {
+                       const std::vector<IndexingResult>& rows, std::string_view indent,
+                       const std::vector<PictureAgreement>* agreements) {
   std::string& text = out.text();
   text += ",\n";
   text += indent;
@@ -115,6 +117,7 @@ void WriteJsonFamilies(OutputBuffer& out, const GroupedRows& grouped,
     appendDeviation(text, f.deviation);
     text += ", \"score\": ";
     AppendJsonNumber(text, f.score);
+    if (agreements && i < agreements->size()) AppendJsonAgreement(text, (*agreements)[i]);
     out << '}';
   }
   if (!grouped.families.empty()) (text += '\n') += indent;

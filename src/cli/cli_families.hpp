@@ -8,6 +8,7 @@
 
 #include "cli/cli_output.hpp"
 #include "core/lattice.hpp"
+#include "core/picture_agreement.hpp"
 #include "indexing/measured_pattern.hpp"
 #include "indexing/search.hpp"
 #include "solutions/families.hpp"
@@ -26,8 +27,10 @@ GroupedRows GroupRows(const std::vector<IndexingResult>& rows, const LatticePara
 
 /// `,\n<indent>"families": [...]` and, for a search without rows, `,\n<indent>"nearest": [...]`:
 /// the members are given by their "no" numbers.
+/// With `agreements` (one per family), each family also has its "picture" object.
 void WriteJsonFamilies(OutputBuffer& out, const GroupedRows& grouped,
-                       const std::vector<IndexingResult>& rows, std::string_view indent);
+                       const std::vector<IndexingResult>& rows, std::string_view indent,
+                       const std::vector<PictureAgreement>* agreements = nullptr);
 
 /// The families table (rank, representative, zone axis, rows, deviations, score), or for a
 /// search without rows the "No solution. Nearest: ..." line.

@@ -79,6 +79,12 @@ std::string QuoteArgument(std::string_view text) {
 
 namespace {
 
+std::string commandName(Command command) {
+  static constexpr std::string_view names[] = {"index", "batch", "calc",  "phases",
+                                               "info",  "help",  "spots", "measure"};
+  return std::string(names[static_cast<std::size_t>(command)]);
+}
+
 class Parser {
 public:
   explicit Parser(const std::vector<std::string>& args) : args_(args) {}
@@ -139,6 +145,9 @@ private:
     return true;
   }
   bool readTolerances(const std::string& name);
+  bool readPicture(const std::string& name);
+  bool readCentre(const std::string& name) { return numbers(name, o_.centre.emplace()); }
+  bool given(std::string_view name) const;
 
   // The checks once every option is read, in the order they run.
   bool check();
@@ -159,8 +168,9 @@ private:
 constexpr unsigned commandBit(Command command) { return 1u << static_cast<unsigned>(command); }
 constexpr unsigned kIndex = commandBit(Command::Index), kBatch = commandBit(Command::Batch),
                    kCalc = commandBit(Command::Calc), kPhases = commandBit(Command::Phases),
-                   kInfo = commandBit(Command::Info);
-constexpr unsigned kAll = kIndex | kBatch | kCalc | kPhases | kInfo;
+                   kInfo = commandBit(Command::Info), kSpots = commandBit(Command::Spots),
+                   kMeasure = commandBit(Command::Measure);
+constexpr unsigned kAll = kIndex | kBatch | kCalc | kPhases | kInfo | kSpots | kMeasure;
 constexpr unsigned kSearches = kIndex | kBatch;
 
 // index and calc take --phase once too, but say so in their own words (checkPhaseOrCell).
@@ -173,7 +183,7 @@ const Parser::OptionReader Parser::kReaders[] = {
     {"--cell", &Parser::readCell, kIndex | kCalc, 0},
     {"--lattice", &Parser::readLattice, kIndex, 0},
     {"--d", &Parser::readSpacings, kSearches, 0},
-    {"--scale-bar", &Parser::readScaleBar, kSearches, 0},
+    {"--scale-bar", &Parser::readScaleBar, kSearches | kMeasure, 0},
     {"--lengths", &Parser::readLengths, kSearches, 0},
     {"--numbers", &Parser::readNumbers, kSearches, 0},
     {"--angles", &Parser::readAngles, kSearches, 0},
@@ -182,10 +192,14 @@ const Parser::OptionReader Parser::kReaders[] = {
     {"--d-tol", &Parser::readTolerances, kSearches, 0},
     {"--angle-tol", &Parser::readTolerances, kSearches, 0},
     {"--group", &Parser::readGroup, kSearches, 0},
+    {"--picture", &Parser::readPicture, kSearches, 0},
+    {"--centre", &Parser::readCentre, kSearches | kMeasure, 0},
 };
 
 bool Parser::readCommand() {
-  if (!more()) return fail("no command given (index, batch, calc, phases or info; see --help)");
+  if (!more())
+    return fail(
+        "no command given (index, batch, calc, phases, info, spots or measure; see --help)");
   const std::string command = args_[next_++];
   if (command == "index")
     o_.command = Command::Index;
@@ -197,11 +211,15 @@ bool Parser::readCommand() {
     o_.command = Command::Phases;
   else if (command == "info")
     o_.command = Command::Info;
+  else if (command == "spots")
+    o_.command = Command::Spots;
+  else if (command == "measure")
+    o_.command = Command::Measure;
   else if (command == "--help" || command == "-h" || command == "help")
     o_.command = Command::Help;
   else
     return fail("unknown command " + QuoteArgument(command) +
-                " (index, batch, calc, phases or info; see --help)");
+                " (index, batch, calc, phases, info, spots or measure; see --help)");
   return true;
 }
 
@@ -223,9 +241,7 @@ bool Parser::option(const std::string& name) {
 bool Parser::refuseOption(const std::string& name) {
   if (o_.command == Command::Batch && (name == "--cell" || name == "--lattice"))
     return fail("batch takes phases from the database: use --phase or --record");
-  static constexpr std::string_view commandNames[] = {"index", "batch", "calc", "phases", "info"};
-  return fail(std::string(commandNames[static_cast<std::size_t>(o_.command)]) + " does not take " +
-              name + " (see --help)");
+  return fail(commandName(o_.command) + " does not take " + name + " (see --help)");
 }
 
 bool Parser::readHelp(const std::string&) {
@@ -237,16 +253,17 @@ bool Parser::readHelp(const std::string&) {
 bool Parser::readFormat(const std::string&) {
   if (!more()) return fail("--format needs text, tsv or json");
   const std::string f = args_[next_++];
+  const bool noTsv = o_.command == Command::Calc || o_.command == Command::Info ||
+                     o_.command == Command::Spots || o_.command == Command::Measure;
   if (f == "text")
     o_.format = Format::Text;
-  else if (f == "tsv" && o_.command != Command::Calc && o_.command != Command::Info)
+  else if (f == "tsv" && !noTsv)
     o_.format = Format::Tsv;
   else if (f == "json")
     o_.format = Format::Json;
   else
     return fail("--format: " + QuoteArgument(f) + " is not one of " +
-                (o_.command == Command::Calc || o_.command == Command::Info ? "text, json"
-                                                                            : "text, tsv, json"));
+                (noTsv ? "text, json" : "text, tsv, json"));
   return true;
 }
 
@@ -310,8 +327,27 @@ bool Parser::readTolerances(const std::string& name) {
   return numbers(name, target);
 }
 
+bool Parser::readPicture(const std::string& name) {
+  if (!more()) return fail(name + " needs a picture file");
+  o_.picture = args_[next_++];
+  return true;
+}
+
+bool Parser::given(std::string_view name) const {
+  for (const OptionReader& reader : kReaders)
+    if (reader.name == name) return given_[static_cast<std::size_t>(&reader - kReaders)];
+  return false;
+}
+
 bool Parser::check() {
   switch (o_.command) {
+  case Command::Spots:
+    if (o_.picture.empty()) return fail("spots needs a PICTURE file");
+    return true;
+  case Command::Measure:
+    if (o_.picture.empty()) return fail("measure needs a PICTURE file");
+    if (!o_.scaleBar) return fail("measure needs --scale-bar VALUE LENGTH");
+    return checkPatternValues();
   case Command::Index:
     return checkPhaseOrCell() && checkPatternSource() && checkPatternValues() &&
            checkSearchSettings() && checkGroup();
@@ -366,8 +402,17 @@ bool Parser::checkBatchPhases() {
   return true;
 }
 
-// The spacings either as d values or as a scale bar with lengths; the angles always.
+// The spacings either as d values or as a scale bar with lengths; the angles always. Or the
+// picture, which measures lengths and angles, with the scale bar.
 bool Parser::checkPatternSource() {
+  if (given("--picture")) {
+    if (o_.spacings || o_.lengths || o_.angles || given("--numbers"))
+      return fail("--picture measures the lengths and angles: give it without --d, --lengths, "
+                  "--numbers and --angles");
+    if (!o_.scaleBar) return fail("--picture needs --scale-bar VALUE LENGTH");
+    return true;
+  }
+  if (o_.centre) return fail("--centre needs --picture FILE");
   if (o_.spacings && (o_.scaleBar || o_.lengths))
     return fail("give the spacings either with --d or with --scale-bar and --lengths, not both");
   if (!o_.spacings && !(o_.scaleBar && o_.lengths))
@@ -385,20 +430,24 @@ bool Parser::checkPatternValues() {
   if (o_.spacings)
     for (const std::string& d : *o_.spacings)
       if (!(value(d) > 0)) return fail("--d: spacings must be above 0 nm, got " + QuoteArgument(d));
-  for (const std::string& a : *o_.angles)
-    if (!(value(a) >= 0 && value(a) <= 180))
-      return fail("--angles: angles must be from 0 to 180 degrees, got " + QuoteArgument(a));
+  if (o_.angles)
+    for (const std::string& a : *o_.angles)
+      if (!(value(a) >= 0 && value(a) <= 180))
+        return fail("--angles: angles must be from 0 to 180 degrees, got " + QuoteArgument(a));
   if (o_.scaleBar) {
     if (!(value((*o_.scaleBar)[0]) > 0))
       return fail("--scale-bar: the value must be above 0 (1/nm)");
     if (!(value((*o_.scaleBar)[1]) > 0))
       return fail("--scale-bar: the length must be above 0 (px)");
-    for (const std::string& l : *o_.lengths)
-      if (!(value(l) > 0))
-        return fail("--lengths: lengths must be above 0 px, got " + QuoteArgument(l));
-    for (const std::string& n : o_.numbers)
-      if (!(value(n) > 0))
-        return fail("--numbers: numbers of spot spacings must be above 0, got " + QuoteArgument(n));
+    if (o_.lengths) {
+      for (const std::string& l : *o_.lengths)
+        if (!(value(l) > 0))
+          return fail("--lengths: lengths must be above 0 px, got " + QuoteArgument(l));
+      for (const std::string& n : o_.numbers)
+        if (!(value(n) > 0))
+          return fail("--numbers: numbers of spot spacings must be above 0, got " +
+                      QuoteArgument(n));
+    }
   }
   return true;
 }
@@ -432,11 +481,13 @@ ParseResult Parser::run() {
   if (!readCommand()) return {o_, error_};
   while (more() && o_.command != Command::Help) {
     const std::string& arg = args_[next_++];
-    // info's one argument that is not an option: the picture.
-    if (o_.command == Command::Info && arg.rfind("--", 0) != 0 && arg != "-h") {
+    // The one argument of info, spots and measure that is not an option: the picture.
+    const bool takesPicture = o_.command == Command::Info || o_.command == Command::Spots ||
+                              o_.command == Command::Measure;
+    if (takesPicture && arg.rfind("--", 0) != 0 && arg != "-h") {
       if (!o_.picture.empty())
-        return {o_, "info takes one picture, got " + QuoteArgument(o_.picture) + " and " +
-                        QuoteArgument(arg)};
+        return {o_, commandName(o_.command) + " takes one picture, got " +
+                        QuoteArgument(o_.picture) + " and " + QuoteArgument(arg)};
       o_.picture = arg;
       continue;
     }
@@ -467,6 +518,10 @@ BoxTexts PatternBoxes(const Options& o) {
       boxes[BoxNumber(Box::Length1) + j] = "1";
       boxes[BoxNumber(Box::Number1) + j] = (*o.spacings)[static_cast<std::size_t>(j)];
     }
+  } else if (o.scaleBar && (!o.picture.empty() || o.command == Command::Measure)) {
+    // Lengths, numbers and angles come from the picture's spots.
+    boxes[Box::ScaleBarValue] = (*o.scaleBar)[0];
+    boxes[Box::ScaleBarLength] = (*o.scaleBar)[1];
   } else if (o.scaleBar && o.lengths) {
     boxes[Box::ScaleBarValue] = (*o.scaleBar)[0];
     boxes[Box::ScaleBarLength] = (*o.scaleBar)[1];
@@ -497,12 +552,15 @@ Usage:
                        --planes H1 K1 L1 H2 K2 L2 H3 K3 L3 [--format text|json]
   spotindex-cli phases [--format text|tsv|json]
   spotindex-cli info   PICTURE [--format text|json]
+  spotindex-cli spots  PICTURE [--format text|json]
+  spotindex-cli measure PICTURE --scale-bar VALUE LENGTH [--centre X Y] [--format text|json]
 
   PHASE   = --phase NAME            a record of the built-in database, exact name (e.g. "Fe(α)");
                                     a name held by two records (La2S3) means the first
           | --cell A B C ALPHA BETA GAMMA --lattice P|C|I|F|R      (nm, degrees)
   PATTERN = (--d D1 D2 D3 | --scale-bar VALUE LENGTH --lengths L1 L2 L3 [--numbers N1 N2 N3])
             --angles A12 A23 A13    (nm; 1/nm and px; degrees; numbers default to 1 1 1)
+          | --picture FILE --scale-bar VALUE LENGTH [--centre X Y]
   SEARCH  = [--range N] [--d-tol T | --d-tol T1 T2 T3] [--angle-tol T | --angle-tol T1 T2 T3]
             (defaults 5, 0.008 nm, 2 degrees)
 
@@ -524,6 +582,22 @@ Commands:
           the calibration, beam energy and camera length its file gives; reads DM3, DM4, MRC
           (the first section), grey TIFF of 16/32-bit integers or 32/64-bit floats, and PNG,
           JPEG, BMP, GIF and other TIFF (colour as its grey); the format is told by content
+  spots   the spots of a picture (the formats of info): sub-pixel centre x, y in the picture's
+          pixels (the top-left pixel's centre is 0, 0), integrated intensity above the
+          background, width (Gaussian sigma, px); brightest first
+  measure the pattern measured from all its spots: the centre (the direct beam, or the node
+          the spots are symmetric about; --centre gives it) and the 2-D lattice fitted by least
+          squares; R1 the shortest lattice vector (of those within 1 % the one with the smallest
+          angle from +x, counter-clockwise on the screen), R2 the shortest one not parallel to it
+          with <R1,R2> at least 90 degrees, R3 = R1 + R2; lengths (px), spacings from the scale
+          bar and angles as the measurement boxes hold them. --picture of index and batch
+          measures the pattern so, then searches it
+
+Picture (--picture with --group): each family also gets its agreement with the picture: the
+  spots its zone predicts inside the picture, those with a detected spot within a fifth of the
+  shorter of R1 and R2 (at least 2 px), the detected spots (direct beam left out) explained by
+  a predicted one, and the RMS distance of the pairs. Families are ranked by explained spots,
+  then RMS (in steps of 0.01 px), then score; families equal in all three share a rank.
 
 Families (--group, text and json only):
   Rows that one symmetry operation of the phase maps onto each other (the lattice's point
@@ -554,9 +628,16 @@ Formats:
           info:  {"picture", "format", "width", "height", "sample", "min", "max", "mean",
                   "calibration": {"scale" (units per pixel), "units", "origin" (px)} or null,
                   "beam_energy_kev" or null, "camera_length" (as the file gives it) or null}
+          spots: {"picture", "width", "height", "spots": [{"x", "y", "intensity", "width"}]}
+          measure: {"centre", "r1", "r2", "r3" (px), "lengths" (px), "d" (nm), "angles",
+                  "spots_used", "residual_px"}
+          --picture with --group adds to each family "picture": {"predicted", "matched",
+          "detected", "explained", "rms_px"}
 
-Exit status: 0 the search ran (also with no row), 2 invalid arguments or input, 3 the search
-stopped on a fault or the output could not be written (the message says why).
+Exit status: 0 the search ran (also with no row), 2 invalid arguments or input (also a picture
+that cannot be read or is empty, and a --centre off the picture), 3 the search stopped on a
+fault, a picture has no lattice (fewer than two non-parallel spot vectors) or the output could
+not be written (the message says why).
 
 Example:
   spotindex-cli index --cell 0.4 0.4 0.4 90 90 90 --lattice F --range 2 \

@@ -12,7 +12,7 @@
 
 namespace spot::cli {
 
-enum class Command { Index, Batch, Calc, Phases, Info, Help };
+enum class Command { Index, Batch, Calc, Phases, Info, Help, Spots, Measure };
 enum class Format { Text, Tsv, Json };
 
 /// Everything the command line said. Numbers stay text, exactly as typed, so that they reach
@@ -41,7 +41,11 @@ struct Options {
 
   bool group = false; ///< --group: families of equivalent rows, nearest misses (text and json)
 
-  std::string picture; ///< info: the picture file
+  /// info, spots and measure: the picture file; index and batch: --picture FILE, which measures
+  /// the lengths and angles from the picture's spots (with --scale-bar for the spacings). Empty:
+  /// none given.
+  std::string picture;
+  std::optional<std::array<std::string, 2>> centre; ///< --centre x y (px)
 };
 
 struct ParseResult {

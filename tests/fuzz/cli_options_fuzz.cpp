@@ -23,8 +23,13 @@ bool cheapToRun(const Options& o) {
   case Command::Help:
   case Command::Phases:
   case Command::Calc: return true;
-  case Command::Index: return RoundHalfEven(NumericPrefix(o.range)) <= kCheapRange;
+  case Command::Info:
+  case Command::Spots:
+  case Command::Measure: return false; // they read files
+  case Command::Index:
+    return o.picture.empty() && RoundHalfEven(NumericPrefix(o.range)) <= kCheapRange;
   case Command::Batch:
+    if (!o.picture.empty()) return false;
     return RoundHalfEven(NumericPrefix(o.range)) <= kCheapRange &&
            !(o.records.empty() && o.phaseNames.empty()) &&
            o.records.size() + o.phaseNames.size() <= kCheapBatchRecords;

@@ -1,0 +1,215 @@
+// spotindex-cli's picture commands end to end: pictures written with Qt into a folder of this
+// process, then spots, measure and index --picture through RunCli.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "cli/cli_commands.hpp"
+#include "cli/cli_picture.hpp"
+#include "picture/raw_picture.hpp"
+#include "support/synthetic_picture.hpp"
+
+namespace spot::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::PictureRecipe;
+using testing::RenderPicture;
+using testing::ScreenVector;
+using testing::TrueSpot;
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+CliRun run(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  const int status = RunCli(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+class PictureFolder : public ::testing::Test {
+protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() / ("spot-cli-pictures-" + std::to_string(::getpid()));
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  // The picture saved as `name` (the suffix chooses the format), 8-bit or 16-bit grey, or
+  // colour with the grey value in every channel.
+  std::string save(const GreyImage& image, const std::string& name, bool sixteenBit,
+                   bool colour = false) {
+    QImage q(image.width, image.height,
+             colour ? QImage::Format_RGB32
+                    : (sixteenBit ? QImage::Format_Grayscale16 : QImage::Format_Grayscale8));
+    for (int y = 0; y < image.height; ++y)
+      for (int x = 0; x < image.width; ++x) {
+        const float v = image.at(x, y);
+        if (colour)
+          q.setPixel(x, y, qRgb(static_cast<int>(v), static_cast<int>(v), static_cast<int>(v)));
+        else if (sixteenBit)
+          reinterpret_cast<quint16*>(q.scanLine(y))[x] = static_cast<quint16>(v);
+        else
+          q.scanLine(y)[x] = static_cast<uchar>(v);
+      }
+    const std::string path = (folder_ / name).string();
+    EXPECT_TRUE(q.save(QString::fromStdString(path)));
+    return path;
+  }
+
+  fs::path folder_;
+};
+
+// A square lattice of 40 px around a saturated beam at (248.7, 260.6): written as 8-bit PNG,
+// 16-bit TIFF and colour PNG with grey in every channel, each read back to the values written;
+// measure gives |R| = 40 px and, with the scale bar 5 1/nm = 100 px, d = (100 / 5) / 40 =
+// 0.5 nm.
+TEST_F(PictureFolder, SpotsAndMeasureReadEveryFormatAlike) {
+  PictureRecipe recipe;
+  recipe.beamX = 248.7, recipe.beamY = 260.6;
+  recipe.beamAmplitude = 1200;
+  recipe.scaleBar = true;
+  const auto a = ScreenVector(40, 17), b = ScreenVector(40, 107);
+  const std::vector<TrueSpot> truth = testing::LatticeSpots(recipe, a, b, 5);
+  const GreyImage image8 = RenderPicture(recipe, truth);
+  const std::string png = save(image8, "grey.png", false);
+  const std::string colour = save(image8, "colour.png", false, true);
+  recipe.sixteenBit = true;
+  const GreyImage image16 = RenderPicture(recipe, truth);
+  const std::string tiff = save(image16, "grey16.tif", true);
+
+  const auto grey = [](const std::string& path) {
+    const CliPictureRead read = ReadCliPicture(path);
+    EXPECT_TRUE(read.picture) << read.error;
+    return read.picture ? ToGreyImage(read.picture->pixels) : GreyImage();
+  };
+  EXPECT_EQ(grey(png).values, image8.values);
+  EXPECT_EQ(grey(tiff).width, 512);
+  EXPECT_EQ(grey(tiff).values, image16.values); // every 16-bit value kept
+  EXPECT_EQ(grey(colour).values, image8.values);
+
+  const CliRun spots = run({"spots", png, "--format", "json"});
+  ASSERT_EQ(spots.status, 0) << spots.err;
+  EXPECT_EQ(spots.out.rfind("{\"picture\": \"grey.png\", \"width\": 512, \"height\": 512, "
+                            "\"spots\": [\n  {\"x\": 248.",
+                            0),
+            0u); // the saturated beam first
+  const CliRun spots16 = run({"spots", tiff});
+  ASSERT_EQ(spots16.status, 0) << spots16.err;
+  EXPECT_EQ(spots16.out.substr(0, spots16.out.find(',')), "grey16.tif: 512 x 512 pixels");
+
+  const CliRun measure = run({"measure", png, "--scale-bar", "5", "100", "--format", "json"});
+  ASSERT_EQ(measure.status, 0) << measure.err;
+  const auto numberAfter = [&](const std::string& key) {
+    return std::stod(measure.out.substr(measure.out.find(key) + key.size()));
+  };
+  EXPECT_NEAR(numberAfter("\"centre\": ["), 248.7, 0.1);
+  EXPECT_NEAR(numberAfter("\"lengths\": ["), 40, 0.04);
+  EXPECT_NEAR(numberAfter("\"d\": ["), 0.5, 0.0005);
+  EXPECT_NEAR(numberAfter("\"angles\": ["), 90, 0.05);
+  EXPECT_GT(numberAfter("\"spots_used\": "), 100);
+
+  const CliRun text = run({"measure", tiff, "--scale-bar", "5", "100", "--centre", "249", "260"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("length 40.00"), std::string::npos) << text.out;
+}
+
+// The causes, each named: an unreadable or empty file and a centre off the picture give 2, a
+// picture with a single spot (no lattice) gives 3; options that do not go together give 2.
+TEST_F(PictureFolder, PictureFaultsNameTheirCause) {
+  const std::string missing = (folder_ / "missing.png").string();
+  const CliRun unreadable = run({"spots", missing});
+  EXPECT_EQ(unreadable.status, 2);
+  EXPECT_NE(unreadable.err.find("spots: cannot read the picture \"" + missing + "\""),
+            std::string::npos)
+      << unreadable.err;
+  std::ofstream(folder_ / "empty.png").close();
+  EXPECT_EQ(run({"spots", (folder_ / "empty.png").string()}).status, 2);
+
+  PictureRecipe recipe;
+  const std::string one = save(RenderPicture(recipe, {{300.5, 200.5, 100, 3}}), "one.png", false);
+  const CliRun noLattice = run({"measure", one, "--scale-bar", "5", "100"});
+  EXPECT_EQ(noLattice.status, 3);
+  EXPECT_EQ(noLattice.err, "spotindex-cli: measure: \"one.png\": no lattice found: the picture "
+                           "has fewer than two non-parallel spot vectors\n");
+  const CliRun outside = run({"measure", one, "--scale-bar", "5", "100", "--centre", "600", "10"});
+  EXPECT_EQ(outside.status, 2);
+  EXPECT_NE(outside.err.find("--centre: \"one.png\": the centre (600, 10) lies outside the "
+                             "picture of 512 x 512 pixels"),
+            std::string::npos)
+      << outside.err;
+
+  EXPECT_EQ(run({"measure", one}).err, "spotindex-cli: measure needs --scale-bar VALUE LENGTH\n");
+  EXPECT_EQ(run({"spots"}).err, "spotindex-cli: spots needs a PICTURE file\n");
+  EXPECT_EQ(run({"index", "--phase", "Al", "--picture", one, "--scale-bar", "5", "100", "--angles",
+                 "90", "45", "45"})
+                .err,
+            "spotindex-cli: --picture measures the lengths and angles: give it without --d, "
+            "--lengths, --numbers and --angles\n");
+  EXPECT_EQ(run({"index", "--phase", "Al", "--picture", one}).err,
+            "spotindex-cli: --picture needs --scale-bar VALUE LENGTH\n");
+  EXPECT_EQ(run({"index", "--phase", "Al", "--d", "0.2", "0.2", "0.14", "--angles", "90", "45",
+                 "45", "--centre", "1", "2"})
+                .err,
+            "spotindex-cli: --centre needs --picture FILE\n");
+  EXPECT_EQ(run({"spots", one, "--format", "tsv"}).err,
+            "spotindex-cli: --format: \"tsv\" is not one of text, json\n");
+}
+
+// Face-centred cubic, a = 0.4 nm, zone [0 1 1]: the allowed (h k -k) with h, k all even or all
+// odd, placed independently of the program: in the orthonormal frame e1 = [1 0 0],
+// e2 = [0 1 -1] / sqrt 2 the reflection sits at (h / a, 2k / (a sqrt 2)) 1/nm; 12 px per 1/nm
+// (scale bar 5 1/nm = 60 px). Indexing straight from the picture ranks a <0 1 1> zone first,
+// every detected spot explained.
+TEST_F(PictureFolder, IndexingFromThePictureRanksTheTrueZoneFirst) {
+  PictureRecipe recipe;
+  recipe.beamX = 255.3, recipe.beamY = 250.8;
+  recipe.beamAmplitude = 1200;
+  const double a = 0.4, scale = 12;
+  const auto ex = ScreenVector(1, 23), ey = ScreenVector(1, 113);
+  std::vector<TrueSpot> truth;
+  for (int h = -12; h <= 12; ++h)
+    for (int k = -12; k <= 12; ++k) {
+      const bool allEven = h % 2 == 0 && k % 2 == 0, allOdd = h % 2 != 0 && k % 2 != 0;
+      if ((h == 0 && k == 0) || !(allEven || allOdd)) continue;
+      const double u = scale * h / a, v = scale * 2 * k / (a * std::sqrt(2.0));
+      const double x = recipe.beamX + u * ex[0] + v * ey[0];
+      const double y = recipe.beamY + u * ex[1] + v * ey[1];
+      if (x > 3 && y > 3 && x < 508 && y < 508) truth.push_back({x, y, 60, 2.5});
+    }
+  const std::string path = save(RenderPicture(recipe, truth), "fcc011.png", false);
+  const CliRun index =
+      run({"index", "--cell",    "0.4", "0.4",       "0.4",      "90",          "90",
+           "90",    "--lattice", "F",   "--picture", path,       "--scale-bar", "5",
+           "60",    "--range",   "4",   "--group",   "--format", "json"});
+  ASSERT_EQ(index.status, 0) << index.err;
+  const std::size_t first = index.out.find("{\"rank\": 1,");
+  ASSERT_NE(first, std::string::npos) << index.out;
+  const std::size_t axis = index.out.find("\"zone_axis\": [", first) + 14;
+  std::array<int, 3> uvw{};
+  std::istringstream(index.out.substr(axis)) >> uvw[0];
+  const std::string rest = index.out.substr(index.out.find(',', axis) + 1);
+  std::sscanf(rest.c_str(), " %d, %d", &uvw[1], &uvw[2]);
+  for (int& i : uvw)
+    i = std::abs(i);
+  std::sort(uvw.begin(), uvw.end());
+  EXPECT_EQ(uvw, (std::array<int, 3>{0, 1, 1})) << index.out.substr(first, 400);
+  const std::size_t picture = index.out.find("\"picture\": {", first);
+  const std::string agreement = index.out.substr(picture, index.out.find('}', picture) - picture);
+  const auto count = [&](const std::string& key) {
+    return std::stoi(agreement.substr(agreement.find(key) + key.size()));
+  };
+  EXPECT_EQ(count("\"explained\": "), count("\"detected\": "));
+  EXPECT_GT(count("\"detected\": "), 40);
+}
+
+} // namespace
+} // namespace spot::cli
