@@ -15,10 +15,13 @@
 #include "cli/cli_spots.hpp"
 #include "core/number_format.hpp"
 #include "core/numeric_text.hpp"
+#include "crystal/cif_import.hpp"
+#include "crystal/phase_library.hpp"
 #include "database/batch_run.hpp"
 #include "database/phase_database.hpp"
 #include "indexing/result_text.hpp"
 #include "indexing/run_search.hpp"
+#include "simulation/zone_pattern.hpp"
 #include "solutions/picture_ranking.hpp"
 
 namespace spot::cli {
@@ -117,6 +120,69 @@ struct PhaseScore {
   std::optional<PictureAgreement> agreement; ///< of that family, with --picture
 };
 
+// PHASES FROM CIF FILES
+
+// The phases of one --cif: all of them, or the one its --block names; null after a message when
+// none can be used. Warnings and the faults of other blocks go to `err` as they are.
+std::optional<std::vector<CrystalPhase>> loadCif(const Options::CifSource& source, bool onlyOne,
+                                                 std::ostream& err) {
+  const CifImport imported = ImportCifFile(source.path);
+  for (const std::string& w : imported.warnings)
+    err << "spotindex-cli: warning: " << w << "\n";
+  for (const std::string& e : imported.errors)
+    err << "spotindex-cli: --cif: " << e << "\n";
+  if (imported.phases.empty()) return std::nullopt;
+  const auto blocks = [&] {
+    std::string list;
+    for (const CrystalPhase& p : imported.phases)
+      list += (list.empty() ? "" : ", ") + QuoteArgument(p.block);
+    return list;
+  };
+  if (source.block) {
+    for (const CrystalPhase& p : imported.phases)
+      if (p.block == *source.block) return std::vector<CrystalPhase>{p};
+    err << "spotindex-cli: --block: no phase from a data block " << QuoteArgument(*source.block)
+        << " in " << source.path << " (blocks: " << blocks() << ")\n";
+    return std::nullopt;
+  }
+  if (onlyOne && imported.phases.size() > 1) {
+    err << "spotindex-cli: --cif: " << source.path << " holds " << imported.phases.size()
+        << " phases (blocks: " << blocks() << "); choose one with --block NAME\n";
+    return std::nullopt;
+  }
+  return imported.phases;
+}
+
+// The phase boxes as a typed cell: the shortest text that reads back as the same number.
+BoxTexts withCell(BoxTexts boxes, const LatticeParameters& cell) {
+  const std::array<double, 6> values = {cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma};
+  for (int i = 0; i < 6; ++i)
+    boxes[BoxNumber(Box::A) + i] = FormatGeneral(values[static_cast<std::size_t>(i)]);
+  return boxes;
+}
+
+// The one phase of index, calc and simulate: a record (centring only), a typed cell, or a CIF
+// phase, whose cell then fills the phase boxes. Null after a message.
+std::optional<CrystalPhase> chosenPhase(const Options& o, BoxTexts& boxes, std::ostream& err) {
+  CrystalPhase phase;
+  if (!o.cifs.empty()) {
+    const auto loaded = loadCif(o.cifs.front(), true, err);
+    if (!loaded) return std::nullopt;
+    phase = loaded->front();
+    boxes = withCell(boxes, phase.cell);
+    return phase;
+  }
+  phase.cell = ReadLatticeParameters(boxes);
+  phase.centring = o.lattice.value_or(LatticeType::Primitive);
+  if (!o.phaseNames.empty()) {
+    const PhaseRecord& record =
+        BuiltInPhases()[static_cast<std::size_t>(*FindPhaseRecord(o.phaseNames[0]) - 1)];
+    phase.name = record.name();
+    phase.centring = record.latticeType();
+  }
+  return phase;
+}
+
 // COMMANDS
 
 int runIndex(const Options& o, OutputBuffer& out, std::ostream& err) {
@@ -126,23 +192,19 @@ int runIndex(const Options& o, OutputBuffer& out, std::ostream& err) {
     picture = MeasurePicture(o, "index", err, status);
     if (!picture) return status;
   }
-  const BoxTexts boxes = picture ? picture->boxes : PatternBoxes(o);
-  std::string name;
-  LatticeType lattice = o.lattice.value_or(LatticeType::Primitive);
-  if (!o.phaseNames.empty()) {
-    const PhaseRecord& record =
-        BuiltInPhases()[static_cast<std::size_t>(*FindPhaseRecord(o.phaseNames[0]) - 1)];
-    name = record.name();
-    lattice = record.latticeType();
-  }
-  const SearchOutcome outcome = RunIndexingSearch(boxes, lattice);
+  BoxTexts boxes = picture ? picture->boxes : PatternBoxes(o);
+  const std::optional<CrystalPhase> phase = chosenPhase(o, boxes, err);
+  if (!phase) return kExitInvalidInput;
+  const std::string& name = phase->name;
+  const LatticeType lattice = phase->latticeType();
+  const SearchOutcome outcome = RunIndexingSearch(boxes, phase->rule());
   if (!outcome.completed) return searchFailure(outcome, "index", err);
   const MeasuredPattern measured = *measuredPattern(boxes);
   const LatticeParameters cell = ReadLatticeParameters(boxes);
   std::optional<GroupedRows> grouped;
   if (o.group)
-    grouped =
-        GroupRows(outcome.rows, cell, lattice, CheckMeasurement(boxes, {}).indexRange, measured);
+    grouped = GroupRows(outcome.rows, cell, phase->rule(), CheckMeasurement(boxes, {}).indexRange,
+                        measured);
   // With a picture, families are ranked by how the spots they predict agree with it.
   std::vector<PictureAgreement> agreements;
   if (grouped && picture) {
@@ -153,7 +215,9 @@ int runIndex(const Options& o, OutputBuffer& out, std::ostream& err) {
   switch (o.format) {
   case Format::Json:
     out << "{\"phase\": {\"name\": " << (name.empty() ? "null" : jsonString(name))
-        << ", \"lattice\": \"" << latticeLetter(lattice) << "\", \"cell\": "
+        << ", \"lattice\": \"" << latticeLetter(lattice) << "\""
+        << (phase->group ? ", \"space_group\": " + jsonString(phase->group->symbol()) : "")
+        << ", \"cell\": "
         << jsonArray(
                std::array<double, 6>{cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma})
         << "},\n"
@@ -167,8 +231,9 @@ int runIndex(const Options& o, OutputBuffer& out, std::ostream& err) {
   case Format::Tsv: WriteTsvRows(out, outcome.rows); break;
   case Format::Text:
     out << "Phase: " << (name.empty() ? std::string("(cell)") : name) << "  "
-        << LatticeSelectorText(lattice) << "  " << cellText(boxes) << "  index range "
-        << FormatGeneral(ReadIndexRange(boxes)) << "\n";
+        << LatticeSelectorText(lattice)
+        << (phase->group ? "  space group " + phase->group->symbol() : std::string()) << "  "
+        << cellText(boxes) << "  index range " << FormatGeneral(ReadIndexRange(boxes)) << "\n";
     out << "Measured:" << kSummaryHeader << "\n         " << *outcome.summary << "\n\n";
     WriteTextRows(out, outcome.rows);
     out << "\n"
@@ -192,6 +257,17 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
       records.push_back(i);
   std::sort(records.begin(), records.end());
   records.erase(std::unique(records.begin(), records.end()), records.end());
+  // The phases of --cif files join the run after the records.
+  std::vector<CrystalPhase> cifPhases;
+  std::vector<std::string> cifFiles;
+  for (const Options::CifSource& source : o.cifs) {
+    const auto loaded = loadCif(source, false, err);
+    if (!loaded) return kExitInvalidInput;
+    for (const CrystalPhase& p : *loaded) {
+      cifPhases.push_back(p);
+      cifFiles.push_back(source.path);
+    }
+  }
 
   std::optional<PictureMeasurement> picture;
   if (!o.picture.empty()) {
@@ -210,17 +286,45 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
     err << "spotindex-cli: batch: " << FaultMessage(*run.fault) << "\n";
     return kExitFault;
   }
-  const std::vector<BatchPhaseOutcome>& outcomes = run.phases;
+  // CIF phases as batch entries without a record (record 0, no PhaseRecord).
+  std::vector<BatchPhaseOutcome> cifOutcomes(cifPhases.size());
+  for (std::size_t i = 0; i < cifPhases.size(); ++i) {
+    BatchPhaseOutcome& b = cifOutcomes[i];
+    b.phaseName = cifPhases[i].name;
+    b.latticeType = cifPhases[i].latticeType();
+    b.boxes = withCell(boxes, cifPhases[i].cell);
+    b.outcome = RunIndexingSearch(b.boxes, cifPhases[i].rule());
+  }
+  std::vector<const BatchPhaseOutcome*> outcomes;
+  for (const BatchPhaseOutcome& b : run.phases)
+    outcomes.push_back(&b);
+  for (const BatchPhaseOutcome& b : cifOutcomes)
+    outcomes.push_back(&b);
+  const auto cifIndex = [&](const BatchPhaseOutcome& b) {
+    return static_cast<std::size_t>(&b - cifOutcomes.data());
+  };
+  const auto nameOf = [&](const BatchPhaseOutcome& b) {
+    return b.phase ? b.phase->name() : cifPhases[cifIndex(b)].name;
+  };
+  const auto cellOf = [&](const BatchPhaseOutcome& b) {
+    return b.phase ? b.phase->cell() : cifPhases[cifIndex(b)].cell;
+  };
+  const auto ruleOf = [&](const BatchPhaseOutcome& b) {
+    return b.phase ? ReflectionRule(b.latticeType) : cifPhases[cifIndex(b)].rule();
+  };
+  const auto whereFrom = [&](const BatchPhaseOutcome& b) {
+    return b.phase ? "record " + std::to_string(b.record) : cifFiles[cifIndex(b)];
+  };
   int status = kExitOk;
   std::optional<MeasuredPattern> measured = measuredPattern(boxes);
   // The phases listed: those with rows; with --group also those without, for their nearest
   // misses. `withRows` counts the first kind.
   std::vector<const BatchPhaseOutcome*> found;
   std::size_t withRows = 0;
-  for (const BatchPhaseOutcome& b : outcomes) {
+  for (const BatchPhaseOutcome* entry : outcomes) {
+    const BatchPhaseOutcome& b = *entry;
     if (!b.outcome.completed) {
-      const int s = searchFailure(
-          b.outcome, "batch, record " + std::to_string(b.record) + " " + b.phase->name(), err);
+      const int s = searchFailure(b.outcome, "batch, " + whereFrom(b) + " " + nameOf(b), err);
       status = std::max(status, s);
       continue;
     }
@@ -234,11 +338,10 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
   if (o.group) {
     const int range = CheckMeasurement(boxes, {}).indexRange;
     for (const BatchPhaseOutcome* b : found) {
-      grouped.push_back(
-          GroupRows(b->outcome.rows, b->phase->cell(), b->latticeType, range, *measured));
+      grouped.push_back(GroupRows(b->outcome.rows, cellOf(*b), ruleOf(*b), range, *measured));
       if (picture) {
         agreements.push_back(
-            FamilyAgreements(grouped.back().families, b->phase->cell(), b->latticeType, *picture));
+            FamilyAgreements(grouped.back().families, cellOf(*b), b->latticeType, *picture));
         RankByPictureAgreement(grouped.back().families, agreements.back());
       }
       if (!grouped.back().families.empty()) {
@@ -264,10 +367,16 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
     out << "{\"measured\": " << jsonMeasured(*measured) << ",\n \"phases\": [";
     for (std::size_t i = 0; i < found.size(); ++i) {
       const BatchPhaseOutcome& b = *found[i];
-      const LatticeParameters cell = b.phase->cell();
-      out << (i ? ",\n" : "\n") << "  {\"record\": " << b.record
-          << ", \"name\": " << jsonString(b.phase->name()) << ", \"lattice\": \""
-          << latticeLetter(b.latticeType) << "\", \"cell\": "
+      const LatticeParameters cell = cellOf(b);
+      const CrystalPhase* cif = b.phase ? nullptr : &cifPhases[cifIndex(b)];
+      out << (i ? ",\n" : "\n")
+          << "  {\"record\": " << (cif ? std::string("null") : std::to_string(b.record))
+          << (cif ? ", \"file\": " + jsonString(cifFiles[cifIndex(b)]) : std::string())
+          << ", \"name\": " << jsonString(nameOf(b)) << ", \"lattice\": \""
+          << latticeLetter(b.latticeType) << "\""
+          << (cif && cif->group ? ", \"space_group\": " + jsonString(cif->group->symbol())
+                                : std::string())
+          << ", \"cell\": "
           << jsonArray(
                  std::array<double, 6>{cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma})
           << ", \"count\": " << b.outcome.rows.size() << ",\n   \"results\": ";
@@ -282,8 +391,9 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
       out << ",\n \"ranking\": [";
       for (std::size_t i = 0; i < ranking.size(); ++i) {
         const BatchPhaseOutcome& b = *ranking[i].phase;
-        out << (i ? ",\n" : "\n") << "  {\"record\": " << b.record
-            << ", \"name\": " << jsonString(b.phase->name())
+        out << (i ? ",\n" : "\n")
+            << "  {\"record\": " << (b.phase ? std::to_string(b.record) : std::string("null"))
+            << ", \"name\": " << jsonString(nameOf(b))
             << ", \"best_score\": " << jsonNumber(ranking[i].score) << "}";
       }
       out << (ranking.empty() ? "]" : "\n ]");
@@ -293,13 +403,14 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
   case Format::Tsv:
     for (const BatchPhaseOutcome* b : found)
       WriteTsvRows(out, b->outcome.rows,
-                   std::to_string(b->record) + "\t" + b->phase->name() + "\t");
+                   (b->phase ? std::to_string(b->record) : std::string()) + "\t" + nameOf(*b) +
+                       "\t");
     break;
   case Format::Text:
     out << "Measured:" << kSummaryHeader << "\n         " << MeasuredSummaryText(*measured) << "\n";
     for (std::size_t i = 0; i < found.size(); ++i) {
       const BatchPhaseOutcome* b = found[i];
-      out << "\n------" << b->phaseName << "  (record " << b->record << ")  " << cellText(b->boxes)
+      out << "\n------" << b->phaseName << "  (" << whereFrom(*b) << ")  " << cellText(b->boxes)
           << "\n";
       if (!b->outcome.rows.empty()) WriteTextRows(out, b->outcome.rows);
       if (o.group) {
@@ -316,8 +427,8 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
         out << (i + 1 < 10    ? "  "
                 : i + 1 < 100 ? " "
                               : "")
-            << i + 1 << "  " << FormatFixed(ranking[i].score, 4) << "  " << b.phase->name()
-            << "  (record " << b.record << ")\n";
+            << i + 1 << "  " << FormatFixed(ranking[i].score, 4) << "  " << nameOf(b) << "  ("
+            << whereFrom(b) << ")\n";
       }
     }
     break;
@@ -326,7 +437,8 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
 }
 
 int runCalc(const Options& o, OutputBuffer& out, std::ostream& err) {
-  const BoxTexts boxes = PatternBoxes(o);
+  BoxTexts boxes = PatternBoxes(o);
+  if (!chosenPhase(o, boxes, err)) return kExitInvalidInput;
   const LatticeParameters cell = ReadLatticeParameters(boxes);
   const auto& p = *o.planes;
   const auto plane = [&](int i) {
@@ -366,6 +478,113 @@ int runCalc(const Options& o, OutputBuffer& out, std::ostream& err) {
   }
   if (calc.fault) {
     err << "spotindex-cli: calc: stopped: " << FaultMessage(*calc.fault) << "\n";
+    return kExitFault;
+  }
+  return kExitOk;
+}
+
+int runSimulate(const Options& o, OutputBuffer& out, std::ostream& err) {
+  BoxTexts boxes = PatternBoxes(o);
+  const std::optional<CrystalPhase> phase = chosenPhase(o, boxes, err);
+  if (!phase) return kExitInvalidInput;
+  SimulationRequest request;
+  request.cell = phase->cell;
+  request.rule = phase->rule();
+  request.unitCellAtoms = UnitCellAtoms(*phase);
+  const auto index = [&](std::size_t i) {
+    return static_cast<long long>(NumericPrefix((*o.zone)[i]));
+  };
+  request.zone = {index(0), index(1), index(2)};
+  request.gMax = NumericPrefix(o.gMax);
+  request.includeForbidden = o.includeForbidden;
+  const SimulatedPattern pattern = SimulateZone(request);
+  if (pattern.fault) {
+    err << "spotindex-cli: simulate: " << SimulationFaultMessage(*pattern.fault) << "\n";
+    return kExitInvalidInput;
+  }
+  // Rounding leaves 1e-17 where a spot lies on an axis; such dust is written as 0.
+  const auto clean = [](double v) { return std::fabs(v) < 1e-12 ? 0.0 : v; };
+  const ZoneAxis& z = request.zone;
+  if (o.format == Format::Json) {
+    out << "{\"zone_axis\": [" << z.u << ", " << z.v << ", " << z.w << "],\n \"spots\": [";
+    for (std::size_t i = 0; i < pattern.spots.size(); ++i) {
+      const SimulatedSpot& s = pattern.spots[i];
+      out << (i ? ",\n  " : "\n  ") << "{\"hkl\": [" << s.hkl.h << ", " << s.hkl.k << ", "
+          << s.hkl.l << "], \"x\": " << jsonNumber(clean(s.x))
+          << ", \"y\": " << jsonNumber(clean(s.y)) << ", \"d\": " << jsonNumber(s.d)
+          << ", \"intensity\": " << jsonNumber(s.intensity) << ", \"absent\": "
+          << (s.absent == SpotAbsence::None ? std::string("null")
+                                            : jsonString(std::string(AbsenceName(s.absent))))
+          << "}";
+    }
+    out << (pattern.spots.empty() ? "]}\n" : "\n ]}\n");
+    return kExitOk;
+  }
+  out << "Phase: " << (phase->name.empty() ? std::string("(cell)") : phase->name) << "  "
+      << (phase->group ? "space group " + phase->group->symbol()
+                       : std::string(LatticeSelectorText(phase->latticeType())))
+      << "  " << cellText(boxes) << "\n"
+      << "Zone axis [" << z.u << " " << z.v << " " << z.w << "]  g_max "
+      << FormatGeneral(request.gMax) << " 1/nm\n\n"
+      << "     h    k    l    x (1/nm)    y (1/nm)      d (nm)  intensity\n";
+  const auto column = [](std::string text, std::size_t width) {
+    return std::string(text.size() < width ? width - text.size() : 0, ' ') + text;
+  };
+  for (const SimulatedSpot& s : pattern.spots) {
+    out << column(std::to_string(s.hkl.h), 6) << column(std::to_string(s.hkl.k), 5)
+        << column(std::to_string(s.hkl.l), 5) << column(FormatFixed(clean(s.x), 4), 12)
+        << column(FormatFixed(clean(s.y), 4), 12) << column(FormatFixed(s.d, 5), 12)
+        << column(FormatFixed(s.intensity, 2), 11)
+        << (s.absent == SpotAbsence::None ? std::string()
+                                          : "  absent: " + std::string(AbsenceName(s.absent)))
+        << "\n";
+  }
+  out << "\n" << pattern.spots.size() << (pattern.spots.size() == 1 ? " spot\n" : " spots\n");
+  return kExitOk;
+}
+
+// The user's phase library, as the window keeps it.
+int runLibrary(const Options& o, OutputBuffer& out, std::ostream& err) {
+  const PhaseLibrary library = LoadPhaseLibrary(DefaultPhaseLibraryPath());
+  const std::vector<CrystalPhase>& phases = library.phases;
+  const auto symbol = [](const CrystalPhase& p) {
+    return p.group ? p.group->symbol() : std::string(1, LatticeLetter(p.latticeType()));
+  };
+  if (o.format == Format::Json) {
+    out << "[";
+    for (std::size_t i = 0; i < phases.size(); ++i) {
+      const CrystalPhase& p = phases[i];
+      const LatticeParameters& c = p.cell;
+      out << (i ? ",\n " : "\n ") << "{\"number\": " << i + 1
+          << ", \"name\": " << jsonString(p.name) << ", \"lattice\": \""
+          << latticeLetter(p.latticeType()) << "\", \"space_group\": "
+          << (p.group ? jsonString(p.group->symbol()) : std::string("null")) << ", \"cell\": "
+          << jsonArray(std::array<double, 6>{c.a, c.b, c.c, c.alpha, c.beta, c.gamma})
+          << ", \"atoms\": " << p.atoms.size() << "}";
+    }
+    out << (phases.empty() ? "]\n" : "\n]\n");
+  } else {
+    for (std::size_t i = 0; i < phases.size(); ++i) {
+      const CrystalPhase& p = phases[i];
+      const LatticeParameters& c = p.cell;
+      if (o.format == Format::Tsv) {
+        out << i + 1 << "\t" << p.name << "\t" << symbol(p);
+        for (const double v : {c.a, c.b, c.c, c.alpha, c.beta, c.gamma})
+          out << "\t" << FormatGeneral(v);
+        out << "\t" << p.atoms.size() << "\n";
+      } else {
+        const std::string number = std::to_string(i + 1);
+        out << std::string(number.size() < 3 ? 3 - number.size() : 0, ' ') << number << "  "
+            << p.name << "  " << symbol(p) << "  a=" << FormatGeneral(c.a)
+            << " b=" << FormatGeneral(c.b) << " c=" << FormatGeneral(c.c)
+            << " nm  α=" << FormatGeneral(c.alpha) << " β=" << FormatGeneral(c.beta)
+            << " γ=" << FormatGeneral(c.gamma) << " deg.  " << p.atoms.size()
+            << (p.atoms.size() == 1 ? " atom\n" : " atoms\n");
+      }
+    }
+  }
+  if (library.error) {
+    err << "spotindex-cli: " << *library.error << "\n";
     return kExitFault;
   }
   return kExitOk;
@@ -421,7 +640,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   case Command::Index: status = runIndex(o, buffer, err); break;
   case Command::Batch: status = runBatch(o, buffer, err); break;
   case Command::Calc: status = runCalc(o, buffer, err); break;
-  case Command::Phases: status = runPhases(o, buffer); break;
+  case Command::Phases:
+    status = o.library ? runLibrary(o, buffer, err) : runPhases(o, buffer);
+    break;
+  case Command::Simulate: status = runSimulate(o, buffer, err); break;
   case Command::Info: status = RunInfo(o, buffer, err); break;
   case Command::Spots: status = RunSpots(o, buffer, err); break;
   case Command::Measure: status = RunMeasure(o, buffer, err); break;

@@ -67,11 +67,11 @@ std::string padded(std::string text, std::size_t width, bool left = false) {
 } // namespace
 
 GroupedRows GroupRows(const std::vector<IndexingResult>& rows, const LatticeParameters& cell,
-                      LatticeType type, int indexRange, const MeasuredPattern& pattern) {
+                      const ReflectionRule& rule, int indexRange, const MeasuredPattern& pattern) {
   GroupedRows grouped;
-  const PhaseSymmetry symmetry = PhaseSymmetryOf(cell, type);
+  const PhaseSymmetry symmetry = PhaseSymmetryOf(cell, rule);
   if (rows.empty())
-    grouped.nearest = FindNearestMisses(cell, type, indexRange, pattern, symmetry);
+    grouped.nearest = FindNearestMisses(cell, rule, indexRange, pattern, symmetry);
   else
     grouped.families = GroupSolutions(rows, symmetry, pattern);
   return grouped;

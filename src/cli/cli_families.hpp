@@ -23,7 +23,7 @@ struct GroupedRows {
 };
 
 GroupedRows GroupRows(const std::vector<IndexingResult>& rows, const LatticeParameters& cell,
-                      LatticeType type, int indexRange, const MeasuredPattern& pattern);
+                      const ReflectionRule& rule, int indexRange, const MeasuredPattern& pattern);
 
 /// `,\n<indent>"families": [...]` and, for a search without rows, `,\n<indent>"nearest": [...]`:
 /// the members are given by their "no" numbers.

@@ -80,8 +80,8 @@ std::string QuoteArgument(std::string_view text) {
 namespace {
 
 std::string commandName(Command command) {
-  static constexpr std::string_view names[] = {"index", "batch", "calc",  "phases",
-                                               "info",  "help",  "spots", "measure"};
+  static constexpr std::string_view names[] = {"index", "batch", "calc",    "phases",  "info",
+                                               "help",  "spots", "measure", "simulate"};
   return std::string(names[static_cast<std::size_t>(command)]);
 }
 
@@ -148,6 +148,19 @@ private:
   bool readPicture(const std::string& name);
   bool readCentre(const std::string& name) { return numbers(name, o_.centre.emplace()); }
   bool given(std::string_view name) const;
+  bool readCif(const std::string& name);
+  bool readBlock(const std::string& name);
+  bool readZone(const std::string& name);
+  bool readGMax(const std::string& name);
+  bool readIncludeForbidden(const std::string&) {
+    o_.includeForbidden = true;
+    return true;
+  }
+  bool readLibrary(const std::string&) {
+    o_.library = true;
+    return true;
+  }
+  bool checkSimulation();
 
   // The checks once every option is read, in the order they run.
   bool check();
@@ -169,8 +182,10 @@ constexpr unsigned commandBit(Command command) { return 1u << static_cast<unsign
 constexpr unsigned kIndex = commandBit(Command::Index), kBatch = commandBit(Command::Batch),
                    kCalc = commandBit(Command::Calc), kPhases = commandBit(Command::Phases),
                    kInfo = commandBit(Command::Info), kSpots = commandBit(Command::Spots),
-                   kMeasure = commandBit(Command::Measure);
-constexpr unsigned kAll = kIndex | kBatch | kCalc | kPhases | kInfo | kSpots | kMeasure;
+                   kMeasure = commandBit(Command::Measure),
+                   kSimulate = commandBit(Command::Simulate);
+constexpr unsigned kAll = kIndex | kBatch | kCalc | kPhases | kInfo | kSpots | kMeasure | kSimulate;
+constexpr unsigned kPhaseTakers = kIndex | kBatch | kCalc | kSimulate;
 constexpr unsigned kSearches = kIndex | kBatch;
 
 // index and calc take --phase once too, but say so in their own words (checkPhaseOrCell).
@@ -178,10 +193,10 @@ const Parser::OptionReader Parser::kReaders[] = {
     {"--help", &Parser::readHelp, kAll, 0},
     {"-h", &Parser::readHelp, kAll, 0},
     {"--format", &Parser::readFormat, kAll, 0},
-    {"--phase", &Parser::readPhase, kIndex | kBatch | kCalc, kIndex | kBatch | kCalc},
+    {"--phase", &Parser::readPhase, kPhaseTakers, kPhaseTakers},
     {"--record", &Parser::readRecord, kBatch, kBatch},
-    {"--cell", &Parser::readCell, kIndex | kCalc, 0},
-    {"--lattice", &Parser::readLattice, kIndex, 0},
+    {"--cell", &Parser::readCell, kIndex | kCalc | kSimulate, 0},
+    {"--lattice", &Parser::readLattice, kIndex | kSimulate, 0},
     {"--d", &Parser::readSpacings, kSearches, 0},
     {"--scale-bar", &Parser::readScaleBar, kSearches | kMeasure, 0},
     {"--lengths", &Parser::readLengths, kSearches, 0},
@@ -194,12 +209,20 @@ const Parser::OptionReader Parser::kReaders[] = {
     {"--group", &Parser::readGroup, kSearches, 0},
     {"--picture", &Parser::readPicture, kSearches, 0},
     {"--centre", &Parser::readCentre, kSearches | kMeasure, 0},
+    // One CIF phase for index, calc and simulate; batch adds any number, each --block naming a
+    // block of the --cif before it (checkPhaseOrCell says the one-only rule in its own words).
+    {"--cif", &Parser::readCif, kPhaseTakers, kPhaseTakers},
+    {"--block", &Parser::readBlock, kPhaseTakers, kPhaseTakers},
+    {"--zone", &Parser::readZone, kSimulate, 0},
+    {"--g-max", &Parser::readGMax, kSimulate, 0},
+    {"--include-forbidden", &Parser::readIncludeForbidden, kSimulate, 0},
+    {"--library", &Parser::readLibrary, kPhases, 0},
 };
 
 bool Parser::readCommand() {
   if (!more())
-    return fail(
-        "no command given (index, batch, calc, phases, info, spots or measure; see --help)");
+    return fail("no command given (index, batch, calc, phases, info, spots, measure or simulate; "
+                "see --help)");
   const std::string command = args_[next_++];
   if (command == "index")
     o_.command = Command::Index;
@@ -215,11 +238,13 @@ bool Parser::readCommand() {
     o_.command = Command::Spots;
   else if (command == "measure")
     o_.command = Command::Measure;
+  else if (command == "simulate")
+    o_.command = Command::Simulate;
   else if (command == "--help" || command == "-h" || command == "help")
     o_.command = Command::Help;
   else
     return fail("unknown command " + QuoteArgument(command) +
-                " (index, batch, calc, phases, info, spots or measure; see --help)");
+                " (index, batch, calc, phases, info, spots, measure or simulate; see --help)");
   return true;
 }
 
@@ -254,7 +279,8 @@ bool Parser::readFormat(const std::string&) {
   if (!more()) return fail("--format needs text, tsv or json");
   const std::string f = args_[next_++];
   const bool noTsv = o_.command == Command::Calc || o_.command == Command::Info ||
-                     o_.command == Command::Spots || o_.command == Command::Measure;
+                     o_.command == Command::Spots || o_.command == Command::Measure ||
+                     o_.command == Command::Simulate;
   if (f == "text")
     o_.format = Format::Text;
   else if (f == "tsv" && !noTsv)
@@ -339,6 +365,46 @@ bool Parser::given(std::string_view name) const {
   return false;
 }
 
+bool Parser::readCif(const std::string&) {
+  if (!more()) return fail("--cif needs a CIF file");
+  o_.cifs.push_back({args_[next_++], std::nullopt});
+  return true;
+}
+
+bool Parser::readBlock(const std::string&) {
+  if (!more()) return fail("--block needs a data block name");
+  if (o_.cifs.empty()) return fail("--block: give it after the --cif whose block it names");
+  if (o_.cifs.back().block) return fail("--block: one block for each --cif");
+  o_.cifs.back().block = args_[next_++];
+  return true;
+}
+
+bool Parser::readZone(const std::string& name) { return numbers(name, o_.zone.emplace()); }
+
+bool Parser::readGMax(const std::string& name) {
+  std::array<std::string, 1> g;
+  if (!numbers(name, g)) return false;
+  o_.gMax = g[0];
+  return true;
+}
+
+bool Parser::checkSimulation() {
+  if (!o_.zone) return fail("simulate needs --zone U V W");
+  bool allZero = true;
+  for (const std::string& z : *o_.zone) {
+    const double v = NumericPrefix(z);
+    if (v != std::floor(v) || std::fabs(v) > 1000)
+      return fail("--zone: indices must be whole numbers from -1000 to 1000, got " +
+                  QuoteArgument(z));
+    allZero = allZero && v == 0;
+  }
+  if (allZero) return fail("--zone: [0 0 0] has no direction");
+  const double g = NumericPrefix(o_.gMax);
+  if (!(g > 0) || g > 1000)
+    return fail("--g-max: must be above 0 and at most 1000 (1/nm), got " + QuoteArgument(o_.gMax));
+  return true;
+}
+
 bool Parser::check() {
   switch (o_.command) {
   case Command::Spots:
@@ -361,6 +427,7 @@ bool Parser::check() {
   case Command::Info:
     if (o_.picture.empty()) return fail("info needs a picture file");
     return true;
+  case Command::Simulate: return checkPhaseOrCell() && checkSimulation();
   case Command::Phases:
   case Command::Help: return true;
   }
@@ -370,6 +437,13 @@ bool Parser::check() {
 // index and calc: exactly one phase, from the database or as a cell.
 bool Parser::checkPhaseOrCell() {
   if (o_.phaseNames.size() > 1) return fail("--phase: give one phase only");
+  if (o_.cifs.size() > 1) return fail("--cif: give one file only");
+  if (!o_.cifs.empty()) {
+    if (!o_.phaseNames.empty() || o_.cell)
+      return fail("give the phase with one of --phase, --cell or --cif");
+    if (o_.lattice) return fail("--lattice: a CIF phase takes its lattice from its space group");
+    return true;
+  }
   if (o_.phaseNames.empty() == !o_.cell)
     return fail(o_.cell ? "give either --phase or --cell, not both"
                         : "give the phase with --phase NAME or --cell A B C ALPHA BETA GAMMA");
@@ -550,14 +624,18 @@ Usage:
                        [--format text|tsv|json]
   spotindex-cli calc   (--phase NAME | --cell A B C ALPHA BETA GAMMA)
                        --planes H1 K1 L1 H2 K2 L2 H3 K3 L3 [--format text|json]
-  spotindex-cli phases [--format text|tsv|json]
+  spotindex-cli phases [--library] [--format text|tsv|json]
   spotindex-cli info   PICTURE [--format text|json]
   spotindex-cli spots  PICTURE [--format text|json]
   spotindex-cli measure PICTURE --scale-bar VALUE LENGTH [--centre X Y] [--format text|json]
+  spotindex-cli simulate PHASE --zone U V W [--g-max G] [--include-forbidden]
+                       [--format text|json]
 
   PHASE   = --phase NAME            a record of the built-in database, exact name (e.g. "Fe(α)");
                                     a name held by two records (La2S3) means the first
           | --cell A B C ALPHA BETA GAMMA --lattice P|C|I|F|R      (nm, degrees)
+          | --cif FILE [--block NAME]   a phase of a CIF file: its cell, space group and atoms;
+                                    --block names the data block of a file that holds several
   PATTERN = (--d D1 D2 D3 | --scale-bar VALUE LENGTH --lengths L1 L2 L3 [--numbers N1 N2 N3])
             --angles A12 A23 A13    (nm; 1/nm and px; degrees; numbers default to 1 1 1)
           | --picture FILE --scale-bar VALUE LENGTH [--centre X Y]
@@ -577,7 +655,16 @@ Commands:
           records that have solutions, in database order
   calc    zone axis [u v w] = R1 x R2 (reduced), the angles <R1,R2>, <R2,R3>, <R1,R3> and the
           spacings of three planes
-  phases  list the built-in database
+  phases  list the built-in database; with --library the user's own phases (the window's
+          "Import CIF...", kept in $XDG_DATA_HOME/SpotIndex/SpotIndex/Phases.cif)
+  simulate  the kinematic pattern of zone [U V W]: the reflections h U + k V + l W = 0 up to
+          g_max (1/nm, default 10), at x along the shortest allowed reflection of the zone and
+          y completing a right-handed frame with the zone axis toward the viewer, with the
+          spacing and the intensity |F|^2 (the strongest = 100) from electron scattering
+          factors, occupancies and isotropic displacements; a phase without atoms gives every
+          allowed reflection 100. Reflections the space group forbids are left out, or listed
+          with "absent": "space_group" with --include-forbidden; those the atoms cancel are kept
+          with intensity 0 and "absent": "structure".
   info    a picture's format, size, sample type, the min, max and mean of its samples, and
           the calibration, beam energy and camera length its file gives; reads DM3, DM4, MRC
           (the first section), grey TIFF of 16/32-bit integers or 32/64-bit floats, and PNG,
@@ -598,6 +685,10 @@ Picture (--picture with --group): each family also gets its agreement with the p
   shorter of R1 and R2 (at least 2 px), the detected spots (direct beam left out) explained by
   a predicted one, and the RMS distance of the pairs. Families are ranked by explained spots,
   then RMS (in steps of 0.01 px), then score; families equal in all three share a rank.
+
+  batch takes --cif repeatedly (each --block applies to the --cif before it; without --block
+  every phase of the file) and adds those phases to the run. A phase with a space group is
+  searched with the reflections its group allows, and its families use the group's Laue class.
 
 Families (--group, text and json only):
   Rows that one symmetry operation of the phase maps onto each other (the lattice's point
@@ -633,6 +724,10 @@ Formats:
                   "spots_used", "residual_px"}
           --picture with --group adds to each family "picture": {"predicted", "matched",
           "detected", "explained", "rms_px"}
+          simulate: {"zone_axis": [u, v, w], "spots": [{"hkl": [h, k, l], "x", "y", "d",
+                  "intensity", "absent": null | "space_group" | "structure"}]}
+          A CIF phase adds "space_group" to "phase"; its batch entries have "record": null
+          and "file".
 
 Exit status: 0 the search ran (also with no row), 2 invalid arguments or input (also a picture
 that cannot be read or is empty, and a --centre off the picture), 3 the search stopped on a

@@ -12,7 +12,7 @@
 
 namespace spot::cli {
 
-enum class Command { Index, Batch, Calc, Phases, Info, Help, Spots, Measure };
+enum class Command { Index, Batch, Calc, Phases, Info, Help, Spots, Measure, Simulate };
 enum class Format { Text, Tsv, Json };
 
 /// Everything the command line said. Numbers stay text, exactly as typed, so that they reach
@@ -25,6 +25,12 @@ struct Options {
   std::vector<int> records;                       ///< --record (batch)
   std::optional<std::array<std::string, 6>> cell; ///< --cell a b c alpha beta gamma
   std::optional<LatticeType> lattice;             ///< --lattice P|C|I|F|R
+  /// --cif FILE [--block NAME]: index, calc and simulate take one, batch any number.
+  struct CifSource {
+    std::string path;
+    std::optional<std::string> block;
+  };
+  std::vector<CifSource> cifs;
 
   // Pattern: either spacings, or the scale bar with lengths and numbers.
   std::optional<std::array<std::string, 3>> spacings; ///< --d
@@ -46,6 +52,10 @@ struct Options {
   /// none given.
   std::string picture;
   std::optional<std::array<std::string, 2>> centre; ///< --centre x y (px)
+  std::optional<std::array<std::string, 3>> zone;   ///< simulate --zone U V W
+  std::string gMax = "10";                          ///< simulate --g-max (1/nm)
+  bool includeForbidden = false;                    ///< simulate --include-forbidden
+  bool library = false;                             ///< phases --library: the user's phases
 };
 
 struct ParseResult {

@@ -27,7 +27,7 @@ LatticeParameters ReadLatticeParameters(const BoxTexts& boxes) {
   return cell;
 }
 
-SearchOutcome RunIndexingSearch(const BoxTexts& boxes, std::optional<LatticeType> type,
+SearchOutcome RunIndexingSearch(const BoxTexts& boxes, std::optional<ReflectionRule> type,
                                 const SearchLimits& limits) {
   SearchOutcome outcome;
   // The index range sizes everything, so it is looked at before anything else.

@@ -45,9 +45,9 @@ struct SearchOutcome {
   SearchStats stats;
 };
 
-/// The whole search over the box texts and the selected lattice type; with none selected the
-/// boxes and the cell are checked all the same, and nothing is found.
-SearchOutcome RunIndexingSearch(const BoxTexts& boxes, std::optional<LatticeType> type,
+/// The whole search over the box texts and the selected lattice type (or a phase's space group);
+/// with none selected the boxes and the cell are checked all the same, and nothing is found.
+SearchOutcome RunIndexingSearch(const BoxTexts& boxes, std::optional<ReflectionRule> type,
                                 const SearchLimits& limits = {});
 
 } // namespace spot

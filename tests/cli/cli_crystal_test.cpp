@@ -1,0 +1,193 @@
+// spotindex-cli with crystal data: --cif and --block wherever a phase is taken, batch with CIF
+// phases, the user library, and simulate with its JSON.
+#include <gtest/gtest.h>
+
+#include <cstdlib> // setenv
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h> // getpid
+
+#include "cli/cli_commands.hpp"
+#include "crystal/cif_import.hpp"
+#include "crystal/phase_library.hpp"
+#include "support/cif_samples.hpp"
+
+namespace spot::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace spot::testing;
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+CliRun run(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  const int status = RunCli(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+bool has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+class CliCrystal : public ::testing::Test {
+protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() / ("spot_cli_crystal_" + std::to_string(getpid()));
+    fs::create_directories(folder_);
+    write("si.cif", kSiliconCif);
+    write("two.cif", std::string(kRutileCif) + kMagnesiumCif);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+  std::string write(const std::string& name, const std::string& text) {
+    std::ofstream(folder_ / name, std::ios::binary) << text;
+    return (folder_ / name).string();
+  }
+  std::string path(const std::string& name) const { return (folder_ / name).string(); }
+  fs::path folder_;
+};
+
+// Silicon's [0 0 1] pattern on (2 0 0) + (0 2 0): d = a/2, a/2, a/√8 (a = 0.54307 nm).
+const std::vector<std::string> kSiliconPattern = {"--d",      "0.271535", "0.271535", "0.1920042",
+                                                  "--angles", "90",       "45",       "45"};
+
+TEST_F(CliCrystal, IndexAndCalcTakeACifPhase) {
+  std::vector<std::string> args = {"index", "--cif", path("si.cif"), "--format", "json"};
+  args.insert(args.end(), kSiliconPattern.begin(), kSiliconPattern.end());
+  CliRun r = run(args);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.out, "\"lattice\": \"F\", \"space_group\": \"F d -3 m:2\"")) << r.out;
+  EXPECT_TRUE(has(r.out, "\"count\": 0")); // (2 0 0) is forbidden by the d glide
+  // The same cell with its centring alone finds the 24 rows of the cubic example.
+  args = {"index", "--cell", "0.54307",   "0.54307", "0.54307",  "90",
+          "90",    "90",     "--lattice", "F",       "--format", "json"};
+  args.insert(args.end(), kSiliconPattern.begin(), kSiliconPattern.end());
+  r = run(args);
+  EXPECT_TRUE(has(r.out, "\"count\": 24")) << r.out;
+  EXPECT_FALSE(has(r.out, "space_group")); // existing output as it was
+  // calc reads the CIF's cell: (1 1 1) spacing a/√3.
+  r = run({"calc", "--cif", path("si.cif"), "--planes", "1", "1", "1", "1", "-1", "-1", "2", "0",
+           "0", "--format", "json"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.out, "\"d\": [0.313541610688")) << r.out;
+  // Blocks: two in a file need --block; a wrong one is named with the ones there are.
+  r = run(
+      {"calc", "--cif", path("two.cif"), "--planes", "1", "0", "0", "0", "1", "0", "1", "1", "0"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(has(r.err, "holds 2 phases (blocks: \"rutile\", \"magnesium\")")) << r.err;
+  r = run({"calc", "--cif", path("two.cif"), "--block", "magnsium", "--planes", "1", "0", "0", "0",
+           "1", "0", "1", "1", "0"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(has(r.err, "no phase from a data block \"magnsium\"")) << r.err;
+  r = run({"calc", "--cif", path("two.cif"), "--block", "magnesium", "--planes", "1", "0", "0", "0",
+           "1", "0", "1", "1", "0"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  // Files that cannot be used say which and why, with exit status 2.
+  r = run(
+      {"calc", "--cif", path("none.cif"), "--planes", "1", "0", "0", "0", "1", "0", "1", "1", "0"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(has(r.err, "none.cif: cannot be read")) << r.err;
+  EXPECT_TRUE(has(run({"index", "--cif", path("si.cif"), "--phase", "Al", "--d", "1", "1", "1",
+                       "--angles", "1", "1", "1"})
+                      .err,
+                  "one of --phase, --cell or --cif"));
+  EXPECT_TRUE(has(run({"index", "--block", "x", "--cif", path("si.cif")}).err,
+                  "--block: give it after the --cif"));
+}
+
+TEST_F(CliCrystal, BatchAddsCifPhases) {
+  std::vector<std::string> args = {"batch", "--phase",      "Al",      "--cif",    path("two.cif"),
+                                   "--cif", path("si.cif"), "--group", "--format", "json"};
+  // Rutile [0 0 1]: (1 1 0) + (1 -1 0) at d = a/√2, a/√2 and (2 0 0) at a/2 (a = 0.45937 nm).
+  const std::vector<std::string> pattern = {"--d",      "0.324825", "0.324825", "0.229685",
+                                            "--angles", "90",       "45",       "45"};
+  args.insert(args.end(), pattern.begin(), pattern.end());
+  const CliRun r = run(args);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has(r.out, "{\"record\": null, \"file\": \"" + path("two.cif") +
+                             "\", \"name\": \"O2 Ti\", \"lattice\": \"P\", \"space_group\": "
+                             "\"P 42/m n m\""))
+      << r.out;
+  EXPECT_TRUE(has(r.out, "\"ranking\": [\n  {\"record\": null, \"name\": \"O2 Ti\""));
+  // Text names the file where a record has its number.
+  args[args.size() - 9] = "text";
+  const CliRun text = run(args);
+  EXPECT_TRUE(has(text.out, "------O2 Ti  (" + path("two.cif") + ")")) << text.out;
+  EXPECT_TRUE(has(text.out, "of 4 phases have solutions")); // Al, rutile, magnesium, silicon
+}
+
+TEST_F(CliCrystal, SimulateWritesItsSpots) {
+  CliRun r = run({"simulate", "--cif", path("si.cif"), "--zone", "0", "1", "1", "--g-max", "4",
+                  "--format", "json"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  // g_max 4 keeps the four {1 1 1} at 1/0.31354 = 3.19 1/nm; (2 0 0) at 3.68 is forbidden.
+  EXPECT_EQ(r.out, "{\"zone_axis\": [0, 1, 1],\n \"spots\": [\n"
+                   "  {\"hkl\": [1, 1, -1], \"x\": 3.189369340175074, \"y\": 0, \"d\": "
+                   "0.31354161068881, \"intensity\": 100, \"absent\": null},\n"
+                   "  {\"hkl\": [1, -1, 1], \"x\": -1.0631231133916916, \"y\": "
+                   "-3.006966250861679, \"d\": 0.31354161068881, \"intensity\": 100, \"absent\": "
+                   "null},\n"
+                   "  {\"hkl\": [-1, 1, -1], \"x\": 1.0631231133916916, \"y\": 3.006966250861679, "
+                   "\"d\": 0.31354161068881, \"intensity\": 100, \"absent\": null},\n"
+                   "  {\"hkl\": [-1, -1, 1], \"x\": -3.189369340175074, \"y\": 0, \"d\": "
+                   "0.31354161068881, \"intensity\": 100, \"absent\": null}\n ]}\n");
+  r = run({"simulate", "--cif", path("si.cif"), "--zone", "0", "1", "1", "--g-max", "4",
+           "--include-forbidden", "--format", "json"});
+  EXPECT_TRUE(has(r.out, "{\"hkl\": [2, 0, 0], \"x\": 2.126246226783383, \"y\": "
+                         "-3.006966250861679, \"d\": 0.27153499999999997, \"intensity\": 0, "
+                         "\"absent\": \"space_group\"}"))
+      << r.out;
+  r = run({"simulate", "--cif", path("si.cif"), "--zone", "0", "1", "1", "--g-max", "7"});
+  EXPECT_TRUE(has(r.out, "     2    2   -2      6.3787      0.0000     0.15677       0.00  absent: "
+                         "structure\n"))
+      << r.out;
+  // A built-in record: centring only, every allowed spot 100.
+  r = run(
+      {"simulate", "--phase", "Al", "--zone", "0", "0", "1", "--g-max", "6", "--format", "json"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(has(r.out, "\"intensity\": 100, \"absent\": null}\n ]}"));
+  // Refusals name the option.
+  EXPECT_TRUE(has(run({"simulate", "--phase", "Al"}).err, "simulate needs --zone U V W"));
+  EXPECT_TRUE(has(run({"simulate", "--phase", "Al", "--zone", "0", "0", "0"}).err,
+                  "--zone: [0 0 0] has no direction"));
+  EXPECT_TRUE(has(run({"simulate", "--phase", "Al", "--zone", "1", "0.5", "0"}).err,
+                  "--zone: indices must be whole numbers"));
+  EXPECT_TRUE(has(run({"simulate", "--phase", "Al", "--zone", "1", "0", "0", "--g-max", "0"}).err,
+                  "--g-max: must be above 0"));
+  EXPECT_TRUE(
+      has(run({"simulate", "--phase", "Al", "--zone", "1", "0", "0", "--format", "tsv"}).err,
+          "is not one of text, json"));
+  EXPECT_TRUE(has(run({"simulate", "--phase", "Al", "--zone", "1", "0", "0", "--group"}).err,
+                  "simulate does not take --group"));
+}
+
+TEST_F(CliCrystal, PhasesListsTheUserLibrary) {
+  setenv("XDG_DATA_HOME", folder_.c_str(), 1);
+  CliRun r = run({"phases", "--library"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, ""); // no library yet
+  ASSERT_FALSE(SavePhaseLibrary(DefaultPhaseLibraryPath(),
+                                {ImportCifText(kRutileCif, "t.cif").phases.at(0)}));
+  EXPECT_EQ(DefaultPhaseLibraryPath(), folder_ / "SpotIndex" / "SpotIndex" / "Phases.cif");
+  r = run({"phases", "--library"});
+  EXPECT_EQ(r.out, "  1  O2 Ti  P 42/m n m  a=0.45937 b=0.45937 c=0.29587 nm  α=90 β=90 γ=90 "
+                   "deg.  2 atoms\n");
+  r = run({"phases", "--library", "--format", "json"});
+  EXPECT_TRUE(has(r.out, "{\"number\": 1, \"name\": \"O2 Ti\", \"lattice\": \"P\", "
+                         "\"space_group\": \"P 42/m n m\", \"cell\": [0.45937"))
+      << r.out;
+  // A damaged library is listed as far as it reads, and the fault is said (exit 3).
+  std::ofstream(DefaultPhaseLibraryPath(), std::ios::app) << "\ndata_x\n_cell_length_a 1\n";
+  r = run({"phases", "--library"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_TRUE(has(r.err, "could not be read whole")) << r.err;
+  EXPECT_TRUE(has(run({"phases", "--library", "--group"}).err, "phases does not take --group"));
+  unsetenv("XDG_DATA_HOME");
+}
+
+} // namespace
+} // namespace spot::cli
