@@ -38,6 +38,9 @@ PictureTools::PictureTools(PictureView& view, QWidget* parent)
   spotsLabel_->setObjectName(QStringLiteral("SpotsLabel"));
   spotsLabel_->setWordWrap(true);
   layout->addWidget(spotsLabel_);
+
+  displayControl_ = new DisplayMappingControl(view, this);
+  layout->addWidget(displayControl_);
   layout->addStretch(1);
 
   connect(&view_, &PictureView::toolsStateChanged, this, &PictureTools::showViewState);

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "ui/measurement/display_mapping_control.hpp"
 #include "ui/measurement/picture_view.hpp"
 
 namespace spot {
@@ -25,6 +26,8 @@ public:
   QPushButton* findSpotsButton() const { return findSpotsButton_; }
   /// What the spot search found, or why it found nothing.
   QLabel* spotsLabel() const { return spotsLabel_; }
+  /// How pictures deeper than 8 bits are shown.
+  DisplayMappingControl* displayControl() const { return displayControl_; }
 
 private:
   void showViewState();
@@ -38,6 +41,7 @@ private:
   QPushButton* cleanButton_;
   QPushButton* findSpotsButton_;
   QLabel* spotsLabel_;
+  DisplayMappingControl* displayControl_;
 };
 
 } // namespace spot

@@ -11,7 +11,10 @@
 #include <QStringList>
 #include <cmath> // for floor, ceil
 
+#include "core/numeric_text.hpp"
+#include "measurement/calibrated_scale_bar.hpp"
 #include "picture/spot_snapping.hpp"
+#include "ui/common/qt_text.hpp"
 #include "ui/measurement/grey_picture.hpp"
 #include "ui/measurement/picture_file.hpp"
 
@@ -100,6 +103,9 @@ bool PictureView::loadPicture(const QString& file) {
   // Spot finding reads the decoded values; the 32-bit copy drawn below holds all of them
   // unless the picture has more than 8 bits a channel.
   pixelSource_ = HasDeepPixels(image) ? image : QImage();
+  depth_ = std::move(read.depth);
+  mapping_ = depth_ ? DefaultDisplayMapping(*depth_) : DisplayMapping{};
+  calibration_ = read.calibration;
   // Drawn as 32-bit pixels: a 16-bit grey TIFF would otherwise be converted at every paint.
   image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                         : QImage::Format_RGB32);
@@ -110,7 +116,63 @@ bool PictureView::loadPicture(const QString& file) {
   geometry_.setPicture(picture_.width(), picture_.height());
   forgetSpots(); // they were another picture's; a search still running is cancelled
   update();
+  applyCalibration();
+  emit displayMappingChanged();
   return true;
+}
+
+// A reciprocal calibration fills the scale bar boxes as a measured bar would; a real-space one
+// is only shown. A scale bar measured later replaces the boxes' values.
+void PictureView::applyCalibration() {
+  if (!calibration_) {
+    if (calibrationSaid_) emit statusMessage(QString());
+    calibrationSaid_ = false;
+    return;
+  }
+  const bool reciprocal = IsReciprocalNanometres(calibration_->units);
+  bool used = false;
+  if (reciprocal) {
+    BoxTexts texts = boxes_.texts();
+    const std::vector<Box> written = WriteCalibratedScaleBar(calibration_->scale, texts);
+    for (Box box : written)
+      boxes_.setText(box, QString::fromStdString(texts[box]));
+    used = !written.empty();
+  }
+  calibrationSaid_ = true;
+  emit statusMessage(
+      FromUtf8(CalibrationStatusText(calibration_->scale, calibration_->units, used)));
+}
+
+void PictureView::setDisplayMapping(const DisplayMapping& mapping) {
+  if (!depth_) return;
+  QImage image = DisplayImageOf(*depth_, mapping);
+  if (image.isNull()) return; // no memory for a new copy: the picture stays as shown
+  mapping_ = mapping;
+  picture_ = image.convertToFormat(QImage::Format_RGB32);
+  picture_.setDevicePixelRatio(1);
+  update();
+  emit displayMappingChanged();
+}
+
+bool PictureView::setDisplayMappingFromText(DisplayScale scale, const QString& low,
+                                            const QString& high) {
+  const auto number = [this](const QString& text, const QString& box) -> std::optional<double> {
+    const std::string bytes = text.trimmed().toStdString();
+    if (IsNumeric(bytes)) return NumericPrefix(bytes);
+    prompts_.showMessage(
+        QStringLiteral("The display's %1 limit \"%2\" is not a number.").arg(box, text.left(40)));
+    return std::nullopt;
+  };
+  const std::optional<double> lowValue = number(low, QStringLiteral("low"));
+  if (!lowValue) return false;
+  const std::optional<double> highValue = number(high, QStringLiteral("high"));
+  if (!highValue) return false;
+  setDisplayMapping(DisplayMapping{scale, *lowValue, *highValue});
+  return true;
+}
+
+void PictureView::resetDisplayMapping() {
+  if (depth_) setDisplayMapping(DefaultDisplayMapping(*depth_));
 }
 
 void PictureView::zoomIn() {
@@ -150,12 +212,15 @@ void PictureView::clean() {
 
 void PictureView::findSpots() {
   if (!hasPicture()) return;
-  // A copy shares the pixels; the worker only reads them.
-  const QImage source = pixelSource();
-  spotTask_.start([this, source](const std::atomic<bool>& stop) {
+  // Copies share the pixels; the worker only reads them. A picture deeper than 8 bits is
+  // searched in its full-depth values, not in what the display mapping shows.
+  const std::shared_ptr<const GreyImage> depth = depth_;
+  const QImage source = depth ? QImage() : pixelSource();
+  spotTask_.start([this, source, depth](const std::atomic<bool>& stop) {
     SpotFinding finding;
     finding.stop = &stop;
-    std::vector<Spot> found = FindSpots(GreyImageOf(source), finding);
+    std::vector<Spot> found =
+        depth ? FindSpots(*depth, finding) : FindSpots(GreyImageOf(source), finding);
     return std::function<void()>([this, found = std::move(found)]() mutable {
       const QString status = found.empty() ? QStringLiteral("No spots found.")
                              : found.size() == 1

@@ -10,12 +10,15 @@
 #include <QRectF>
 #include <QString>
 #include <QWidget>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "measurement/line_slots.hpp"
 #include "measurement/pattern_vectors.hpp"
 #include "measurement/picture_view_geometry.hpp"
+#include "picture/display_mapping.hpp"
+#include "picture/microscope_picture.hpp"
 #include "picture/spot_finder.hpp"
 #include "ui/common/background_task.hpp"
 #include "ui/common/box_array.hpp"
@@ -25,8 +28,10 @@
 namespace spot {
 
 /// The open dialog's filter as the user sees it: description|patterns pairs, patterns
-/// separated by ";".
+/// separated by ";". The first entry, chosen when the dialog opens, adds the microscope formats
+/// to the common ones.
 inline constexpr const char* kPictureFileFilter =
+    "Microscope and common pictures|*.dm3;*.dm4;*.mrc;*.tif;*.tiff;*.jpg;*.jpeg;*.bmp;*.gif;*.png|"
     "所有格式图像|*.jpg;*.jpeg;*.bmp;*.gif;*.tif;*.tiff;*.png|JPEG图像(*.jpg;*.jpeg)|*.jpg;*.jpeg|"
     "BMP图像(*.bmp)|*.bmp|GIF图像(*.gif)|*.gif|TIFF图像(*.tif;*.tiff)|*.tif;*.tiff|"
     "PNG图像(*.png)|*.png";
@@ -93,8 +98,9 @@ public:
 
   bool hasPicture() const { return !picture_.isNull(); }
   const QImage& picture() const { return picture_; }
-  /// The picture as decoded, for reading its grey values: the 16-bit values of a deep picture,
-  /// otherwise the picture drawn (which holds every value of an 8-bit one).
+  /// The picture as decoded, for reading its grey values: deep colour as decoded, otherwise the
+  /// picture drawn (which holds every value of an 8-bit one). Grey pictures deeper than 8 bits
+  /// keep their values in fullDepth() instead.
   const QImage& pixelSource() const { return pixelSource_.isNull() ? picture_ : pixelSource_; }
   QString pictureFile() const { return pictureFile_; }
   const PictureViewGeometry& viewGeometry() const { return geometry_; }
@@ -113,6 +119,25 @@ public:
   double measuredLengthPx() const { return state_.measuredLengthPx; }
   const PatternVectors& patternVectors() const { return state_.vectors; }
 
+  // DISPLAY OF PICTURES DEEPER THAN 8 BITS
+
+  /// The grey values at full depth of a picture deeper than 8 bits (DM, MRC, 16/32-bit or float
+  /// TIFF, 16-bit grey): what measuring and spot finding should read. Null for 8-bit pictures,
+  /// whose shown pixels are their values.
+  std::shared_ptr<const GreyImage> fullDepth() const { return depth_; }
+  /// How the full-depth values are shown (meaningless without them).
+  const DisplayMapping& displayMapping() const { return mapping_; }
+  /// Shows the full-depth values through `mapping`; the values stay as they are. Ignored for
+  /// 8-bit pictures.
+  void setDisplayMapping(const DisplayMapping& mapping);
+  /// The display control's boxes as typed: false, with a message naming the box, when a limit
+  /// is not a number (the mapping then stays).
+  bool setDisplayMappingFromText(DisplayScale scale, const QString& low, const QString& high);
+  /// Linear between the 0.5 % and 99.9 % percentiles, as a picture opens.
+  void resetDisplayMapping();
+  /// The calibration the picture's file gives, if any.
+  const std::optional<PictureCalibration>& calibration() const { return calibration_; }
+
   QSize sizeHint() const override { return {640, 480}; }
 
 signals:
@@ -128,6 +153,10 @@ signals:
   void spotsChanged();
   /// "Clean" emptied the measurement: the results and the summary go back to empty.
   void cleaned();
+  /// A picture opened or the display mapping changed.
+  void displayMappingChanged();
+  /// Words for the status bar (the file's calibration); empty text clears what was said.
+  void statusMessage(const QString& text);
 
 protected:
   void paintEvent(QPaintEvent* event) override;
@@ -155,9 +184,15 @@ private:
   BoxArray& boxes_;
   Prompts& prompts_;
 
+  void applyCalibration();
+
   QImage picture_;
   QImage pixelSource_; ///< the decoded picture when it is deeper than picture_, else null
   QString pictureFile_;
+  std::shared_ptr<const GreyImage> depth_;
+  DisplayMapping mapping_;
+  std::optional<PictureCalibration> calibration_;
+  bool calibrationSaid_ = false; ///< the status bar shows this view's calibration message
   PictureViewGeometry geometry_;
 
   bool measureMode_ = false;

@@ -248,6 +248,12 @@ void MainWindow::connectCalculationTab() {
 
 void MainWindow::connectMeasurementTab() {
   connect(pictureView_, &PictureView::cleaned, resultsPanel_, &ResultsPanel::clearMeasurement);
+  connect(pictureView_, &PictureView::statusMessage, this, [this](const QString& text) {
+    if (text.isEmpty())
+      statusBar()->clearMessage();
+    else
+      statusBar()->showMessage(text);
+  });
   measurementPanel_->installEventFilter(slotsMenu_);
   connect(slotsMenu_, &SlotsMenuController::phaseImported, this, [this] {
     phasePanel_->setTitle(QString::fromUtf8(PhasePanel::kImportedCaption));

@@ -176,9 +176,12 @@ struct PictureViewWindow : ::testing::Test {
 };
 
 TEST(PictureFileFilter, KeepsTheDescriptionsAndListsThePatternsTheWayQtReadsThem) {
-  // Each "desc|a;b" pair becomes "desc (a b)"; pairs are joined by ";;".
+  // Each "desc|a;b" pair becomes "desc (a b)"; pairs are joined by ";;". The microscope formats'
+  // entry comes first, so that the dialog opens on it; the six before it follow unchanged.
   EXPECT_EQ(QtFileFilter(QString::fromUtf8(kPictureFileFilter)),
-            QStringLiteral("所有格式图像 (*.jpg *.jpeg *.bmp *.gif *.tif *.tiff *.png);;"
+            QStringLiteral("Microscope and common pictures (*.dm3 *.dm4 *.mrc *.tif *.tiff *.jpg "
+                           "*.jpeg *.bmp *.gif *.png);;"
+                           "所有格式图像 (*.jpg *.jpeg *.bmp *.gif *.tif *.tiff *.png);;"
                            "JPEG图像(*.jpg;*.jpeg) (*.jpg *.jpeg);;BMP图像(*.bmp) (*.bmp);;"
                            "GIF图像(*.gif) (*.gif);;TIFF图像(*.tif;*.tiff) (*.tif *.tiff);;"
                            "PNG图像(*.png) (*.png)"));

@@ -182,7 +182,8 @@ TEST(GreyPicture, TheViewKeepsTheSixteenBitValuesOfAPictureItOpens) {
   MeasurementState state;
   PictureView view(state, boxes, prompts);
   ASSERT_TRUE(view.loadPicture(tiff));
-  const GreyImage grey = GreyImageOf(view.pixelSource());
+  ASSERT_TRUE(view.fullDepth()); // where pictures deeper than 8 bits keep their values
+  const GreyImage grey = *view.fullDepth();
   // 1000 y + 3 x + 1; the drawn copy has 8 bits, where 2004 would show as 8 (2004 / 257).
   EXPECT_EQ(grey.at(1, 2), 2004);
   EXPECT_EQ(grey.at(3, 0), 10);
