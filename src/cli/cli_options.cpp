@@ -412,7 +412,6 @@ bool Parser::check() {
     return true;
   case Command::Measure:
     if (o_.picture.empty()) return fail("measure needs a PICTURE file");
-    if (!o_.scaleBar) return fail("measure needs --scale-bar VALUE LENGTH");
     return checkPatternValues();
   case Command::Index:
     return checkPhaseOrCell() && checkPatternSource() && checkPatternValues() &&
@@ -483,7 +482,6 @@ bool Parser::checkPatternSource() {
     if (o_.spacings || o_.lengths || o_.angles || given("--numbers"))
       return fail("--picture measures the lengths and angles: give it without --d, --lengths, "
                   "--numbers and --angles");
-    if (!o_.scaleBar) return fail("--picture needs --scale-bar VALUE LENGTH");
     return true;
   }
   if (o_.centre) return fail("--centre needs --picture FILE");
@@ -627,7 +625,7 @@ Usage:
   spotindex-cli phases [--library] [--format text|tsv|json]
   spotindex-cli info   PICTURE [--format text|json]
   spotindex-cli spots  PICTURE [--format text|json]
-  spotindex-cli measure PICTURE --scale-bar VALUE LENGTH [--centre X Y] [--format text|json]
+  spotindex-cli measure PICTURE [--scale-bar VALUE LENGTH] [--centre X Y] [--format text|json]
   spotindex-cli simulate PHASE --zone U V W [--g-max G] [--include-forbidden]
                        [--format text|json]
 
@@ -638,7 +636,7 @@ Usage:
                                     --block names the data block of a file that holds several
   PATTERN = (--d D1 D2 D3 | --scale-bar VALUE LENGTH --lengths L1 L2 L3 [--numbers N1 N2 N3])
             --angles A12 A23 A13    (nm; 1/nm and px; degrees; numbers default to 1 1 1)
-          | --picture FILE --scale-bar VALUE LENGTH [--centre X Y]
+          | --picture FILE [--scale-bar VALUE LENGTH] [--centre X Y]
   SEARCH  = [--range N] [--d-tol T | --d-tol T1 T2 T3] [--angle-tol T | --angle-tol T1 T2 T3]
             (defaults 5, 0.008 nm, 2 degrees)
 
@@ -678,7 +676,9 @@ Commands:
           angle from +x, counter-clockwise on the screen), R2 the shortest one not parallel to it
           with <R1,R2> at least 90 degrees, R3 = R1 + R2; lengths (px), spacings from the scale
           bar and angles as the measurement boxes hold them. --picture of index and batch
-          measures the pattern so, then searches it
+          measures the pattern so, then searches it. Without --scale-bar the picture's own
+          calibration in 1/nm per pixel (DM3, DM4) stands for a bar of 1 1/nm over 1 / scale
+          pixels; a picture without one needs --scale-bar
 
 Picture (--picture with --group): each family also gets its agreement with the picture: the
   spots its zone predicts inside the picture, those with a detected spot within a fifth of the

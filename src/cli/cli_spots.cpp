@@ -6,6 +6,7 @@
 #include "core/number_format.hpp"
 #include "core/numeric_text.hpp"
 #include "indexing/measured_pattern.hpp"
+#include "measurement/calibrated_scale_bar.hpp"
 #include "measurement/fitted_pattern.hpp"
 #include "picture/overlay.hpp"
 #include "picture/raw_picture.hpp"
@@ -55,6 +56,7 @@ std::string padded(const std::string& text, std::size_t width) {
 struct GreyPicture {
   std::string name;
   GreyImage image;
+  std::optional<PictureCalibration> calibration; ///< the file's own, when it has one
 };
 
 // Reads the picture as grey values; on failure says why (exit 2).
@@ -66,7 +68,8 @@ std::optional<GreyPicture> readPicture(const std::string& path, const std::strin
         << ": " << read.error << "\n";
     return std::nullopt;
   }
-  GreyPicture picture{read.picture->name, ToGreyImage(read.picture->pixels)};
+  GreyPicture picture{read.picture->name, ToGreyImage(read.picture->pixels),
+                      read.picture->calibration};
   if (picture.image.empty()) {
     err << "spotindex-cli: " << command << ": the picture " << QuoteArgument(path) << " is empty\n";
     return std::nullopt;
@@ -81,6 +84,17 @@ std::optional<PictureMeasurement> MeasurePicture(const Options& o, const std::st
   status = kExitInvalidInput;
   const std::optional<GreyPicture> picture = readPicture(o.picture, command, err);
   if (!picture) return std::nullopt;
+  // Without --scale-bar the file's own 1/nm calibration stands for one.
+  BoxTexts boxes = PatternBoxes(o);
+  if (!o.scaleBar) {
+    const std::optional<PictureCalibration>& c = picture->calibration;
+    if (!c || !IsReciprocalNanometres(c->units) ||
+        WriteCalibratedScaleBar(c->scale, boxes).empty()) {
+      err << "spotindex-cli: " << command << ": " << QuoteArgument(picture->name)
+          << ": the picture carries no 1/nm calibration: give --scale-bar VALUE LENGTH\n";
+      return std::nullopt;
+    }
+  }
   PictureMeasurement m;
   m.name = picture->name;
   m.width = picture->image.width;
@@ -97,7 +111,7 @@ std::optional<PictureMeasurement> MeasurePicture(const Options& o, const std::st
     return std::nullopt;
   }
   m.fit = *outcome.fit;
-  m.boxes = PatternBoxes(o);
+  m.boxes = boxes;
   PatternVectors vectors;
   vectors.reset();
   ConfirmFittedPattern(

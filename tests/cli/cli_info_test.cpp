@@ -9,6 +9,7 @@
 
 #include "cli/cli_commands.hpp"
 #include "picture/picture_files.hpp"
+#include "support/synthetic_picture.hpp"
 
 namespace spot::cli {
 namespace {
@@ -115,6 +116,35 @@ TEST_F(CliInfo, UnreadablePicturesExitWithTwoNamingTheFileAndTheFault) {
   EXPECT_EQ(info({"a", "--format", "tsv"}).err,
             "spotindex-cli: --format: \"tsv\" is not one of text, json\n");
   EXPECT_EQ(info({"a", "--group"}).err, "spotindex-cli: info does not take --group (see --help)\n");
+}
+
+// A square lattice of 40 px saved as a DM4 pattern of 0.05 1/nm a pixel: without --scale-bar the
+// file's calibration stands for 1 1/nm over 20 px, so |R| = 40 px is 2 1/nm and d = 0.5 nm; a
+// scale bar given replaces it (10 1/nm over 100 px: d = (100 / 10) / 40 = 0.25 nm).
+TEST_F(CliInfo, MeasureTakesTheFilesReciprocalCalibrationWithoutAScaleBar) {
+  testing::PictureRecipe recipe;
+  recipe.sixteenBit = true;
+  recipe.beamX = 248.7, recipe.beamY = 260.6, recipe.beamAmplitude = 1200;
+  const GreyImage image =
+      testing::RenderPicture(recipe, testing::LatticeSpots(recipe, testing::ScreenVector(40, 17),
+                                                           testing::ScreenVector(40, 107), 5));
+  const std::vector<std::uint16_t> samples(image.values.begin(), image.values.end());
+  const std::string dm =
+      save("pattern.dm4",
+           DmWriter{4, false}.write(
+               DmFile({DmImage(10, {std::uint32_t(image.width), std::uint32_t(image.height)},
+                               samples, u"1/nm", 0.05f)})));
+  const auto firstD = [](std::vector<std::string> args) {
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli(args, out, err), 0) << err.str();
+    const std::string key = "\"d\": [", text = out.str();
+    return text.find(key) == std::string::npos
+               ? 0.0
+               : std::stod(text.substr(text.find(key) + key.size()));
+  };
+  EXPECT_NEAR(firstD({"measure", dm, "--format", "json"}), 0.5, 0.0005);
+  EXPECT_NEAR(firstD({"measure", dm, "--scale-bar", "10", "100", "--format", "json"}), 0.25,
+              0.00025);
 }
 
 } // namespace

@@ -147,7 +147,11 @@ TEST_F(PictureFolder, PictureFaultsNameTheirCause) {
             std::string::npos)
       << outside.err;
 
-  EXPECT_EQ(run({"measure", one}).err, "spotindex-cli: measure needs --scale-bar VALUE LENGTH\n");
+  // A PNG carries no calibration to stand for the scale bar.
+  const CliRun uncalibrated = run({"measure", one});
+  EXPECT_EQ(uncalibrated.status, 2);
+  EXPECT_EQ(uncalibrated.err, "spotindex-cli: measure: \"one.png\": the picture carries no 1/nm "
+                              "calibration: give --scale-bar VALUE LENGTH\n");
   EXPECT_EQ(run({"spots"}).err, "spotindex-cli: spots needs a PICTURE file\n");
   EXPECT_EQ(run({"index", "--phase", "Al", "--picture", one, "--scale-bar", "5", "100", "--angles",
                  "90", "45", "45"})
@@ -155,7 +159,8 @@ TEST_F(PictureFolder, PictureFaultsNameTheirCause) {
             "spotindex-cli: --picture measures the lengths and angles: give it without --d, "
             "--lengths, --numbers and --angles\n");
   EXPECT_EQ(run({"index", "--phase", "Al", "--picture", one}).err,
-            "spotindex-cli: --picture needs --scale-bar VALUE LENGTH\n");
+            "spotindex-cli: index: \"one.png\": the picture carries no 1/nm calibration: give "
+            "--scale-bar VALUE LENGTH\n");
   EXPECT_EQ(run({"index", "--phase", "Al", "--d", "0.2", "0.2", "0.14", "--angles", "90", "45",
                  "45", "--centre", "1", "2"})
                 .err,
