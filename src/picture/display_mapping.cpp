@@ -6,11 +6,19 @@
 
 namespace spot {
 
+namespace {
+
+std::size_t RankOf(double fraction, std::size_t count) {
+  const double clamped = std::clamp(std::isfinite(fraction) ? fraction : 0.0, 0.0, 1.0);
+  return static_cast<std::size_t>(std::floor(clamped * double(count - 1)));
+}
+
+} // namespace
+
 double GreyPercentile(const GreyImage& image, double fraction) {
   if (image.values.empty()) return 0.0;
   std::vector<float> values = image.values;
-  const double clamped = std::clamp(std::isfinite(fraction) ? fraction : 0.0, 0.0, 1.0);
-  const auto rank = static_cast<std::size_t>(std::floor(clamped * double(values.size() - 1)));
+  const std::size_t rank = RankOf(fraction, values.size());
   std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(rank),
                    values.end());
   return values[rank];
@@ -19,8 +27,17 @@ double GreyPercentile(const GreyImage& image, double fraction) {
 DisplayMapping DefaultDisplayMapping(const GreyImage& image) {
   DisplayMapping mapping;
   mapping.scale = DisplayScale::Linear;
-  mapping.low = GreyPercentile(image, 0.005);
-  mapping.high = GreyPercentile(image, 0.999);
+  if (image.values.empty()) return {DisplayScale::Linear, 0.0, 0.0};
+  // One copy for both limits: after the high rank is placed, the low one lies before it.
+  std::vector<float> values = image.values;
+  const std::size_t low = RankOf(0.005, values.size()), high = RankOf(0.999, values.size());
+  const auto at = [&values](std::size_t rank) {
+    return values.begin() + static_cast<std::ptrdiff_t>(rank);
+  };
+  std::nth_element(values.begin(), at(high), values.end());
+  mapping.high = values[high];
+  std::nth_element(values.begin(), at(low), at(high));
+  mapping.low = values[low];
   return mapping;
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm> // for clamp
 #include <cmath>     // for isfinite
 #include <limits>
+#include <type_traits>
 
 namespace spot {
 
@@ -35,59 +36,93 @@ std::size_t SampleBytes(SampleType type) {
   return 1;
 }
 
+namespace {
+
+// Integer samples: the sum is exact in 64 bits (at most 2^28 samples of at most 2^32).
+template <class T>
+requires std::is_integral_v<T>
+    PictureStatistics StatisticsOfSamples(const std::vector<T>& samples) {
+  PictureStatistics statistics;
+  if (samples.empty()) return statistics;
+  using Sum = std::conditional_t<std::is_signed_v<T>, std::int64_t, std::uint64_t>;
+  Sum sum = 0;
+  T low = samples[0], high = samples[0];
+  for (const T sample : samples) {
+    sum += static_cast<Sum>(sample);
+    low = std::min(low, sample);
+    high = std::max(high, sample);
+  }
+  statistics.min = static_cast<double>(low);
+  statistics.max = static_cast<double>(high);
+  statistics.mean = static_cast<double>(sum) / static_cast<double>(samples.size());
+  return statistics;
+}
+
+// Float samples: NaN and infinities counted apart; Kahan summation, since a 8192 x 8192 frame
+// adds 67 million terms.
+template <class T>
+requires std::is_floating_point_v<T>
+    PictureStatistics StatisticsOfSamples(const std::vector<T>& samples) {
+  PictureStatistics statistics;
+  double low = std::numeric_limits<double>::infinity();
+  double high = -low;
+  double sum = 0.0, compensation = 0.0;
+  std::size_t finite = 0;
+  for (const T sample : samples) {
+    const double value = static_cast<double>(sample);
+    if (!std::isfinite(value)) {
+      ++statistics.nonFiniteCount;
+      continue;
+    }
+    ++finite;
+    low = std::min(low, value);
+    high = std::max(high, value);
+    const double term = value - compensation;
+    const double total = sum + term;
+    compensation = (total - sum) - term;
+    sum = total;
+  }
+  if (finite > 0) {
+    statistics.min = low;
+    statistics.max = high;
+    // The mean of finite numbers lies between them; the clamp keeps rounding from stepping
+    // outside.
+    statistics.mean = std::clamp(sum / static_cast<double>(finite), low, high);
+  }
+  return statistics;
+}
+
+} // namespace
+
 PictureStatistics StatisticsOf(const RawPicture& picture) {
-  return std::visit(
-      [](const auto& samples) {
-        PictureStatistics statistics;
-        double low = std::numeric_limits<double>::infinity();
-        double high = -low;
-        // Kahan summation: a 8192 x 8192 float frame adds 67 million terms.
-        double sum = 0.0, compensation = 0.0;
-        std::size_t finite = 0;
-        for (const auto sample : samples) {
-          const double value = static_cast<double>(sample);
-          if (!std::isfinite(value)) {
-            ++statistics.nonFiniteCount;
-            continue;
-          }
-          ++finite;
-          low = std::min(low, value);
-          high = std::max(high, value);
-          const double term = value - compensation;
-          const double total = sum + term;
-          compensation = (total - sum) - term;
-          sum = total;
-        }
-        if (finite > 0) {
-          statistics.min = low;
-          statistics.max = high;
-          // The mean of finite numbers lies between them; the clamp keeps rounding from
-          // stepping outside.
-          statistics.mean = std::clamp(sum / static_cast<double>(finite), low, high);
-        }
-        return statistics;
-      },
-      picture.samples);
+  return std::visit([](const auto& samples) { return StatisticsOfSamples(samples); },
+                    picture.samples);
 }
 
 GreyImage ToGreyImage(const RawPicture& picture) {
   GreyImage image(picture.width, picture.height);
-  const PictureStatistics statistics = StatisticsOf(picture);
-  const double floatMax = std::numeric_limits<float>::max();
-  const auto toFloat = [floatMax](double value) {
-    return static_cast<float>(std::clamp(value, -floatMax, floatMax));
-  };
-  const float lowest = toFloat(statistics.min.value_or(0.0));
-  const float highest = toFloat(statistics.max.value_or(0.0));
   std::visit(
       [&](const auto& samples) {
+        using T = typename std::decay_t<decltype(samples)>::value_type;
         const std::size_t count = std::min(samples.size(), image.values.size());
-        for (std::size_t i = 0; i < count; ++i) {
-          const double value = static_cast<double>(samples[i]);
-          if (std::isfinite(value))
-            image.values[i] = toFloat(value);
-          else
-            image.values[i] = value > 0 ? highest : lowest;
+        if constexpr (std::is_integral_v<T>) {
+          for (std::size_t i = 0; i < count; ++i)
+            image.values[i] = static_cast<float>(samples[i]);
+        } else {
+          const PictureStatistics statistics = StatisticsOfSamples(samples);
+          const double floatMax = std::numeric_limits<float>::max();
+          const auto toFloat = [floatMax](double value) {
+            return static_cast<float>(std::clamp(value, -floatMax, floatMax));
+          };
+          const float lowest = toFloat(statistics.min.value_or(0.0));
+          const float highest = toFloat(statistics.max.value_or(0.0));
+          for (std::size_t i = 0; i < count; ++i) {
+            const double value = static_cast<double>(samples[i]);
+            if (std::isfinite(value))
+              image.values[i] = toFloat(value);
+            else
+              image.values[i] = value > 0 ? highest : lowest;
+          }
         }
       },
       picture.samples);
