@@ -3,35 +3,12 @@
 
 #include <sstream>
 
-#include "cli/cli_commands.hpp"
+#include "cli/cli_run.hpp"
 
 namespace spot::cli {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-CliRun run(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
-
-std::vector<std::string> with(std::vector<std::string> args,
-                              std::initializer_list<std::string> more) {
-  args.insert(args.end(), more);
-  return args;
-}
-
-const std::vector<std::string> kCubic = {
-    "index",   "--cell", "0.4", "0.4", "0.4", "90",           "90",       "90", "--lattice", "F",
-    "--range", "2",      "--d", "0.2", "0.2", "0.1414213562", "--angles", "90", "45",        "45"};
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
+using namespace testing;
 
 TEST(CliGroup, IndexAddsFamiliesAfterTheUnchangedRows) {
   const CliRun plain = run(kCubic), grouped = run(with(kCubic, {"--group"}));
@@ -41,6 +18,15 @@ TEST(CliGroup, IndexAddsFamiliesAfterTheUnchangedRows) {
   // The 24 rows are one family: (2 0 0) + (0 2 0) = (2 2 0), zone axis [0 0 1].
   EXPECT_TRUE(contains(grouped.out, "1 family of equivalent solutions"));
   EXPECT_TRUE(contains(grouped.out, "    1  (2 0 0) + (0 2 0) = (2 2 0)  [0 0 1]        24"));
+
+  // R1 measured 0.203 nm and <R1,R2> 91 degrees: the family deviates by -0.003 nm and -1 degree,
+  // its score sqrt(((0.003 / 0.008)² + (1 / 2)²) / 6) = 0.2552.
+  const CliRun off = run({"index", "--cell",       "0.4",      "0.4",     "0.4", "90",  "90",
+                          "90",    "--lattice",    "F",        "--range", "2",   "--d", "0.203",
+                          "0.2",   "0.1414213562", "--angles", "91",      "45",  "45",  "--group"});
+  EXPECT_TRUE(contains(off.out, "[0 0 1]        24   -0.0030")) << off.out;
+  EXPECT_TRUE(contains(off.out, "-1.00")) << off.out;
+  EXPECT_TRUE(contains(off.out, "   0.2552\n(deviations: computed minus measured")) << off.out;
 
   const CliRun plainJson = run(with(kCubic, {"--format", "json"}));
   const CliRun json = run(with(kCubic, {"--format", "json", "--group"}));
@@ -92,12 +78,8 @@ TEST(CliGroup, NearestMissesAndHexagonalZoneAxes) {
 }
 
 TEST(CliGroup, BatchRanksPhasesAndNamesNearestMisses) {
-  // d = 20/98.8 = 0.2024, 0.2024, 20/139.7 = 0.1432 nm at 90, 45, 45 degrees: Al and NaCl match,
-  // Cu (0.1805 nm) does not.
-  const std::vector<std::string> args = {
-      "batch",       "--phase", "NaCl", "--phase",   "Cu",      "--record", "2",
-      "--scale-bar", "5",       "100",  "--lengths", "98.8",    "98.8",     "139.7",
-      "--angles",    "90",      "45",   "45",        "--range", "4"};
+  // Al and NaCl match, Cu does not.
+  const std::vector<std::string>& args = kAlCuNaClBatch;
   const CliRun plain = run(with(args, {"--format", "json"}));
   const CliRun grouped = run(with(args, {"--format", "json", "--group"}));
   ASSERT_EQ(grouped.status, 0) << grouped.err;

@@ -1,6 +1,9 @@
 // The option parser on its own: the struct that arguments fill, and how messages quote them.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <sstream>
+
 #include "cli/cli_options.hpp"
 #include "core/boxes.hpp"
 
@@ -54,6 +57,46 @@ TEST(CliOptions, ArgumentsFillTheStruct) {
 
   EXPECT_EQ(parse({"phases", "--help", "--range", "5"}).command, Command::Help);
   EXPECT_EQ(parse({"help"}).command, Command::Help);
+}
+
+// The examples of --help measure real patterns: R3 = R1 + R2 with the lengths and angles given,
+// so that a reader who changes one number sees what the others must be.
+TEST(CliOptions, HelpExamplesMeasureParallelograms) {
+  const std::string usage = UsageText();
+  const std::size_t examples = usage.find("Example:\n");
+  ASSERT_NE(examples, std::string::npos);
+  std::istringstream lines(usage.substr(examples + 9));
+  int checked = 0;
+  for (std::string line, command; std::getline(lines, line);) {
+    command += line;
+    if (!command.empty() && command.back() == '\\') {
+      command.pop_back();
+      continue;
+    }
+    std::istringstream words(command);
+    command.clear();
+    std::vector<std::string> args;
+    for (std::string word; words >> word;)
+      args.push_back(word);
+    if (args.empty()) continue;
+    ASSERT_EQ(args[0], "spotindex-cli");
+    const Options o = parse({args.begin() + 1, args.end()});
+    ASSERT_TRUE(o.angles) << line;
+    // Reciprocal lengths: 1/d, or L x VALUE / (N x LENGTH) from the scale bar.
+    std::array<double, 3> r{};
+    for (std::size_t i = 0; i < 3; ++i)
+      r[i] = o.spacings ? 1 / std::stod((*o.spacings)[i])
+                        : std::stod((*o.lengths)[i]) * std::stod((*o.scaleBar)[0]) /
+                              (std::stod(o.numbers[i]) * std::stod((*o.scaleBar)[1]));
+    // R1 along x, R2 at <R1,R2>: R3's length and its angles to both follow.
+    const double a12 = std::stod((*o.angles)[0]) * M_PI / 180;
+    const double x = r[0] + r[1] * std::cos(a12), y = r[1] * std::sin(a12);
+    EXPECT_NEAR(std::hypot(x, y), r[2], 1e-4 * r[2]) << line;
+    EXPECT_NEAR(std::atan2(y, x) * 180 / M_PI, std::stod((*o.angles)[2]), 0.01) << line;
+    EXPECT_NEAR((a12 - std::atan2(y, x)) * 180 / M_PI, std::stod((*o.angles)[1]), 0.01) << line;
+    ++checked;
+  }
+  EXPECT_EQ(checked, 2); // the index and the batch example
 }
 
 TEST(CliOptions, MessagesQuoteAtMostEightyReadableCharacters) {

@@ -1,25 +1,19 @@
 // spotindex-cli end to end through RunCli: outputs, the scale-bar form, exit statuses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <sstream>
 
-#include "cli/cli_commands.hpp"
+#include "cli/cli_options.hpp"
+#include "cli/cli_run.hpp"
+#include "solutions/nearest_miss.hpp"
 
 namespace spot::cli {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-CliRun run(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using namespace testing;
 
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> result;
@@ -27,16 +21,6 @@ std::vector<std::string> lines(const std::string& text) {
   for (std::string line; std::getline(in, line);)
     result.push_back(line);
   return result;
-}
-
-const std::vector<std::string> kCubic = {
-    "index",   "--cell", "0.4", "0.4", "0.4", "90",           "90",       "90", "--lattice", "F",
-    "--range", "2",      "--d", "0.2", "0.2", "0.1414213562", "--angles", "90", "45",        "45"};
-
-std::vector<std::string> with(std::vector<std::string> args,
-                              std::initializer_list<std::string> more) {
-  args.insert(args.end(), more);
-  return args;
 }
 
 TEST(Cli, CubicExampleInAllFormats) {
@@ -61,6 +45,30 @@ TEST(Cli, CubicExampleInAllFormats) {
             std::string::npos);
 }
 
+// The numbers --help states are the program's own: the defaults, how many nearest misses, the
+// exit statuses, the fields of a tsv line.
+TEST(Cli, HelpStatesTheProgramsOwnNumbers) {
+  const CliRun help = run({"--help"});
+  ASSERT_EQ(help.status, kExitOk);
+  const Options o = ParseCommandLine({"index"}).options; // nothing given: every default
+  const auto fields = [](const std::string& line) {
+    return std::to_string(std::count(line.begin(), line.end(), '\t') + 1);
+  };
+  const std::string row = lines(run(with(kCubic, {"--format", "tsv"})).out)[0];
+  const std::string record = lines(run({"phases", "--format", "tsv"}).out)[0];
+  const std::string stated[] = {
+      "numbers default to " + o.numbers[0] + " " + o.numbers[1] + " " + o.numbers[2] + ")",
+      "(defaults " + o.range + ", " + o.dTol[0] + " nm, " + o.angleTol[0] + " degrees)",
+      "misses instead: up to " + std::to_string(kNearestCount) + " families",
+      "one line per row with the " + fields(row) + " cell texts",
+      "the record number and " + std::to_string(std::stoi(fields(record)) - 1) + " fields",
+      "Exit status: " + std::to_string(kExitOk) + " the search ran (also with no row), " +
+          std::to_string(kExitInvalidInput) + " invalid arguments or input, " +
+          std::to_string(kExitFault) + " the search\nstopped"};
+  for (const std::string& text : stated)
+    EXPECT_TRUE(contains(help.out, text)) << text;
+}
+
 TEST(Cli, ScaleBarFormGivesTheSameRowsAsSpacings) {
   // 5 1/nm over 100 px: d = 20 / L nm; body-centred iron d(110) = 0.20266, d(002) = 0.1433,
   // d(112) = 0.11700 nm give L = 98.69, 139.57, 170.94 px.
@@ -80,13 +88,7 @@ TEST(Cli, ScaleBarFormGivesTheSameRowsAsSpacings) {
 }
 
 TEST(Cli, BatchListsOnlyPhasesWithSolutionsInDatabaseOrder) {
-  // d = 20/98.8 = 0.2024, 0.2024, 20/139.7 = 0.1432 nm. Within 0.008 nm Al ({200}+{200}={220}:
-  // 0.2025, 0.1432) and NaCl ({220}+{220}={400}: 0.1994, 0.141) match; within 0.03 nm Cu
-  // ({200}+{200}={220}: 0.1805, 0.1276) matches too.
-  std::vector<std::string> args = {
-      "batch", "--phase", "NaCl",      "--phase", "Cu",       "--record", "2",        "--scale-bar",
-      "5",     "100",     "--lengths", "98.8",    "98.8",     "139.7",    "--angles", "90",
-      "45",    "45",      "--range",   "4",       "--format", "json"};
+  const std::vector<std::string> args = with(kAlCuNaClBatch, {"--format", "json"});
   const CliRun narrow = run(args);
   ASSERT_EQ(narrow.status, 0) << narrow.err;
   EXPECT_NE(narrow.out.find("\"record\": 2, \"name\": \"Al\""), std::string::npos);

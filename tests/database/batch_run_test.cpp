@@ -1,35 +1,19 @@
 // A batch run: the measurement checked once under the caller's limits, then one search per record.
 #include <gtest/gtest.h>
 
+#include "database/al_pattern.hpp"
 #include "database/batch_run.hpp"
 
 namespace spot {
 namespace {
 
-// The face-centred [001] pattern of the report tests: d = 0.2025, 0.2025, 0.1432 nm (Al's {200}
-// and {220}) from a scale of 100 px per 10 /nm, angles 90, 45, 45 degrees; index range 4, which
-// NaCl's {400} needs.
-BoxTexts alPattern() {
-  BoxTexts boxes = BoxTexts::Initial();
-  boxes[Box::IndexRange] = "4";
-  boxes[Box::ScaleBarValue] = "10";
-  boxes[Box::ScaleBarLength] = "100";
-  for (Box b : {Box::Length1, Box::Length2})
-    boxes[b] = "49.3827";
-  boxes[Box::Length3] = "69.8377";
-  for (Box b : {Box::Number1, Box::Number2, Box::Number3})
-    boxes[b] = "1";
-  boxes[Box::Angle12] = "90";
-  boxes[Box::Angle23] = "45";
-  boxes[Box::Angle13] = "45";
-  return boxes;
-}
+using testing::AlPattern;
 
 constexpr int kAl = 2, kCu = 34, kNaCl = 80;
 
 TEST(BatchRun, MeasurementIsCheckedOnceUnderTheCallersLimits) {
   // Within the limits every record in the database is searched; 0 and 109 are not records.
-  BatchRun run = RunBatch(alPattern(), {kAl, 0, kCu, kBuiltInPhaseCount + 1});
+  BatchRun run = RunBatch(AlPattern(), {kAl, 0, kCu, kBuiltInPhaseCount + 1});
   ASSERT_TRUE(run.ok());
   ASSERT_EQ(run.phases.size(), 2u);
   EXPECT_EQ(run.phases[0].record, kAl);
@@ -38,12 +22,12 @@ TEST(BatchRun, MeasurementIsCheckedOnceUnderTheCallersLimits) {
   // A limit below the index range refuses the whole run before any record.
   SearchLimits tight;
   tight.maxIndexRange = 3;
-  run = RunBatch(alPattern(), {kAl, kCu}, tight);
+  run = RunBatch(AlPattern(), {kAl, kCu}, tight);
   EXPECT_EQ(run.fault, SearchFault::IndexRangeTooLarge);
   EXPECT_TRUE(run.phases.empty());
 
   // Numbers are looked at before the range; a zero divisor is refused like a bad range.
-  BoxTexts boxes = alPattern();
+  BoxTexts boxes = AlPattern();
   boxes[Box::IndexRange] = "-1";
   boxes[Box::Angle13] = "45°";
   run = RunBatch(boxes, {kAl});
@@ -51,7 +35,7 @@ TEST(BatchRun, MeasurementIsCheckedOnceUnderTheCallersLimits) {
   EXPECT_EQ(run.rejection->box, Box::Angle13);
   EXPECT_FALSE(run.fault);
   EXPECT_TRUE(run.phases.empty());
-  boxes = alPattern();
+  boxes = AlPattern();
   boxes[Box::Length3] = "0";
   run = RunBatch(boxes, {kAl});
   EXPECT_EQ(run.fault, SearchFault::ZeroLength3);
@@ -61,7 +45,7 @@ TEST(BatchRun, MeasurementIsCheckedOnceUnderTheCallersLimits) {
 TEST(BatchRun, RowsOfAllPhasesTogetherAreLimitedAndTheMessageNamesTheLimit) {
   // Al and NaCl both index the pattern (report tests); their counts come from a run without
   // a tight limit.
-  const BatchRun full = RunBatch(alPattern(), {kAl, kCu, kNaCl});
+  const BatchRun full = RunBatch(AlPattern(), {kAl, kCu, kNaCl});
   ASSERT_TRUE(full.ok());
   const std::size_t al = full.phases[0].outcome.rows.size();
   const std::size_t total = al + full.phases[2].outcome.rows.size();
@@ -70,24 +54,24 @@ TEST(BatchRun, RowsOfAllPhasesTogetherAreLimitedAndTheMessageNamesTheLimit) {
 
   SearchLimits limits;
   limits.maxBatchRows = total; // exactly the limit is kept
-  BatchRun run = RunBatch(alPattern(), {kAl, kCu, kNaCl}, limits);
+  BatchRun run = RunBatch(AlPattern(), {kAl, kCu, kNaCl}, limits);
   ASSERT_TRUE(run.ok());
   EXPECT_EQ(run.phases[2].outcome.rows.size(), total - al);
 
   for (std::size_t limit : {total - 1, al - 1}) { // stopped by the last phase, or the first
     limits.maxBatchRows = limit;
-    run = RunBatch(alPattern(), {kAl, kCu, kNaCl}, limits);
+    run = RunBatch(AlPattern(), {kAl, kCu, kNaCl}, limits);
     EXPECT_EQ(run.fault, SearchFault::TooManyBatchRows) << limit;
     EXPECT_TRUE(run.phases.empty()) << limit;
   }
   // A phase over its own limit is that phase's fault; the batch goes on.
   limits = {};
   limits.maxRows = al - 1;
-  run = RunBatch(alPattern(), {kAl, kNaCl}, limits);
+  run = RunBatch(AlPattern(), {kAl, kNaCl}, limits);
   ASSERT_TRUE(run.ok());
   EXPECT_EQ(run.phases[0].outcome.fault, SearchFault::TooManyRows);
   limits.maxBatchRows = al - 1; // also when the rows left equal the phase's own limit
-  run = RunBatch(alPattern(), {kAl, kNaCl}, limits);
+  run = RunBatch(AlPattern(), {kAl, kNaCl}, limits);
   ASSERT_TRUE(run.ok());
   EXPECT_EQ(run.phases[0].outcome.fault, SearchFault::TooManyRows);
 
@@ -102,7 +86,7 @@ TEST(BatchRun, EachRecordWritesItsOwnFieldsAndTheDatabaseEndsAreRecords) {
   PhaseRecord record;
   record.fields = {"N", "T", "3", "4", "5", "6", "7", "8", "9"};
   EXPECT_EQ(BatchPhaseName(record), "N  T  c/a3");
-  BoxTexts boxes = alPattern();
+  BoxTexts boxes = AlPattern();
   boxes[Box::CalcH1] = "kept";
   const BoxTexts written = WithPhaseBoxes(boxes, record);
   const Box phaseBoxes[] = {Box::A, Box::B, Box::C, Box::Alpha, Box::Beta, Box::Gamma};
@@ -113,7 +97,7 @@ TEST(BatchRun, EachRecordWritesItsOwnFieldsAndTheDatabaseEndsAreRecords) {
 
   // Records 1 (AgCl) and 108 (ZrO2) are the first and last; the order given is kept; SnO2
   // (record 89, a = b = 0.47550, c = 0.31990) is searched with its own c and as primitive.
-  BatchRun run = RunBatch(alPattern(), {kBuiltInPhaseCount, 0, 89, 1, kBuiltInPhaseCount + 1});
+  BatchRun run = RunBatch(AlPattern(), {kBuiltInPhaseCount, 0, 89, 1, kBuiltInPhaseCount + 1});
   ASSERT_TRUE(run.ok());
   ASSERT_EQ(run.phases.size(), 3u);
   EXPECT_EQ(run.phases[0].record, 108);
@@ -131,12 +115,12 @@ TEST(BatchRun, EachRecordWritesItsOwnFieldsAndTheDatabaseEndsAreRecords) {
   // The measurement boxes are checked to both ends of their group, the phase boxes not at all
   // (every record brings its own).
   for (Box box : {Box::IndexRange, Box::AngleTol13}) {
-    BoxTexts bad = alPattern();
+    BoxTexts bad = AlPattern();
     bad[box] = "";
     ASSERT_TRUE(RunBatch(bad, {kAl}).rejection);
     EXPECT_EQ(RunBatch(bad, {kAl}).rejection->box, box);
   }
-  BoxTexts noPhase = alPattern();
+  BoxTexts noPhase = AlPattern();
   noPhase[Box::A] = "";
   EXPECT_TRUE(RunBatch(noPhase, {kAl}).ok());
 }
@@ -146,13 +130,13 @@ TEST(BatchRun, AStopFlagEndsTheRunAndTheSearchInProgress) {
   std::atomic<bool> stop{true};
   SearchLimits limits;
   limits.stop = &stop;
-  BatchRun run = RunBatch(alPattern(), {kAl, kCu, kNaCl}, limits);
+  BatchRun run = RunBatch(AlPattern(), {kAl, kCu, kNaCl}, limits);
   EXPECT_TRUE(run.ok());
   EXPECT_TRUE(run.phases.empty());
 
   // A search that sees the flag ends with its own fault instead of listing rows; unset, the
   // same search lists Al's 24 rows (6 {200} for R1 times 4 perpendicular {200}).
-  const BoxTexts boxes = WithPhaseBoxes(alPattern(), BuiltInPhases()[kAl - 1]);
+  const BoxTexts boxes = WithPhaseBoxes(AlPattern(), BuiltInPhases()[kAl - 1]);
   EXPECT_EQ(RunIndexingSearch(boxes, LatticeType::FaceCenter, limits).fault, SearchFault::Stopped);
   stop = false;
   EXPECT_EQ(RunIndexingSearch(boxes, LatticeType::FaceCenter, limits).rows.size(), 24u);

@@ -12,6 +12,8 @@
 #include <unistd.h>
 #endif
 
+#include "database/al_pattern.hpp"
+#include "database/batch_run.hpp"
 #include "database/report_file.hpp"
 
 namespace spot {
@@ -187,23 +189,9 @@ TEST_F(ReportFile, ZeroDivisorsAndUnwritableNumbersAreRefusedNamingTheBox) {
 }
 
 TEST_F(ReportFile, BatchOverAlCuNaClWritesBlocksInOrderAndAppendsWithinOneSecond) {
-  // [001] zone of a face-centred cube: R1 = (200), R2 = (020), R3 = (220); for Al (a = 0.405)
-  // d200 = 0.2025 and d220 = 0.1432, so Length = Number·k/d = 10/0.2025 = 49.3827 and
-  // 10/0.1432 = 69.8377 px with k = 100/10. NaCl (a = 0.564) fits the same spots with {220}
-  // (0.1994) and {400} (0.1410). Cu (a = 0.361) offers only {111} (0.2084) near 0.2025, and two
-  // {111} planes are never 90 degrees apart: no rows. Written back, d1 = 10/49.3827 = 0.2025001.
-  BoxTexts boxes = BoxTexts::Initial();
-  boxes[Box::ScaleBarValue] = "10";
-  boxes[Box::ScaleBarLength] = "100";
-  for (Box b : {Box::Length1, Box::Length2})
-    boxes[b] = "49.3827";
-  boxes[Box::Length3] = "69.8377";
-  for (Box b : {Box::Number1, Box::Number2, Box::Number3})
-    boxes[b] = "1";
-  boxes[Box::Angle12] = "90";
-  boxes[Box::Angle23] = "45";
-  boxes[Box::Angle13] = "45";
-  const std::vector<BatchPhaseOutcome> outcomes = RunBatch(boxes, {2, 34, 80}).phases;
+  // Al and NaCl index the pattern, Cu does not. Written back, d1 = 10/49.3827 = 0.2025001.
+  const std::vector<BatchPhaseOutcome> outcomes =
+      RunBatch(testing::AlPattern(), {2, 34, 80}).phases;
   ASSERT_EQ(outcomes.size(), 3u);
   EXPECT_EQ(outcomes[1].outcome.rows.size(), 0u);
   const std::size_t rowCount = outcomes[0].outcome.rows.size() + outcomes[2].outcome.rows.size();

@@ -26,31 +26,33 @@ MeasuredPattern measured(std::array<double, 3> d, std::array<double, 3> angle) {
 TEST(NearestMiss, PatternJustOutsideOneTolerance) {
   const PhaseSymmetry symmetry = PhaseSymmetryOf(kCubic, LatticeType::FaceCenter);
   // (1 1 1) + (1 -1 -1) = (2 0 0): d = 0.4/√3, 0.4/√3, 0.2 nm; cos <111,1-1-1> = -1/3, and
-  // (2 0 0) makes arccos(1/√3) with both. d2 measured 0.011 nm short: outside 0.008, inside 0.024.
+  // (2 0 0) makes arccos(1/√3) with both. d2 measured 0.0113 nm short: outside 0.008, inside
+  // 0.024, and named with three digits.
   const double d111 = 0.4 / std::sqrt(3.0);
   const double obtuse = ToDegrees(std::acos(-1.0 / 3)),
                acute = ToDegrees(std::acos(1 / std::sqrt(3.0)));
-  const MeasuredPattern p = measured({d111, d111 - 0.011, 0.2}, {obtuse, acute, acute});
+  const MeasuredPattern p = measured({d111, d111 - 0.0113, 0.2}, {obtuse, acute, acute});
   ASSERT_TRUE(IndexPattern(kCubic, LatticeType::FaceCenter, 2, p).rows.empty());
   const auto misses = FindNearestMisses(kCubic, LatticeType::FaceCenter, 2, p, symmetry);
   ASSERT_EQ(misses.size(), 1u); // every widened row is one family
   EXPECT_EQ(misses[0].g1, (MillerIndex{1, 1, 1}));
   EXPECT_EQ(misses[0].g2, (MillerIndex{1, -1, -1}));
   EXPECT_EQ(misses[0].breaks, (std::array<bool, 6>{false, true, false, false, false, false}));
-  EXPECT_NEAR(misses[0].deviation.d[1], 0.011, 1e-12);
-  EXPECT_NEAR(misses[0].score, std::sqrt((0.011 / 0.008) * (0.011 / 0.008) / 6), 1e-9);
+  EXPECT_NEAR(misses[0].deviation.d[1], 0.0113, 1e-12);
+  EXPECT_NEAR(misses[0].score, std::sqrt((0.0113 / 0.008) * (0.0113 / 0.008) / 6), 1e-9);
   EXPECT_EQ(NearestMissMessage(misses, p),
-            "No solution. Nearest: (1 1 1) + (1 -1 -1) = (2 0 0), d2 off by 0.011 nm "
+            "No solution. Nearest: (1 1 1) + (1 -1 -1) = (2 0 0), d2 off by 0.0113 nm "
             "(tolerance 0.008)");
 
-  // The face-centred example with <R1,R2> measured 92.5 instead of 90: the angle breaks, and an
-  // angle equal to its tolerance breaks it too (the search's test is strict).
-  const MeasuredPattern angle = measured({0.2, 0.2, 0.4 / std::sqrt(8.0)}, {92.5, 45, 45});
+  // The face-centred example with <R1,R2> measured 92.5 instead of 90 and <R1,R3> 47.5 instead
+  // of 45: both angles break, each named; an angle equal to its tolerance breaks it too (the
+  // search's test is strict).
+  const MeasuredPattern angle = measured({0.2, 0.2, 0.4 / std::sqrt(8.0)}, {92.5, 45, 47.5});
   const auto angleMisses = FindNearestMisses(kCubic, LatticeType::FaceCenter, 2, angle, symmetry);
   ASSERT_EQ(angleMisses.size(), 1u);
   EXPECT_EQ(NearestMissMessage(angleMisses, angle),
             "No solution. Nearest: (2 0 0) + (0 2 0) = (2 2 0), a12 off by 2.5 degrees "
-            "(tolerance 2)");
+            "(tolerance 2), a13 off by 2.5 degrees (tolerance 2)");
   Deviation edge;
   edge.angle = {2.0, 0, 0};
   edge.d = {0.008, 0, 0};
@@ -96,8 +98,13 @@ TEST(NearestMiss, SameAsTheWidenedSearchGrouped) {
       // c so long that the l bounds of a candidate line lie beyond int (found by fuzzing); every
       // l then gives the same spacing to double precision, so the families tie.
       needle{0.4, 0.4, 1e12, 90, 90, 90};
+  // (1 0 0) and (-5 1 0) make arccos(-5/√26) = 168.7 degrees: with angle tolerances of 10, the
+  // widened <R1,R2> window reaches past 180 and must keep the obtuse pairs up to it.
+  MeasuredPattern obtuse = offPattern(cubic, {1, 0, 0}, {-5, 1, 0});
+  obtuse.angleTol = {10, 10, 10};
   const std::vector<Case> cases = {
       {cubic, LatticeType::FaceCenter, offPattern(cubic, {3, 1, 1}, {0, 2, 2})},
+      {cubic, LatticeType::Primitive, obtuse},
       {hcp, LatticeType::Rhombohedral, offPattern(hcp, {1, 0, 1}, {0, 1, 1})},
       {hexagonal, LatticeType::Primitive, offPattern(hexagonal, {2, 1, 1}, {0, 1, 2})},
       {monoclinic, LatticeType::SideCenter, offPattern(monoclinic, {2, 0, 1}, {1, 1, 2})},

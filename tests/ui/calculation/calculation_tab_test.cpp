@@ -87,16 +87,7 @@ protected:
       set(b, "90");
     window->phasePanel()->latticeTypeSelector()->setCurrentText(QStringLiteral("F-Face Centred"));
     set(Box::IndexRange, "2");
-    set(Box::ScaleBarValue, "5");
-    set(Box::ScaleBarLength, "100");
-    set(Box::Length1, "100");
-    set(Box::Length2, "100");
-    set(Box::Length3, "141.4213562");
-    for (Box b : {Box::Number1, Box::Number2, Box::Number3})
-      set(b, "1");
-    set(Box::Angle12, "90");
-    set(Box::Angle23, "45");
-    set(Box::Angle13, "45");
+    testing::EnterFaceCentredMeasurement(window->boxArray());
   }
 
   testing::FakeEnvironment fake;
@@ -223,12 +214,7 @@ TEST_F(CalculationTab, APhaseNameTakesTheRoomTheColumnHasAndNeverWidensTheWindow
 
 TEST_F(CalculationTab, TheKeyboardAloneEntersAPhaseAndRunsTheCommands) {
   // The measurement of the face-centred example; the phase comes from the keyboard.
-  const char* measured[] = {"5", "100", "100", "100", "141.4213562", "1",
-                            "1", "1",   "90",  "45",  "45"};
-  int i = 0;
-  for (Box b : {Box::ScaleBarValue, Box::ScaleBarLength, Box::Length1, Box::Length2, Box::Length3,
-                Box::Number1, Box::Number2, Box::Number3, Box::Angle12, Box::Angle23, Box::Angle13})
-    set(b, measured[i++]);
+  testing::EnterFaceCentredMeasurement(window->boxArray());
   const auto focused = [this] { return window->focusWidget(); };
   const auto tab = [&] {
     QTest::keyClick(focused(), Qt::Key_Tab);

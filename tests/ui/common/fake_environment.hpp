@@ -1,6 +1,6 @@
 // Fakes of the desktop services for window tests: prompts that record every message and answer
 // questions from a script, a fixed clock, folders under a temporary directory, no network, no
-// web view and a still grey screen.
+// web view and a still grey screen; and the measurement most window tests enter.
 #pragma once
 
 #include <QDateTime>
@@ -10,6 +10,8 @@
 #include <deque>
 #include <optional>
 
+#include "measurement/pattern_vectors.hpp"
+#include "ui/common/box_array.hpp"
 #include "ui/common/page_view.hpp"
 #include "ui/common/prompts.hpp"
 #include "ui/measurement/magnifier.hpp"
@@ -103,5 +105,14 @@ struct FakeEnvironment {
     return Environment{prompts, clock, places, &online, &pageViews, &screen};
   }
 };
+
+/// The face-centred example measured on a picture: scale bar 5 1/nm over 100 px, R1 and R2
+/// 100 px at 90 degrees, R3 100·√2 px: d = 0.2, 0.2, 0.2/√2 nm, angles 90, 45, 45 degrees.
+inline void EnterFaceCentredMeasurement(BoxArray& boxes) {
+  const char* texts[] = {"5", "100", "100", "100", "141.4213562", "1", "1", "1", "90", "45", "45"};
+  int i = 0;
+  for (Box box : kPictureMeasurementBoxes)
+    boxes.setText(box, QString::fromLatin1(texts[i++]));
+}
 
 } // namespace spot::testing

@@ -72,15 +72,7 @@ protected:
           std::pow(NumericPrefix(window->resultsPanel()->model()->cellText(row, c)), 2));
     return sum;
   }
-  /// The face-centred example: scale bar 5 1/nm over 100 px, R1 and R2 100 px at 90 degrees,
-  /// R3 100·√2 px: d = 0.2, 0.2, 0.1414 nm.
-  void enterMeasurement() {
-    const char* texts[] = {"5", "100", "100", "100", "141.4213562", "1",
-                           "1", "1",   "90",  "45",  "45"};
-    int i = 0;
-    for (Box box : kPictureMeasurementBoxes)
-      window->boxArray().setText(box, QString::fromLatin1(texts[i++]));
-  }
+  void enterMeasurement() { testing::EnterFaceCentredMeasurement(window->boxArray()); }
   /// Ticks the records in the tree (in Multiple mode through their phase nodes, which tick
   /// their parameter nodes) and runs the batch.
   DatabasePanel& runBatch(std::initializer_list<const char*> records, bool multiple) {

@@ -34,12 +34,7 @@ TEST(ReportCommandsAlone, RunOneBatchAtATimeAndNameTheirReport) {
   auto* statusBar = new QStatusBar(&owner);
   ReportCommands reports({boxes, *phase, *results, *picture, *statusBar}, environment);
 
-  // The face-centred example: d = 0.2, 0.2, 0.1414 nm at 90, 45, 45 degrees.
-  const char* measured[] = {"5", "100", "100", "100", "141.4213562", "1",
-                            "1", "1",   "90",  "45",  "45"};
-  int i = 0;
-  for (Box box : kPictureMeasurementBoxes)
-    boxes.setText(box, QString::fromLatin1(measured[i++]));
+  testing::EnterFaceCentredMeasurement(boxes);
   // Al (record 2), then Cu (34) while Al runs: the second is refused, not queued.
   reports.runBatch({2}, CheckMode::Multiple);
   ASSERT_TRUE(reports.isBatchRunning());
