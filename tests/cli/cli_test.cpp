@@ -62,9 +62,9 @@ TEST(Cli, HelpStatesTheProgramsOwnNumbers) {
       "misses instead: up to " + std::to_string(kNearestCount) + " families",
       "one line per row with the " + fields(row) + " cell texts",
       "the record number and " + std::to_string(std::stoi(fields(record)) - 1) + " fields",
-      "Exit status: " + std::to_string(kExitOk) + " the search ran (also with no row), " +
-          std::to_string(kExitInvalidInput) + " invalid arguments or input, " +
-          std::to_string(kExitFault) + " the search\nstopped"};
+      "Exit status: " + std::to_string(kExitOk) + " the search ran",
+      ", " + std::to_string(kExitInvalidInput) + " invalid arguments",
+      ", " + std::to_string(kExitFault) + " the search stopped"};
   for (const std::string& text : stated)
     EXPECT_TRUE(contains(help.out, text)) << text;
 }
