@@ -684,7 +684,8 @@ Picture (--picture with --group): each family also gets its agreement with the p
   spots its zone predicts inside the picture, those with a detected spot within a fifth of the
   shorter of R1 and R2 (at least 2 px), the detected spots (direct beam left out) explained by
   a predicted one, and the RMS distance of the pairs. Families are ranked by explained spots,
-  then RMS (in steps of 0.01 px), then score; families equal in all three share a rank.
+  then RMS (in steps of 0.01 px), then fewer predicted spots without a detected one, then
+  score; families equal in all four share a rank.
 
   batch takes --cif repeatedly (each --block applies to the --cif before it; without --block
   every phase of the file) and adds those phases to the run. A phase with a space group is

@@ -161,7 +161,8 @@ void AppendJsonAgreement(std::string& text, const PictureAgreement& a) {
 void WriteTextAgreements(OutputBuffer& out, const std::vector<SolutionFamily>& families,
                          const std::vector<PictureAgreement>& agreements) {
   if (families.empty()) return;
-  out << "\nAgreement with the picture (ranked by explained spots, then RMS, then score)\n"
+  out << "\nAgreement with the picture (ranked by explained spots, RMS, unmatched predictions, "
+         "then score)\n"
       << padded("Rank", 5) << "  " << padded("Zone axis", 12) << padded("Explained", 12)
       << padded("Matched", 12) << padded("RMS px", 9) << '\n';
   std::size_t top = 0;

@@ -29,8 +29,9 @@ struct SpotFinding {
   /// sqrt(pi) sigma_px, the signal to noise a matched filter would see (a noise blob one pixel
   /// wide needs a higher peak than a spot of sigma 3 px).
   double spotSigmas = 8.0;
-  /// Widths (Gaussian sigma, px) a spot may have.
-  double minWidth = 0.7, maxWidth = 12.0;
+  /// Widths (Gaussian sigma, px) a spot may have. Narrower peaks are hot pixels or the strokes
+  /// of burnt-in letters.
+  double minWidth = 1.0, maxWidth = 12.0;
   /// At most this many candidates are fitted, the highest first (a picture of pure noise or
   /// texture must not take minutes).
   int maxCandidates = 20000;

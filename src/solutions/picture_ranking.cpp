@@ -11,13 +11,18 @@ namespace {
 struct Key {
   int explained = 0;
   double rmsSteps = 0;
+  int unmatched = 0; // predicted spots with no detected one
   double scoreSteps = 0;
+
+  bool sameAgreement(const Key& o) const {
+    return explained == o.explained && rmsSteps == o.rmsSteps && unmatched == o.unmatched;
+  }
 };
 
 Key keyOf(const SolutionFamily& family, const PictureAgreement& agreement) {
   // Scores compared at 1e-9, as GroupSolutions compares them.
   return {agreement.explained, std::round(agreement.rmsPx / kAgreementRmsStepPx),
-          std::round(family.score * 1e9)};
+          agreement.predicted - agreement.matched, std::round(family.score * 1e9)};
 }
 
 } // namespace
@@ -33,7 +38,8 @@ std::size_t RankByPictureAgreement(std::vector<SolutionFamily>& families,
     keys[i] = keyOf(families[i], agreements[i]);
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
     if (keys[a].explained != keys[b].explained) return keys[a].explained > keys[b].explained;
-    return keys[a].rmsSteps < keys[b].rmsSteps;
+    if (keys[a].rmsSteps != keys[b].rmsSteps) return keys[a].rmsSteps < keys[b].rmsSteps;
+    return keys[a].unmatched < keys[b].unmatched;
   });
   std::vector<SolutionFamily> rankedFamilies;
   std::vector<PictureAgreement> rankedAgreements;
@@ -45,8 +51,7 @@ std::size_t RankByPictureAgreement(std::vector<SolutionFamily>& families,
   }
   std::size_t top = 0;
   for (std::size_t i = 0; i < n; ++i) {
-    const bool same = i > 0 && rankedKeys[i].explained == rankedKeys[i - 1].explained &&
-                      rankedKeys[i].rmsSteps == rankedKeys[i - 1].rmsSteps &&
+    const bool same = i > 0 && rankedKeys[i].sameAgreement(rankedKeys[i - 1]) &&
                       rankedKeys[i].scoreSteps == rankedKeys[i - 1].scoreSteps;
     rankedFamilies[i].rank = same ? rankedFamilies[i - 1].rank : static_cast<int>(i) + 1;
     if (rankedFamilies[i].rank == 1) ++top;

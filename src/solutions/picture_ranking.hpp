@@ -15,8 +15,10 @@ namespace spot {
 inline constexpr double kAgreementRmsStepPx = 0.01;
 
 /// Reorders `families` (as GroupSolutions ranked them) and `agreements` (one per family, same
-/// order) together: more explained spots first, then the smaller RMS distance, then the order
-/// they had. Families equal in both and in score share a rank (1, 1, 3 ...). Returns how many
+/// order) together: more explained spots first, then the smaller RMS distance, then fewer
+/// predicted spots without a detected one (a zone that predicts a denser lattice than the
+/// picture shows explains as much, but not its empty places), then the order they had. Families
+/// equal in these and in score share a rank (1, 1, 3 ...). Returns how many
 /// share the first rank; more than one means geometry cannot tell them apart. Lists of different
 /// lengths are left as they are (0).
 std::size_t RankByPictureAgreement(std::vector<SolutionFamily>& families,

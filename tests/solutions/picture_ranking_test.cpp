@@ -13,8 +13,9 @@ SolutionFamily family(int rank, double score, int h) {
   return f;
 }
 
-// Explained spots first, then RMS (in 0.01 px steps), then the order by score they came in;
-// families equal in all three share their rank and the first rank's count comes back.
+// Explained spots first, then RMS (in 0.01 px steps), then fewer unmatched predictions, then the
+// order by score they came in; families equal in all share their rank and the first rank's
+// count comes back.
 TEST(PictureRanking, RanksByExplainedSpotsThenRmsThenScoreAndSharesTies) {
   std::vector<SolutionFamily> families = {family(1, 0.1, 1), family(2, 0.2, 2), family(3, 0.2, 3),
                                           family(4, 0.3, 4), family(5, 0.4, 5)};
@@ -38,6 +39,12 @@ TEST(PictureRanking, RanksByExplainedSpotsThenRmsThenScoreAndSharesTies) {
   EXPECT_EQ(RankByPictureAgreement(tied, same), 2u);
   EXPECT_EQ(tied[1].rank, 1);
   EXPECT_EQ(tied[2].rank, 3);
+
+  // The same spots explained as well, but the first predicts 9 places the picture leaves empty.
+  std::vector<SolutionFamily> denser = {family(1, 0.1, 1), family(2, 0.2, 2)};
+  std::vector<PictureAgreement> places = {{18, 9, 9, 9, 0.1}, {9, 9, 9, 9, 0.1}};
+  EXPECT_EQ(RankByPictureAgreement(denser, places), 1u);
+  EXPECT_EQ(denser[0].g1.h, 2);
 
   std::vector<PictureAgreement> tooFew = {{}};
   EXPECT_EQ(RankByPictureAgreement(tied, tooFew), 0u);

@@ -32,6 +32,7 @@ struct PictureRecipe {
   double beamAmplitude = 0;            ///< 0: no direct beam; above 255 it saturates
   double beamSigma = 6;
   bool scaleBar = false; ///< a white bar and "5 1/nm" near the lower left corner
+  bool labelBox = false; ///< ... on a black box (20..160, h-70..h-16)
   unsigned seed = 1;
 };
 
@@ -89,6 +90,10 @@ inline GreyImage RenderPicture(const PictureRecipe& recipe, const std::vector<Tr
   for (double& value : v)
     value += gauss(random);
 
+  if (recipe.scaleBar && recipe.labelBox)
+    for (int y = std::max(0, h - 70); y < h - 16; ++y)
+      for (int x = 20; x < std::min(w, 160); ++x)
+        at(x, y) = 0;
   if (recipe.scaleBar) {
     // A 120 x 5 px bar and the label above it, anti-aliased letters three pixels per dot.
     const int x0 = 30, y0 = h - 30;
