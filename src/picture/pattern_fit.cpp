@@ -187,6 +187,8 @@ double residualOf(const Spot& s, const Indexed& e, const Lattice& l) {
 
 // CENTRE
 
+constexpr long long kMaxNodes = 250000;
+
 // The node about which the indexed spots are most symmetric: each spot with a partner on the
 // opposite side counts by how alike their intensities are (Friedel's law), and the node's own
 // spot adds by its brightness, so a direct beam weighs in while a hidden one is not needed.
@@ -196,6 +198,8 @@ std::pair<int, int> symmetryNode(const std::vector<Spot>& spots,
   int i0 = 0, i1 = 0, j0 = 0, j1 = 0;
   for (const Indexed& e : indexed)
     i0 = std::min(i0, e.i), i1 = std::max(i1, e.i), j0 = std::min(j0, e.j), j1 = std::max(j1, e.j);
+  // A lattice finer than the spots (nodes by the million) has no node worth choosing.
+  if (static_cast<long long>(i1 - i0 + 1) * (j1 - j0 + 1) > kMaxNodes) return {0, 0};
   const int columns = j1 - j0 + 1;
   std::vector<double> intensity(static_cast<std::size_t>((i1 - i0 + 1) * columns), -1);
   const auto at = [&](int i, int j) -> double {

@@ -780,6 +780,11 @@ std::vector<Spot> FindSpots(const GreyImage& input, const SpotFinding& options) 
         .push_back(kept.size());
     kept.push_back(s);
   }
+  // Values near the ends of float's range can overflow the sums: such a spot is no spot.
+  std::erase_if(kept, [](const Spot& s) {
+    return !std::isfinite(s.x) || !std::isfinite(s.y) || !std::isfinite(s.intensity) ||
+           !std::isfinite(s.width);
+  });
   std::stable_sort(kept.begin(), kept.end(),
                    [](const Spot& a, const Spot& b) { return a.intensity > b.intensity; });
   return kept;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <random>
 
 #include "picture/spot_snapping.hpp"
 #include "support/synthetic_picture.hpp"
@@ -153,6 +154,18 @@ TEST(SpotFinder, FindsNothingWhereThereIsNothingAndStopsWhenTold) {
   const std::vector<Spot> spots = FindSpots(withHoles);
   ASSERT_EQ(spots.size(), 1u);
   EXPECT_NEAR(spots[0].x, 100.5, 0.1);
+
+  // Numbers from anywhere in float's range, as a float picture may hold: no crash, and every
+  // spot reported is made of finite numbers.
+  GreyImage wild(64, 48);
+  std::mt19937 random(3);
+  std::uniform_real_distribution<float> exponent(-40, 38);
+  for (float& v : wild.values)
+    v = std::pow(10.0f, exponent(random)) * (random() % 2 ? 1 : -1);
+  wild.at(10, 10) = std::numeric_limits<float>::max();
+  wild.at(11, 10) = std::numeric_limits<float>::max();
+  for (const Spot& s : FindSpots(wild))
+    EXPECT_TRUE(std::isfinite(s.x + s.y + s.intensity + s.width));
 
   std::atomic<bool> stop{true};
   SpotFinding options;
