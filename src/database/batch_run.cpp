@@ -22,7 +22,8 @@ std::optional<BoxRejection> ValidateMeasurementBoxes(const BoxTexts& boxes) {
 }
 
 BatchRun RunBatch(const BoxTexts& boxes, const std::vector<int>& records,
-                  const SearchLimits& limits, const BatchPhaseDone& phaseDone) {
+                  const SearchLimits& limits, const BatchPhaseDone& phaseDone,
+                  const std::vector<BatchUserPhase>& userPhases) {
   BatchRun run;
   // One message for the whole run instead of the same one for every record.
   run.rejection = ValidateMeasurementBoxes(boxes);
@@ -34,22 +35,36 @@ BatchRun RunBatch(const BoxTexts& boxes, const std::vector<int>& records,
   std::vector<BatchPhaseOutcome>& outcomes = run.phases;
   outcomes.reserve(records.size());
   std::size_t kept = 0; // rows of the phases searched so far
-  for (int record : records) {
+  const int recordCount = static_cast<int>(records.size());
+  for (int i = 0; i < recordCount + static_cast<int>(userPhases.size()); ++i) {
     if (limits.stop && limits.stop->load()) break;
-    if (record < 1 || record > static_cast<int>(phases.size())) continue;
     BatchPhaseOutcome o;
-    o.record = record;
-    o.phase = &phases[static_cast<std::size_t>(record - 1)];
-    o.phaseName = BatchPhaseName(*o.phase);
-    o.latticeType = o.phase->latticeType();
-    o.boxes = WithPhaseBoxes(boxes, *o.phase);
+    if (i < recordCount) {
+      const int record = records[static_cast<std::size_t>(i)];
+      if (record < 1 || record > static_cast<int>(phases.size())) continue;
+      o.record = record;
+      o.phase = &phases[static_cast<std::size_t>(record - 1)];
+      o.phaseName = BatchPhaseName(*o.phase);
+      o.latticeType = o.phase->latticeType();
+      o.rule = o.latticeType;
+      o.boxes = WithPhaseBoxes(boxes, *o.phase);
+    } else {
+      const BatchUserPhase& user = userPhases[static_cast<std::size_t>(i - recordCount)];
+      o.userPhase = i - recordCount + 1;
+      o.phaseName = user.name;
+      o.latticeType = user.rule.type();
+      o.rule = user.rule;
+      o.boxes = boxes;
+      for (int j = 0; j < 6; ++j)
+        o.boxes[BoxNumber(Box::A) + j] = user.cell[static_cast<std::size_t>(j)];
+    }
     // A search may list no more rows than the batch has left, so that memory stays bounded
     // by the batch's limit; stopped by that, it stops the batch.
     const std::size_t left = limits.maxBatchRows - kept;
     SearchLimits phaseLimits = limits;
     const bool limitedByBatch = left < limits.maxRows;
     if (limitedByBatch) phaseLimits.maxRows = left;
-    o.outcome = RunIndexingSearch(o.boxes, o.latticeType, phaseLimits);
+    o.outcome = RunIndexingSearch(o.boxes, o.rule, phaseLimits);
     if (limitedByBatch && o.outcome.fault == SearchFault::TooManyRows) {
       outcomes.clear();
       outcomes.shrink_to_fit();

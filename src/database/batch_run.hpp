@@ -2,6 +2,7 @@
 // writes, the check of the measurement done once, and the run itself.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -30,7 +31,9 @@ struct BatchPhaseOutcome {
   const PhaseRecord* phase = nullptr;
   std::string phaseName;                            ///< BatchPhaseName
   LatticeType latticeType = LatticeType::Primitive; ///< chosen from the type name
-  BoxTexts boxes;                                   ///< the boxes the search read
+  ReflectionRule rule = LatticeType::Primitive;     ///< the type's, or a user phase's group
+  int userPhase = 0; ///< 1-based position among the run's user phases; 0 for a record
+  BoxTexts boxes;    ///< the boxes the search read
   SearchOutcome outcome;
 };
 
@@ -42,6 +45,14 @@ struct BatchRun {
   /// rows than limits.maxBatchRows (TooManyBatchRows).
   std::optional<SearchFault> fault;
   bool ok() const { return !rejection && !fault; }
+};
+
+/// A phase that is no record (one of the user's): its name, its cell as box texts (a, b, c, α,
+/// β, γ) and the reflections it allows.
+struct BatchUserPhase {
+  std::string name;
+  std::array<std::string, 6> cell;
+  ReflectionRule rule = LatticeType::Primitive;
 };
 
 /// Told of each searched record as soon as its search ends, in the order of the run, with what
@@ -56,7 +67,9 @@ using BatchPhaseDone = std::function<bool(const BatchPhaseOutcome&)>;
 /// When `limits.stop` is set the run ends before the next record, with the records searched
 /// so far. `phaseDone`, when given, sees every record the run keeps (a run stopped by the row
 /// limit afterwards keeps none: what the callback did with them must then be dropped).
+/// `userPhases` are searched after the records, under the same limits, with record 0.
 BatchRun RunBatch(const BoxTexts& boxes, const std::vector<int>& records,
-                  const SearchLimits& limits = {}, const BatchPhaseDone& phaseDone = {});
+                  const SearchLimits& limits = {}, const BatchPhaseDone& phaseDone = {},
+                  const std::vector<BatchUserPhase>& userPhases = {});
 
 } // namespace spot

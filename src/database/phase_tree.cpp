@@ -92,6 +92,24 @@ void PhaseTree::onNodeChecked(int number, bool checked, CheckMode mode) {
   }
 }
 
+void PhaseTree::addUserPhases(const std::vector<std::string>& captions) {
+  if (captions.empty()) return;
+  const int parent = addNode("User", "User phases", kRoot, 0);
+  ++userNodeCount_;
+  for (std::size_t i = 0; i < captions.size(); ++i) {
+    const int node = addNode("cc" + std::to_string(i + 1), captions[i], parent, 0);
+    nodes_[static_cast<std::size_t>(node)].userPhase = static_cast<int>(i) + 1;
+    ++userNodeCount_;
+  }
+}
+
+std::vector<int> PhaseTree::selectedUserPhases() const {
+  std::vector<int> phases;
+  for (const PhaseTreeNode& each : nodes_)
+    if (each.checked && each.userPhase > 0) phases.push_back(each.userPhase);
+  return phases;
+}
+
 std::vector<int> PhaseTree::selectedRecords() const {
   std::vector<int> records;
   for (const PhaseTreeNode& each : nodes_)

@@ -23,6 +23,7 @@ struct PhaseTreeNode {
   int firstChild = -1;  ///< -1 when there is none
   int nextSibling = -1; ///< -1 when there is none
   int recordNumber = 0; ///< 1-based record of a parameter node; 0 for the root and phase nodes
+  int userPhase = 0;    ///< 1-based position in the user's phase library of a user-phase node
   bool checked = false;
 };
 
@@ -51,7 +52,13 @@ public:
   /// Numbers of the node's children, first to last.
   std::vector<int> childrenOf(int number) const;
   int phaseNodeCount() const { return phaseNodeCount_; }
-  int parameterNodeCount() const { return nodeCount() - 1 - phaseNodeCount_; }
+  int parameterNodeCount() const { return nodeCount() - 1 - phaseNodeCount_ - userNodeCount_; }
+
+  /// The user's own phases after the records: a "User phases" node (key "User") under the root
+  /// with one child per caption (keys "cc1", "cc2" ...); none added for an empty list.
+  void addUserPhases(const std::vector<std::string>& captions);
+  /// 1-based positions of the checked user-phase nodes, in node order.
+  std::vector<int> selectedUserPhases() const;
 
   /// Sets one box and nothing else.
   void setChecked(int number, bool checked);
@@ -73,6 +80,7 @@ private:
   std::vector<PhaseTreeNode> nodes_;
   std::vector<int> lastChild_; // per node, so adding a child needs no walk along the siblings
   int phaseNodeCount_ = 0;
+  int userNodeCount_ = 0; ///< the "User phases" node and its children
 };
 
 } // namespace spot

@@ -10,6 +10,7 @@
 #include <iterator> // for size
 
 #include "core/lattice.hpp"
+#include "core/number_format.hpp"
 #include "ui/common/qt_text.hpp"
 
 namespace spot {
@@ -159,6 +160,17 @@ PhasePanel::PhasePanel(BoxArray& boxes, QWidget* parent)
   nameBox_->setEnabled(false);
   connect(lockLabel_, &ClickableLabel::clicked, this, &PhasePanel::toggleLock);
 
+  // A cell that is no longer the phase's, or another type, leaves the centring alone.
+  for (int i = 0; i < 6; ++i)
+    connect(boxes_.box(static_cast<Box>(BoxNumber(Box::A) + i)), &QLineEdit::textChanged, this,
+            [this, i](const QString& text) {
+              if (attached_ && text != attachedCellTexts_[static_cast<std::size_t>(i)])
+                detachGroup();
+            });
+  connect(latticeType_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (attached_ && index != replacedTypeIndex_) detachGroup();
+  });
+
   // Keyboard order as a phase is entered: unlock, name, type (or the database), the cell, the
   // range, then "Calculate".
   QWidget* order[] = {lockLabel_,
@@ -175,6 +187,47 @@ PhasePanel::PhasePanel(BoxArray& boxes, QWidget* parent)
                       calculateButton_};
   for (std::size_t i = 1; i < std::size(order); ++i)
     setTabOrder(order[i - 1], order[i]);
+}
+
+void PhasePanel::attachPhase(const CrystalPhase& phase) {
+  detachGroup();
+  const LatticeParameters& c = phase.cell;
+  const std::array<double, 6> values = {c.a, c.b, c.c, c.alpha, c.beta, c.gamma};
+  nameBox_->setText(FromUtf8(phase.name));
+  // The type first: choosing it would otherwise detach the group just attached.
+  latticeType_->setCurrentIndex(SelectorIndexOf(phase.latticeType()));
+  for (int i = 0; i < 6; ++i) {
+    attachedCellTexts_[static_cast<std::size_t>(i)] =
+        FromUtf8(FormatGeneral(values[static_cast<std::size_t>(i)]));
+    boxes_.setText(static_cast<Box>(BoxNumber(Box::A) + i),
+                   attachedCellTexts_[static_cast<std::size_t>(i)]);
+  }
+  if (!phase.group) return;
+  attached_ = phase;
+  replacedTypeIndex_ = latticeType_->currentIndex();
+  replacedTypeText_ = latticeType_->itemText(replacedTypeIndex_);
+  latticeType_->setItemText(replacedTypeIndex_, FromUtf8(phase.group->symbol()));
+  latticeType_->setEnabled(false);
+  latticeType_->setToolTip(tr("Space group of the phase; edit a cell box to use the lattice type "
+                              "alone"));
+  emit attachedPhaseChanged();
+}
+
+void PhasePanel::detachGroup() {
+  if (!attached_) return;
+  attached_.reset();
+  latticeType_->setItemText(replacedTypeIndex_, replacedTypeText_);
+  replacedTypeIndex_ = -1;
+  latticeType_->setEnabled(true);
+  latticeType_->setToolTip(QString());
+  emit attachedPhaseChanged();
+}
+
+std::optional<ReflectionRule> PhasePanel::currentRule() const {
+  if (attached_) return attached_->rule();
+  const std::optional<LatticeType> type = LatticeTypeFromIndex(latticeType_->currentIndex());
+  if (!type) return std::nullopt;
+  return ReflectionRule(*type);
 }
 
 void PhasePanel::lock() {

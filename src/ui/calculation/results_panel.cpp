@@ -137,8 +137,7 @@ void ResultsPanel::calculate() {
 }
 
 std::optional<SearchFault> ResultsPanel::runIndexingSearch() {
-  SearchOutcome outcome = RunIndexingSearch(
-      boxes_.texts(), LatticeTypeFromIndex(phase_.latticeTypeSelector()->currentIndex()));
+  SearchOutcome outcome = RunIndexingSearch(boxes_.texts(), phase_.currentRule());
   const std::optional<SearchFault> fault = outcome.fault;
   showSearchOutcome(std::move(outcome), true);
   return fault;

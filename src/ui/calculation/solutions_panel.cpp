@@ -71,8 +71,7 @@ void SolutionsPanel::refresh() {
   const ResultsModel& rows = *results_.model();
   nearestLabel_->hide();
   nearestLabel_->clear();
-  const std::optional<LatticeType> type =
-      LatticeTypeFromIndex(phase_.latticeTypeSelector()->currentIndex());
+  const std::optional<ReflectionRule> type = phase_.currentRule();
   if (!results_.showsCompletedSearch() || !type) {
     model_->clear();
     title_->setText(QStringLiteral("Solutions"));

@@ -35,6 +35,16 @@ QString DesktopPrompts::chooseFileToOpen(const QString& title, const QString& fo
   return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, folder, filter);
 }
 
+QStringList DesktopPrompts::chooseFilesToOpen(const QString& title, const QString& folder,
+                                              const QString& filter) {
+  return QFileDialog::getOpenFileNames(QApplication::activeWindow(), title, folder, filter);
+}
+
+QString DesktopPrompts::chooseFileToSave(const QString& title, const QString& suggested,
+                                         const QString& filter) {
+  return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, suggested, filter);
+}
+
 QString SystemPlaces::programFolder() const {
   return programFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder_;
 }

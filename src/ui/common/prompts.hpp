@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace spot {
@@ -20,6 +21,19 @@ public:
   /// An open-file dialog: the chosen file, or empty text when the user cancelled.
   virtual QString chooseFileToOpen(const QString& title, const QString& folder,
                                    const QString& filter) = 0;
+  /// An open-file dialog for several files: those chosen, none when the user cancelled. Without
+  /// a dialog of its own, one file through chooseFileToOpen.
+  virtual QStringList chooseFilesToOpen(const QString& title, const QString& folder,
+                                        const QString& filter) {
+    const QString file = chooseFileToOpen(title, folder, filter);
+    return file.isEmpty() ? QStringList() : QStringList{file};
+  }
+  /// A file to write: the chosen path, or empty text when the user cancelled. Without a dialog
+  /// of its own, none.
+  virtual QString chooseFileToSave(const QString& /*title*/, const QString& /*suggested*/,
+                                   const QString& /*filter*/) {
+    return {};
+  }
 };
 
 /// The local date and time, for report names and time stamps.
@@ -73,6 +87,10 @@ public:
   std::optional<QString> askText(const QString& prompt, const QString& title,
                                  const QString& initialText) override;
   QString chooseFileToOpen(const QString& title, const QString& folder,
+                           const QString& filter) override;
+  QStringList chooseFilesToOpen(const QString& title, const QString& folder,
+                                const QString& filter) override;
+  QString chooseFileToSave(const QString& title, const QString& suggested,
                            const QString& filter) override;
 };
 

@@ -22,21 +22,7 @@ DatabasePanel::DatabasePanel(QWidget* parent) : QGroupBox(parent) {
   tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   tree_->header()->setStretchLastSection(false);
 
-  items_.reserve(static_cast<std::size_t>(model_.nodeCount()));
-  for (int n = 0; n < model_.nodeCount(); ++n) {
-    const PhaseTreeNode& node = model_.node(n);
-    // Parents come before their children in node order, so the parent's item already exists.
-    auto* added = node.parent < 0
-                      ? new QTreeWidgetItem(tree_)
-                      : new QTreeWidgetItem(items_[static_cast<std::size_t>(node.parent)]);
-    added->setText(0, QString::fromStdString(node.text));
-    added->setData(0, kKeyRole, QString::fromStdString(node.key));
-    added->setData(0, kNodeRole, n);
-    added->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    added->setCheckState(0, Qt::Unchecked);
-    items_.push_back(added);
-  }
-  items_.front()->setExpanded(true);
+  buildItems();
   connect(tree_, &QTreeWidget::itemChanged, this,
           [this](QTreeWidgetItem* changed, int) { itemChanged(changed); });
 
@@ -53,6 +39,24 @@ DatabasePanel::DatabasePanel(QWidget* parent) : QGroupBox(parent) {
     hide();
     emit cancelRequested();
   });
+  // The user's own phases: CIF files into the library, and out of it again.
+  import_ = new QPushButton(QStringLiteral("Import CIF..."), this);
+  import_->setObjectName(QStringLiteral("ImportCif"));
+  import_->setToolTip(tr("Add the phases of CIF files to your phase library"));
+  connect(import_, &QPushButton::clicked, this, &DatabasePanel::importRequested);
+  remove_ = new QPushButton(QStringLiteral("Remove"), this);
+  remove_->setObjectName(QStringLiteral("RemoveUserPhase"));
+  remove_->setToolTip(tr("Remove the chosen (or the ticked) user phases from your library"));
+  connect(remove_, &QPushButton::clicked, this, [this] {
+    const QTreeWidgetItem* current = tree_->currentItem();
+    if (current) {
+      const int node = current->data(0, kNodeRole).toInt();
+      if (model_.node(node).userPhase > 0)
+        return emit removeRequested({model_.node(node).userPhase});
+    }
+    emit removeRequested(selectedUserPhases());
+  });
+
   calculate_ = new QPushButton(QString::fromUtf8(kCalculateCaption), this);
   calculate_->setObjectName(QStringLiteral("Command13"));
   connect(calculate_, &QPushButton::clicked, this, [this] {
@@ -74,6 +78,8 @@ DatabasePanel::DatabasePanel(QWidget* parent) : QGroupBox(parent) {
   modes->addWidget(note_);
   modes->addStretch(1);
   auto* commands = new QHBoxLayout;
+  commands->addWidget(import_);
+  commands->addWidget(remove_);
   commands->addStretch(1);
   commands->addWidget(cancel_);
   commands->addWidget(calculate_);
@@ -84,6 +90,36 @@ DatabasePanel::DatabasePanel(QWidget* parent) : QGroupBox(parent) {
   layout->addLayout(commands);
 
   hide(); // shown by "Lattice database"
+}
+
+void DatabasePanel::buildItems() {
+  const QSignalBlocker quiet(tree_);
+  tree_->clear();
+  items_.clear();
+  items_.reserve(static_cast<std::size_t>(model_.nodeCount()));
+  for (int n = 0; n < model_.nodeCount(); ++n) {
+    const PhaseTreeNode& node = model_.node(n);
+    // Parents come before their children in node order, so the parent's item already exists.
+    auto* added = node.parent < 0
+                      ? new QTreeWidgetItem(tree_)
+                      : new QTreeWidgetItem(items_[static_cast<std::size_t>(node.parent)]);
+    added->setText(0, QString::fromStdString(node.text));
+    added->setData(0, kKeyRole, QString::fromStdString(node.key));
+    added->setData(0, kNodeRole, n);
+    added->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    added->setCheckState(0, Qt::Unchecked);
+    if (node.key == "User") added->setExpanded(true);
+    items_.push_back(added);
+  }
+  items_.front()->setExpanded(true);
+  if (const std::optional<int> user = model_.findNode("User"))
+    items_[static_cast<std::size_t>(*user)]->setExpanded(true);
+}
+
+void DatabasePanel::setUserPhases(const std::vector<std::string>& captions) {
+  model_ = PhaseTree();
+  model_.addUserPhases(captions);
+  buildItems();
 }
 
 QTreeWidgetItem* DatabasePanel::item(int node) const {
@@ -100,7 +136,8 @@ void DatabasePanel::showRunning() {
   running_ = true;
   calculate_->setText(QString::fromUtf8(kRunningCaption));
   calculate_->setToolTip(tr("The run is in progress; click to stop it"));
-  for (QWidget* input : std::initializer_list<QWidget*>{tree_, single_, multiple_})
+  for (QWidget* input :
+       std::initializer_list<QWidget*>{tree_, single_, multiple_, import_, remove_})
     input->setEnabled(false);
   calculate_->repaint();
 }
@@ -109,7 +146,8 @@ void DatabasePanel::showFinished() {
   running_ = false;
   calculate_->setText(QString::fromUtf8(kCalculateCaptionAfterRun));
   calculate_->setToolTip(QString());
-  for (QWidget* input : std::initializer_list<QWidget*>{tree_, single_, multiple_})
+  for (QWidget* input :
+       std::initializer_list<QWidget*>{tree_, single_, multiple_, import_, remove_})
     input->setEnabled(true);
 }
 

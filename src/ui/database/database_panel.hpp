@@ -42,6 +42,13 @@ public:
   QTreeWidgetItem* itemWithKey(const QString& key) const;
   /// Record numbers of the checked parameter nodes, in tree order.
   std::vector<int> selectedRecords() const { return model_.selectedRecords(); }
+  /// 1-based positions of the checked user phases, in tree order.
+  std::vector<int> selectedUserPhases() const { return model_.selectedUserPhases(); }
+  /// The tree again with the user's phases under "User phases" after the records; every box
+  /// starts unticked.
+  void setUserPhases(const std::vector<std::string>& captions);
+  QPushButton* importButton() const { return import_; }
+  QPushButton* removeButton() const { return remove_; }
 
   /// While the batch runs: the caption "……", the tree and the tick modes locked; the button
   /// and "Cancel" then stop the run instead.
@@ -57,10 +64,15 @@ signals:
   void cancelRequested();
   /// "……" or "Cancel" was clicked while the batch runs.
   void stopRequested();
+  /// "Import CIF..." was clicked.
+  void importRequested();
+  /// "Remove" was clicked: the user phase under the cursor, else the ticked ones (1-based).
+  void removeRequested(std::vector<int> userPhases);
 
 private:
   void itemChanged(QTreeWidgetItem* changed);
   void showCheckStates();
+  void buildItems();
 
   PhaseTree model_;
   std::vector<QTreeWidgetItem*> items_; // items_[node number]
@@ -69,6 +81,8 @@ private:
   QRadioButton* multiple_;
   QPushButton* calculate_;
   QPushButton* cancel_;
+  QPushButton* import_;
+  QPushButton* remove_;
   QLabel* note_;
   bool running_ = false;
 };

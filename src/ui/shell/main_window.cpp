@@ -12,6 +12,7 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include "crystal/phase_library.hpp"
 #include "ui/calculation/calculator_panel.hpp"
 #include "ui/calculation/pattern_sketch.hpp"
 #include "ui/calculation/phase_panel.hpp"
@@ -21,9 +22,11 @@
 #include "ui/calculation/tolerance_panel.hpp"
 #include "ui/common/clickable_label.hpp"
 #include "ui/common/one_way_scroll_area.hpp"
+#include "ui/common/report_places.hpp"
 #include "ui/common/shared_place.hpp"
 #include "ui/database/best_phases_view.hpp"
 #include "ui/database/database_panel.hpp"
+#include "ui/database/phase_library_controller.hpp"
 #include "ui/measurement/magnifier.hpp"
 #include "ui/measurement/measure_dialog.hpp"
 #include "ui/measurement/measurement_boxes_panel.hpp"
@@ -68,6 +71,14 @@ MainWindow::MainWindow(Environment environment, QWidget* parent)
   reports_ = new ReportCommands(
       {*boxes_, *phasePanel_, *resultsPanel_, *pictureView_, *statusBar()}, environment_, this);
   reports_->setDatabasePanel(phaseDatabase());
+  // The user's phases live beside the slots file.
+  if (DatabasePanel* database = phaseDatabase()) {
+    const std::filesystem::path folder =
+        FileSystemPath(environment_.places.slotsFilePath()).parent_path();
+    phaseLibrary_ = new PhaseLibraryController(*database, environment_.prompts,
+                                               folder / kPhaseLibraryFileName, this);
+    reports_->setPhaseLibrary(phaseLibrary_);
+  }
   reports_->setBestPhasesView(bestPhases_);
 
   connectCalculationTab();

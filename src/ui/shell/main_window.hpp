@@ -12,6 +12,7 @@
 
 namespace spot {
 
+class PhaseLibraryController;
 class BestPhasesView;
 class CalculatorPanel;
 class DatabasePanel;
@@ -65,6 +66,8 @@ public:
   /// installed in its place.
   DatabasePanel* phaseDatabase() const;
   ReportCommands* reportCommands() const { return reports_; }
+  /// The user's phase library behind the database panel.
+  PhaseLibraryController* phaseLibrary() const { return phaseLibrary_; }
 
   // MEASUREMENT TAB AND ITS WINDOWS
   MeasurementState* measurementState() const { return measurementState_; }
@@ -125,6 +128,7 @@ private:
   SharedPlace* sharedPlace_ = nullptr;
   BestPhasesView* bestPhases_ = nullptr;
   ReportCommands* reports_ = nullptr;
+  PhaseLibraryController* phaseLibrary_ = nullptr;
 
   MeasurementState* measurementState_ = nullptr;
   PictureView* pictureView_ = nullptr;

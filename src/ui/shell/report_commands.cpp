@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/number_format.hpp"
 #include "database/report_file.hpp"
 #include "indexing/measured_pattern.hpp"
 #include "indexing/search_fault.hpp"
@@ -18,6 +19,7 @@
 #include "ui/common/report_places.hpp"
 #include "ui/database/best_phases_view.hpp"
 #include "ui/database/database_panel.hpp"
+#include "ui/database/phase_library_controller.hpp"
 #include "ui/measurement/picture_view.hpp"
 
 namespace spot {
@@ -44,9 +46,11 @@ std::vector<RankedPhase> RankPhases(const BatchRun& batch, const BoxTexts& boxes
   const MeasuredPattern pattern = CheckMeasurement(boxes, {}).pattern;
   for (std::size_t i = 0; i < batch.phases.size(); ++i) {
     const BatchPhaseOutcome& phase = batch.phases[i];
-    if (phase.outcome.rows.empty() || !phase.phase) continue;
-    std::vector<SolutionFamily> families = GroupSolutions(
-        phase.outcome.rows, PhaseSymmetryOf(phase.phase->cell(), phase.latticeType), pattern);
+    if (phase.outcome.rows.empty()) continue;
+    const LatticeParameters cell =
+        phase.phase ? phase.phase->cell() : ReadLatticeParameters(phase.boxes);
+    std::vector<SolutionFamily> families =
+        GroupSolutions(phase.outcome.rows, PhaseSymmetryOf(cell, phase.rule), pattern);
     if (!families.empty()) ranked.push_back({i, std::move(families.front())});
   }
   std::stable_sort(ranked.begin(), ranked.end(), [](const RankedPhase& a, const RankedPhase& b) {
@@ -63,6 +67,8 @@ constexpr Box kPhaseBoxes[] = {Box::A, Box::B, Box::C, Box::Alpha, Box::Beta, Bo
 struct ReportCommands::BatchWork {
   BoxTexts boxes;
   std::vector<int> records;
+  std::vector<BatchUserPhase> userPhases;
+  std::vector<CrystalPhase> userCrystals; ///< the same phases, to show one in the panel
   CheckMode mode = CheckMode::Single;
   std::string pictureName;
   std::vector<std::filesystem::path> folders;
@@ -84,9 +90,10 @@ struct ReportCommands::BatchWork {
     std::optional<BatchReportWriter> report;
     if (mode == CheckMode::Multiple) report.emplace(folders, pictureName);
     // The same batch as the command line's; the measurement is checked once, first.
-    batch = RunBatch(boxes, records, limits, [&report](const BatchPhaseOutcome& phase) {
-      return !report || !report->addPhase(phase);
-    });
+    batch = RunBatch(
+        boxes, records, limits,
+        [&report](const BatchPhaseOutcome& phase) { return !report || !report->addPhase(phase); },
+        userPhases);
     // A stopped run writes nothing: half a report would read as the whole answer.
     stopped = stop.load();
     if (!stopped && batch.ok() && report) written = report->finish(time);
@@ -98,6 +105,8 @@ ReportCommands::ReportCommands(Panels panels, Environment& environment, QObject*
     : QObject(parent), panels_(panels), environment_(environment) {}
 
 ReportCommands::~ReportCommands() { abandonBatch(); }
+
+void ReportCommands::setPhaseLibrary(PhaseLibraryController* library) { library_ = library; }
 
 void ReportCommands::setBestPhasesView(BestPhasesView* view) {
   bestPhases_ = view;
@@ -116,6 +125,9 @@ void ReportCommands::showPhase(const BatchPhaseOutcome& phase) {
   for (Box box : kPhaseBoxes)
     panels_.boxes.setText(box, FromUtf8(phase.boxes[box]));
   panels_.phase.latticeTypeSelector()->setCurrentIndex(SelectorIndexOf(phase.latticeType));
+  // A user phase brings its space group back with it.
+  if (phase.userPhase > 0 && phase.userPhase <= static_cast<int>(shownUserPhases_.size()))
+    panels_.phase.attachPhase(shownUserPhases_[static_cast<std::size_t>(phase.userPhase - 1)]);
   panels_.results.showSearchOutcome(phase.outcome, false);
   panels_.results.showInSearchOrder();
 }
@@ -162,6 +174,18 @@ void ReportCommands::runBatch(const std::vector<int>& records, CheckMode mode) {
   auto work = std::make_unique<BatchWork>();
   work->boxes = panels_.boxes.texts();
   work->records = records;
+  if (database_ && library_)
+    for (const int position : database_->selectedUserPhases()) {
+      if (position < 1 || position > static_cast<int>(library_->phases().size())) continue;
+      const CrystalPhase& phase = library_->phases()[static_cast<std::size_t>(position - 1)];
+      const LatticeParameters& c = phase.cell;
+      BatchUserPhase user{phase.name, {}, phase.rule()};
+      const std::array<double, 6> values = {c.a, c.b, c.c, c.alpha, c.beta, c.gamma};
+      for (std::size_t i = 0; i < 6; ++i)
+        user.cell[i] = FormatGeneral(values[i]);
+      work->userPhases.push_back(std::move(user));
+      work->userCrystals.push_back(phase);
+    }
   work->mode = mode;
   work->pictureName = ToUtf8(pictureFileName());
   work->folders = ReportFolders(environment_.places);
@@ -221,6 +245,7 @@ void ReportCommands::showBatchOutcome(BatchWork& work) {
     if (const std::string reason = stopReason(phase.outcome); !reason.empty())
       stopped << FromUtf8(phase.phaseName) + QStringLiteral(": ") + FromUtf8(reason);
 
+  shownUserPhases_ = work.userCrystals;
   panels_.phase.lock();
   panels_.results.showInSearchOrder();
   // Every record passed through the panel in turn; only the last one stays visible, so it is

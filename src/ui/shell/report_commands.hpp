@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "crystal/crystal_phase.hpp"
 #include "database/batch_run.hpp"
 #include "database/phase_tree.hpp"
 #include "database/report_file.hpp"
@@ -19,6 +20,7 @@ namespace spot {
 
 class BestPhasesView;
 class DatabasePanel;
+class PhaseLibraryController;
 class PhasePanel;
 class PictureView;
 class ResultsPanel;
@@ -42,6 +44,8 @@ public:
 
   /// The panel whose "Calculate selected items" runs batches and whose captions follow them.
   void setDatabasePanel(DatabasePanel* panel) { database_ = panel; }
+  /// The user's phases a batch covers when they are ticked in the database panel.
+  void setPhaseLibrary(PhaseLibraryController* library);
   /// The list that ranks the phases of the last batch; choosing one there shows it.
   void setBestPhasesView(BestPhasesView* view);
   /// Shows the phase at `rank` (0 = the best) of the last batch as the batch shows its last
@@ -92,6 +96,9 @@ private:
   Environment& environment_;
   QPointer<DatabasePanel> database_;
   QPointer<BestPhasesView> bestPhases_;
+  QPointer<PhaseLibraryController> library_;
+  /// The user phases of the last batch, for showing one of them again.
+  std::vector<CrystalPhase> shownUserPhases_;
   /// The phases of the last batch that have rows, best first, as the list ranks them.
   std::vector<BatchPhaseOutcome> ranked_;
   /// The batch in progress: its inputs, its thread and, once done, its outcome.
