@@ -79,6 +79,7 @@ MainWindow::MainWindow(Environment environment, QWidget* parent)
                                                folder / kPhaseLibraryFileName, this);
     reports_->setPhaseLibrary(phaseLibrary_);
   }
+  simulationPanel_->connectSources(*boxes_, *phasePanel_, *measurementState_, environment_.prompts);
   reports_->setBestPhasesView(bestPhases_);
 
   connectCalculationTab();

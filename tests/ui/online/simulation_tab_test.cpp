@@ -1,0 +1,107 @@
+// The "Simulation" tab in the window: the fixed drawing until a phase and a zone are given, then
+// the simulated pattern of the phase panel's phase (with its group and atoms) and the
+// calculator's zone, turned to the measured R1, labelled on request and exported.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+
+#include "crystal/cif_import.hpp"
+#include "support/cif_samples.hpp"
+#include "ui/calculation/phase_panel.hpp"
+#include "ui/common/fake_environment.hpp"
+#include "ui/measurement/measurement_state.hpp"
+#include "ui/online/simulation_panel.hpp"
+#include "ui/shell/main_window.hpp"
+
+namespace spot {
+namespace {
+
+const SimulatedSpot* spotOf(const SimulatedPattern& p, MillerIndex g) {
+  for (const SimulatedSpot& s : p.spots)
+    if (s.hkl == g) return &s;
+  return nullptr;
+}
+
+TEST(SimulationTab, DrawsThePhaseInTheZoneAndExportsIt) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  testing::FakeEnvironment fake;
+  fake.places.setFolder(folder.path());
+  MainWindow window(fake.environment());
+  SimulationPanel& panel = *window.simulationPanel();
+  // Nothing given: the drawing of old.
+  EXPECT_FALSE(panel.showsSimulation());
+  EXPECT_EQ(panel.findChild<QGroupBox*>(QStringLiteral("Frame13(1)"))->title(),
+            QStringLiteral("Under development"));
+
+  // Silicon with its group and atom, and the zone [0 1 1] typed into the calculator.
+  window.phasePanel()->attachPhase(
+      ImportCifText(spot::testing::kSiliconCif, "si.cif").phases.at(0));
+  BoxArray& boxes = window.boxArray();
+  boxes.setText(Box::CalcZoneU, QStringLiteral("0"));
+  boxes.setText(Box::CalcZoneV, QStringLiteral("1"));
+  boxes.setText(Box::CalcZoneW, QStringLiteral("1"));
+  ASSERT_TRUE(panel.showsSimulation()) << panel.statusLabel()->text().toStdString();
+  EXPECT_EQ(panel.zoneBox(1)->text(), QStringLiteral("1"));
+  const SimulatedPattern& pattern = panel.patternView()->pattern();
+  EXPECT_EQ(spotOf(pattern, {2, 0, 0}), nullptr); // forbidden by the d glide
+  ASSERT_NE(spotOf(pattern, {2, 2, -2}), nullptr);
+  EXPECT_EQ(spotOf(pattern, {2, 2, -2})->absent, SpotAbsence::Structure);
+  EXPECT_DOUBLE_EQ(spotOf(pattern, {1, 1, -1})->intensity, 100);
+  EXPECT_TRUE(panel.findChild<QGroupBox*>(QStringLiteral("Frame13(1)"))
+                  ->title()
+                  .startsWith(QStringLiteral("Simulated pattern [0 1 1]  Si")));
+
+  // A measured R1 along the picture's +x (start minus end = (-1, 0)) and the calculator's first
+  // plane (1 1 -1): that spot is drawn along +x.
+  MeasurementState& state = *window.measurementState();
+  state.vectors.Measured1 = 1;
+  state.vectors.X1 = -1;
+  state.vectors.Y1 = 0;
+  boxes.setText(Box::CalcH1, QStringLiteral("1"));
+  boxes.setText(Box::CalcK1, QStringLiteral("-1"));
+  boxes.setText(Box::CalcL1, QStringLiteral("1"));
+  panel.refresh();
+  const PatternDrawing drawing =
+      LayOutPattern(panel.patternView()->pattern(), 400, panel.patternView()->rotation());
+  const auto& spots = panel.patternView()->pattern().spots;
+  for (std::size_t i = 0; i < spots.size(); ++i)
+    if (spots[i].hkl == MillerIndex{1, -1, 1}) {
+      EXPECT_GT(drawing.spots[i].x, drawing.centreX);
+      EXPECT_NEAR(drawing.spots[i].y, drawing.centreY, 1e-9);
+    }
+
+  // Exports: an 800 px PNG and an SVG with a circle per spot and the labels asked for.
+  panel.labelsBox()->setChecked(true);
+  const QString png = QDir(folder.path()).filePath(QStringLiteral("p.png"));
+  const QString svg = QDir(folder.path()).filePath(QStringLiteral("p.svg"));
+  ASSERT_TRUE(panel.exportPattern(png));
+  EXPECT_EQ(QImage(png).size(), QSize(800, 800));
+  ASSERT_TRUE(panel.exportPattern(svg));
+  QFile file(svg);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QString text = QString::fromUtf8(file.readAll());
+  EXPECT_EQ(text.count(QStringLiteral("<circle")), static_cast<int>(pattern.spots.size()) + 1);
+  EXPECT_TRUE(text.contains(QStringLiteral(">1 1 -1</text>")));
+  EXPECT_TRUE(text.contains(QStringLiteral(" 1/nm</text>")));
+  // A folder cannot be written over: said, and false.
+  EXPECT_FALSE(panel.exportPattern(folder.path() + QStringLiteral("/")));
+  EXPECT_FALSE(fake.prompts.messages.isEmpty());
+
+  // A zone that is no zone brings the drawing back, with the reason for a bad g max.
+  panel.zoneBox(0)->setText(QStringLiteral("x"));
+  EXPECT_FALSE(panel.showsSimulation());
+  panel.zoneBox(0)->setText(QStringLiteral("0"));
+  EXPECT_TRUE(panel.showsSimulation());
+  panel.gMaxBox()->setText(QStringLiteral("-3"));
+  EXPECT_FALSE(panel.showsSimulation());
+  EXPECT_TRUE(panel.statusLabel()->text().contains(QStringLiteral("g_max")));
+}
+
+} // namespace
+} // namespace spot
