@@ -117,8 +117,13 @@ SimulationPanel::SimulationPanel(QWidget* parent) : QWidget(parent) {
   controls->addWidget(exportSvg_);
   drawingLayout->addLayout(controls);
   stack_ = new QStackedLayout;
-  stack_->addWidget(new SpotPatternDrawing(drawingFrame));
+  // The controls and the status line take room the pictures give up, so that the window still
+  // fits a small screen.
+  auto* drawing = new SpotPatternDrawing(drawingFrame);
+  drawing->setMinimumSize(160, 160);
+  stack_->addWidget(drawing);
   patternView_ = new SimulatedPatternView(drawingFrame);
+  patternView_->setMinimumSize(160, 160);
   stack_->addWidget(patternView_);
   drawingLayout->addLayout(stack_, 1);
   status_ = new QLabel(drawingFrame);
