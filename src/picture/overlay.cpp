@@ -156,6 +156,31 @@ PictureAgreement CompareWithPicture(const std::vector<PredictedSpot>& predicted,
   return agreement;
 }
 
+PictureMatches MatchWithPicture(const std::vector<PredictedSpot>& predicted,
+                                const std::vector<Spot>& detected, Vec2 centre,
+                                double tolerancePx) {
+  PictureMatches matches;
+  matches.matched.assign(predicted.size(), false);
+  matches.explained.assign(detected.size(), false);
+  matches.directBeam.assign(detected.size(), false);
+  if (!(tolerancePx > 0)) return matches;
+  std::vector<Vec2> found, expected;
+  for (std::size_t j = 0; j < detected.size(); ++j) {
+    matches.directBeam[j] =
+        !(std::hypot(detected[j].x - centre.x, detected[j].y - centre.y) > tolerancePx);
+    if (!matches.directBeam[j]) found.push_back({detected[j].x, detected[j].y});
+  }
+  for (const PredictedSpot& p : predicted)
+    expected.push_back({p.x, p.y});
+  const PointCells foundCells(found, tolerancePx), expectedCells(expected, tolerancePx);
+  for (std::size_t i = 0; i < expected.size(); ++i)
+    matches.matched[i] = foundCells.nearest(expected[i].x, expected[i].y).has_value();
+  for (std::size_t j = 0; j < detected.size(); ++j)
+    matches.explained[j] =
+        !matches.directBeam[j] && expectedCells.nearest(detected[j].x, detected[j].y).has_value();
+  return matches;
+}
+
 double AgreementTolerancePx(Vec2 r1, Vec2 r2) {
   return std::max(2.0, 0.2 * std::min(std::hypot(r1.x, r1.y), std::hypot(r2.x, r2.y)));
 }

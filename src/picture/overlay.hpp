@@ -42,6 +42,17 @@ PictureAgreement CompareWithPicture(const std::vector<PredictedSpot>& predicted,
                                     const std::vector<Spot>& detected, Vec2 centre,
                                     double tolerancePx);
 
+/// Which spots CompareWithPicture counts, one flag a spot, for drawing them.
+struct PictureMatches {
+  std::vector<bool> matched;    ///< predicted[i] has a detected spot within the tolerance
+  std::vector<bool> explained;  ///< detected[j] has a predicted spot within the tolerance
+  std::vector<bool> directBeam; ///< detected[j] lies within the tolerance of the centre
+};
+
+/// The same pairing as CompareWithPicture, spot by spot.
+PictureMatches MatchWithPicture(const std::vector<PredictedSpot>& predicted,
+                                const std::vector<Spot>& detected, Vec2 centre, double tolerancePx);
+
 /// The tolerance the command line and the window use: a fifth of the shorter measured vector,
 /// at least 2 px.
 double AgreementTolerancePx(Vec2 r1, Vec2 r2);

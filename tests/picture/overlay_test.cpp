@@ -79,6 +79,11 @@ TEST(Overlay, CountsMatchedAndExplainedSpots) {
   EXPECT_EQ(a.explained, 2);
   EXPECT_NEAR(a.rmsPx, std::sqrt(2.5), 1e-12);
   EXPECT_EQ(CompareWithPicture({}, detected, {100, 100}, 3).explained, 0);
+  // The same pairing spot by spot, as the window draws it.
+  const PictureMatches m = MatchWithPicture(predicted, detected, {100, 100}, 3);
+  EXPECT_EQ(m.matched, (std::vector<bool>{true, true, false, false}));
+  EXPECT_EQ(m.explained, (std::vector<bool>{false, true, true, false}));
+  EXPECT_EQ(m.directBeam, (std::vector<bool>{true, false, false, false}));
   EXPECT_DOUBLE_EQ(AgreementTolerancePx({50, 0}, {0, 40}), 8); // 0.2 x 40
   EXPECT_DOUBLE_EQ(AgreementTolerancePx({5, 0}, {0, 4}), 2);   // at least 2 px
 }
