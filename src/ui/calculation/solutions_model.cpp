@@ -32,11 +32,13 @@ QString ZoneAxisText(const SolutionFamily& f) {
   return text;
 }
 
-void SolutionsModel::setFamilies(std::vector<SolutionFamily> families,
-                                 std::vector<int> rowNumbers) {
+void SolutionsModel::setFamilies(std::vector<SolutionFamily> families, std::vector<int> rowNumbers,
+                                 std::vector<PictureAgreement> agreements) {
   beginResetModel();
   families_ = std::move(families);
   rowNumbers_ = std::move(rowNumbers);
+  agreements_ = agreements.size() == families_.size() ? std::move(agreements)
+                                                      : std::vector<PictureAgreement>();
   greyed_.assign(families_.size(), 0);
   endResetModel();
 }
@@ -97,6 +99,17 @@ QVariant SolutionsModel::data(const QModelIndex& index, int role) const {
   case DeviationAngle13Column:
     return fixed(f.deviation.angle[index.column() - DeviationAngle12Column], 2);
   case ScoreColumn: return fixed(f.score, 3);
+  case ExplainedColumn:
+  case MatchedColumn:
+  case RmsColumn: {
+    if (!hasAgreements()) return {};
+    const PictureAgreement& a = agreement(index.row());
+    if (index.column() == ExplainedColumn)
+      return QStringLiteral("%1 of %2").arg(a.explained).arg(a.detected);
+    if (index.column() == MatchedColumn)
+      return QStringLiteral("%1 of %2").arg(a.matched).arg(a.predicted);
+    return fixed(a.rmsPx, 2);
+  }
   default: return {};
   }
 }
@@ -104,8 +117,9 @@ QVariant SolutionsModel::data(const QModelIndex& index, int role) const {
 QVariant SolutionsModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   static const char* const titles[ColumnCount] = {
-      "Rank",     "Representative", "Zone axis", "Rows",     "Δd1 (nm)", "Δd2 (nm)",
-      "Δd3 (nm)", "Δ<R1,R2>",       "Δ<R2,R3>",  "Δ<R1,R3>", "Score"};
+      "Rank",     "Representative",  "Zone axis",       "Rows",     "Δd1 (nm)",
+      "Δd2 (nm)", "Δd3 (nm)",        "Δ<R1,R2>",        "Δ<R2,R3>", "Δ<R1,R3>",
+      "Score",    "Spots explained", "Predicted found", "RMS (px)"};
   return QString::fromUtf8(titles[section]);
 }
 

@@ -1,11 +1,13 @@
 // The "Solutions" list: one family of equivalent result rows a line, with its rank,
-// representative, zone axis, number of rows, deviations and score; families whose rows the
-// tolerance filter has all turned away are greyed.
+// representative, zone axis, number of rows, deviations and score, and with a picture how well
+// its predicted spots agree with the spots found; families whose rows the tolerance filter has
+// all turned away are greyed.
 #pragma once
 
 #include <QAbstractTableModel>
 #include <vector>
 
+#include "core/picture_agreement.hpp"
 #include "solutions/families.hpp"
 
 namespace spot {
@@ -25,16 +27,26 @@ public:
     DeviationAngle23Column,
     DeviationAngle13Column,
     ScoreColumn,
+    ExplainedColumn, ///< detected spots the family explains, of those found
+    MatchedColumn,   ///< its predicted spots with a spot found there, of those on the picture
+    RmsColumn,       ///< RMS distance of those pairs (px)
     ColumnCount
   };
 
   using QAbstractTableModel::QAbstractTableModel;
 
-  /// Replaces the families; `rowNumbers[i]` is the "No." of the i-th row they were grouped from.
-  void setFamilies(std::vector<SolutionFamily> families, std::vector<int> rowNumbers);
+  /// Replaces the families; `rowNumbers[i]` is the "No." of the i-th row they were grouped from,
+  /// `agreements` (one per family, or none without a picture) how the picture agrees with each.
+  void setFamilies(std::vector<SolutionFamily> families, std::vector<int> rowNumbers,
+                   std::vector<PictureAgreement> agreements = {});
   void clear();
 
   const SolutionFamily& family(int row) const { return families_[static_cast<std::size_t>(row)]; }
+  /// Whether the families carry a picture agreement (the last three columns are filled).
+  bool hasAgreements() const { return !agreements_.empty(); }
+  const PictureAgreement& agreement(int row) const {
+    return agreements_[static_cast<std::size_t>(row)];
+  }
   /// The "No." numbers of a family's rows, ascending.
   std::vector<int> familyRowNumbers(int row) const;
   /// Greys every family none of whose rows passes, by "No." (index = No. - 1).
@@ -50,6 +62,7 @@ public:
 private:
   std::vector<SolutionFamily> families_;
   std::vector<int> rowNumbers_;
+  std::vector<PictureAgreement> agreements_;
   std::vector<unsigned char> greyed_;
 };
 

@@ -11,6 +11,7 @@
 #include "indexing/run_search.hpp"
 #include "solutions/families.hpp"
 #include "solutions/nearest_miss.hpp"
+#include "solutions/picture_ranking.hpp"
 #include "ui/calculation/phase_panel.hpp"
 #include "ui/calculation/results_model.hpp"
 #include "ui/calculation/results_panel.hpp"
@@ -48,11 +49,16 @@ SolutionsPanel::SolutionsPanel(BoxArray& boxes, ResultsPanel& results, PhasePane
   nearestLabel_->setWordWrap(true);
   nearestLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   nearestLabel_->hide();
+  tieLabel_ = new QLabel(this);
+  tieLabel_->setObjectName(QStringLiteral("TopTieLabel"));
+  tieLabel_->setWordWrap(true);
+  tieLabel_->hide();
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 2, 0, 0);
   layout->addWidget(title_);
   layout->addWidget(nearestLabel_);
+  layout->addWidget(tieLabel_);
   layout->addWidget(view_, 1);
 
   connect(&results_, &ResultsPanel::resultsChanged, this, &SolutionsPanel::refresh);
@@ -71,6 +77,11 @@ void SolutionsPanel::refresh() {
   const ResultsModel& rows = *results_.model();
   nearestLabel_->hide();
   nearestLabel_->clear();
+  tieLabel_->hide();
+  tieLabel_->clear();
+  // The picture's columns show only while its agreement fills them.
+  for (int c = SolutionsModel::ExplainedColumn; c <= SolutionsModel::RmsColumn; ++c)
+    view_->setColumnHidden(c, true);
   const std::optional<ReflectionRule> type = phase_.currentRule();
   if (!results_.showsCompletedSearch() || !type) {
     model_->clear();
@@ -100,10 +111,34 @@ void SolutionsPanel::refresh() {
   }
   std::vector<SolutionFamily> families = GroupSolutions(found, symmetry, measurement.pattern);
   const std::size_t count = families.size();
-  model_->setFamilies(std::move(families), std::move(numbers));
-  title_->setText(count == 1
+  // With the picture's spots, each family's predicted spots are compared with them, and the
+  // families ranked by that first.
+  std::vector<PictureAgreement> agreements;
+  std::size_t sharingTop = 0;
+  if (const std::optional<PictureEvidence> evidence =
+          evidenceSource_ ? evidenceSource_() : std::nullopt) {
+    for (const SolutionFamily& family : families) {
+      const std::vector<PredictedSpot> predicted =
+          PredictSpots(evidence->requestFor(cell, *type, family.g1, family.g2));
+      agreements.push_back(CompareWithPicture(predicted, evidence->spots, evidence->centre,
+                                              evidence->tolerancePx()));
+    }
+    sharingTop = RankByPictureAgreement(families, agreements);
+  }
+  model_->setFamilies(std::move(families), std::move(numbers), std::move(agreements));
+  QString title = count == 1
                       ? QStringLiteral("Solutions: 1 family of equivalent rows")
-                      : QStringLiteral("Solutions: %1 families of equivalent rows").arg(count));
+                      : QStringLiteral("Solutions: %1 families of equivalent rows").arg(count);
+  if (model_->hasAgreements()) title += QStringLiteral(", ranked by the picture first");
+  title_->setText(title);
+  if (sharingTop > 1) {
+    tieLabel_->setText(QStringLiteral("The first %1 share rank 1: the picture and the "
+                                      "measurement cannot tell them apart.")
+                           .arg(sharingTop));
+    tieLabel_->show();
+  }
+  for (int c = SolutionsModel::ExplainedColumn; c <= SolutionsModel::RmsColumn; ++c)
+    view_->setColumnHidden(c, !model_->hasAgreements());
   for (int c = 0; c < SolutionsModel::ColumnCount; ++c)
     view_->resizeColumnToContents(c);
   rowColoursChanged();

@@ -1,14 +1,18 @@
 // The "Solutions" list under the results: the rows of the last search grouped into families of
-// equivalent solutions, best first, and the nearest misses when the search found nothing.
-// Choosing a family selects its rows in the results list and hands it to the calculator.
+// equivalent solutions, best first (by how the picture agrees with them when its spots are
+// known), and the nearest misses when the search found nothing. Choosing a family selects its
+// rows in the results list and hands it to the calculator.
 #pragma once
 
 #include <QLabel>
 #include <QTreeView>
 #include <QWidget>
+#include <functional>
+#include <optional>
 
 #include "solutions/families.hpp"
 #include "ui/common/box_array.hpp"
+#include "ui/common/picture_evidence.hpp"
 
 namespace spot {
 
@@ -24,6 +28,11 @@ public:
   SolutionsPanel(BoxArray& boxes, ResultsPanel& results, PhasePanel& phase,
                  QWidget* parent = nullptr);
 
+  /// Where the spots of the picture and its measured R1 and R2 come from, asked at every
+  /// refresh; with them the families are ranked by the picture's agreement first.
+  void setPictureEvidenceSource(std::function<std::optional<PictureEvidence>()> source) {
+    evidenceSource_ = std::move(source);
+  }
   /// Groups the rows the results list holds now.
   void refresh();
   /// Selects family `row` (0 = rank 1): its rows selected in the results list, the first in
@@ -34,6 +43,9 @@ public:
   QTreeView* view() const { return view_; }
   /// "No solution. Nearest: ..." after a search without rows; hidden otherwise.
   QLabel* nearestLabel() const { return nearestLabel_; }
+  /// Says which families share the first rank because neither the picture nor the measurement
+  /// tells them apart; hidden otherwise.
+  QLabel* tieLabel() const { return tieLabel_; }
 
 signals:
   /// A family's planes are in the calculator boxes: the calculator shows and calculates.
@@ -51,6 +63,8 @@ private:
   QTreeView* view_;
   QLabel* title_;
   QLabel* nearestLabel_;
+  QLabel* tieLabel_;
+  std::function<std::optional<PictureEvidence>()> evidenceSource_;
 };
 
 } // namespace spot

@@ -34,10 +34,28 @@ PictureTools::PictureTools(PictureView& view, QWidget* parent)
   findSpotsButton_->setToolTip(
       tr("Find the diffraction spots; line ends then snap to their centres (hold Shift to place "
          "an end freely)"));
+  measurePatternButton_ = button("MeasurePatternButton", QStringLiteral("Measure pattern"),
+                                 &PictureView::measurePattern);
+  measurePatternButton_->setToolTip(
+      tr("Write the centre and R1, R2, R3 fitted to all the spots into the boxes, as three "
+         "confirmed lines; the scale bar stays yours to measure"));
   spotsLabel_ = new QLabel(this);
   spotsLabel_->setObjectName(QStringLiteral("SpotsLabel"));
   spotsLabel_->setWordWrap(true);
   layout->addWidget(spotsLabel_);
+  overlayCheckBox_ = new QCheckBox(QStringLiteral("Show solution on picture"), this);
+  overlayCheckBox_->setObjectName(QStringLiteral("OverlayCheckBox"));
+  overlayCheckBox_->setChecked(view_.overlayShown());
+  overlayCheckBox_->setToolTip(
+      tr("Rings where the result row or family chosen on the \"Calculation\" tab puts its "
+         "spots: green with a spot found there, dashed orange without; crossed circles are "
+         "spots it does not explain"));
+  connect(overlayCheckBox_, &QCheckBox::toggled, &view_, &PictureView::setOverlayShown);
+  layout->addWidget(overlayCheckBox_);
+  overlayLabel_ = new QLabel(this);
+  overlayLabel_->setObjectName(QStringLiteral("OverlayLabel"));
+  overlayLabel_->setWordWrap(true);
+  layout->addWidget(overlayLabel_);
 
   displayControl_ = new DisplayMappingControl(view, this);
   layout->addWidget(displayControl_);
@@ -45,6 +63,7 @@ PictureTools::PictureTools(PictureView& view, QWidget* parent)
 
   connect(&view_, &PictureView::toolsStateChanged, this, &PictureTools::showViewState);
   connect(&view_, &PictureView::spotsChanged, this, &PictureTools::showViewState);
+  connect(&view_, &PictureView::overlayChanged, this, &PictureTools::showViewState);
   showViewState();
 }
 
@@ -55,6 +74,11 @@ void PictureTools::showViewState() {
   findSpotsButton_->setEnabled(view_.hasPicture() && !view_.findingSpots());
   spotsLabel_->setText(view_.spotsStatus());
   spotsLabel_->setVisible(!view_.spotsStatus().isEmpty());
+  // With spots but no lattice the button stays: pressing it says why nothing can be measured.
+  measurePatternButton_->setEnabled(!view_.spots().empty() && !view_.findingSpots());
+  overlayCheckBox_->setChecked(view_.overlayShown());
+  overlayLabel_->setText(view_.overlayStatus());
+  overlayLabel_->setVisible(!view_.overlayStatus().isEmpty());
 }
 
 } // namespace spot

@@ -24,10 +24,15 @@ public:
   QPushButton* measureButton() const { return measureButton_; } ///< Command9
   QPushButton* cleanButton() const { return cleanButton_; }     ///< Command14
   QPushButton* findSpotsButton() const { return findSpotsButton_; }
+  QPushButton* measurePatternButton() const { return measurePatternButton_; }
   /// What the spot search found, or why it found nothing.
   QLabel* spotsLabel() const { return spotsLabel_; }
   /// How pictures deeper than 8 bits are shown.
   DisplayMappingControl* displayControl() const { return displayControl_; }
+  /// Shows or hides the predicted spots of the chosen solution.
+  QCheckBox* overlayCheckBox() const { return overlayCheckBox_; }
+  /// The chosen solution and how well the picture agrees with it.
+  QLabel* overlayLabel() const { return overlayLabel_; }
 
 private:
   void showViewState();
@@ -40,8 +45,11 @@ private:
   QPushButton* measureButton_;
   QPushButton* cleanButton_;
   QPushButton* findSpotsButton_;
+  QPushButton* measurePatternButton_;
   QLabel* spotsLabel_;
   DisplayMappingControl* displayControl_;
+  QCheckBox* overlayCheckBox_;
+  QLabel* overlayLabel_;
 };
 
 } // namespace spot

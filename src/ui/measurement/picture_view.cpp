@@ -6,13 +6,17 @@
 #include <QDropEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPixmap>
 #include <QResizeEvent>
 #include <QStringList>
 #include <cmath> // for floor, ceil
 
 #include "core/numeric_text.hpp"
+#include "indexing/run_search.hpp"
 #include "measurement/calibrated_scale_bar.hpp"
+#include "measurement/fitted_pattern.hpp"
+#include "measurement/measured_basis.hpp"
 #include "picture/spot_snapping.hpp"
 #include "ui/common/qt_text.hpp"
 #include "ui/measurement/grey_picture.hpp"
@@ -26,6 +30,14 @@ const QColor kRubberBandColour(128, 128, 255);
 const QColor kSlotLineColour(255, 0, 0);
 const QColor kSpotColour(0, 220, 255);
 const QColor kSnapColour(255, 230, 0);
+// The overlay: predicted spots with a detected partner, those without, and detected spots no
+// predicted one explains.
+const QColor kMatchedColour(0, 230, 60);
+const QColor kUnmatchedColour(255, 150, 0);
+const QColor kUnexplainedColour(255, 40, 200);
+
+/// Rings are never drawn smaller than this on the screen.
+constexpr double kLeastRingRadius = 5.0;
 
 /// A spot's circle: two widths (Gaussian sigmas) in picture pixels, so it grows with the zoom,
 /// but never smaller than this on the screen.
@@ -72,7 +84,7 @@ PictureView::PictureView(MeasurementState& state, BoxArray& boxes, Prompts& prom
       measuringCursor_(MeasuringCursor()) {
   connect(&state_, &MeasurementState::linesChanged, this, qOverload<>(&QWidget::update));
   connect(&spotTask_, &BackgroundTask::failed, this, [this](const QString& why) {
-    setSpots({}, QStringLiteral("Spots not found: %1.").arg(why));
+    setSpots({}, {}, QStringLiteral("Spots not found: %1.").arg(why));
   });
   setObjectName(QStringLiteral("Frame6"));
   setMouseTracking(true);
@@ -221,29 +233,39 @@ void PictureView::findSpots() {
     finding.stop = &stop;
     std::vector<Spot> found =
         depth ? FindSpots(*depth, finding) : FindSpots(GreyImageOf(source), finding);
-    return std::function<void()>([this, found = std::move(found)]() mutable {
+    // The lattice too, while still off the window's thread: the overlay needs its centre.
+    const int width = depth ? depth->width : source.width();
+    const int height = depth ? depth->height : source.height();
+    PatternFitOutcome fit = FitPattern(found, width, height);
+    return std::function<void()>([this, found = std::move(found), fit = std::move(fit)]() mutable {
       const QString status = found.empty() ? QStringLiteral("No spots found.")
                              : found.size() == 1
                                  ? QStringLiteral("1 spot found.")
                                  : QStringLiteral("%1 spots found.").arg(found.size());
-      setSpots(std::move(found), status);
+      setSpots(std::move(found), std::move(fit), status);
+      if (!spots_.empty() && !fit_)
+        spotsStatus_ += QStringLiteral(" They hold no pattern to measure: %1").arg(fitProblem_);
     });
   });
   spotsStatus_ = QStringLiteral("Finding spots…");
   emit spotsChanged();
 }
 
-void PictureView::setSpots(std::vector<Spot> spots, QString status) {
+void PictureView::setSpots(std::vector<Spot> spots, PatternFitOutcome fit, QString status) {
   spots_ = std::move(spots);
+  fit_ = fit.fit;
+  fitProblem_ = FromUtf8(fit.message);
   spotsStatus_ = std::move(status);
   snapTarget_.reset();
+  // Its matches were counted on the spots just replaced.
+  clearOverlay();
   update();
   emit spotsChanged();
 }
 
 void PictureView::forgetSpots() {
   spotTask_.cancel();
-  setSpots({}, QString());
+  setSpots({}, {}, QString());
 }
 
 void PictureView::cancelFindSpots() {
@@ -259,6 +281,167 @@ QRectF PictureView::spotCircleOnScreen(std::size_t i) const {
   const ScreenPoint centre = geometry_.toScreen(FromPixelCentres(s.x, s.y));
   const double radius = std::max(kLeastSpotRadius, kSpotCircleWidths * s.width * geometry_.scale());
   return {centre.x - radius, centre.y - radius, 2 * radius, 2 * radius};
+}
+
+void PictureView::measurePattern() {
+  if (!fit_) {
+    prompts_.showMessage(
+        spots_.empty() ? QStringLiteral("Find the spots first: the pattern is measured from them.")
+                       : QStringLiteral("The pattern cannot be measured: %1").arg(fitProblem_));
+    return;
+  }
+  const PicturePoint centre = FromPixelCentres(fit_->centreX, fit_->centreY);
+  const std::array<PicturePoint, 3> vectors = {PicturePoint{fit_->r1.x, fit_->r1.y},
+                                               PicturePoint{fit_->r2.x, fit_->r2.y},
+                                               PicturePoint{fit_->r3.x, fit_->r3.y}};
+  BoxTexts texts = boxes_.texts();
+  const std::vector<Box> written = ConfirmFittedPattern(centre, vectors, state_.vectors, texts);
+  // The three lines replace those on the picture; the fourth slot is left for the scale bar.
+  const std::array<PictureLine, 3> lines = FittedPatternLines(centre, vectors);
+  state_.lines.hideAll();
+  for (const PictureLine& line : lines)
+    state_.lines.addLine(line);
+  state_.lastLine = lines[2];
+  state_.measuredLengthPx = MeasuredLengthPx(lines[2].start, lines[2].end);
+  for (Box box : written)
+    boxes_.setText(box, FromUtf8(texts[box]));
+  spotsStatus_ = QStringLiteral("%1 spots found; the pattern was measured from %2 of them "
+                                "(residual %3 px).")
+                     .arg(spots_.size())
+                     .arg(fit_->spotsUsed)
+                     .arg(fit_->residualPx, 0, 'f', 2);
+  update();
+  emit spotsChanged();
+  emit patternMeasured();
+}
+
+std::optional<PictureEvidence> PictureView::pictureEvidence() const {
+  if (!fit_ || !hasPicture()) return std::nullopt;
+  PictureEvidence evidence;
+  evidence.spots = spots_;
+  evidence.centre = {fit_->centreX, fit_->centreY};
+  evidence.width = picture_.width();
+  evidence.height = picture_.height();
+  const BoxTexts texts = boxes_.texts();
+  // The search read R1 and R2 from the lines confirmed by hand, if there are any.
+  if (const std::optional<std::array<PicturePoint, 2>> basis =
+          MeasuredBasis(state_.vectors, texts)) {
+    evidence.r1 = {(*basis)[0].x, (*basis)[0].y};
+    evidence.r2 = {(*basis)[1].x, (*basis)[1].y};
+  } else {
+    evidence.r1 = fit_->r1;
+    evidence.r2 = fit_->r2;
+  }
+  const double value = NumericPrefix(texts[Box::ScaleBarValue]);
+  const double length = NumericPrefix(texts[Box::ScaleBarLength]);
+  const double calibration = length / value;
+  if (value > 0 && length > 0 && std::isfinite(calibration)) evidence.pxPerInverseNm = calibration;
+  return evidence;
+}
+
+// OVERLAY
+
+void PictureView::showSolution(MillerIndex g1, MillerIndex g2, const ReflectionRule& rule) {
+  const std::optional<PictureEvidence> evidence = pictureEvidence();
+  overlay_.reset();
+  if (!evidence) {
+    overlayStatus_ = !hasPicture() ? QString()
+                     : spots_.empty()
+                         ? QStringLiteral("Find spots to see the chosen solution on the picture.")
+                         : QStringLiteral("No solution can be shown: %1").arg(fitProblem_);
+  } else {
+    Overlay overlay;
+    const OverlayRequest request =
+        evidence->requestFor(ReadLatticeParameters(boxes_.texts()), rule, g1, g2);
+    overlay.predicted = PredictSpots(request);
+    const double tolerance = evidence->tolerancePx();
+    overlay.matches = MatchWithPicture(overlay.predicted, spots_, evidence->centre, tolerance);
+    overlay.ringRadiusPx = tolerance;
+    const PictureAgreement agreement =
+        CompareWithPicture(overlay.predicted, spots_, evidence->centre, tolerance);
+    const auto plane = [](MillerIndex g) {
+      return QStringLiteral("(%1 %2 %3)").arg(g.h).arg(g.k).arg(g.l);
+    };
+    overlayStatus_ =
+        overlay.predicted.empty()
+            ? QStringLiteral("%1 + %2 predicts no spot on the picture.").arg(plane(g1), plane(g2))
+            : QStringLiteral("%1 + %2: %3 of %4 spots explained, %5 of %6 predicted "
+                             "found, RMS %7 px.")
+                  .arg(plane(g1), plane(g2))
+                  .arg(agreement.explained)
+                  .arg(agreement.detected)
+                  .arg(agreement.matched)
+                  .arg(agreement.predicted)
+                  .arg(agreement.rmsPx, 0, 'f', 2);
+    overlay_ = std::move(overlay);
+  }
+  update();
+  emit overlayChanged();
+}
+
+void PictureView::clearOverlay() {
+  if (!overlay_ && overlayStatus_.isEmpty()) return;
+  overlay_.reset();
+  overlayStatus_.clear();
+  update();
+  emit overlayChanged();
+}
+
+void PictureView::setOverlayShown(bool shown) {
+  if (overlayShown_ == shown) return;
+  overlayShown_ = shown;
+  update();
+  emit overlayChanged();
+}
+
+std::vector<PredictedSpot> PictureView::overlaySpots() const {
+  return overlay_ ? overlay_->predicted : std::vector<PredictedSpot>();
+}
+
+PictureMatches PictureView::overlayMatches() const {
+  return overlay_ ? overlay_->matches : PictureMatches();
+}
+
+QRectF PictureView::overlayRingOnScreen(std::size_t i) const {
+  if (!overlay_ || i >= overlay_->predicted.size()) return {};
+  const PredictedSpot& p = overlay_->predicted[i];
+  const ScreenPoint centre = geometry_.toScreen(FromPixelCentres(p.x, p.y));
+  const double radius = std::max(kLeastRingRadius, overlay_->ringRadiusPx * geometry_.scale());
+  return {centre.x - radius, centre.y - radius, 2 * radius, 2 * radius};
+}
+
+void PictureView::paintOverlay(QPainter& painter) const {
+  const QRectF shown = rect();
+  QFont font = painter.font();
+  font.setPointSizeF(std::max(7.0, font.pointSizeF() - 1));
+  const QFontMetricsF metrics(font);
+  painter.setBrush(Qt::NoBrush);
+  for (std::size_t i = 0; i < overlay_->predicted.size(); ++i) {
+    const QRectF ring = overlayRingOnScreen(i);
+    if (!shown.intersects(ring.adjusted(0, -metrics.height(), 12 * metrics.averageCharWidth(), 0)))
+      continue;
+    const bool matched = overlay_->matches.matched[i];
+    const QColor colour = matched ? kMatchedColour : kUnmatchedColour;
+    painter.setPen(QPen(colour, matched ? 1.5 : 1, matched ? Qt::SolidLine : Qt::DashLine));
+    painter.drawEllipse(ring);
+    const MillerIndex& g = overlay_->predicted[i].hkl;
+    const QString label = QStringLiteral("(%1 %2 %3)").arg(g.h).arg(g.k).arg(g.l);
+    // Beside the ring's upper right, dark under light so it reads on any picture.
+    const QPointF at = ring.center() + QPointF(ring.width() * 0.36, -ring.height() * 0.36);
+    QPainterPath text;
+    text.addText(at, font, label);
+    painter.strokePath(text, QPen(QColor(0, 0, 0, 200), 3));
+    painter.fillPath(text, colour);
+  }
+  painter.setPen(QPen(kUnexplainedColour, 1.5));
+  for (std::size_t j = 0; j < spots_.size() && j < overlay_->matches.explained.size(); ++j) {
+    if (overlay_->matches.explained[j] || overlay_->matches.directBeam[j]) continue;
+    const QRectF circle = spotCircleOnScreen(j);
+    if (!shown.intersects(circle)) continue;
+    // A cross through the circle: a spot the solution does not explain.
+    painter.drawLine(circle.topLeft(), circle.bottomRight());
+    painter.drawLine(circle.topRight(), circle.bottomLeft());
+  }
 }
 
 PicturePoint PictureView::lineEnd(QPointF position, Qt::KeyboardModifiers modifiers) {
@@ -358,6 +541,7 @@ void PictureView::paintEvent(QPaintEvent*) {
       const QRectF circle = spotCircleOnScreen(i);
       if (shown.intersects(circle)) painter.drawEllipse(circle);
     }
+    if (overlay_ && overlayShown_) paintOverlay(painter);
     if (snapTarget_ && *snapTarget_ < spots_.size()) {
       // The spot a line end will snap to, with a dot on the centre the end takes.
       painter.setPen(QPen(kSnapColour, 2));

@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QImage>
 #include <QLineF>
+#include <QPainter>
 #include <QRectF>
 #include <QString>
 #include <QWidget>
@@ -14,14 +15,18 @@
 #include <optional>
 #include <vector>
 
+#include "core/lattice.hpp"
 #include "measurement/line_slots.hpp"
 #include "measurement/pattern_vectors.hpp"
 #include "measurement/picture_view_geometry.hpp"
 #include "picture/display_mapping.hpp"
 #include "picture/microscope_picture.hpp"
+#include "picture/overlay.hpp"
+#include "picture/pattern_fit.hpp"
 #include "picture/spot_finder.hpp"
 #include "ui/common/background_task.hpp"
 #include "ui/common/box_array.hpp"
+#include "ui/common/picture_evidence.hpp"
 #include "ui/common/prompts.hpp"
 #include "ui/measurement/measurement_state.hpp"
 
@@ -87,6 +92,36 @@ public:
   QRectF spotCircleOnScreen(std::size_t i) const;
   /// What the spot tools say: searching, how many spots, or why there are none.
   QString spotsStatus() const { return spotsStatus_; }
+  /// The lattice fitted to the spots found, centre and R1, R2, R3 in the picture's own pixels;
+  /// nullopt before spots are found or when they hold no lattice (patternFitProblem says why).
+  const std::optional<PatternFit>& patternFit() const { return fit_; }
+  QString patternFitProblem() const { return fitProblem_; }
+  /// "Measure pattern": the fitted centre and R1, R2, R3 become the three measurement lines
+  /// and are written to the boxes as if each had been confirmed through the "Measure" dialog
+  /// (Number 1); the scale bar boxes stay the user's. Without a fit, a message says why.
+  void measurePattern();
+  /// The spots, the centre, R1 and R2 (those confirmed by hand when there are, else the fitted
+  /// ones) and the scale bar's calibration; nullopt until spots holding a lattice are found.
+  std::optional<PictureEvidence> pictureEvidence() const;
+
+  // OVERLAY
+
+  /// Draws the spots the solution g1 + g2 predicts, with the cell in the boxes and the phase's
+  /// `rule`, replacing the overlay shown. Without spots it only says how to get one.
+  void showSolution(MillerIndex g1, MillerIndex g2, const ReflectionRule& rule);
+  void clearOverlay();
+  /// The overlay check box: hides or shows the overlay without forgetting it.
+  void setOverlayShown(bool shown);
+  bool overlayShown() const { return overlayShown_; }
+  bool hasOverlay() const { return overlay_.has_value(); }
+  /// The predicted spots of the overlay, own pixels (empty without one).
+  std::vector<PredictedSpot> overlaySpots() const;
+  /// Which predicted spots have a detected partner and which detected spots are explained.
+  PictureMatches overlayMatches() const;
+  /// The ring of predicted spot i as drawn in the widget: its radius is the pairing tolerance.
+  QRectF overlayRingOnScreen(std::size_t i) const;
+  /// What the overlay shows: the solution and how well the picture agrees with it.
+  QString overlayStatus() const { return overlayStatus_; }
 
   // STATE
 
@@ -151,6 +186,10 @@ signals:
   void toolsStateChanged();
   /// A spot search started or ended, or the spots were replaced or forgotten.
   void spotsChanged();
+  /// "Measure pattern" wrote the boxes and drew its lines.
+  void patternMeasured();
+  /// The overlay was drawn, replaced, hidden, shown or forgotten.
+  void overlayChanged();
   /// "Clean" emptied the measurement: the results and the summary go back to empty.
   void cleaned();
   /// A picture opened or the display mapping changed.
@@ -173,8 +212,9 @@ private:
   /// Where a line end pressed or released at `position` goes: onto the centre of a spot within
   /// reach, unless Shift is held.
   PicturePoint lineEnd(QPointF position, Qt::KeyboardModifiers modifiers);
-  void setSpots(std::vector<Spot> spots, QString status);
+  void setSpots(std::vector<Spot> spots, PatternFitOutcome fit, QString status);
   void forgetSpots();
+  void paintOverlay(QPainter& painter) const;
   QLineF toScreen(const PictureLine& line) const;
   void setMeasureMode(bool on);
   void setZoomEnabled(bool on);
@@ -210,6 +250,17 @@ private:
   QString spotsStatus_;
   /// The spot a line end being drawn snaps to, marked while the button is held.
   std::optional<std::size_t> snapTarget_;
+  std::optional<PatternFit> fit_;
+  QString fitProblem_;
+
+  struct Overlay {
+    std::vector<PredictedSpot> predicted;
+    PictureMatches matches;
+    double ringRadiusPx = 0; ///< picture pixels
+  };
+  std::optional<Overlay> overlay_;
+  bool overlayShown_ = true;
+  QString overlayStatus_;
 };
 
 } // namespace spot

@@ -266,12 +266,33 @@ void MainWindow::connectMeasurementTab() {
     else
       statusBar()->showMessage(text);
   });
+  connectPictureToSolutions();
   measurementPanel_->installEventFilter(slotsMenu_);
   connect(slotsMenu_, &SlotsMenuController::phaseImported, this, [this] {
     phasePanel_->setTitle(QString::fromUtf8(PhasePanel::kImportedCaption));
     calculatorPanel_->clearOutputs();
     resultsPanel_->clearMeasurement();
   });
+}
+
+void MainWindow::connectPictureToSolutions() {
+  // The row or family chosen last is drawn on the picture; new rows forget it.
+  const auto show = [this](MillerIndex g1, MillerIndex g2) {
+    if (const std::optional<ReflectionRule> rule = phasePanel_->currentRule())
+      pictureView_->showSolution(g1, g2, *rule);
+  };
+  connect(resultsPanel_, &ResultsPanel::solutionChosen, this,
+          [show](const IndexingResult& row) { show(row.g1, row.g2); });
+  connect(solutionsPanel_, &SolutionsPanel::familyChosen, this,
+          [show](const SolutionFamily& family) { show(family.g1, family.g2); });
+  connect(resultsPanel_, &ResultsPanel::resultsChanged, pictureView_, &PictureView::clearOverlay);
+  // The families are ranked by the picture too once its spots are known.
+  solutionsPanel_->setPictureEvidenceSource([this] { return pictureView_->pictureEvidence(); });
+  connect(pictureView_, &PictureView::spotsChanged, this, [this] {
+    if (!pictureView_->findingSpots()) solutionsPanel_->refresh();
+  });
+  // The measured lines replace the one the dialog was asking about.
+  connect(pictureView_, &PictureView::patternMeasured, measureDialog_, &MeasureDialog::closeDialog);
 }
 
 void MainWindow::connectSecondaryWindows() {

@@ -110,6 +110,7 @@ private:
   QWidget* buildDiscussionTab();
   void connectCalculationTab();
   void connectMeasurementTab();
+  void connectPictureToSolutions();
   void connectSecondaryWindows();
 
   Environment environment_;

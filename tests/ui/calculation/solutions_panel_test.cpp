@@ -5,6 +5,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPushButton>
 #include <QTest>
@@ -152,6 +153,52 @@ TEST_F(SolutionsList, NearestMissAndFourIndexZoneAxis) {
             "[0 0 -1] = [0 0 0 -1]");
   solutions->chooseFamily(0);
   EXPECT_EQ(window->calculatorPanel()->fourIndexLabel()->text(), "= [0 0 0 -1]");
+}
+
+TEST_F(SolutionsList, FamiliesThePictureCannotTellApartShareTheTopAndSaySo) {
+  // a = 0.4 nm, P: (3 0 0) and (2 2 1) both have d = a/3; (3 0 0) + (0 3 0) = (3 3 0) and
+  // (2 2 1) + (-2 1 2) = (0 3 3) both meet at 90 degrees with d3 = a/√18: families of
+  // different zone axes with the same deviations, so the same score. A picture on which no
+  // spot is found explains nothing for either: nothing tells them apart.
+  PictureEvidence evidence;
+  evidence.centre = {100, 100};
+  evidence.r1 = {50, 0};
+  evidence.r2 = {0, 50};
+  evidence.width = evidence.height = 200;
+  bool withPicture = true;
+  solutions->setPictureEvidenceSource([&]() -> std::optional<PictureEvidence> {
+    if (!withPicture) return std::nullopt;
+    return evidence;
+  });
+  search("0.4", "0.4", "90", "P-Primitive", {"0.1333333333", "0.1333333333", "0.0942809042"},
+         {"90", "45", "45"});
+  set(Box::IndexRange, "3");
+  QTest::mouseClick(window->phasePanel()->calculateButton(), Qt::LeftButton);
+  SolutionsModel& families = *solutions->model();
+  ASSERT_TRUE(families.hasAgreements());
+  // (3 1 0), d = a/√10 = 0.1265 nm, passes the 0.008 nm tolerance too, with a worse score: the
+  // tie is the two exact families only, of different zone axes.
+  int top = 0;
+  while (top < families.rowCount() && families.family(top).rank == 1)
+    ++top;
+  ASSERT_EQ(top, 2);
+  EXPECT_NE(ZoneAxisText(families.family(0)), ZoneAxisText(families.family(1)));
+  for (int f = 0; f < families.rowCount(); ++f)
+    EXPECT_EQ(families.data(families.index(f, SolutionsModel::ExplainedColumn)).toString(),
+              QStringLiteral("0 of 0"));
+  EXPECT_FALSE(solutions->tieLabel()->isHidden());
+  EXPECT_EQ(solutions->tieLabel()->text(),
+            QStringLiteral("The first 2 share rank 1: the picture and the measurement cannot "
+                           "tell them apart."));
+
+  // Without a picture the families are ranked by their score alone, as before: no tie said,
+  // the picture's columns hidden.
+  withPicture = false;
+  QTest::mouseClick(window->phasePanel()->calculateButton(), Qt::LeftButton);
+  EXPECT_FALSE(families.hasAgreements());
+  EXPECT_TRUE(solutions->tieLabel()->isHidden());
+  EXPECT_TRUE(solutions->view()->header()->isSectionHidden(SolutionsModel::RmsColumn));
+  EXPECT_EQ(families.family(1).rank, 2);
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "support/synthetic_picture.hpp"
 #include "ui/common/box_array.hpp"
 #include "ui/common/fake_environment.hpp"
+#include "ui/common/generated_picture_file.hpp"
 #include "ui/measurement/grey_picture.hpp"
 #include "ui/measurement/picture_tools.hpp"
 #include "ui/measurement/picture_view.hpp"
@@ -21,22 +22,8 @@ namespace spot {
 namespace {
 
 using testing::PictureRecipe;
+using testing::ToQImage;
 using testing::TrueSpot;
-
-/// A generated picture as the file a user would open: 8-bit or 16-bit grey.
-QImage toQImage(const GreyImage& grey, bool sixteenBit) {
-  QImage image(grey.width, grey.height,
-               sixteenBit ? QImage::Format_Grayscale16 : QImage::Format_Grayscale8);
-  for (int y = 0; y < grey.height; ++y)
-    for (int x = 0; x < grey.width; ++x) {
-      const float v = grey.at(x, y);
-      if (sixteenBit)
-        reinterpret_cast<quint16*>(image.scanLine(y))[x] = static_cast<quint16>(v);
-      else
-        image.scanLine(y)[x] = static_cast<uchar>(v);
-    }
-  return image;
-}
 
 /// A 320 x 280 pattern: a saturated direct beam at (160.3, 139.6) and bright spots of sigma 2.5
 /// on the lattice r1 = (52.4, 8.1), r2 = (-11.2, 47.9) px, with noise 2 and a scale bar with
@@ -64,7 +51,7 @@ struct LatticePicture {
   }
   QString save(const QTemporaryDir& dir, const QString& name, bool sixteenBit = false) const {
     const QString path = dir.filePath(name);
-    EXPECT_TRUE(toQImage(RenderPicture(recipe, truth), sixteenBit).save(path));
+    EXPECT_TRUE(ToQImage(RenderPicture(recipe, truth), sixteenBit).save(path));
     return path;
   }
 };
