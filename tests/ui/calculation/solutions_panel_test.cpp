@@ -158,13 +158,12 @@ TEST_F(SolutionsList, NearestMissAndFourIndexZoneAxis) {
 TEST_F(SolutionsList, FamiliesThePictureCannotTellApartShareTheTopAndSaySo) {
   // a = 0.4 nm, P: (3 0 0) and (2 2 1) both have d = a/3; (3 0 0) + (0 3 0) = (3 3 0) and
   // (2 2 1) + (-2 1 2) = (0 3 3) both meet at 90 degrees with d3 = a/√18: families of
-  // different zone axes with the same deviations, so the same score. A picture on which no
-  // spot is found explains nothing for either: nothing tells them apart.
+  // different zone axes with the same deviations, so the same score. A picture of one pixel
+  // with no spot found holds no predicted spot of either: nothing tells them apart.
   PictureEvidence evidence;
-  evidence.centre = {100, 100};
   evidence.r1 = {50, 0};
   evidence.r2 = {0, 50};
-  evidence.width = evidence.height = 200;
+  evidence.width = evidence.height = 1;
   bool withPicture = true;
   solutions->setPictureEvidenceSource([&]() -> std::optional<PictureEvidence> {
     if (!withPicture) return std::nullopt;
