@@ -238,13 +238,13 @@ void PictureView::findSpots() {
     const int height = depth ? depth->height : source.height();
     PatternFitOutcome fit = FitPattern(found, width, height);
     return std::function<void()>([this, found = std::move(found), fit = std::move(fit)]() mutable {
-      const QString status = found.empty() ? QStringLiteral("No spots found.")
-                             : found.size() == 1
-                                 ? QStringLiteral("1 spot found.")
-                                 : QStringLiteral("%1 spots found.").arg(found.size());
+      QString status = found.empty()       ? QStringLiteral("No spots found.")
+                       : found.size() == 1 ? QStringLiteral("1 spot found.")
+                                           : QStringLiteral("%1 spots found.").arg(found.size());
+      if (!found.empty() && !fit.fit)
+        status += QStringLiteral(" No pattern can be measured from them (%1).")
+                      .arg(FromUtf8(fit.message));
       setSpots(std::move(found), std::move(fit), status);
-      if (!spots_.empty() && !fit_)
-        spotsStatus_ += QStringLiteral(" They hold no pattern to measure: %1").arg(fitProblem_);
     });
   });
   spotsStatus_ = QStringLiteral("Finding spots…");
@@ -287,7 +287,7 @@ void PictureView::measurePattern() {
   if (!fit_) {
     prompts_.showMessage(
         spots_.empty() ? QStringLiteral("Find the spots first: the pattern is measured from them.")
-                       : QStringLiteral("The pattern cannot be measured: %1").arg(fitProblem_));
+                       : QStringLiteral("The pattern cannot be measured (%1).").arg(fitProblem_));
     return;
   }
   const PicturePoint centre = FromPixelCentres(fit_->centreX, fit_->centreY);
@@ -345,10 +345,11 @@ void PictureView::showSolution(MillerIndex g1, MillerIndex g2, const ReflectionR
   const std::optional<PictureEvidence> evidence = pictureEvidence();
   overlay_.reset();
   if (!evidence) {
-    overlayStatus_ = !hasPicture() ? QString()
-                     : spots_.empty()
-                         ? QStringLiteral("Find spots to see the chosen solution on the picture.")
-                         : QStringLiteral("No solution can be shown: %1").arg(fitProblem_);
+    overlayStatus_ =
+        !hasPicture() ? QString()
+        : spots_.empty()
+            ? QStringLiteral("Find spots to see the chosen solution on the picture.")
+            : QStringLiteral("No solution can be shown on the picture (%1).").arg(fitProblem_);
   } else {
     Overlay overlay;
     const OverlayRequest request =

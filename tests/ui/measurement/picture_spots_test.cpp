@@ -294,5 +294,32 @@ TEST_F(SpotsInTheView, LineEndsSnapToSpotCentresUnlessShiftIsHeld) {
   EXPECT_EQ(view->lastLine().start.x, view->viewGeometry().toPicture({empty.x() + 0.0, 0}).x);
 }
 
+TEST_F(SpotsInTheView, SpotsOnOneLineHoldNoPatternAndSaySo) {
+  // The direct beam and spots on one row only: no second direction, so no lattice.
+  std::vector<TrueSpot> row;
+  for (int i = -2; i <= 2; ++i)
+    if (i != 0)
+      row.push_back({pattern.recipe.beamX + 52.4 * i, pattern.recipe.beamY + 8.1 * i, 120, 2.5});
+  const QString file = dir.filePath(QStringLiteral("row.png"));
+  ASSERT_TRUE(ToQImage(RenderPicture(pattern.recipe, row)).save(file));
+  findSpots(file);
+  ASSERT_GE(view->spots().size(), 4u);
+  EXPECT_FALSE(view->patternFit());
+  const QString why = view->patternFitProblem();
+  EXPECT_FALSE(why.isEmpty());
+  EXPECT_TRUE(tools->spotsLabel()->text().endsWith(
+      QStringLiteral(" No pattern can be measured from them (%1).").arg(why)));
+  // The button stays, and says why when pressed; no box changes.
+  ASSERT_TRUE(tools->measurePatternButton()->isEnabled());
+  QTest::mouseClick(tools->measurePatternButton(), Qt::LeftButton);
+  ASSERT_EQ(prompts.messages.size(), 1);
+  EXPECT_EQ(prompts.messages[0], QStringLiteral("The pattern cannot be measured (%1).").arg(why));
+  EXPECT_TRUE(boxes.text(Box::Length1).isEmpty());
+  view->showSolution({1, 0, 0}, {0, 1, 0}, LatticeType::Primitive);
+  EXPECT_FALSE(view->hasOverlay());
+  EXPECT_EQ(tools->overlayLabel()->text(),
+            QStringLiteral("No solution can be shown on the picture (%1).").arg(why));
+}
+
 } // namespace
 } // namespace spot
