@@ -51,6 +51,12 @@ TEST_F(CalculatorAlone, WritesEachAngleInItsOwnBoxAndStopsAtTheNamedPair) {
   for (const char* caption : {"R1", "R2", "R3", "<R1,R2>=", "<R2,R3>=", "<R1,R3>="})
     EXPECT_TRUE(captions.contains(QString::fromLatin1(caption))) << caption;
 
+  // "Clean" stands under "Calculate".
+  const QWidget* calculate = panel.findChild<QWidget*>(QStringLiteral("Command5"));
+  const QWidget* clean = panel.findChild<QWidget*>(QStringLiteral("Command15"));
+  EXPECT_EQ(clean->x(), calculate->x());
+  EXPECT_GT(clean->y(), calculate->y());
+
   QSignalSpy sketch(&panel, &CalculatorPanel::sketchLabelsChanged);
   planes("1 0 0", "0 1 0", "1 2 0");
   panel.calculate();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTest>
@@ -86,6 +87,14 @@ TEST_F(DatabasePanelTest, ShowsTheDatabaseTreeAndStartsInSingleMode) {
   for (QTreeWidgetItemIterator it(tree_); *it; ++it, ++items)
     EXPECT_TRUE((*it)->flags() & Qt::ItemIsUserCheckable);
   EXPECT_EQ(items, 1 + 106 + 108);
+
+  // A parameter text wider than the tree is not cut off: the column takes the whole text and the
+  // tree scrolls sideways.
+  la2s3->setExpanded(true);
+  panel_.resize(150, 500);
+  QApplication::processEvents();
+  EXPECT_GT(tree_->columnWidth(0), tree_->viewport()->width());
+  EXPECT_GT(tree_->horizontalScrollBar()->maximum(), 0);
 
   EXPECT_TRUE(panel_.findChild<QRadioButton*>(QStringLiteral("Option1(0)"))->isChecked());
   EXPECT_EQ(panel_.calculateButton()->text(), "      Calculate        selected items");

@@ -240,6 +240,9 @@ TEST_F(SpotsInTheView, OpeningAnotherPictureOrClosingTheViewCancelsTheSearch) {
   findSpots(small);
   const std::size_t known = view->spots().size();
   ASSERT_GT(known, 0u);
+  const QString count = tools->spotsLabel()->text();
+  view->cancelFindSpots(); // nothing to stop: the count stays
+  EXPECT_EQ(tools->spotsLabel()->text(), count);
   view->findSpots();
   view->cancelFindSpots();
   EXPECT_EQ(tools->spotsLabel()->text(), QStringLiteral("Spot search stopped."));
