@@ -3,6 +3,7 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -61,6 +62,7 @@ SolutionsPanel::SolutionsPanel(BoxArray& boxes, ResultsPanel& results, PhasePane
   layout->addWidget(tieLabel_);
   layout->addWidget(view_, 1);
 
+  agreementTask_ = new BackgroundTask(this);
   connect(&results_, &ResultsPanel::resultsChanged, this, &SolutionsPanel::refresh);
   connect(results_.model(), &QAbstractItemModel::dataChanged, this,
           &SolutionsPanel::rowColoursChanged);
@@ -74,6 +76,8 @@ SolutionsPanel::SolutionsPanel(BoxArray& boxes, ResultsPanel& results, PhasePane
 }
 
 void SolutionsPanel::refresh() {
+  // A ranking still running was for rows that are gone.
+  agreementTask_->cancel();
   const ResultsModel& rows = *results_.model();
   nearestLabel_->hide();
   nearestLabel_->clear();
@@ -110,38 +114,66 @@ void SolutionsPanel::refresh() {
     return;
   }
   std::vector<SolutionFamily> families = GroupSolutions(found, symmetry, measurement.pattern);
+  const std::optional<PictureEvidence> evidence =
+      evidenceSource_ ? evidenceSource_() : std::nullopt;
+  // Shown by score at once; with the picture's spots, each family's predicted spots are then
+  // compared with them off the window's thread (a large cell predicts thousands on a large
+  // picture), and the families ranked by that first when it is done.
+  if (evidence)
+    agreementTask_->start([families, numbers, evidence, cell, rule = *type,
+                           this](const std::atomic<bool>& stop) mutable {
+      std::vector<PictureAgreement> agreements;
+      for (const SolutionFamily& family : families) {
+        if (stop.load()) return std::function<void()>();
+        const std::vector<PredictedSpot> predicted =
+            PredictSpots(evidence->requestFor(cell, rule, family.g1, family.g2));
+        agreements.push_back(CompareWithPicture(predicted, evidence->spots, evidence->centre,
+                                                evidence->tolerancePx()));
+      }
+      const std::size_t sharingTop = RankByPictureAgreement(families, agreements);
+      return std::function<void()>([this, families = std::move(families),
+                                    numbers = std::move(numbers),
+                                    agreements = std::move(agreements), sharingTop]() mutable {
+        showFamilies(std::move(families), std::move(numbers), std::move(agreements), sharingTop);
+      });
+    });
+  showFamilies(std::move(families), std::move(numbers), {}, 0);
+  if (evidence) title_->setText(title_->text() + QStringLiteral(", being ranked by the picture…"));
+}
+
+void SolutionsPanel::showFamilies(std::vector<SolutionFamily> families, std::vector<int> numbers,
+                                  std::vector<PictureAgreement> agreements,
+                                  std::size_t sharingTop) {
+  // The family chosen stays chosen when the picture re-ranks the list.
+  std::optional<std::pair<MillerIndex, MillerIndex>> chosen;
+  if (const int row = view_->currentIndex().row(); row >= 0 && row < model_->rowCount())
+    chosen = std::pair(model_->family(row).g1, model_->family(row).g2);
   const std::size_t count = families.size();
-  // With the picture's spots, each family's predicted spots are compared with them, and the
-  // families ranked by that first.
-  std::vector<PictureAgreement> agreements;
-  std::size_t sharingTop = 0;
-  if (const std::optional<PictureEvidence> evidence =
-          evidenceSource_ ? evidenceSource_() : std::nullopt) {
-    for (const SolutionFamily& family : families) {
-      const std::vector<PredictedSpot> predicted =
-          PredictSpots(evidence->requestFor(cell, *type, family.g1, family.g2));
-      agreements.push_back(CompareWithPicture(predicted, evidence->spots, evidence->centre,
-                                              evidence->tolerancePx()));
-    }
-    sharingTop = RankByPictureAgreement(families, agreements);
-  }
   model_->setFamilies(std::move(families), std::move(numbers), std::move(agreements));
   QString title = count == 1
                       ? QStringLiteral("Solutions: 1 family of equivalent rows")
                       : QStringLiteral("Solutions: %1 families of equivalent rows").arg(count);
   if (model_->hasAgreements()) title += QStringLiteral(", ranked by the picture first");
   title_->setText(title);
-  if (sharingTop > 1) {
+  tieLabel_->setVisible(sharingTop > 1);
+  if (sharingTop > 1)
     tieLabel_->setText(QStringLiteral("The first %1 share rank 1: the picture and the "
                                       "measurement cannot tell them apart.")
                            .arg(sharingTop));
-    tieLabel_->show();
-  }
   for (int c = SolutionsModel::ExplainedColumn; c <= SolutionsModel::RmsColumn; ++c)
     view_->setColumnHidden(c, !model_->hasAgreements());
   for (int c = 0; c < SolutionsModel::ColumnCount; ++c)
     view_->resizeColumnToContents(c);
   rowColoursChanged();
+  if (chosen && model_->hasAgreements())
+    for (int f = 0; f < model_->rowCount(); ++f)
+      if (model_->family(f).g1 == chosen->first && model_->family(f).g2 == chosen->second) {
+        // Only the list's own mark: its rows and the calculator already show it.
+        const QSignalBlocker quiet(view_->selectionModel());
+        view_->setCurrentIndex(model_->index(f, 0));
+        view_->viewport()->update();
+        break;
+      }
 }
 
 void SolutionsPanel::rowColoursChanged() {

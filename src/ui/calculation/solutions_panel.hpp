@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "solutions/families.hpp"
+#include "ui/common/background_task.hpp"
 #include "ui/common/box_array.hpp"
 #include "ui/common/picture_evidence.hpp"
 
@@ -33,8 +34,11 @@ public:
   void setPictureEvidenceSource(std::function<std::optional<PictureEvidence>()> source) {
     evidenceSource_ = std::move(source);
   }
-  /// Groups the rows the results list holds now.
+  /// Groups the rows the results list holds now, ranked by score; with a picture's spots, then
+  /// by the picture's agreement once that is worked out (off the window's thread).
   void refresh();
+  /// The picture's agreement with the families is being worked out.
+  bool rankingByPicture() const { return agreementTask_->isRunning(); }
   /// Selects family `row` (0 = rank 1): its rows selected in the results list, the first in
   /// view, and its representative's planes in the calculator boxes, then `handedOver`.
   void chooseFamily(int row);
@@ -55,6 +59,8 @@ signals:
 
 private:
   void rowColoursChanged();
+  void showFamilies(std::vector<SolutionFamily> families, std::vector<int> numbers,
+                    std::vector<PictureAgreement> agreements, std::size_t sharingTop);
 
   BoxArray& boxes_;
   ResultsPanel& results_;
@@ -65,6 +71,7 @@ private:
   QLabel* nearestLabel_;
   QLabel* tieLabel_;
   std::function<std::optional<PictureEvidence>()> evidenceSource_;
+  BackgroundTask* agreementTask_;
 };
 
 } // namespace spot

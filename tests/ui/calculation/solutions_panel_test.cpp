@@ -173,6 +173,11 @@ TEST_F(SolutionsList, FamiliesThePictureCannotTellApartShareTheTopAndSaySo) {
          {"90", "45", "45"});
   set(Box::IndexRange, "3");
   QTest::mouseClick(window->phasePanel()->calculateButton(), Qt::LeftButton);
+  // Ranked by score at once, by the picture when its agreement is worked out.
+  EXPECT_TRUE(solutions->findChild<QLabel*>(QStringLiteral("SolutionsTitle"))
+                  ->text()
+                  .endsWith(QStringLiteral(", being ranked by the picture…")));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !solutions->rankingByPicture(); }, 10000));
   SolutionsModel& families = *solutions->model();
   ASSERT_TRUE(families.hasAgreements());
   // (3 1 0), d = a/√10 = 0.1265 nm, passes the 0.008 nm tolerance too, with a worse score: the

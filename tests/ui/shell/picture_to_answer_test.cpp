@@ -96,6 +96,12 @@ struct PictureToAnswer : ::testing::Test {
     set(Box::IndexRange, "2");
     window->phasePanel()->latticeTypeSelector()->setCurrentIndex(0);
     QTest::mouseClick(window->phasePanel()->calculateButton(), Qt::LeftButton);
+    waitForRanking();
+  }
+  /// The "Solutions" list ranks by the picture off the window's thread.
+  void waitForRanking() {
+    ASSERT_TRUE(
+        QTest::qWaitFor([this] { return !window->solutionsPanel()->rankingByPicture(); }, 10000));
   }
   /// The predicted spot of the overlay with indices g, or nullptr.
   std::optional<PredictedSpot> predicted(MillerIndex g) const {
