@@ -27,6 +27,7 @@
 #include "ui/measurement/grey_picture.hpp"
 #include "ui/measurement/picture_tools.hpp"
 #include "ui/measurement/picture_view.hpp"
+#include "ui/measurement/slots_menu_controller.hpp"
 #include "ui/shell/main_window.hpp"
 
 namespace spot {
@@ -150,6 +151,15 @@ TEST_F(PictureToAnswer, MeasurePatternWritesTheFittedVectorsAsConfirmedLines) {
   }
   EXPECT_FALSE(view()->lineSlots().slot(3).visible);
   EXPECT_TRUE(tools()->spotsLabel()->text().contains(QStringLiteral("the pattern was measured")));
+
+  // The slots file keeps every decimal: saved and imported, the lengths come back as they were.
+  fake.places.setFolder(dir.path());
+  const QString length = window->boxArray().text(Box::Length3);
+  fake.prompts.answers.push_back(QStringLiteral("zone001"));
+  window->slotsMenu()->save();
+  set(Box::Length3, "");
+  window->slotsMenu()->importSlot(1);
+  EXPECT_EQ(window->boxArray().text(Box::Length3), length);
 }
 
 TEST_F(PictureToAnswer, TheChosenRowOrFamilyIsDrawnWhereItsSpotsFall) {
