@@ -158,14 +158,10 @@ private:
     position_ += labelLength;
     const std::string where =
         tag.label.empty() ? "an unnamed tag of " + parent : "the tag " + Quoted(tag.label);
-    std::uint64_t tagBytes = 0; // DM4 only: the bytes of the tag after this field
-    if (dm4_) {
-      if (!next(tagBytes)) return truncated(where);
-      if (tagBytes > remaining())
-        return fail(where + " says it takes " + std::to_string(tagBytes) +
-                    " bytes, past the end of the file (" + std::to_string(remaining()) +
-                    " bytes left)");
-    }
+    // DM4 only: the bytes of the tag after this field. Only used to step over a type this
+    // reader does not know; everything else is measured from the type itself.
+    std::uint64_t tagBytes = 0;
+    if (dm4_ && !next(tagBytes)) return truncated(where);
     if (kind == kGroupTag) {
       if (depth + 1 > kMaxGroupDepth)
         return fail("the tag groups nest more than " + std::to_string(kMaxGroupDepth) +
@@ -203,7 +199,7 @@ private:
     if (!size) {
       // DM4 says how long the tag is, so a type this reader does not know can be stepped over.
       const std::uint64_t used = position_ - start;
-      if (dm4_ && tagBytes >= used) {
+      if (dm4_ && tagBytes >= used && tagBytes <= bytes_.size() - start) {
         position_ = start + static_cast<std::size_t>(tagBytes);
         tag.info.clear();
         return true;

@@ -207,10 +207,13 @@ TEST(DmReader, HostileTagTreesEndInAMessageNotACrash) {
     kind[tagAt + 4 + (version == 4 ? 8 : 0)] = '#';
     EXPECT_NE(ReadDmPicture(kind).error.find("lacks the \"%%%%\" mark"), std::string::npos);
   }
-  // DM4 only: a tag whose size runs past the end.
-  Bytes sized = DmWriter{4, false}.write(DmGroup("", {DmValue("A", std::int32_t{1})}));
-  sized[16 + 2 + 8 + 3 + 1] = 0x40; // the high bytes of the tag's size
-  EXPECT_NE(ReadDmPicture(sized).error.find("\"A\" says it takes"), std::string::npos);
+  // DM4 only: an unknown type is stepped over by the tag's size only when that lies in the file.
+  DmNode odd = DmValue("Odd", std::int32_t{1});
+  odd.info = {77};
+  Bytes sized = DmWriter{4, false}.write(DmGroup("", {odd}));
+  sized[16 + 2 + 8 + 3 + 3] = 0x40; // the high bytes of the tag's size
+  EXPECT_NE(ReadDmPicture(sized).error.find("\"Odd\" has a data type this reader does not know"),
+            std::string::npos);
 }
 
 } // namespace
