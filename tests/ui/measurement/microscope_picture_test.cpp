@@ -1,7 +1,6 @@
 // Microscope pictures in the picture view: a DM3 diffraction pattern fills the scale bar boxes
-// from its 1/nm calibration and says so, a real-space calibration is only shown, a measured
-// scale bar replaces the file's, and the display control maps the full-depth values without
-// changing them.
+// from its 1/nm calibration and says so, a real-space calibration is only shown, and the display
+// control maps the full-depth values without changing them.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -45,7 +44,7 @@ struct MicroscopePictureView : ::testing::Test {
 // A 4 x 2 pattern of 16-bit values 0 ... 60000: the direct beam (60000) among weak spots.
 const std::vector<std::uint16_t> kPattern = {0, 100, 200, 60000, 300, 400, 500, 600};
 
-TEST_F(MicroscopePictureView, ReciprocalCalibrationFillsTheScaleBarUntilOneIsMeasured) {
+TEST_F(MicroscopePictureView, ReciprocalCalibrationFillsTheScaleBarARealSpaceOneIsOnlyShown) {
   boxes.setText(Box::ScaleBarValue, QStringLiteral("7"));
   const QString file =
       save("pattern.dm3", DmWriter{3, false}.write(DmFile(
