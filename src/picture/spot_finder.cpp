@@ -431,14 +431,6 @@ bool stopped(const SpotFinding& options) {
 
 } // namespace
 
-BackgroundEstimate EstimateBackground(const GreyImage& image) {
-  BackgroundEstimate estimate;
-  if (image.empty()) return estimate;
-  estimate.background = backgroundOf(image);
-  estimate.noiseSigma = noiseOf(image, 0, false);
-  return estimate;
-}
-
 std::vector<Spot> FindSpots(const GreyImage& input, const SpotFinding& options) {
   const int w = input.width, h = input.height;
   if (w < 3 || h < 3 ||

@@ -40,15 +40,6 @@ struct SpotFinding {
   const std::atomic<bool>* stop = nullptr;
 };
 
-/// The picture's background and noise as FindSpots estimates them: a smooth background under the
-/// spots (grey opening of 8 x 8 block means, interpolated) and one noise sigma.
-struct BackgroundEstimate {
-  GreyImage background; ///< same size as the picture
-  double noiseSigma = 0;
-};
-
-BackgroundEstimate EstimateBackground(const GreyImage& image);
-
 /// The spots of `image`, brightest (largest intensity) first. Each centre comes from an
 /// intensity-weighted centroid above the background refined by a 2-D Gaussian fit on a local
 /// plane; a saturated flat top is centred on its plateau. Burnt-in text and scale bars, which
