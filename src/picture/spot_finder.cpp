@@ -152,13 +152,26 @@ double noiseOf(const GreyImage& image, float saturation, bool hasSaturation) {
 // pixel. It lowers white noise to 0.2734 of its sigma.
 constexpr double kSmoothedNoise = 70.0 / 256.0;
 
-GreyImage smoothed(const GreyImage& image) {
+// Columns first, straight into the result; then each row through one row's buffer, so that
+// the picture's size is allocated once.
+std::vector<float> smoothed(const GreyImage& image) {
   const int w = image.width, h = image.height;
-  GreyImage across(w, h), result(w, h);
+  std::vector<float> result(image.values.size());
   const auto clampIndex = [](int i, int n) { return std::clamp(i, 0, n - 1); };
   for (int y = 0; y < h; ++y) {
-    const float* in = &image.values[static_cast<std::size_t>(y) * static_cast<std::size_t>(w)];
-    float* out = &across.values[static_cast<std::size_t>(y) * static_cast<std::size_t>(w)];
+    const float* r[5];
+    for (int k = 0; k < 5; ++k)
+      r[k] = &image.values[static_cast<std::size_t>(clampIndex(y + k - 2, h)) *
+                           static_cast<std::size_t>(w)];
+    float* out = &result[static_cast<std::size_t>(y) * static_cast<std::size_t>(w)];
+    for (int x = 0; x < w; ++x)
+      out[x] = (r[0][x] + r[4][x] + 4 * (r[1][x] + r[3][x]) + 6 * r[2][x]) / 16;
+  }
+  std::vector<float> row(static_cast<std::size_t>(w));
+  for (int y = 0; y < h; ++y) {
+    float* out = &result[static_cast<std::size_t>(y) * static_cast<std::size_t>(w)];
+    std::copy(out, out + w, row.begin());
+    const float* in = row.data();
     for (int x = 0; x < w; ++x) {
       if (x >= 2 && x + 2 < w) {
         out[x] = (in[x - 2] + in[x + 2] + 4 * (in[x - 1] + in[x + 1]) + 6 * in[x]) / 16;
@@ -168,15 +181,6 @@ GreyImage smoothed(const GreyImage& image) {
                  16;
       }
     }
-  }
-  for (int y = 0; y < h; ++y) {
-    const float* r[5];
-    for (int k = 0; k < 5; ++k)
-      r[k] = &across.values[static_cast<std::size_t>(clampIndex(y + k - 2, h)) *
-                            static_cast<std::size_t>(w)];
-    float* out = &result.values[static_cast<std::size_t>(y) * static_cast<std::size_t>(w)];
-    for (int x = 0; x < w; ++x)
-      out[x] = (r[0][x] + r[4][x] + 4 * (r[1][x] + r[3][x]) + 6 * r[2][x]) / 16;
   }
   return result;
 }
@@ -477,12 +481,12 @@ std::vector<Spot> FindSpots(const GreyImage& input, const SpotFinding& options) 
   std::vector<Plateau> plateaus;
   if (atHighest >= 2) {
     std::vector<std::size_t> stack;
-    std::vector<std::uint8_t> seen(pixelCount, 0);
     for (std::size_t start = 0; start < pixelCount; ++start) {
-      if (seen[start] || image.values[start] < highest) continue;
+      // The saturation marks double as the marks of pixels already visited.
+      if (saturated[start] || image.values[start] < highest) continue;
       Plateau plateau;
       stack.assign(1, start);
-      seen[start] = 1;
+      saturated[start] = 1;
       while (!stack.empty()) {
         const std::size_t p = stack.back();
         stack.pop_back();
@@ -495,8 +499,8 @@ std::vector<Spot> FindSpots(const GreyImage& input, const SpotFinding& options) 
             const int nx = px + dx, ny = py + dy;
             if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
             const std::size_t n = index(nx, ny);
-            if (seen[n] || image.values[n] < highest) continue;
-            seen[n] = 1;
+            if (saturated[n] || image.values[n] < highest) continue;
+            saturated[n] = 1;
             stack.push_back(n);
           }
       }
@@ -517,7 +521,7 @@ std::vector<Spot> FindSpots(const GreyImage& input, const SpotFinding& options) 
   if (stopped(options)) return {};
 
   // Candidates: local maxima over 5 x 5 pixels of the smoothed picture above the background.
-  std::vector<float> excess = smoothed(image).values;
+  std::vector<float> excess = smoothed(image);
   for (std::size_t i = 0; i < pixelCount; ++i)
     excess[i] -= background.values[i];
   if (stopped(options)) return {};
