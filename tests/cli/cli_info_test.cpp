@@ -72,10 +72,10 @@ TEST_F(CliInfo, DescribesMicroscopeAndCommonPictures) {
   EXPECT_NE(text.out.find("beam energy    200 keV\n"), std::string::npos);
 
   // An MRC of float samples without a cell: no calibration, nothing from a microscope.
-  MrcSpec spec;
-  spec.mode = 2, spec.nx = 2, spec.ny = 1;
+  MrcLayout layout;
+  layout.mode = 2, layout.nx = 2, layout.ny = 1;
   const std::string mrc =
-      save("section.mrc", WriteMrc(spec, SampleBytes<float>({-1.5f, 2.5f}, false)));
+      save("section.mrc", WriteMrc(layout, SampleBytes<float>({-1.5f, 2.5f}, false)));
   EXPECT_EQ(info({mrc, "--format", "json"}).out,
             "{\"picture\": \"section.mrc\", \"format\": \"mrc\", \"width\": 2, \"height\": 1, "
             "\"sample\": \"float32\", \"min\": -1.5, \"max\": 2.5, \"mean\": 0.5, "

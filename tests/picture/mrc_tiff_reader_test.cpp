@@ -29,11 +29,11 @@ TEST(MrcReader, ReadsModesAndByteOrdersWithTheFirstRowAtTheBottom) {
   const std::vector<std::int16_t> stored = {1, -2, 3, 4, 5, -6};
   const std::vector<std::int16_t> shown = {4, 5, -6, 1, -2, 3};
   for (bool bigEndian : {false, true}) {
-    MrcSpec spec;
-    spec.bigEndian = bigEndian;
-    spec.cellX = 30.0f, spec.mx = 3; // 10 Å = 1 nm a pixel
+    MrcLayout layout;
+    layout.bigEndian = bigEndian;
+    layout.cellX = 30.0f, layout.mx = 3; // 10 Å = 1 nm a pixel
     const MicroscopePictureRead read =
-        ReadMicroscopePicture(WriteMrc(spec, SampleBytes(stored, bigEndian)));
+        ReadMicroscopePicture(WriteMrc(layout, SampleBytes(stored, bigEndian)));
     ASSERT_TRUE(read.picture) << read.error;
     EXPECT_EQ(read.picture->format, PictureFormat::Mrc);
     EXPECT_EQ(SamplesOf<std::int16_t>(read), shown);
@@ -42,7 +42,7 @@ TEST(MrcReader, ReadsModesAndByteOrdersWithTheFirstRowAtTheBottom) {
     EXPECT_EQ(read.picture->calibration->units, "nm");
   }
   // Mode 2 float, a stack of 3 (the first section read) after 100 bytes of extended header.
-  MrcSpec floats;
+  MrcLayout floats;
   floats.mode = 2, floats.nx = 2, floats.ny = 1, floats.nz = 3, floats.extendedBytes = 100;
   floats.bigEndian = true;
   const MicroscopePictureRead g =
@@ -53,12 +53,12 @@ TEST(MrcReader, ReadsModesAndByteOrdersWithTheFirstRowAtTheBottom) {
 
   // Mode 6 uint16, and mode 0: signed since 2014, unsigned in older unstamped files (told from
   // the header announcing the file's exact length).
-  MrcSpec words;
+  MrcLayout words;
   words.mode = 6, words.nx = 2, words.ny = 1;
   EXPECT_EQ(SamplesOf<std::uint16_t>(ReadMicroscopePicture(
                 WriteMrc(words, SampleBytes<std::uint16_t>({65535, 7}, false)))),
             (std::vector<std::uint16_t>{65535, 7}));
-  MrcSpec bytes;
+  MrcLayout bytes;
   bytes.mode = 0, bytes.nx = 2, bytes.ny = 1;
   EXPECT_EQ(SamplesOf<std::int8_t>(ReadMicroscopePicture(WriteMrc(bytes, {0xFF, 0x7F}))),
             (std::vector<std::int8_t>{-1, 127}));
@@ -74,23 +74,23 @@ TEST(MrcReader, ReadsModesAndByteOrdersWithTheFirstRowAtTheBottom) {
 }
 
 TEST(MrcReader, RefusesOtherModesAndBrokenHeaders) {
-  MrcSpec spec;
+  MrcLayout layout;
   const Bytes six = SampleBytes<std::int16_t>({1, 2, 3, 4, 5, 6}, false);
-  spec.mode = 4;
-  EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(spec, six)), "complex samples (mode 4)"));
-  spec.mode = 12;
-  EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(spec, six)), "16-bit float"));
-  spec.mode = 7;
-  EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(spec, six)), "mode 7 is not known"));
-  spec.mode = 1, spec.nx = -3;
-  EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(spec, six)), "size -3 x 2 x 1 is not possible"));
-  spec.nx = 3, spec.extendedBytes = 0;
-  Bytes file = WriteMrc(spec, six);
+  layout.mode = 4;
+  EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(layout, six)), "complex samples (mode 4)"));
+  layout.mode = 12;
+  EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(layout, six)), "16-bit float"));
+  layout.mode = 7;
+  EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(layout, six)), "mode 7 is not known"));
+  layout.mode = 1, layout.nx = -3;
+  EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(layout, six)), "size -3 x 2 x 1 is not possible"));
+  layout.nx = 3, layout.extendedBytes = 0;
+  Bytes file = WriteMrc(layout, six);
   file.pop_back();
   EXPECT_TRUE(Says(ReadMrcPicture(file), "ends before its first 3 x 2 section (12 bytes from "
                                          "byte 1024, the file has 1035)"));
-  spec.nx = 100000, spec.ny = 100000;
-  EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(spec, six)), "too large"));
+  layout.nx = 100000, layout.ny = 100000;
+  EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(layout, six)), "too large"));
   EXPECT_TRUE(Says(ReadMrcPicture(Bytes(100, 0)), "ends inside its 1024-byte MRC header"));
 }
 
@@ -102,20 +102,21 @@ TEST(TiffReader, ReadsDeepGreySamplesInStripsAndLeavesTheRestToOtherReaders) {
   for (int i = 0; i < 15; ++i)
     words[i] = static_cast<std::uint16_t>(4000 * i), floats[i] = -0.25f * i, longs[i] = -100000 * i;
   for (bool be : {false, true}) {
-    TiffSpec spec;
-    spec.bigEndian = be;
-    const MicroscopePictureRead w = ReadMicroscopePicture(WriteTiff(spec, SampleBytes(words, be)));
+    TiffSpec layout;
+    layout.bigEndian = be;
+    const MicroscopePictureRead w =
+        ReadMicroscopePicture(WriteTiff(layout, SampleBytes(words, be)));
     ASSERT_TRUE(w.picture) << w.error;
     EXPECT_EQ(w.picture->format, PictureFormat::Tiff);
     EXPECT_EQ(w.picture->pixels.width, 3);
     EXPECT_EQ(w.picture->pixels.height, 5);
     EXPECT_EQ(SamplesOf<std::uint16_t>(w), words);
-    spec.bits = 32, spec.sampleFormat = 3, spec.rowsPerStrip = 5;
-    EXPECT_EQ(SamplesOf<float>(ReadMicroscopePicture(WriteTiff(spec, SampleBytes(floats, be)))),
+    layout.bits = 32, layout.sampleFormat = 3, layout.rowsPerStrip = 5;
+    EXPECT_EQ(SamplesOf<float>(ReadMicroscopePicture(WriteTiff(layout, SampleBytes(floats, be)))),
               floats);
-    spec.sampleFormat = 2, spec.rowsPerStrip = 1;
+    layout.sampleFormat = 2, layout.rowsPerStrip = 1;
     EXPECT_EQ(
-        SamplesOf<std::int32_t>(ReadMicroscopePicture(WriteTiff(spec, SampleBytes(longs, be)))),
+        SamplesOf<std::int32_t>(ReadMicroscopePicture(WriteTiff(layout, SampleBytes(longs, be)))),
         longs);
   }
   TiffSpec doubles;
@@ -137,15 +138,16 @@ TEST(TiffReader, ReadsDeepGreySamplesInStripsAndLeavesTheRestToOtherReaders) {
 }
 
 TEST(TiffReader, RefusesWhatNoReaderShowsAndBrokenFiles) {
-  TiffSpec spec;
-  spec.bits = 32, spec.sampleFormat = 3, spec.compression = 8; // deflate
+  TiffSpec layout;
+  layout.bits = 32, layout.sampleFormat = 3, layout.compression = 8; // deflate
   const Bytes sixty(60, 0);
-  EXPECT_TRUE(Says(ReadTiffPicture(WriteTiff(spec, sixty)),
+  EXPECT_TRUE(Says(ReadTiffPicture(WriteTiff(layout, sixty)),
                    "compressed 32-bit float grey TIFF is not read (compression 8)"));
-  spec.compression = 1, spec.bits = 16;
-  EXPECT_TRUE(Says(ReadTiffPicture(WriteTiff(spec, sixty)), "16-bit float grey TIFF is not read"));
-  spec.bits = 32, spec.sampleFormat = 1;
-  Bytes file = WriteTiff(spec, sixty);
+  layout.compression = 1, layout.bits = 16;
+  EXPECT_TRUE(
+      Says(ReadTiffPicture(WriteTiff(layout, sixty)), "16-bit float grey TIFF is not read"));
+  layout.bits = 32, layout.sampleFormat = 1;
+  Bytes file = WriteTiff(layout, sixty);
   file.resize(file.size() - 1); // the last strip one byte short
   EXPECT_TRUE(Says(ReadTiffPicture(file), "strip 2 (12 bytes at byte"));
   EXPECT_TRUE(Says(ReadTiffPicture(Bytes{'I', 'I', 43, 0, 8, 0, 0, 0}), "BigTIFF"));
@@ -156,7 +158,7 @@ TEST(TiffReader, RefusesWhatNoReaderShowsAndBrokenFiles) {
       ReadTiffPicture(Bytes{'I', 'I', 42, 0, 8, 0, 0, 0, 0xff, 0xff, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
       "65535 entries runs past the end"));
   // Cut at every length: refused or left to others, never a picture or a crash.
-  const Bytes good = WriteTiff(spec, sixty);
+  const Bytes good = WriteTiff(layout, sixty);
   for (std::size_t cut = 0; cut < good.size(); ++cut)
     ASSERT_FALSE(ReadTiffPicture(Bytes(good.begin(), good.begin() + cut)).picture) << cut;
 }
@@ -169,7 +171,7 @@ TEST(PictureFormats, ToldByContentAndReadFromFiles) {
   EXPECT_EQ(DetectPictureFormat(DmWriter{3, false}.write(DmFile({}))), DetectedFormat::Dm3);
   EXPECT_EQ(DetectPictureFormat(DmWriter{4, true}.write(DmFile({}))), DetectedFormat::Dm4);
   EXPECT_EQ(DetectPictureFormat(WriteTiff(TiffSpec{}, Bytes(30, 0))), DetectedFormat::Tiff);
-  EXPECT_EQ(DetectPictureFormat(WriteMrc(MrcSpec{}, Bytes(12, 0))), DetectedFormat::Mrc);
+  EXPECT_EQ(DetectPictureFormat(WriteMrc(MrcLayout{}, Bytes(12, 0))), DetectedFormat::Mrc);
 
   namespace fs = std::filesystem;
   const fs::path folder = fs::temp_directory_path() /

@@ -181,7 +181,7 @@ inline DmNode DmFile(std::vector<DmNode> images) {
 
 // MRC
 
-struct MrcSpec {
+struct MrcLayout {
   int nx = 3, ny = 2, nz = 1, mode = 1;
   bool bigEndian = false;
   bool stamped = true; // "MAP " and the machine stamp (2014 and some older writers)
@@ -192,7 +192,7 @@ struct MrcSpec {
 };
 
 /// The header, the extended header and `samples` (already in the file's byte order).
-inline Bytes WriteMrc(const MrcSpec& s, const Bytes& samples) {
+inline Bytes WriteMrc(const MrcLayout& s, const Bytes& samples) {
   Bytes out;
   std::vector<std::uint32_t> words(256, 0);
   words[0] = s.nx, words[1] = s.ny, words[2] = s.nz, words[3] = s.mode;

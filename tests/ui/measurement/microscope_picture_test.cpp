@@ -68,7 +68,7 @@ TEST_F(MicroscopePictureView, ReciprocalCalibrationFillsTheScaleBarARealSpaceOne
   EXPECT_EQ(lastStatus(), QStringLiteral("Calibration from the file: 0.25 nm per pixel (a "
                                          "real-space scale: not used for the scale bar)"));
   // A picture without one clears the message; a broken file says why and keeps the picture.
-  prompts.files.push_back(save("plain.mrc", WriteMrc(MrcSpec{}, Bytes(12, 0))));
+  prompts.files.push_back(save("plain.mrc", WriteMrc(MrcLayout{}, Bytes(12, 0))));
   tools->openButton()->click();
   EXPECT_EQ(lastStatus(), QString());
   EXPECT_EQ(view->picture().size(), QSize(3, 2));
