@@ -15,8 +15,6 @@
 #include <gemmi/elem.hpp>
 #include <gemmi/numb.hpp>
 
-#include "core/metric.hpp"
-
 namespace spot {
 namespace {
 
@@ -179,7 +177,7 @@ private:
     for (const auto& [tag, value] : lengths)
       if (!(value > 0 && value <= 100))
         fail(std::string(tag) + " out of range (0 to 1000 Angstrom)");
-    if (!IsRealCell(cell) || !ReciprocalMetricOf(cell).inverted)
+    if (!IsUsableCell(cell))
       fail("_cell_angle_alpha, _cell_angle_beta and _cell_angle_gamma make no real cell");
   }
 
@@ -370,8 +368,10 @@ private:
       }
       if (r.has2(kOccupancy)) {
         atom.occupancy = number("_atom_site_occupancy" + which, r[kOccupancy]);
-        if (!(atom.occupancy >= 0 && atom.occupancy <= 1.0 + 1e-6))
+        // Refinements leave a full site at 1.002 now and then; that is a full site.
+        if (!(atom.occupancy >= 0 && atom.occupancy <= 1.05))
           fail("_atom_site_occupancy" + which + " out of range (0 to 1)");
+        atom.occupancy = std::min(atom.occupancy, 1.0);
       }
       // U and B in square Angstrom; B = 8 π² U; stored in nm².
       const double pi = 3.14159265358979323846;

@@ -3,6 +3,8 @@
 
 #include <cmath> // cos, round
 
+#include "core/metric.hpp"
+
 namespace spot {
 namespace {
 
@@ -17,6 +19,10 @@ double squaredDistance(const LatticeParameters& cell, std::array<double, 3> delt
 }
 
 } // namespace
+
+bool IsUsableCell(const LatticeParameters& cell) {
+  return IsRealCell(cell) && ReciprocalMetricOf(cell).inverted;
+}
 
 std::vector<std::array<double, 3>> DistinctImages(const SpaceGroup& group,
                                                   const LatticeParameters& cell,

@@ -36,6 +36,9 @@ struct CrystalPhase {
   }
 };
 
+/// A real cell (IsRealCell) whose metric can be inverted.
+bool IsUsableCell(const LatticeParameters& cell);
+
 /// Every distinct image of every atom in the unit cell, positions reduced to [0, 1), each with
 /// its chemical occupancy; images closer than kSamePositionNm are one. Without a group the atoms
 /// as they stand.

@@ -48,9 +48,9 @@ std::string PhaseLibraryText(const std::vector<CrystalPhase>& phases) {
     text += "_cell_length_a " + number(p.cell.a * 10, 12) + "\n";
     text += "_cell_length_b " + number(p.cell.b * 10, 12) + "\n";
     text += "_cell_length_c " + number(p.cell.c * 10, 12) + "\n";
-    text += "_cell_angle_alpha " + number(p.cell.alpha) + "\n";
-    text += "_cell_angle_beta " + number(p.cell.beta) + "\n";
-    text += "_cell_angle_gamma " + number(p.cell.gamma) + "\n";
+    text += "_cell_angle_alpha " + number(p.cell.alpha, 17) + "\n";
+    text += "_cell_angle_beta " + number(p.cell.beta, 17) + "\n";
+    text += "_cell_angle_gamma " + number(p.cell.gamma, 17) + "\n";
     if (p.group) {
       text += "_space_group_name_H-M_alt " + quoted(p.group->symbol()) + "\n";
       text += "loop_\n_space_group_symop_operation_xyz\n";

@@ -194,14 +194,29 @@ SpaceGroupLookup SpaceGroupFromOperations(const std::vector<std::string>& triple
 }
 
 SpaceGroupLookup SpaceGroupFromHall(const std::string& hall) {
+  // Looked up in the table rather than parsed: gemmi's Hall parser reads past its arrays on some
+  // malformed symbols, and every setting a file names by Hall symbol is tabulated.
+  const auto normal = [](const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+      if (std::isspace(static_cast<unsigned char>(c))) {
+        if (!out.empty() && out.back() != ' ') out += ' ';
+      } else {
+        out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      }
+    }
+    while (!out.empty() && out.back() == ' ')
+      out.pop_back();
+    return out;
+  };
+  const std::string wanted = normal(hall);
   SpaceGroupLookup lookup;
-  try {
-    gemmi::GroupOps ops = gemmi::symops_from_hall(hall.c_str());
-    const gemmi::SpaceGroup* sg = gemmi::find_spacegroup_by_ops(ops);
-    lookup.group = makeGroup(std::move(ops), sg ? sg->xhm() : hall, sg ? sg->number : 0);
-  } catch (const std::exception& e) {
-    lookup.error = std::string("not a Hall symbol (") + e.what() + ")";
-  }
+  for (const gemmi::SpaceGroup& sg : gemmi::spacegroup_tables::main)
+    if (normal(sg.hall) == wanted) {
+      lookup.group = fromTable(sg);
+      return lookup;
+    }
+  lookup.error = "not a Hall symbol of a tabulated setting";
   return lookup;
 }
 

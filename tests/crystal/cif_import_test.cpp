@@ -106,6 +106,10 @@ TEST(CifImport, SpecialPositionsGetCrystallographicOccupancies) {
   EXPECT_EQ(rutile.atoms[1].siteMultiplicity, 4);
   EXPECT_DOUBLE_EQ(rutile.atoms[1].crystallographicOccupancy, 4.0 / 16);
   EXPECT_EQ(UnitCellAtoms(onlyPhase(kRockSaltCif)).size(), 8u);
+  // A refined full site a little above 1 is a full site.
+  std::string text = kSiliconCif;
+  text.replace(text.find("1.0 0.0050(3)"), 3, "1.002");
+  EXPECT_EQ(onlyPhase(text.c_str()).atoms.at(0).occupancy, 1.0);
   EXPECT_EQ(UnitCellAtoms(onlyPhase(kBaddeleyiteCif)).size(), 12u); // 3 on 4e
   EXPECT_EQ(UnitCellAtoms(onlyPhase(kCorundumCif)).size(), 30u);    // Al 12c, O 18e
 }
@@ -207,6 +211,10 @@ TEST(CifImport, FaultsNameFileBlockAndItemAndCostOnlyTheirBlock) {
   text = kRutileCif;
   text.replace(text.find("-x,-y,z\n"), 8, "-x,2y,z\n");
   EXPECT_NE(firstError(text).find("_symmetry_equiv_pos_as_xyz"), std::string::npos);
+  // A malformed Hall symbol (found by fuzzing: it once read past gemmi's tables) is refused.
+  text = kRockSaltCif;
+  text.replace(text.find("'-F 4 2 3'"), 10, "'-F 4 2\"3'");
+  EXPECT_NE(firstError(text).find("_space_group_name_Hall '-F 4 2\"3'"), std::string::npos);
   text = kSiliconCif;
   text.replace(text.find("_cell_angle_gamma 90"), 20, "_cell_angle_gamma 190");
   EXPECT_NE(firstError(text).find("no real cell in block 'silicon'"), std::string::npos);

@@ -19,6 +19,7 @@ constexpr double kCheapRange = 2;
 constexpr std::size_t kCheapBatchRecords = 3;
 
 bool cheapToRun(const Options& o) {
+  if (!o.cifs.empty()) return false; // a file name could be a device that never ends
   switch (o.command) {
   case Command::Help:
   case Command::Phases:
@@ -26,6 +27,7 @@ bool cheapToRun(const Options& o) {
   case Command::Info:
   case Command::Spots:
   case Command::Measure: return false; // they read files
+  case Command::Simulate: return NumericPrefix(o.gMax) <= 20;
   case Command::Index:
     return o.picture.empty() && RoundHalfEven(NumericPrefix(o.range)) <= kCheapRange;
   case Command::Batch:
