@@ -62,7 +62,7 @@ TEST(CliGroup, NearestMissesAndHexagonalZoneAxes) {
   const CliRun json = run(with(off, {"--format", "json"}));
   EXPECT_TRUE(contains(json.out, "\"families\": [],\n \"nearest\": [\n   {\"r1\": [1, 1, 1], "
                                  "\"r2\": [1, -1, -1], \"r3\": [2, 0, 0], \"deviation\": "));
-  EXPECT_TRUE(contains(json.out, "\"breaks\": [\"d2\"]}"));
+  EXPECT_TRUE(contains(json.out, "\"breaks\": [\"d2\"]}\n ]")); // the list closes on its own line
 
   // Hexagonal a = 0.3209, c = 0.5211 nm: (1 0 0) + (0 -1 0) = (1 -1 0), d = a√3/2 = 0.27791 nm,
   // 120, 60, 60 degrees; zone axis [0 0 -1] = [0 0 0 -1].

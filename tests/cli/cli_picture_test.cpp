@@ -35,6 +35,18 @@ CliRun run(std::vector<std::string> args) {
   return {status, out.str(), err.str()};
 }
 
+// The lines of a text table (those that start with the blank of a right-aligned first column):
+// each as long as the heading, so that every number stands under its column's name.
+void ExpectColumnsLineUp(const std::string& table) {
+  std::istringstream in(table);
+  std::string heading;
+  std::getline(in, heading);
+  int rows = 0;
+  for (std::string line; std::getline(in, line) && line.starts_with(' '); ++rows)
+    EXPECT_EQ(line.size(), heading.size()) << heading << "\n" << line;
+  EXPECT_GT(rows, 0) << table;
+}
+
 class PictureFolder : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -105,6 +117,10 @@ TEST_F(PictureFolder, SpotsAndMeasureReadEveryFormatAlike) {
   const CliRun spots16 = run({"spots", tiff});
   ASSERT_EQ(spots16.status, 0) << spots16.err;
   EXPECT_EQ(spots16.out.substr(0, spots16.out.find(',')), "grey16.tif: 512 x 512 pixels");
+  ExpectColumnsLineUp(spots16.out.substr(spots16.out.find('\n') + 1));
+  // A control character in the name is written as its JSON escape.
+  const CliRun escaped = run({"spots", save(image8, "beam\x1b.png", false), "--format", "json"});
+  EXPECT_EQ(escaped.out.rfind("{\"picture\": \"beam\\u001b.png\"", 0), 0u) << escaped.out;
 
   const CliRun measure = run({"measure", png, "--scale-bar", "5", "100", "--format", "json"});
   ASSERT_EQ(measure.status, 0) << measure.err;
@@ -191,10 +207,15 @@ TEST_F(PictureFolder, IndexingFromThePictureRanksTheTrueZoneFirst) {
       if (x > 3 && y > 3 && x < 508 && y < 508) truth.push_back({x, y, 60, 2.5});
     }
   const std::string path = save(RenderPicture(recipe, truth), "fcc011.png", false);
-  const CliRun index =
-      run({"index", "--cell",    "0.4", "0.4",       "0.4",      "90",          "90",
-           "90",    "--lattice", "F",   "--picture", path,       "--scale-bar", "5",
-           "60",    "--range",   "4",   "--group",   "--format", "json"});
+  std::vector<std::string> args = {
+      "index", "--cell",    "0.4", "0.4",         "0.4", "90", "90",      "90", "--lattice",
+      "F",     "--picture", path,  "--scale-bar", "5",   "60", "--range", "4",  "--group"};
+  // The agreement of each family as a text table, then in JSON.
+  const CliRun text = run(args);
+  ASSERT_EQ(text.status, 0) << text.err;
+  ExpectColumnsLineUp(text.out.substr(text.out.find('\n', text.out.find("Agreement with")) + 1));
+  args.insert(args.end(), {"--format", "json"});
+  const CliRun index = run(args);
   ASSERT_EQ(index.status, 0) << index.err;
   const std::size_t first = index.out.find("{\"rank\": 1,");
   ASSERT_NE(first, std::string::npos) << index.out;
