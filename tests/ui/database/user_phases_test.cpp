@@ -106,8 +106,16 @@ TEST_F(UserPhases, ImportedPhaseIsSearchedWithItsGroupUntilTheCellIsEdited) {
   phase.calculateButton()->click();
   EXPECT_EQ(window->resultsPanel()->model()->rowCount(), 24);
 
-  // "Remove" takes the phase under the cursor out of the tree and the file.
+  // "Remove" takes the phase under the cursor out of the tree and the file; with the cursor on
+  // no phase of the user, the ticked ones.
+  fake.prompts.files = {writeCif(QStringLiteral("al.cif"), spot::testing::kAluminiumCif)};
+  database->importButton()->click();
+  ASSERT_EQ(userNode()->childCount(), 2);
   database->tree()->setCurrentItem(userNode()->child(0));
+  database->removeButton()->click();
+  ASSERT_EQ(userNode()->childCount(), 1);
+  userNode()->child(0)->setCheckState(0, Qt::Checked);
+  database->tree()->setCurrentItem(userNode());
   database->removeButton()->click();
   EXPECT_EQ(userNode(), nullptr);
   EXPECT_TRUE(LoadPhaseLibrary(library().toStdString()).phases.empty());

@@ -312,6 +312,10 @@ TEST_F(SpotsInTheView, SpotsOnOneLineHoldNoPatternAndSaySo) {
   EXPECT_FALSE(why.isEmpty());
   EXPECT_TRUE(tools->spotsLabel()->text().endsWith(
       QStringLiteral(" No pattern can be measured from them (%1).").arg(why)));
+  // So long a status wraps instead of widening the tools to its length.
+  const QLabel* status = tools->spotsLabel();
+  EXPECT_LT(status->minimumSizeHint().width(),
+            status->fontMetrics().horizontalAdvance(status->text()));
   // The button stays, and says why when pressed; no box changes.
   ASSERT_TRUE(tools->measurePatternButton()->isEnabled());
   QTest::mouseClick(tools->measurePatternButton(), Qt::LeftButton);
