@@ -24,18 +24,25 @@ namespace cif = gemmi::cif;
 // written as "^HH" before parsing and restored in the texts we keep, so names stay UTF-8.
 constexpr char kEscape = '^';
 
+// Well-formed UTF-8 only: overlong forms, surrogates and values past U+10FFFF make the text
+// Latin-1, so nothing malformed reaches names, messages or the library file.
 bool isUtf8(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size()) {
     const auto c = static_cast<unsigned char>(text[i]);
-    int extra = c < 0x80           ? 0
-                : (c >> 5) == 0x6  ? 1
-                : (c >> 4) == 0xE  ? 2
-                : (c >> 3) == 0x1E ? 3
-                                   : -1;
+    int extra = c < 0x80                 ? 0
+                : c >= 0xC2 && c <= 0xDF ? 1
+                : (c >> 4) == 0xE        ? 2
+                : c >= 0xF0 && c <= 0xF4 ? 3
+                                         : -1;
     if (extra < 0 || i + extra >= text.size()) return false;
     for (int j = 1; j <= extra; ++j)
       if ((static_cast<unsigned char>(text[i + j]) >> 6) != 0x2) return false;
+    // The second byte's range rules out the overlong and surrogate forms of the longer leads.
+    const auto second = extra > 0 ? static_cast<unsigned char>(text[i + 1]) : 0;
+    if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second >= 0xA0) ||
+        (c == 0xF0 && second < 0x90) || (c == 0xF4 && second >= 0x90))
+      return false;
     i += 1 + extra;
   }
   return true;

@@ -180,6 +180,15 @@ TEST(CifImport, TextFormsOfRealFiles) {
   std::string latin = kAluminiumCif;
   latin.replace(latin.find("data_aluminium"), 14, "data_Al_\xE9t\xE9");
   EXPECT_EQ(ImportCifText(latin, "al.cif").phases.at(0).name, "Al_\xC3\xA9t\xC3\xA9");
+  // Bytes that only look like UTF-8 (an overlong form, a surrogate) are Latin-1 too: each
+  // byte becomes its own character, so the name stays well-formed.
+  for (const auto& [bytes, utf8] :
+       {std::pair<std::string, std::string>{"\xC1\x91", "\xC3\x81\xC2\x91"},
+        {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"}}) {
+    std::string malformed = kAluminiumCif;
+    malformed.replace(malformed.find("data_aluminium"), 14, "data_Al_" + bytes);
+    EXPECT_EQ(ImportCifText(malformed, "al.cif").phases.at(0).name, "Al_" + utf8);
+  }
 }
 
 TEST(CifImport, FaultsNameFileBlockAndItemAndCostOnlyTheirBlock) {
