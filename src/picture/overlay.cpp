@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "core/metric.hpp"
+#include "core/reflection_list.hpp"
 
 namespace spot {
 namespace {
@@ -28,7 +29,14 @@ public:
   }
   /// The distance from (x, y) to the nearest point, if one lies within one cell size.
   std::optional<double> nearest(double x, double y) const {
-    std::optional<double> best;
+    const std::optional<std::size_t> i = nearestIndex(x, y);
+    if (!i) return std::nullopt;
+    return std::hypot(points_[*i].x - x, points_[*i].y - y);
+  }
+  /// Which point that is (the first in order on a tie).
+  std::optional<std::size_t> nearestIndex(double x, double y) const {
+    std::optional<std::size_t> best;
+    double bestDistance = 0;
     const long long cx = cellOf(x), cy = cellOf(y);
     for (long long dy = -1; dy <= 1; ++dy)
       for (long long dx = -1; dx <= 1; ++dx) {
@@ -36,7 +44,10 @@ public:
         if (it == cells_.end()) continue;
         for (std::size_t i : it->second) {
           const double d = std::hypot(points_[i].x - x, points_[i].y - y);
-          if (d <= cell_ && (!best || d < *best)) best = d;
+          if (d <= cell_ && (!best || d < bestDistance || (d == bestDistance && i < *best))) {
+            best = i;
+            bestDistance = d;
+          }
         }
       }
     return best;
@@ -50,9 +61,9 @@ private:
   std::unordered_map<long long, std::vector<std::size_t>> cells_;
 };
 
-} // namespace
-
-std::vector<PredictedSpot> PredictSpots(const OverlayRequest& r) {
+// Every lattice position of the zone that `keep` accepts, placed as PredictSpots describes.
+template <typename Keep>
+std::vector<PredictedSpot> PlaceZone(const OverlayRequest& r, const Keep& keep) {
   std::vector<PredictedSpot> spots;
   if (!IsRealCell(r.cell) || AreParallel(r.g1, r.g2) || r.width <= 0 || r.height <= 0) return spots;
   const ReciprocalMetric metric = ReciprocalMetricOf(r.cell);
@@ -117,7 +128,7 @@ std::vector<PredictedSpot> PredictSpots(const OverlayRequest& r) {
       index[f] = m, index[s] = n, index[t] = o;
       const MillerIndex g{static_cast<int>(index[0]), static_cast<int>(index[1]),
                           static_cast<int>(index[2])};
-      if (g.isZero() || !r.rule.allows(g.h, g.k, g.l)) continue;
+      if (g.isZero() || !keep(g)) continue;
       place(g);
     }
   const auto distance = [&](const PredictedSpot& p) {
@@ -129,6 +140,27 @@ std::vector<PredictedSpot> PredictSpots(const OverlayRequest& r) {
     return std::tie(a.hkl.h, a.hkl.k, a.hkl.l) > std::tie(b.hkl.h, b.hkl.k, b.hkl.l);
   });
   return spots;
+}
+
+} // namespace
+
+std::vector<PredictedSpot> PredictSpots(const OverlayRequest& r) {
+  const bool cancels = r.rule.group() && !r.cancelled.empty();
+  return PlaceZone(r, [&](const MillerIndex& g) {
+    return r.rule.allows(g.h, g.k, g.l) &&
+           !(cancels && std::find(r.cancelled.begin(), r.cancelled.end(), g) != r.cancelled.end());
+  });
+}
+
+std::vector<PredictedSpot> PredictForbiddenSpots(const OverlayRequest& r) {
+  if (!r.rule.group()) return {};
+  // Only the centring's own lattice is reached by adding allowed reflections, so a position
+  // the centring forbids stays dark even by double diffraction.
+  return PlaceZone(r, [&](const MillerIndex& g) {
+    if (!IsAllowedReflection(g.h, g.k, g.l, r.rule.type())) return false;
+    if (!r.rule.allows(g.h, g.k, g.l)) return true;
+    return std::find(r.cancelled.begin(), r.cancelled.end(), g) != r.cancelled.end();
+  });
 }
 
 PictureAgreement CompareWithPicture(const std::vector<PredictedSpot>& predicted,
@@ -179,6 +211,24 @@ PictureMatches MatchWithPicture(const std::vector<PredictedSpot>& predicted,
     matches.explained[j] =
         !matches.directBeam[j] && expectedCells.nearest(detected[j].x, detected[j].y).has_value();
   return matches;
+}
+
+std::vector<int> MatchForbiddenSpots(const std::vector<PredictedSpot>& forbidden,
+                                     const std::vector<Spot>& detected,
+                                     const PictureMatches& matches, double tolerancePx) {
+  std::vector<int> nearest(detected.size(), -1);
+  if (!(tolerancePx > 0) || forbidden.empty()) return nearest;
+  std::vector<Vec2> places;
+  for (const PredictedSpot& p : forbidden)
+    places.push_back({p.x, p.y});
+  const PointCells cells(places, tolerancePx);
+  for (std::size_t j = 0; j < detected.size(); ++j) {
+    const bool counted = j < matches.explained.size() && j < matches.directBeam.size();
+    if (!counted || matches.explained[j] || matches.directBeam[j]) continue;
+    if (const std::optional<std::size_t> i = cells.nearestIndex(detected[j].x, detected[j].y))
+      nearest[j] = static_cast<int>(*i);
+  }
+  return nearest;
 }
 
 double AgreementTolerancePx(Vec2 r1, Vec2 r2) {

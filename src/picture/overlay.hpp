@@ -23,6 +23,9 @@ struct OverlayRequest {
   /// R1 sets it (|R1| / |g1|).
   double pxPerInverseNm = 0;
   int width = 0, height = 0; ///< picture size (px)
+  /// Reflections of the zone the group allows but the phase's atoms cancel (|F|² next to
+  /// nothing); the caller knows the structure. Used only with a space group.
+  std::vector<MillerIndex> cancelled;
 };
 
 struct PredictedSpot {
@@ -30,11 +33,17 @@ struct PredictedSpot {
   double x = 0, y = 0; ///< px, centre of the top-left pixel at (0, 0)
 };
 
-/// Every reflection of the zone g1 x g2 the rule allows, (000) left out, at the place the cell's
-/// reciprocal metric and the calibration put it: (h1 k1 l1) along the measured R1, the plane's
-/// other direction on the side of the measured R2. Only those on the picture, nearest the
-/// centre first. Empty when the cell is not a real one or g1 and g2 are parallel.
+/// Every reflection of the zone g1 x g2 the rule allows and the atoms do not cancel, (000) left
+/// out, at the place the cell's reciprocal metric and the calibration put it: (h1 k1 l1) along the
+/// measured R1, the plane's other direction on the side of the measured R2. Only those on the
+/// picture, nearest the centre first. Empty when the cell is not a real one or g1 and g2 are
+/// parallel.
 std::vector<PredictedSpot> PredictSpots(const OverlayRequest& request);
+
+/// The zone's lattice positions where only double diffraction puts a spot: those the phase's
+/// space group forbids although its centring allows them, and the `cancelled` ones. Placed and
+/// ordered as PredictSpots does; empty for a centring-only phase.
+std::vector<PredictedSpot> PredictForbiddenSpots(const OverlayRequest& request);
 
 /// Predicted and detected spots within `tolerancePx` of each other pair up. A detected spot
 /// within the tolerance of `centre` is the direct beam and not counted.
@@ -52,6 +61,13 @@ struct PictureMatches {
 /// The same pairing as CompareWithPicture, spot by spot.
 PictureMatches MatchWithPicture(const std::vector<PredictedSpot>& predicted,
                                 const std::vector<Spot>& detected, Vec2 centre, double tolerancePx);
+
+/// For each detected spot that `matches` leaves unexplained (and not the direct beam), the index
+/// in `forbidden` of the nearest position within `tolerancePx`, else -1: a possible double
+/// diffraction spot rather than an unexplained one.
+std::vector<int> MatchForbiddenSpots(const std::vector<PredictedSpot>& forbidden,
+                                     const std::vector<Spot>& detected,
+                                     const PictureMatches& matches, double tolerancePx);
 
 /// The tolerance the command line and the window use: a fifth of the shorter measured vector,
 /// at least 2 px.
