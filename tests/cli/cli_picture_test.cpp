@@ -118,9 +118,15 @@ TEST_F(PictureFolder, SpotsAndMeasureReadEveryFormatAlike) {
   ASSERT_EQ(spots16.status, 0) << spots16.err;
   EXPECT_EQ(spots16.out.substr(0, spots16.out.find(',')), "grey16.tif: 512 x 512 pixels");
   ExpectColumnsLineUp(spots16.out.substr(spots16.out.find('\n') + 1));
-  // A control character in the name is written as its JSON escape.
-  const CliRun escaped = run({"spots", save(image8, "beam\x1b.png", false), "--format", "json"});
-  EXPECT_EQ(escaped.out.rfind("{\"picture\": \"beam\\u001b.png\"", 0), 0u) << escaped.out;
+  // x, y and width to 0.01 px, the intensity to 0.1 of a grey level.
+  std::istringstream table(spots16.out);
+  std::string x, y, intensity, width;
+  table.ignore(1000, '\n').ignore(1000, '\n') >> x >> y >> intensity >> width;
+  for (const auto& [field, decimals] : {std::pair{x, 2}, {y, 2}, {intensity, 1}, {width, 2}})
+    EXPECT_EQ(field.size() - field.find('.') - 1, static_cast<std::size_t>(decimals)) << field;
+  // A quote and a control character in the name are written as JSON escapes.
+  const CliRun escaped = run({"spots", save(image8, "beam\"\x1b.png", false), "--format", "json"});
+  EXPECT_EQ(escaped.out.rfind("{\"picture\": \"beam\\\"\\u001b.png\"", 0), 0u) << escaped.out;
 
   const CliRun measure = run({"measure", png, "--scale-bar", "5", "100", "--format", "json"});
   ASSERT_EQ(measure.status, 0) << measure.err;

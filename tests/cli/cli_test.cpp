@@ -110,6 +110,11 @@ TEST(Cli, CalculatorAndItsFault) {
   ASSERT_EQ(calc.status, 0) << calc.err;
   EXPECT_NE(calc.out.find("\"zone_axis\": [0, 0, -1]"),
             std::string::npos); // (110)×(1-10) = [0 0 -2]
+  // As text, each spacing in its place: a/1, a/2 and a/√5 for (1 0 0), (0 2 0), (1 2 0).
+  const CliRun text = run({"calc", "--cell", "0.4", "0.4", "0.4", "90", "90", "90", "--planes", "1",
+                           "0", "0", "0", "2", "0", "1", "2", "0"});
+  EXPECT_NE(text.out.find("d1=0.4000000 nm  d2=0.2000000 nm  d3=0.1788854 nm"), std::string::npos)
+      << text.out;
   const CliRun parallel =
       run({"calc", "--phase", "Al", "--planes", "1", "0", "0", "2", "0", "0", "3", "0", "0"});
   EXPECT_EQ(parallel.status, kExitFault);

@@ -19,6 +19,17 @@ TEST(BatchRun, MeasurementIsCheckedOnceUnderTheCallersLimits) {
   EXPECT_EQ(run.phases[0].record, kAl);
   EXPECT_FALSE(run.phases[0].outcome.rows.empty());
 
+  // A phase of the user's comes after the records, with its own name and cell and no record:
+  // Al's cell gives Al's 24 rows (6 {200} for R1 times 4 perpendicular {200}).
+  const BatchUserPhase mine{
+      "my Al", {"0.40494", "0.40494", "0.40494", "90", "90", "90"}, LatticeType::FaceCenter};
+  run = RunBatch(AlPattern(), {kCu}, {}, {}, {mine});
+  ASSERT_EQ(run.phases.size(), 2u);
+  EXPECT_EQ(run.phases[1].phaseName, "my Al");
+  EXPECT_EQ(run.phases[1].record, 0);
+  EXPECT_EQ(run.phases[1].boxes[Box::C], "0.40494");
+  EXPECT_EQ(run.phases[1].outcome.rows.size(), 24u);
+
   // A limit below the index range refuses the whole run before any record.
   SearchLimits tight;
   tight.maxIndexRange = 3;
