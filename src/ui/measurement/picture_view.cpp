@@ -10,14 +10,17 @@
 #include <QPixmap>
 #include <QResizeEvent>
 #include <QStringList>
+#include <algorithm>
 #include <cmath> // for floor, ceil
 
+#include "core/metric.hpp"
 #include "core/numeric_text.hpp"
 #include "indexing/run_search.hpp"
 #include "measurement/calibrated_scale_bar.hpp"
 #include "measurement/fitted_pattern.hpp"
 #include "measurement/measured_basis.hpp"
 #include "picture/spot_snapping.hpp"
+#include "simulation/zone_pattern.hpp"
 #include "ui/common/qt_text.hpp"
 #include "ui/measurement/grey_picture.hpp"
 #include "ui/measurement/picture_file.hpp"
@@ -35,6 +38,32 @@ const QColor kSnapColour(255, 230, 0);
 const QColor kMatchedColour(0, 230, 60);
 const QColor kUnmatchedColour(255, 150, 0);
 const QColor kUnexplainedColour(255, 40, 200);
+const QColor kDoubleDiffractionColour(90, 200, 255);
+
+// The zone's reflections the group allows but the atoms cancel, out to the farthest predicted
+// spot; none without a group or atoms, or when the zone cannot be simulated.
+std::vector<MillerIndex> CancelledReflections(const OverlayRequest& request,
+                                              const std::vector<PredictedSpot>& predicted,
+                                              const std::vector<AtomSite>& atoms) {
+  std::vector<MillerIndex> cancelled;
+  if (!request.rule.group() || atoms.empty() || predicted.empty()) return cancelled;
+  const ReciprocalMetric metric = ReciprocalMetricOf(request.cell);
+  if (!metric.inverted) return cancelled;
+  double reach = 0;
+  for (const PredictedSpot& p : predicted)
+    reach = std::max(reach, std::sqrt(PlaneProduct(p.hkl, p.hkl, metric.gStar)));
+  SimulationRequest simulation;
+  simulation.cell = request.cell;
+  simulation.rule = request.rule;
+  simulation.unitCellAtoms = atoms;
+  simulation.zone = ZoneAxisOf(request.g1, request.g2);
+  simulation.gMax = reach * (1 + 1e-9);
+  const SimulatedPattern pattern = SimulateZone(simulation);
+  if (pattern.fault) return cancelled;
+  for (const SimulatedSpot& s : pattern.spots)
+    if (s.absent == SpotAbsence::Structure) cancelled.push_back(s.hkl);
+  return cancelled;
+}
 
 /// Rings are never drawn smaller than this on the screen.
 constexpr double kLeastRingRadius = 5.0;
@@ -341,7 +370,8 @@ std::optional<PictureEvidence> PictureView::pictureEvidence() const {
 
 // OVERLAY
 
-void PictureView::showSolution(MillerIndex g1, MillerIndex g2, const ReflectionRule& rule) {
+void PictureView::showSolution(MillerIndex g1, MillerIndex g2, const ReflectionRule& rule,
+                               const std::vector<AtomSite>& unitCellAtoms) {
   const std::optional<PictureEvidence> evidence = pictureEvidence();
   overlay_.reset();
   if (!evidence) {
@@ -352,11 +382,17 @@ void PictureView::showSolution(MillerIndex g1, MillerIndex g2, const ReflectionR
             : QStringLiteral("No solution can be shown on the picture (%1).").arg(fitProblem_);
   } else {
     Overlay overlay;
-    const OverlayRequest request =
+    OverlayRequest request =
         evidence->requestFor(ReadLatticeParameters(boxes_.texts()), rule, g1, g2);
     overlay.predicted = PredictSpots(request);
+    request.cancelled = CancelledReflections(request, overlay.predicted, unitCellAtoms);
+    if (!request.cancelled.empty()) overlay.predicted = PredictSpots(request);
+    overlay.forbidden = PredictForbiddenSpots(request);
     const double tolerance = evidence->tolerancePx();
     overlay.matches = MatchWithPicture(overlay.predicted, spots_, evidence->centre, tolerance);
+    overlay.doubleAt = MatchForbiddenSpots(overlay.forbidden, spots_, overlay.matches, tolerance);
+    const auto doubles = std::count_if(overlay.doubleAt.begin(), overlay.doubleAt.end(),
+                                       [](int i) { return i >= 0; });
     overlay.ringRadiusPx = tolerance;
     const PictureAgreement agreement =
         CompareWithPicture(overlay.predicted, spots_, evidence->centre, tolerance);
@@ -374,6 +410,13 @@ void PictureView::showSolution(MillerIndex g1, MillerIndex g2, const ReflectionR
                   .arg(agreement.matched)
                   .arg(agreement.predicted)
                   .arg(agreement.rmsPx, 0, 'f', 2);
+    if (doubles == 1)
+      overlayStatus_ += QStringLiteral(" 1 spot at a forbidden position: possible double "
+                                       "diffraction.");
+    else if (doubles > 1)
+      overlayStatus_ += QStringLiteral(" %1 spots at forbidden positions: possible double "
+                                       "diffraction.")
+                            .arg(doubles);
     overlay_ = std::move(overlay);
   }
   update();
@@ -401,6 +444,15 @@ std::vector<PredictedSpot> PictureView::overlaySpots() const {
 
 PictureMatches PictureView::overlayMatches() const {
   return overlay_ ? overlay_->matches : PictureMatches();
+}
+
+std::vector<std::optional<MillerIndex>> PictureView::overlayDoubleDiffraction() const {
+  std::vector<std::optional<MillerIndex>> marks;
+  if (!overlay_) return marks;
+  for (int i : overlay_->doubleAt)
+    marks.push_back(i >= 0 ? std::optional(overlay_->forbidden[static_cast<std::size_t>(i)].hkl)
+                           : std::nullopt);
+  return marks;
 }
 
 QRectF PictureView::overlayRingOnScreen(std::size_t i) const {
@@ -438,6 +490,27 @@ void PictureView::paintOverlay(QPainter& painter) const {
   for (std::size_t j = 0; j < spots_.size() && j < overlay_->matches.explained.size(); ++j) {
     if (overlay_->matches.explained[j] || overlay_->matches.directBeam[j]) continue;
     const QRectF circle = spotCircleOnScreen(j);
+    if (j < overlay_->doubleAt.size() && overlay_->doubleAt[j] >= 0) {
+      // A dotted ring and its (h k l): a spot where only double diffraction puts one.
+      const QRectF ring = circle.adjusted(-3, -3, 3, 3);
+      const MillerIndex& g =
+          overlay_->forbidden[static_cast<std::size_t>(overlay_->doubleAt[j])].hkl;
+      const QString label =
+          QStringLiteral("(%1 %2 %3) possible double diffraction").arg(g.h).arg(g.k).arg(g.l);
+      if (!shown.intersects(
+              ring.adjusted(0, -metrics.height(), metrics.horizontalAdvance(label), 0)))
+        continue;
+      painter.setPen(QPen(kDoubleDiffractionColour, 1.5, Qt::DotLine));
+      painter.drawEllipse(ring);
+      QPainterPath text;
+      text.addText(ring.center() +
+                       QPointF(ring.width() * 0.5, ring.height() * 0.5 + metrics.ascent()),
+                   font, label);
+      painter.strokePath(text, QPen(QColor(0, 0, 0, 200), 3));
+      painter.fillPath(text, kDoubleDiffractionColour);
+      painter.setPen(QPen(kUnexplainedColour, 1.5));
+      continue;
+    }
     if (!shown.intersects(circle)) continue;
     // A cross through the circle: a spot the solution does not explain.
     painter.drawLine(circle.topLeft(), circle.bottomRight());

@@ -15,6 +15,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/atom_site.hpp"
 #include "core/lattice.hpp"
 #include "measurement/line_slots.hpp"
 #include "measurement/pattern_vectors.hpp"
@@ -107,8 +108,11 @@ public:
   // OVERLAY
 
   /// Draws the spots the solution g1 + g2 predicts, with the cell in the boxes and the phase's
-  /// `rule`, replacing the overlay shown. Without spots it only says how to get one.
-  void showSolution(MillerIndex g1, MillerIndex g2, const ReflectionRule& rule);
+  /// `rule`, replacing the overlay shown. Without spots it only says how to get one. With a
+  /// space group, found spots where the group or the `unitCellAtoms` leave no reflection are
+  /// marked as possible double diffraction.
+  void showSolution(MillerIndex g1, MillerIndex g2, const ReflectionRule& rule,
+                    const std::vector<AtomSite>& unitCellAtoms = {});
   void clearOverlay();
   /// The overlay check box: hides or shows the overlay without forgetting it.
   void setOverlayShown(bool shown);
@@ -118,6 +122,9 @@ public:
   std::vector<PredictedSpot> overlaySpots() const;
   /// Which predicted spots have a detected partner and which detected spots are explained.
   PictureMatches overlayMatches() const;
+  /// For each found spot, the (h k l) of the forbidden position it sits on when it is a possible
+  /// double diffraction spot (empty without an overlay).
+  std::vector<std::optional<MillerIndex>> overlayDoubleDiffraction() const;
   /// The ring of predicted spot i as drawn in the widget: its radius is the pairing tolerance.
   QRectF overlayRingOnScreen(std::size_t i) const;
   /// What the overlay shows: the solution and how well the picture agrees with it.
@@ -256,7 +263,9 @@ private:
   struct Overlay {
     std::vector<PredictedSpot> predicted;
     PictureMatches matches;
-    double ringRadiusPx = 0; ///< picture pixels
+    std::vector<PredictedSpot> forbidden; ///< positions only double diffraction reaches
+    std::vector<int> doubleAt;            ///< found spot j: index into forbidden, or -1
+    double ringRadiusPx = 0;              ///< picture pixels
   };
   std::optional<Overlay> overlay_;
   bool overlayShown_ = true;

@@ -278,8 +278,11 @@ void MainWindow::connectMeasurementTab() {
 void MainWindow::connectPictureToSolutions() {
   // The row or family chosen last is drawn on the picture; new rows forget it.
   const auto show = [this](MillerIndex g1, MillerIndex g2) {
-    if (const std::optional<ReflectionRule> rule = phasePanel_->currentRule())
-      pictureView_->showSolution(g1, g2, *rule);
+    if (const std::optional<ReflectionRule> rule = phasePanel_->currentRule()) {
+      const CrystalPhase* phase = phasePanel_->attachedPhase();
+      pictureView_->showSolution(g1, g2, *rule,
+                                 phase ? UnitCellAtoms(*phase) : std::vector<AtomSite>());
+    }
   };
   connect(resultsPanel_, &ResultsPanel::solutionChosen, this,
           [show](const IndexingResult& row) { show(row.g1, row.g2); });
