@@ -10,6 +10,8 @@
 #include <QTest>
 #include <cmath>
 
+#include "crystal/cif_import.hpp"
+#include "support/cif_samples.hpp"
 #include "support/synthetic_picture.hpp"
 #include "ui/common/box_array.hpp"
 #include "ui/common/fake_environment.hpp"
@@ -326,6 +328,74 @@ TEST_F(SpotsInTheView, SpotsOnOneLineHoldNoPatternAndSaySo) {
   EXPECT_FALSE(view->hasOverlay());
   EXPECT_EQ(tools->overlayLabel()->text(),
             QStringLiteral("No solution can be shown on the picture (%1).").arg(why));
+}
+
+TEST_F(SpotsInTheView, SpotsTheGroupForbidsAreMarkedAsPossibleDoubleDiffraction) {
+  // Silicon's [0 1 1] zone, a = 0.54307 nm, at 20 px per 1/nm: (h k -k) at h / a across and
+  // k sqrt 2 / a down, so (1 1 -1) at (36.8, 52.1) px and (2 0 0) at (73.6, 0) px. Painted:
+  // the reflections diamond lets through (the F lattice less the all-even ones with
+  // h + k + l = 2 mod 4) and the (2 0 0) pair that double diffraction brings back.
+  const CrystalPhase silicon = ImportCifText(testing::kSiliconCif, "si.cif").phases.at(0);
+  const double a = silicon.cell.a, unitX = 20 / a, unitY = 20 * std::sqrt(2.0) / a;
+  PictureRecipe recipe = pattern.recipe;
+  recipe.scaleBar = false;
+  std::vector<TrueSpot> painted;
+  for (int h = -4; h <= 4; ++h)
+    for (int k = -3; k <= 3; ++k) {
+      const bool fcc = (h - k) % 2 == 0, dark = h % 2 == 0 && k % 2 == 0 && (h % 4 + 4) % 4 == 2;
+      const bool doubleDiffraction = k == 0 && std::abs(h) == 2;
+      const double x = recipe.beamX + h * unitX, y = recipe.beamY + k * unitY;
+      if ((h == 0 && k == 0) || !fcc || (dark && !doubleDiffraction) || x < 6 || y < 6 || x > 313 ||
+          y > 273)
+        continue;
+      painted.push_back({x, y, 120, 2.5});
+    }
+  const QString file = dir.filePath(QStringLiteral("si011.png"));
+  ASSERT_TRUE(ToQImage(RenderPicture(recipe, painted)).save(file));
+  findSpots(file);
+  ASSERT_EQ(view->spots().size(), painted.size() + 1); // and the direct beam
+  ASSERT_TRUE(view->patternFit());
+  // The row's planes from the fitted R1 and R2 in the frame above.
+  const auto planeOf = [&](Vec2 r) {
+    const int h = static_cast<int>(std::lround(r.x / unitX)),
+              k = static_cast<int>(std::lround(r.y / unitY));
+    return MillerIndex{h, k, -k};
+  };
+  const MillerIndex g1 = planeOf(view->patternFit()->r1), g2 = planeOf(view->patternFit()->r2);
+  const char* cell[] = {"0.54307", "0.54307", "0.54307", "90", "90", "90"};
+  const Box cellBoxes[] = {Box::A, Box::B, Box::C, Box::Alpha, Box::Beta, Box::Gamma};
+  for (int i = 0; i < 6; ++i)
+    boxes.setText(cellBoxes[i], QString::fromUtf8(cell[i]));
+
+  // Centring only: the F lattice explains every spot, nothing is marked.
+  view->showSolution(g1, g2, LatticeType::FaceCenter);
+  ASSERT_TRUE(view->hasOverlay());
+  for (const std::optional<MillerIndex>& mark : view->overlayDoubleDiffraction())
+    EXPECT_FALSE(mark);
+  EXPECT_FALSE(tools->overlayLabel()->text().contains(QStringLiteral("double diffraction")));
+
+  // The group and atoms: the (2 0 0) pair is neither predicted nor unexplained, but marked.
+  view->showSolution(g1, g2, silicon.rule(), UnitCellAtoms(silicon));
+  const PictureMatches matches = view->overlayMatches();
+  const std::vector<std::optional<MillerIndex>> marks = view->overlayDoubleDiffraction();
+  ASSERT_EQ(marks.size(), view->spots().size());
+  int marked = 0;
+  for (std::size_t j = 0; j < marks.size(); ++j) {
+    const Spot& s = view->spots()[j];
+    const bool at200 = std::abs(s.y - recipe.beamY) < 2 && std::abs(s.x - recipe.beamX) > 60 &&
+                       std::abs(s.x - recipe.beamX) < 90;
+    EXPECT_EQ(marks[j].has_value(), at200) << s.x << "," << s.y;
+    EXPECT_EQ(matches.explained[j], !at200 && !matches.directBeam[j]) << s.x << "," << s.y;
+    if (!marks[j]) continue;
+    ++marked;
+    const MillerIndex expected{s.x > recipe.beamX ? 2 : -2, 0, 0};
+    EXPECT_EQ(*marks[j], expected);
+  }
+  EXPECT_EQ(marked, 2);
+  for (const PredictedSpot& p : view->overlaySpots())
+    EXPECT_FALSE(p.hkl == (MillerIndex{2, 0, 0}) || p.hkl == (MillerIndex{2, 2, -2}));
+  EXPECT_TRUE(tools->overlayLabel()->text().endsWith(
+      QStringLiteral(" 2 spots at forbidden positions: possible double diffraction.")));
 }
 
 } // namespace
