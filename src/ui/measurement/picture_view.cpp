@@ -495,17 +495,22 @@ void PictureView::paintOverlay(QPainter& painter) const {
       const QRectF ring = circle.adjusted(-3, -3, 3, 3);
       const MillerIndex& g =
           overlay_->forbidden[static_cast<std::size_t>(overlay_->doubleAt[j])].hkl;
-      const QString label =
-          QStringLiteral("(%1 %2 %3) possible double diffraction").arg(g.h).arg(g.k).arg(g.l);
-      if (!shown.intersects(
-              ring.adjusted(0, -metrics.height(), metrics.horizontalAdvance(label), 0)))
-        continue;
+      // Three short lines centred under the ring, so neighbouring spots' notes stay apart.
+      const QStringList lines = {QStringLiteral("(%1 %2 %3)").arg(g.h).arg(g.k).arg(g.l),
+                                 QStringLiteral("possible double"), QStringLiteral("diffraction")};
+      double widest = 0;
+      for (const QString& line : lines)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+      const QRectF labelled = ring.united(
+          QRectF(ring.center().x() - widest / 2, ring.bottom(), widest, 3 * metrics.height()));
+      if (!shown.intersects(labelled)) continue;
       painter.setPen(QPen(kDoubleDiffractionColour, 1.5, Qt::DotLine));
       painter.drawEllipse(ring);
       QPainterPath text;
-      text.addText(ring.center() +
-                       QPointF(ring.width() * 0.5, ring.height() * 0.5 + metrics.ascent()),
-                   font, label);
+      for (int n = 0; n < lines.size(); ++n)
+        text.addText(QPointF(ring.center().x() - metrics.horizontalAdvance(lines[n]) / 2,
+                             ring.bottom() + metrics.ascent() + n * metrics.height()),
+                     font, lines[n]);
       painter.strokePath(text, QPen(QColor(0, 0, 0, 200), 3));
       painter.fillPath(text, kDoubleDiffractionColour);
       painter.setPen(QPen(kUnexplainedColour, 1.5));
