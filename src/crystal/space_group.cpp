@@ -185,6 +185,15 @@ SpaceGroupLookup SpaceGroupFromOperations(const std::vector<std::string>& triple
     group.add_missing_elements();
     if (group.sym_ops.size() > 48 || group.cen_ops.size() > 4)
       throw std::runtime_error("the operations do not form a space group");
+    // Completion goes by the rotations alone: translations that disagree (a two-fold axis with
+    // a quarter turn's shift) leave a list that is no group, and reading its operations back
+    // would give another one.
+    const std::vector<gemmi::Op> all = group.all_ops_sorted();
+    for (const gemmi::Op& x : all)
+      for (const gemmi::Op& y : all)
+        if (!std::binary_search(all.begin(), all.end(), x * y))
+          throw std::runtime_error("the operations do not form a space group (" + x.triplet() +
+                                   " times " + y.triplet() + " is none of them)");
     const gemmi::SpaceGroup* sg = gemmi::find_spacegroup_by_ops(group);
     lookup.group = makeGroup(std::move(group), sg ? sg->xhm() : "", sg ? sg->number : 0);
   } catch (const std::exception& e) {
