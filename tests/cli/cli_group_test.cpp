@@ -1,6 +1,8 @@
 // --group: families and nearest misses added to index and batch output, the rest unchanged.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sstream>
 
 #include "cli/cli_run.hpp"
@@ -38,6 +40,12 @@ TEST(CliGroup, IndexAddsFamiliesAfterTheUnchangedRows) {
                        "8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, "
                        "24], \"representative\": {\"r1\": [2, 0, 0], \"r2\": [0, 2, 0], "
                        "\"r3\": [2, 2, 0]}, \"zone_axis\": [0, 0, 1], \"deviation\": "));
+  // Three deviations of spacing and three of angle, each list separated by commas.
+  for (const std::string key : {"\"deviation\": {\"d\": [", "\"angles\": ["}) {
+    const std::size_t from = json.out.find(key, json.out.find("\"families\"")) + key.size();
+    const std::string list = json.out.substr(from, json.out.find(']', from) - from);
+    EXPECT_EQ(std::count(list.begin(), list.end(), ','), 2) << list;
+  }
   EXPECT_FALSE(contains(json.out, "zone_axis_4")); // cubic
   EXPECT_FALSE(contains(json.out, "nearest"));     // it has rows
 
