@@ -101,10 +101,11 @@ Candidates findCandidates(const MetricTensor& gStar, const ReflectionRule& rule,
         const double root = std::sqrt(disc);
         // Clamped on both sides before the conversion: for a very long, slanted c both roots
         // can lie far beyond int on one side; a bound just past the other leaves the line empty.
-        lLow = static_cast<int>(
-            std::clamp<double>(std::floor((-b - root) / g[2][2]) - 1, lLow, lHigh + 1.0));
-        lHigh = static_cast<int>(
-            std::clamp<double>(std::ceil((-b + root) / g[2][2]) + 1, lLow - 1.0, lHigh));
+        // A root that is not a number leaves the bound as it was.
+        lLow = static_cast<int>(std::min<double>(
+            std::max<double>(lLow, std::floor((-b - root) / g[2][2]) - 1), lHigh + 1.0));
+        lHigh = static_cast<int>(std::max<double>(
+            std::min<double>(lHigh, std::ceil((-b + root) / g[2][2]) + 1), lLow - 1.0));
       }
       // Q along the line, cheaply, to pass over the planes outside every window; the planes
       // inside get Q and d exactly as the reflection list has them.

@@ -75,16 +75,19 @@ TEST(NearestMiss, PatternJustOutsideOneTolerance) {
 // The nearest misses are the best families of the search with every tolerance tripled: checked
 // against that search done plainly, on cells whose operations keep the index cube and on
 // hexagonal ones, whose operations do not.
-// c so long and slanted that both l bounds of a candidate line lie beyond int on one side
-// (found by fuzzing the command line); the asan run's UBSan stops at such a conversion.
+// c so long and slanted that both l bounds of a candidate line lie beyond int on one side, or
+// so long that they are not numbers (both found by fuzzing the command line); the asan run's
+// UBSan stops at such a conversion.
 TEST(NearestMiss, SlantedNeedleCellKeepsItsBoundsWithinInt) {
-  const LatticeParameters slanted{0.4, 0.4, 2666666666664, 90, 45, 90};
-  const MeasuredPattern p = measured({0.2, 0.2, 8.1414213562}, {90, 45, 45});
-  const auto misses = FindNearestMisses(slanted, LatticeType::FaceCenter, 2, p,
-                                        PhaseSymmetryOf(slanted, LatticeType::FaceCenter));
-  for (const NearestMiss& m : misses)
-    for (const double d : m.deviation.d)
-      EXPECT_TRUE(std::isfinite(d));
+  for (const double c : {2666666666664.0, 6.6666661e307}) {
+    const LatticeParameters slanted{0.4, 0.4, c, 90, 45, 90};
+    const MeasuredPattern p = measured({0.2, 0.2, 8.1414213562}, {90, 45, 45});
+    const auto misses = FindNearestMisses(slanted, LatticeType::FaceCenter, 2, p,
+                                          PhaseSymmetryOf(slanted, LatticeType::FaceCenter));
+    for (const NearestMiss& m : misses)
+      for (const double d : m.deviation.d)
+        EXPECT_TRUE(std::isfinite(d)) << c;
+  }
 }
 
 TEST(NearestMiss, SameAsTheWidenedSearchGrouped) {
