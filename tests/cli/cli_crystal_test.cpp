@@ -9,6 +9,7 @@
 #include <unistd.h> // getpid
 
 #include "cli/cli_commands.hpp"
+#include "cli/cli_run.hpp"
 #include "crystal/cif_import.hpp"
 #include "crystal/phase_library.hpp"
 #include "support/cif_samples.hpp"
@@ -19,20 +20,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace spot::testing;
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-CliRun run(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
-
-bool has(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
+using testing::CliRun;
+using testing::run;
+bool has(const std::string& text, const std::string& part) { return testing::contains(text, part); }
 
 class CliCrystal : public ::testing::Test {
 protected:

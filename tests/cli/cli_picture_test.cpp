@@ -12,6 +12,7 @@
 
 #include "cli/cli_commands.hpp"
 #include "cli/cli_picture.hpp"
+#include "cli/cli_run.hpp"
 #include "picture/raw_picture.hpp"
 #include "support/synthetic_picture.hpp"
 
@@ -19,21 +20,13 @@ namespace spot::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::PictureRecipe;
-using testing::RenderPicture;
-using testing::ScreenVector;
-using testing::TrueSpot;
+using spot::testing::PictureRecipe;
+using spot::testing::RenderPicture;
+using spot::testing::ScreenVector;
+using spot::testing::TrueSpot;
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-CliRun run(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using testing::CliRun;
+using testing::run;
 
 // The lines of a text table (those that start with the blank of a right-aligned first column):
 // each as long as the heading, so that every number stands under its column's name.
@@ -90,7 +83,7 @@ TEST_F(PictureFolder, SpotsAndMeasureReadEveryFormatAlike) {
   recipe.beamAmplitude = 1200;
   recipe.scaleBar = true;
   const auto a = ScreenVector(40, 17), b = ScreenVector(40, 107);
-  const std::vector<TrueSpot> truth = testing::LatticeSpots(recipe, a, b, 5);
+  const std::vector<TrueSpot> truth = spot::testing::LatticeSpots(recipe, a, b, 5);
   const GreyImage image8 = RenderPicture(recipe, truth);
   const std::string png = save(image8, "grey.png", false);
   const std::string colour = save(image8, "colour.png", false, true);
