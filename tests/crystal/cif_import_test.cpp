@@ -130,6 +130,14 @@ TEST(CifImport, GroupSourcesInOrderAndTheirDisagreements) {
   EXPECT_TRUE(anyWarningHas(imported, "P m -3 m"));
   // The number alone when nothing else is given (aluminium), and no warning when all agree.
   EXPECT_TRUE(ImportCifText(kSiliconCif, "si.cif").warnings.empty());
+  // The lowest number is a group too: No. 1 is P 1, given, so nothing is assumed.
+  text = kAluminiumCif;
+  text.replace(text.find("Tables_number 225"), 17, "Tables_number 1");
+  imported = ImportCifText(text, "al.cif");
+  ASSERT_EQ(imported.phases.size(), 1u);
+  ASSERT_TRUE(imported.phases.at(0).group);
+  EXPECT_EQ(imported.phases.at(0).group->number(), 1);
+  EXPECT_TRUE(imported.warnings.empty());
   // No group at all: P 1 and a warning.
   text = kAluminiumCif;
   text.erase(text.find("_symmetry_Int"), std::string("_symmetry_Int_Tables_number 225\n").size());

@@ -290,6 +290,11 @@ TEST_F(ReportFile, BatchReportGoesToDiskPhaseByPhaseAndAFailureLeavesNothing) {
   {
     BatchReportWriter dropped({program()}, "p.tif");
     ASSERT_FALSE(dropped.addPhase(big));
+    // A phase refused for its boxes ends the run and takes the temporary file at once.
+    BatchPhaseOutcome refused = big;
+    refused.boxes[Box::Length2] = "abc";
+    ASSERT_TRUE(dropped.addPhase(refused));
+    EXPECT_EQ(temporaries(), 0u);
   }
   EXPECT_EQ(entries(program()), 1);
 

@@ -2,6 +2,7 @@
 // the file-level reader; broken files refused with what is wrong.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -84,7 +85,9 @@ TEST(MrcReader, RefusesOtherModesAndBrokenHeaders) {
   EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(layout, six)), "mode 7 is not known"));
   layout.mode = 1, layout.nx = -3;
   EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(layout, six)), "size -3 x 2 x 1 is not possible"));
-  layout.nx = 3, layout.extendedBytes = 0;
+  layout.nx = 3, layout.nz = 0; // a stack of no sections holds no picture
+  EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(layout, six)), "size 3 x 2 x 0 is not possible"));
+  layout.nz = 1, layout.extendedBytes = 0;
   Bytes file = WriteMrc(layout, six);
   file.pop_back();
   EXPECT_TRUE(Says(ReadMrcPicture(file), "ends before its first 3 x 2 section (12 bytes from "
@@ -172,6 +175,12 @@ TEST(PictureFormats, ToldByContentAndReadFromFiles) {
   EXPECT_EQ(DetectPictureFormat(DmWriter{4, true}.write(DmFile({}))), DetectedFormat::Dm4);
   EXPECT_EQ(DetectPictureFormat(WriteTiff(TiffSpec{}, Bytes(30, 0))), DetectedFormat::Tiff);
   EXPECT_EQ(DetectPictureFormat(WriteMrc(MrcLayout{}, Bytes(12, 0))), DetectedFormat::Mrc);
+  // Pixels that spell "MAPS" where MRC has its "MAP " stamp leave a TIFF a TIFF.
+  TiffSpec square;
+  square.width = 32, square.height = 32, square.bits = 8, square.rowsPerStrip = 32;
+  Bytes stamped = WriteTiff(square, Bytes(1024, 7));
+  std::copy_n("MAPS", 4, stamped.begin() + 208);
+  EXPECT_EQ(DetectPictureFormat(stamped), DetectedFormat::Tiff);
 
   namespace fs = std::filesystem;
   const fs::path folder = fs::temp_directory_path() /

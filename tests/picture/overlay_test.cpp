@@ -84,6 +84,9 @@ TEST(Overlay, CountsMatchedAndExplainedSpots) {
   EXPECT_EQ(m.matched, (std::vector<bool>{true, true, false, false}));
   EXPECT_EQ(m.explained, (std::vector<bool>{false, true, true, false}));
   EXPECT_EQ(m.directBeam, (std::vector<bool>{true, false, false, false}));
+  // A reflection predicted 2.5 px from the direct beam (within the 3 px) is still not matched.
+  EXPECT_EQ(MatchWithPicture({{{1, 0, 0}, 103, 100}}, detected, {100, 100}, 3).matched,
+            std::vector<bool>{false});
   EXPECT_DOUBLE_EQ(AgreementTolerancePx({50, 0}, {0, 40}), 8); // 0.2 x 40
   EXPECT_DOUBLE_EQ(AgreementTolerancePx({5, 0}, {0, 4}), 2);   // at least 2 px
 }

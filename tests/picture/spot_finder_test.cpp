@@ -137,6 +137,19 @@ TEST(SpotFinder, ReportsWidthIntensityAndTheSaturatedBeamFirst) {
   }
 }
 
+// The picture's corners and burnt-in marks: a spot in the top-left corner has the integral of
+// its Gaussian, 2 pi A s², as one in the middle has; the edges of a black box behind a scale bar
+// on a dark background are no spots.
+TEST(SpotFinder, MeasuresCornerSpotsAndPassesOverABlackBox) {
+  PictureRecipe recipe;
+  recipe.noise = 2;
+  const std::vector<Spot> corner = FindSpots(RenderPicture(recipe, {{5.3, 4.6, 120, 3}}));
+  ASSERT_EQ(corner.size(), 1u);
+  EXPECT_NEAR(corner[0].intensity, 2 * std::numbers::pi * 120 * 9, 0.03 * 6786);
+  recipe.scaleBar = true, recipe.labelBox = true, recipe.level = 10; // the box dips the most
+  EXPECT_TRUE(FindSpots(RenderPicture(recipe, {})).empty());
+}
+
 // Nothing to find: pure noise on a sloping background, a constant or empty picture, values that
 // are not numbers; and a run that is told to stop gives no spots.
 TEST(SpotFinder, FindsNothingWhereThereIsNothingAndStopsWhenTold) {
