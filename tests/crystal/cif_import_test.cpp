@@ -217,6 +217,10 @@ TEST(CifImport, FaultsNameFileBlockAndItemAndCostOnlyTheirBlock) {
   std::string text = kSiliconCif;
   text.replace(text.find("5.4307(2)\n_cell_length_b"), 9, "abc");
   EXPECT_NE(firstError(text).find("_cell_length_a is not a number ('abc')"), std::string::npos);
+  // 1500 Angstrom is past the 1000 Angstrom the importer takes for a cell edge.
+  text = kSiliconCif;
+  text.replace(text.find("5.4307(2)\n_cell_length_b"), 9, "1500");
+  EXPECT_NE(firstError(text).find("_cell_length_a out of range"), std::string::npos);
   text = kSiliconCif;
   text.replace(text.find("Si1 Si"), 6, "Si1 Qq");
   EXPECT_NE(firstError(text).find("_atom_site_type_symbol of atom 'Si1': no element 'Qq'"),

@@ -122,6 +122,12 @@ TEST(TiffReader, ReadsDeepGreySamplesInStripsAndLeavesTheRestToOtherReaders) {
         SamplesOf<std::int32_t>(ReadMicroscopePicture(WriteTiff(layout, SampleBytes(longs, be)))),
         longs);
   }
+  // Without a SampleFormat tag TIFF samples are unsigned: 56000 stays 56000, not negative.
+  TiffSpec untagged;
+  untagged.sampleFormat = 0;
+  EXPECT_EQ(SamplesOf<std::uint16_t>(
+                ReadMicroscopePicture(WriteTiff(untagged, SampleBytes(words, false)))),
+            words);
   TiffSpec doubles;
   doubles.bits = 64, doubles.sampleFormat = 3, doubles.width = 1, doubles.height = 1;
   EXPECT_EQ(

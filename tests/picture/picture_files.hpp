@@ -225,7 +225,7 @@ template <class T> Bytes SampleBytes(const std::vector<T>& values, bool bigEndia
 struct TiffSpec {
   int width = 3, height = 5;
   int bits = 16;
-  int sampleFormat = 1; // 1 unsigned, 2 signed, 3 float
+  int sampleFormat = 1; // 1 unsigned, 2 signed, 3 float; 0 writes no SampleFormat tag
   int samplesPerPixel = 1;
   int compression = 1;
   int rowsPerStrip = 2;
@@ -258,6 +258,7 @@ inline Bytes WriteTiff(const TiffSpec& s, const Bytes& samples) {
       {279, 4, {}},
       {339, 3, std::vector<std::uint32_t>(s.samplesPerPixel, s.sampleFormat)},
   };
+  if (s.sampleFormat == 0) entries.pop_back();
   // Layout: directory, then the long value lists, then the strips.
   const std::size_t directoryBytes = 2 + 12 * entries.size() + 4;
   std::size_t extra = 8 + directoryBytes;
