@@ -113,6 +113,18 @@ TEST(DmReader, TakesTheFirstFrameOfAStackAndStepsOverUnknownDm4Types) {
       ReadMicroscopePicture(DmWriter{3, false}.write(DmFile({image})));
   EXPECT_NE(dm3.error.find("\"Odd\" has a data type this reader does not know"), std::string::npos)
       << dm3.error;
+  // A struct of two floats (15: no name, 2 fields of type 6) is a type DM3 files size by
+  // themselves: the image behind it still reads.
+  DmNode pair;
+  pair.label = "Pair";
+  pair.info = {15, 0, 2, 0, 6, 0, 6};
+  pair.elements = {0, 0};
+  pair.elementBytes = 4;
+  DmNode paired = DmImage<std::int16_t>(1, {2, 2, 2}, frames);
+  paired.children.push_back(pair);
+  const MicroscopePictureRead withPair =
+      ReadMicroscopePicture(DmWriter{3, false}.write(DmFile({paired})));
+  EXPECT_TRUE(withPair.picture) << withPair.error;
 }
 
 // The error of reading `file`, which must be refused.
