@@ -180,6 +180,18 @@ TEST(SpotFinder, FindsNothingWhereThereIsNothingAndStopsWhenTold) {
   for (const Spot& s : FindSpots(wild))
     EXPECT_TRUE(std::isfinite(s.x + s.y + s.intensity + s.width));
 
+  // Two equal spots, one candidate allowed: the upper one is kept (equal heights go top first).
+  GreyImage twins(80, 80, 10.0f);
+  for (int y = 0; y < 80; ++y)
+    for (int x = 0; x < 80; ++x)
+      for (int cy : {20, 60})
+        twins.at(x, y) += 100.0f * std::exp(-((x - 40) * (x - 40) + (y - cy) * (y - cy)) / 8.0f);
+  SpotFinding one;
+  one.maxCandidates = 1;
+  const std::vector<Spot> kept = FindSpots(twins, one);
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_NEAR(kept[0].y, 20, 0.5);
+
   std::atomic<bool> stop{true};
   SpotFinding options;
   options.stop = &stop;
