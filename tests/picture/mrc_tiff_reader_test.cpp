@@ -202,6 +202,10 @@ TEST(PictureFormats, ToldByContentAndReadFromFiles) {
   const MicroscopePictureRead read = ReadMicroscopePictureFile(dm.string());
   ASSERT_TRUE(read.picture) << read.error;
   EXPECT_EQ(read.picture->format, PictureFormat::Dm3);
+  // Past 1 GiB of samples and 64 MiB of the rest, a DM file is refused unread (sparse: no
+  // space taken).
+  fs::resize_file(dm, (std::uint64_t{1} << 30) + (std::uint64_t{65} << 20));
+  EXPECT_TRUE(Says(ReadMicroscopePictureFile(dm.string()), "the file is too large (1089 MiB"));
   const fs::path text = folder / "notes.dm3";
   std::ofstream(text) << "not a picture";
   EXPECT_FALSE(ReadMicroscopePictureFile(text.string()).handled());
