@@ -29,12 +29,6 @@ namespace {
 
 // JSON
 
-std::string jsonNumber(double value) {
-  std::string text;
-  AppendJsonNumber(text, value);
-  return text;
-}
-
 std::string jsonString(const std::string& text) {
   std::string out = "\"";
   for (unsigned char c : text) {
@@ -62,7 +56,7 @@ template <class T> std::string jsonArray(const T& values) {
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (i) out += ", ";
     if constexpr (std::is_floating_point_v<typename T::value_type>)
-      out += jsonNumber(values[i]);
+      out += JsonNumber(values[i]);
     else
       out += std::to_string(values[i]);
   }
@@ -394,7 +388,7 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
         out << (i ? ",\n" : "\n")
             << "  {\"record\": " << (b.phase ? std::to_string(b.record) : std::string("null"))
             << ", \"name\": " << jsonString(nameOf(b))
-            << ", \"best_score\": " << jsonNumber(ranking[i].score) << "}";
+            << ", \"best_score\": " << JsonNumber(ranking[i].score) << "}";
       }
       out << (ranking.empty() ? "]" : "\n ]");
     }
@@ -455,7 +449,7 @@ int runCalc(const Options& o, OutputBuffer& out, std::ostream& err) {
     const auto optionals = [](const std::array<std::optional<double>, 3>& values) {
       std::string s = "[";
       for (std::size_t i = 0; i < 3; ++i)
-        s += (i ? ", " : "") + (values[i] ? jsonNumber(*values[i]) : "null");
+        s += (i ? ", " : "") + (values[i] ? JsonNumber(*values[i]) : "null");
       return s + "]";
     };
     out << "{\"zone_axis\": " << jsonArray(*calc.zoneAxis)
@@ -510,9 +504,9 @@ int runSimulate(const Options& o, OutputBuffer& out, std::ostream& err) {
     for (std::size_t i = 0; i < pattern.spots.size(); ++i) {
       const SimulatedSpot& s = pattern.spots[i];
       out << (i ? ",\n  " : "\n  ") << "{\"hkl\": [" << s.hkl.h << ", " << s.hkl.k << ", "
-          << s.hkl.l << "], \"x\": " << jsonNumber(clean(s.x))
-          << ", \"y\": " << jsonNumber(clean(s.y)) << ", \"d\": " << jsonNumber(s.d)
-          << ", \"intensity\": " << jsonNumber(s.intensity) << ", \"absent\": "
+          << s.hkl.l << "], \"x\": " << JsonNumber(clean(s.x))
+          << ", \"y\": " << JsonNumber(clean(s.y)) << ", \"d\": " << JsonNumber(s.d)
+          << ", \"intensity\": " << JsonNumber(s.intensity) << ", \"absent\": "
           << (s.absent == SpotAbsence::None ? std::string("null")
                                             : jsonString(std::string(AbsenceName(s.absent))))
           << "}";
@@ -600,7 +594,7 @@ int runPhases(const Options& o, OutputBuffer& out) {
       out << (i ? ",\n " : "\n ") << "{\"record\": " << i + 1
           << ", \"name\": " << jsonString(r.name()) << ", \"lattice\": \""
           << latticeLetter(r.latticeType()) << "\", \"type\": " << jsonString(r.latticeTypeName())
-          << ", \"c_over_a\": " << jsonNumber(c.cOverA) << ", \"cell\": "
+          << ", \"c_over_a\": " << JsonNumber(c.cOverA) << ", \"cell\": "
           << jsonArray(std::array<double, 6>{c.a, c.b, c.c, c.alpha, c.beta, c.gamma}) << "}";
     }
     out << "\n]\n";

@@ -2,19 +2,14 @@
 #include "cli/cli_info.hpp"
 
 #include "cli/cli_commands.hpp"
+#include "cli/cli_output.hpp"
 #include "cli/cli_picture.hpp"
 
 namespace spot::cli {
 namespace {
 
-std::string number(double value) {
-  std::string text;
-  AppendJsonNumber(text, value);
-  return text;
-}
-
 std::string optionalNumber(const std::optional<double>& value) {
-  return value ? number(*value) : "null";
+  return value ? JsonNumber(*value) : "null";
 }
 
 // JSON string: quotes, backslashes and control characters escaped; UTF-8 passes through.
@@ -62,9 +57,10 @@ int RunInfo(const Options& o, OutputBuffer& out, std::ostream& err) {
         << ", \"max\": " << optionalNumber(s.max) << ", \"mean\": " << optionalNumber(s.mean)
         << ", \"calibration\": ";
     if (p.calibration)
-      out << "{\"scale\": " << number(p.calibration->scale)
+      out << "{\"scale\": " << JsonNumber(p.calibration->scale)
           << ", \"units\": " << jsonText(p.calibration->units) << ", \"origin\": ["
-          << number(p.calibration->originX) << ", " << number(p.calibration->originY) << "]}";
+          << JsonNumber(p.calibration->originX) << ", " << JsonNumber(p.calibration->originY)
+          << "]}";
     else
       out << "null";
     out << ", \"beam_energy_kev\": " << optionalNumber(p.beamEnergyKeV)
@@ -72,7 +68,7 @@ int RunInfo(const Options& o, OutputBuffer& out, std::ostream& err) {
     return kExitOk;
   }
   const auto orNone = [](const std::optional<double>& value) {
-    return value ? number(*value) : std::string("none");
+    return value ? JsonNumber(*value) : std::string("none");
   };
   out << "picture        " << printable(p.name) << "\n"
       << "format         " << p.format << "\n"
@@ -85,12 +81,13 @@ int RunInfo(const Options& o, OutputBuffer& out, std::ostream& err) {
     out << "not finite     " << s.nonFiniteCount << " samples (left out of min, max, mean)\n";
   out << "calibration    ";
   if (p.calibration)
-    out << number(p.calibration->scale) << " " << printable(p.calibration->units)
-        << " per pixel, origin (" << number(p.calibration->originX) << ", "
-        << number(p.calibration->originY) << ") px\n";
+    out << JsonNumber(p.calibration->scale) << " " << printable(p.calibration->units)
+        << " per pixel, origin (" << JsonNumber(p.calibration->originX) << ", "
+        << JsonNumber(p.calibration->originY) << ") px\n";
   else
     out << "none\n";
-  out << "beam energy    " << (p.beamEnergyKeV ? number(*p.beamEnergyKeV) + " keV" : "none") << "\n"
+  out << "beam energy    " << (p.beamEnergyKeV ? JsonNumber(*p.beamEnergyKeV) + " keV" : "none")
+      << "\n"
       << "camera length  " << orNone(p.cameraLength) << "\n";
   return kExitOk;
 }

@@ -158,4 +158,10 @@ void AppendJsonNumber(std::string& out, double value) {
     out += "null";
 }
 
+std::string JsonNumber(double value) {
+  std::string text;
+  AppendJsonNumber(text, value);
+  return text;
+}
+
 } // namespace spot::cli

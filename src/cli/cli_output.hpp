@@ -63,5 +63,7 @@ void WriteJsonRows(OutputBuffer& out, const std::vector<IndexingResult>& rows,
                    std::string_view indent);
 /// Shortest text that reads back as the same double ("null" when not finite).
 void AppendJsonNumber(std::string& out, double value);
+/// The same as a string of its own.
+std::string JsonNumber(double value);
 
 } // namespace spot::cli
