@@ -3,7 +3,7 @@
 tests, restore the file, and report the faults no test caught.
 
     tools/mutate.py [FOLDER ...] [--count N] [--seed S] [--list] [--build DIR] [--jobs J]
-                    [--optimize FLAG]
+                    [--optimize FLAG] [--files GLOB ...]
 
 FOLDER is a folder of src/ (core, indexing, calculator, database, measurement, cli, ui, ...);
 without one, every folder. Mutants are drawn at random (reproducibly for a seed) and spread over
@@ -25,6 +25,7 @@ numbers of points, colours, insets and twips; nor in the declarations of a class
 """
 
 import argparse
+import fnmatch
 import hashlib
 import os
 import random
@@ -166,11 +167,14 @@ def mutants_of_line(line, whole_statement=True, window=False, header=False, stat
     return found
 
 
-def all_mutants(folders):
+def all_mutants(folders, files=None):
     mutants = []
     for folder in folders:
         for path in sorted((ROOT / "src" / folder).rglob("*")):
             if path.suffix not in (".cpp", ".hpp") or path.name.endswith("main.cpp"):
+                continue
+            relative = path.relative_to(ROOT / "src").as_posix()
+            if files and not any(fnmatch.fnmatch(relative, glob) for glob in files):
                 continue
             lines = path.read_text(encoding="utf-8").splitlines(keepends=True)
             window = folder == "ui"
@@ -220,6 +224,8 @@ def main():
     parser.add_argument("--jobs", type=int, default=min(os.cpu_count() or 2, 2))
     parser.add_argument("--optimize", default="-O1",
                         help="optimisation flag of the mutant builds (default -O1)")
+    parser.add_argument("--files", nargs="+", metavar="GLOB",
+                        help="only these files of the folders, e.g. 'picture/*_reader.cpp'")
     args = parser.parse_args()
 
     available = sorted(p.name for p in (ROOT / "src").iterdir() if p.is_dir())
@@ -227,7 +233,7 @@ def main():
     for folder in folders:
         if folder not in available:
             sys.exit(f"mutate: no folder src/{folder} (folders: {' '.join(available)})")
-    mutants = all_mutants(folders)
+    mutants = all_mutants(folders, args.files)
     if args.list:
         print(f"{len(mutants)} possible mutants in {', '.join(folders)}")
         return
