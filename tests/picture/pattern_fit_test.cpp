@@ -114,5 +114,62 @@ TEST(PatternFit, NamesTheFaults) {
             "no lattice found: the picture has fewer than two non-parallel spot vectors");
 }
 
+// Spots placed by hand on the nodes centre + i a + j b, intensity 1 each, brightest first.
+std::vector<Spot> gridSpots(Vec2 centre, Vec2 a, Vec2 b, int i0, int i1, int j0, int j1) {
+  std::vector<Spot> spots;
+  for (int i = i0; i <= i1; ++i)
+    for (int j = j0; j <= j1; ++j)
+      spots.push_back({centre.x + i * a.x + j * b.x, centre.y + i * a.y + j * b.y, 1, 2});
+  return spots;
+}
+
+// Exact spot positions, so every expected number is a node of the lattice drawn.
+TEST(PatternFit, IndexesOnlySpotsOnNodesAndKeepsTheCentreOnThePicture) {
+  // a = (30, 0), b = (10, 25): |b| = 26.9 is the shortest, so R1 = -b (at 111.8 degrees, not
+  // 291.8), and R2 = a, the shortest of the rest at 111.8 degrees from it.
+  const Vec2 a{30, 0}, b{10, 25};
+  std::vector<Spot> spots = gridSpots({150, 120}, a, b, -2, 2, -2, 2);
+  std::swap(spots[0], spots[12]); // the middle one first, brighter
+  spots[0].intensity = 2;
+  // Five stray spots, each at least 0.3 of a cell off every node, on no common vector; and one
+  // 0.15 a + 0.1 b = 6 px off node (1, 0): near enough to index, far enough to leave as an outlier.
+  for (const auto& [u, v] :
+       {std::pair{0.5, 0.4}, {-0.35, 0.45}, {1.3, -0.5}, {-1.45, -1.3}, {0.4, 1.0}, {1.15, 0.1}})
+    spots.push_back({150 + u * a.x + v * b.x, 120 + u * a.y + v * b.y, 0.5, 2});
+  const PatternFitOutcome strays = FitPattern(spots, 300, 240);
+  ASSERT_TRUE(strays.fit) << strays.message;
+  EXPECT_EQ(strays.fit->spotsUsed, 25);
+  EXPECT_NEAR(strays.fit->residualPx, 0, 1e-9);
+  EXPECT_NEAR(strays.fit->centreX, 150, 1e-9);
+  EXPECT_NEAR(strays.fit->centreY, 120, 1e-9);
+  EXPECT_NEAR(strays.fit->r1.x, -10, 1e-9);
+  EXPECT_NEAR(strays.fit->r1.y, -25, 1e-9);
+  EXPECT_NEAR(strays.fit->r2.x, 30, 1e-9);
+  EXPECT_NEAR(strays.fit->r2.y, 0, 1e-9);
+
+  // The same spots given for a picture 100 px tall: the most symmetric node (y = 120) lies below
+  // it. Of the nodes on the picture (y = 95 at j = -1), (0, -1) at (140, 95) has its mirror pairs
+  // in rows j = -2..0 and all five columns: 14 pairs, against 8 for its neighbours (three columns).
+  spots.resize(25);
+  const PatternFitOutcome cut = FitPattern(spots, 300, 100);
+  ASSERT_TRUE(cut.fit) << cut.message;
+  EXPECT_NEAR(cut.fit->centreX, 140, 1e-9);
+  EXPECT_NEAR(cut.fit->centreY, 95, 1e-9);
+
+  // A lattice of 3 px spanning 1,500 px has over 250,000 nodes to weigh: none is chosen, and the
+  // centre stays where the fit began, on the brightest spot, rather than on the node midway
+  // between the two groups about which they are symmetric.
+  std::vector<Spot> far = gridSpots({43, 43}, {3, 0}, {0, 3}, -1, 1, -1, 1);
+  const std::vector<Spot> second = gridSpots({1549, 1549}, {3, 0}, {0, 3}, -1, 1, -1, 1);
+  far.insert(far.end(), second.begin(), second.end());
+  std::swap(far[0], far[4]);
+  far[0].intensity = 10;
+  const PatternFitOutcome fine = FitPattern(far, 1600, 1600);
+  ASSERT_TRUE(fine.fit) << fine.message;
+  EXPECT_EQ(fine.fit->spotsUsed, 18);
+  EXPECT_NEAR(fine.fit->centreX, 43, 1e-9);
+  EXPECT_NEAR(fine.fit->centreY, 43, 1e-9);
+}
+
 } // namespace
 } // namespace spot
