@@ -41,8 +41,12 @@ TEST(CifImport, WellKnownStructuresReadBackWithTheirGroups) {
   EXPECT_EQ(onlyPhase(kAluminiumCif).name, "aluminium"); // no formula: the block name
   EXPECT_EQ(onlyPhase(kAluminiumCif).group->number(), 225);
   const CrystalPhase salt = onlyPhase(kRockSaltCif);
-  EXPECT_EQ(salt.group->number(), 225); // Hall -F 4 2 3
-  EXPECT_EQ(salt.atoms[0].element, "Na");
+  EXPECT_EQ(salt.group->number(), 225);   // Hall -F 4 2 3
+  EXPECT_EQ(salt.atoms[0].element, "Na"); // "Na+"
+  // A second capital that names no element with the first: "OH" is oxygen.
+  std::string hydroxide = kRutileCif;
+  hydroxide.replace(hydroxide.find("O1 O2-"), 6, "O1 OH");
+  EXPECT_EQ(onlyPhase(hydroxide.c_str()).atoms.at(1).element, "O");
   EXPECT_DOUBLE_EQ(salt.atoms[1].bIsoNm2, 0.01); // 1.0 Å²
   EXPECT_EQ(onlyPhase(kRutileCif).group->number(), 136);
   const CrystalPhase mg = onlyPhase(kMagnesiumCif);
@@ -128,6 +132,13 @@ TEST(CifImport, GroupSourcesInOrderAndTheirDisagreements) {
   imported = ImportCifText(text, "salt.cif");
   EXPECT_EQ(imported.phases.at(0).group->number(), 225);
   EXPECT_TRUE(anyWarningHas(imported, "P m -3 m"));
+  // A two-fold axis whose matrix holds a 2 (x+2y, -y, -z squares to the identity) is a group.
+  text = kAluminiumCif;
+  text.replace(text.find("_symmetry_Int"), 32,
+               "loop_\n_symmetry_equiv_pos_as_xyz\nx,y,z\nx+2*y,-y,-z\n");
+  imported = ImportCifText(text, "al.cif");
+  ASSERT_EQ(imported.phases.size(), 1u) << imported.errors.at(0);
+  EXPECT_EQ(imported.phases.at(0).group->order(), 2);
   // The number alone when nothing else is given (aluminium), and no warning when all agree.
   EXPECT_TRUE(ImportCifText(kSiliconCif, "si.cif").warnings.empty());
   // The lowest number is a group too: No. 1 is P 1, given, so nothing is assumed.
@@ -229,9 +240,15 @@ TEST(CifImport, FaultsNameFileBlockAndItemAndCostOnlyTheirBlock) {
   text.replace(text.find("'F d -3 m'"), 10, "'F q -3 m'");
   EXPECT_NE(firstError(text).find("_space_group_name_H-M_alt 'F q -3 m:2': unknown"),
             std::string::npos);
-  text = kRutileCif;
-  text.replace(text.find("-x,-y,z\n"), 8, "-x,2y,z\n");
-  EXPECT_NE(firstError(text).find("_symmetry_equiv_pos_as_xyz"), std::string::npos);
+  // A stretch, a shear (no power of it is the identity) and a fractional coefficient are no
+  // crystallographic rotations.
+  for (const std::string op : {"-x,2*y,z", "x+y,y,z", "x+y/2,y,z"}) {
+    text = kRutileCif;
+    text.replace(text.find("-x,-y,z\n"), 7, op);
+    EXPECT_NE(firstError(text).find("_symmetry_equiv_pos_as_xyz: '" + op +
+                                    "' is not a crystallographic operation"),
+              std::string::npos);
+  }
   // Operations whose rotations close but whose translations do not (found by fuzzing: such a
   // list read back from the library gave another group): twice -x,-y,z+1/4 is a shift by 1/2
   // along c that the list does not hold.

@@ -38,6 +38,9 @@ TEST_F(PhaseLibraryTest, PhasesComeBackAsTheyWent) {
   for (const char* cif : {kSiliconCif, kRutileCif, kCorundumCif, kBaddeleyiteCif})
     phases.push_back(ImportCifText(cif, "t.cif").phases.at(0));
   phases[0].name = "Si \xC3\xA9talon 'A'"; // a UTF-8 name with quotes, as the user may type
+  phases.push_back(phases[1]); // a phase by its cell and group alone: no empty loop of atoms
+  phases.back().atoms.clear();
+  EXPECT_EQ(PhaseLibraryText({phases.back()}).find("_atom_site"), std::string::npos);
   const fs::path file = folder_ / "sub" / kPhaseLibraryFileName;
   ASSERT_FALSE(SavePhaseLibrary(file, phases));
   const PhaseLibrary back = LoadPhaseLibrary(file);

@@ -4,9 +4,12 @@
 
 #include <cmath>
 #include <complex>
+#include <set>
+#include <tuple>
 
 #include <gemmi/c4322.hpp>
 
+#include "core/metric.hpp"
 #include "crystal/cif_import.hpp"
 #include "simulation/zone_pattern.hpp"
 #include "support/cif_samples.hpp"
@@ -156,6 +159,42 @@ TEST(ZonePattern, FrameAlongTheShortestAllowedReflection) {
     EXPECT_LE(std::hypot(s.x, s.y), 10 + 1e-9);
     EXPECT_NEAR(std::hypot(s.x, s.y), 1 / s.d, 1e-9);
     EXPECT_EQ(s.hkl.l, 0);
+  }
+}
+
+// Every reflection of the zone up to g_max against a plain search of the index box (h u + k v +
+// l w = 0, h·G*·h <= g_max²), with each index in turn the one the zone law fixes and zones whose
+// law needs a division. The orthorhombic [1 0 0] by hand: 6.25 k² + 4 l² <= 8.1² holds for 9 + 14
+// + 14 + 6 (k l) pairs, less (0 0 0): 42.
+TEST(ZonePattern, EveryReflectionOfTheZoneUpToGMax) {
+  const LatticeParameters ortho{0.3, 0.4, 0.5, 90, 90, 90}, tri{0.5, 0.6, 0.7, 80, 95, 105};
+  const std::vector<std::tuple<LatticeParameters, ZoneAxis, double>> cases = {
+      {ortho, {1, 0, 0}, 8.1}, {ortho, {0, 1, 0}, 8.1}, {ortho, {0, 0, 1}, 8.1},
+      {tri, {1, 2, 0}, 9},     {tri, {0, 1, 2}, 9},     {tri, {2, -1, 3}, 9}};
+  for (const auto& [cell, zone, gMax] : cases) {
+    SimulationRequest r;
+    r.cell = cell;
+    r.zone = zone;
+    r.gMax = gMax;
+    const SimulatedPattern pattern = SimulateZone(r);
+    const MetricTensor gStar = ReciprocalMetricOf(cell).gStar;
+    std::set<std::tuple<int, int, int>> expected, listed;
+    for (int h = -10; h <= 10; ++h)
+      for (int k = -10; k <= 10; ++k)
+        for (int l = -10; l <= 10; ++l) {
+          const MillerIndex g{h, k, l};
+          if (!g.isZero() && h * zone.u + k * zone.v + l * zone.w == 0 &&
+              PlaneProduct(g, g, gStar) <= gMax * gMax)
+            expected.insert({h, k, l});
+        }
+    for (std::size_t i = 0; i < pattern.spots.size(); ++i) {
+      listed.insert({pattern.spots[i].hkl.h, pattern.spots[i].hkl.k, pattern.spots[i].hkl.l});
+      if (i > 0) {
+        EXPECT_GE(pattern.spots[i - 1].d * (1 + 1e-9), pattern.spots[i].d); // by |g|
+      }
+    }
+    EXPECT_EQ(listed, expected) << zone.u << zone.v << zone.w;
+    EXPECT_EQ(listed.size(), zone == (ZoneAxis{1, 0, 0}) ? 42u : listed.size());
   }
 }
 
