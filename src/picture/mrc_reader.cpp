@@ -70,18 +70,6 @@ bool HasMapStamp(std::span<const std::uint8_t> bytes) {
   return bytes.size() >= 212 && std::memcmp(bytes.data() + 208, "MAP ", 4) == 0;
 }
 
-// The byte order: from the machine stamp after "MAP " (0x44 little, 0x11 big), else the order in
-// which the header makes sense.
-std::optional<ByteOrder> OrderOf(std::span<const std::uint8_t> bytes) {
-  if (HasMapStamp(bytes) && bytes.size() > 212) {
-    if (bytes[212] == 0x44) return ByteOrder::Little;
-    if (bytes[212] == 0x11) return ByteOrder::Big;
-  }
-  if (Plausible(HeaderIn(bytes, ByteOrder::Little))) return ByteOrder::Little;
-  if (Plausible(HeaderIn(bytes, ByteOrder::Big))) return ByteOrder::Big;
-  return std::nullopt;
-}
-
 std::optional<SampleType> SampleOf(const MrcHeader& h) {
   switch (h.mode) {
   case 0: {
@@ -94,6 +82,35 @@ std::optional<SampleType> SampleOf(const MrcHeader& h) {
   case 6: return SampleType::UInt16;
   default: return std::nullopt;
   }
+}
+
+// The bytes from the file's start to the end of its first `sections` sections; none when the
+// samples are not read.
+std::optional<unsigned __int128> BytesThrough(const MrcHeader& h, std::int32_t sections) {
+  const std::optional<SampleType> type = SampleOf(h);
+  if (!type) return std::nullopt;
+  return static_cast<unsigned __int128>(h.nx) * h.ny * sections * SampleBytes(*type) +
+         kHeaderBytes + static_cast<std::uint64_t>(h.nsymbt);
+}
+
+// The byte order: from the machine stamp after "MAP " (0x44 little, 0x11 big), else the order in
+// which the header makes sense, one whose first section fits in the file before one whose does
+// not: a header of bytes (mode 0) written big-endian also makes sense read little-endian, with
+// sides of millions of pixels.
+std::optional<ByteOrder> OrderOf(std::span<const std::uint8_t> bytes) {
+  if (HasMapStamp(bytes) && bytes.size() > 212) {
+    if (bytes[212] == 0x44) return ByteOrder::Little;
+    if (bytes[212] == 0x11) return ByteOrder::Big;
+  }
+  std::optional<ByteOrder> plausible;
+  for (ByteOrder order : {ByteOrder::Little, ByteOrder::Big}) {
+    const MrcHeader h = HeaderIn(bytes, order);
+    if (!Plausible(h)) continue;
+    const std::optional<unsigned __int128> through = BytesThrough(h, 1);
+    if (through && *through <= bytes.size()) return order;
+    if (!plausible) plausible = order;
+  }
+  return plausible;
 }
 
 std::string ModeRefusal(std::int32_t mode) {
@@ -115,12 +132,7 @@ bool LooksLikeMrc(std::span<const std::uint8_t> bytes, std::uint64_t fileSize) {
   // Older files carry no stamp: the header must announce exactly the file's length.
   for (ByteOrder order : {ByteOrder::Little, ByteOrder::Big}) {
     const MrcHeader h = HeaderIn(bytes, order);
-    const std::optional<SampleType> type = SampleOf(h);
-    if (!Plausible(h) || !type) continue;
-    const unsigned __int128 expected =
-        static_cast<unsigned __int128>(h.nx) * h.ny * h.nz * SampleBytes(*type) + kHeaderBytes +
-        static_cast<std::uint64_t>(h.nsymbt);
-    if (expected == fileSize) return true;
+    if (Plausible(h) && BytesThrough(h, h.nz) == fileSize) return true;
   }
   return false;
 }

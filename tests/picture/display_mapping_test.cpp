@@ -13,13 +13,13 @@ namespace {
 TEST(RawPicture, StatisticsOfRawSamplesAndTheirGreyValues) {
   RawPicture words;
   words.width = 2, words.height = 2;
-  words.samples = std::vector<std::uint16_t>{0, 65535, 100, 300};
+  words.samples = std::vector<std::uint16_t>{300, 65535, 0, 100};
   const PictureStatistics s = StatisticsOf(words);
   EXPECT_EQ(s.min, 0.0);
   EXPECT_EQ(s.max, 65535.0);
-  EXPECT_EQ(s.mean, 16483.75); // (0 + 65535 + 100 + 300) / 4
+  EXPECT_EQ(s.mean, 16483.75); // (300 + 65535 + 0 + 100) / 4
   EXPECT_EQ(SampleTypeName(words.sampleType()), "uint16");
-  EXPECT_EQ(ToGreyImage(words).values, (std::vector<float>{0, 65535, 100, 300}));
+  EXPECT_EQ(ToGreyImage(words).values, (std::vector<float>{300, 65535, 0, 100}));
 
   // Float data with NaN and infinities: counted apart, and shown as the extremes of the rest.
   const float inf = std::numeric_limits<float>::infinity();

@@ -86,6 +86,26 @@ TEST(DmReader, CalibrationUnitsAndMicroscopeSettingsComeWithTheImage) {
   const Bytes plain = DmWriter{3, false}.write(DmFile({DmImage(10, {3, 2}, samples, u"", 1.0f)}));
   EXPECT_FALSE(ReadMicroscopePicture(plain).picture->calibration);
 
+  // The microscope's numbers in other numeric types of DM (big-endian data); a voltage below
+  // 1000 is in kilovolts; a negative length is no length.
+  const auto cameraLengthAs = [&](auto length) {
+    DmNode image = DmImage(10, {3, 2}, samples);
+    image.children[1].children[0].children = {DmValue("Voltage", 300.0),
+                                              DmValue("Camera Length", length)};
+    const MicroscopePictureRead read =
+        ReadMicroscopePicture(DmWriter{3, true}.write(DmFile({image})));
+    EXPECT_EQ(read.picture->beamEnergyKeV, 300.0);
+    return read.picture->cameraLength;
+  };
+  EXPECT_EQ(cameraLengthAs(std::int16_t{100}), 100.0);
+  EXPECT_EQ(cameraLengthAs(std::uint16_t{100}), 100.0);
+  EXPECT_EQ(cameraLengthAs(std::int32_t{100}), 100.0);
+  EXPECT_EQ(cameraLengthAs(std::uint32_t{100}), 100.0);
+  EXPECT_EQ(cameraLengthAs(std::uint8_t{100}), 100.0);
+  EXPECT_EQ(cameraLengthAs(100.0), 100.0);
+  EXPECT_EQ(cameraLengthAs(std::int16_t{-100}), std::nullopt);
+  EXPECT_EQ(cameraLengthAs(std::int8_t{-100}), std::nullopt);
+
   for (const char* units : {"1/nm", " 1 / nm", "nm^-1", "nm-1"})
     EXPECT_TRUE(IsReciprocalNanometres(units)) << units;
   for (const char* units : {"nm", "1/A", "1/nm2", ""})
@@ -113,15 +133,21 @@ TEST(DmReader, TakesTheFirstFrameOfAStackAndStepsOverUnknownDm4Types) {
       ReadMicroscopePicture(DmWriter{3, false}.write(DmFile({image})));
   EXPECT_NE(dm3.error.find("\"Odd\" has a data type this reader does not know"), std::string::npos)
       << dm3.error;
-  // A struct of two floats (15: no name, 2 fields of type 6) is a type DM3 files size by
-  // themselves: the image behind it still reads.
+  // A struct of two floats (15: no name, 2 fields of type 6), an array of three of them and a
+  // string of 4 bytes (18) are types DM3 files size by themselves: the image behind them reads.
   DmNode pair;
   pair.label = "Pair";
   pair.info = {15, 0, 2, 0, 6, 0, 6};
   pair.elements = {0, 0};
   pair.elementBytes = 4;
+  DmNode pairs = pair;
+  pairs.info = {20, 15, 0, 2, 0, 6, 0, 6, 3};
+  pairs.elements.resize(6);
+  DmNode text = DmValue("Text", std::uint8_t{1});
+  text.info = {18, 4};
+  text.elements = {1, 2, 3, 4};
   DmNode paired = DmImage<std::int16_t>(1, {2, 2, 2}, frames);
-  paired.children.push_back(pair);
+  paired.children.insert(paired.children.end(), {pair, pairs, text});
   const MicroscopePictureRead withPair =
       ReadMicroscopePicture(DmWriter{3, false}.write(DmFile({paired})));
   EXPECT_TRUE(withPair.picture) << withPair.error;
@@ -160,6 +186,14 @@ TEST(DmReader, RefusesColourComplexAndBrokenFilesSayingWhy) {
       with(ErrorOf(DmWriter{}.write(DmFile({DmImage(10, {65536, 65536}, six)}))), "too large"));
   EXPECT_TRUE(with(ErrorOf(DmWriter{}.write(DmFile({DmImage(10, {6}, six)}))),
                    "fewer than two \"Dimensions\""));
+  // A third dimension counts frames: one is a picture, none is not.
+  EXPECT_TRUE(
+      ReadMicroscopePicture(DmWriter{}.write(DmFile({DmImage(10, {3, 2, 1}, six)}))).picture);
+  EXPECT_TRUE(with(ErrorOf(DmWriter{}.write(DmFile({DmImage(10, {3, 2, 0}, six)}))),
+                   "dimension 3 of the image is not at least 1"));
+  DmNode noData = DmImage(10, {3, 2}, six);
+  noData.children[0].children.pop_back(); // ImageData without its "Data"
+  EXPECT_TRUE(with(ErrorOf(DmWriter{}.write(DmFile({noData}))), "the image has no \"Data\""));
 
   // The header: a byte-order flag of 2 is not DM (then not recognised), a file cut in it.
   Bytes flagged = DmWriter{}.write(DmFile({DmImage(10, {3, 2}, six)}));
@@ -190,11 +224,12 @@ TEST(DmReader, HostileTagTreesEndInAMessageNotACrash) {
     many[countAt] = 0x7f;
     EXPECT_NE(ReadDmPicture(many).error.find("more than the"), std::string::npos);
 
-    // Groups nested 100 deep.
+    // Groups nested 64 deep are read, 65 deep refused.
     DmNode deep = DmGroup("", {});
-    for (int i = 0; i < 100; ++i)
+    for (int i = 0; i < 64; ++i)
       deep = DmGroup("Level", {deep});
-    EXPECT_NE(ReadDmPicture(writer.write(deep)).error.find("nest more than 64 deep"),
+    EXPECT_NE(ReadDmPicture(writer.write(deep)).error.find("no \"ImageList\""), std::string::npos);
+    EXPECT_NE(ReadDmPicture(writer.write(DmGroup("", {deep}))).error.find("nest more than 64 deep"),
               std::string::npos);
 
     // A data array longer than the file: its count is the last number before the data.
@@ -204,11 +239,14 @@ TEST(DmReader, HostileTagTreesEndInAMessageNotACrash) {
               std::string::npos);
     // An encoded type past every known one, a tag kind that is neither group nor data, a
     // missing "%%%%" mark.
-    DmNode unknown = DmValue("Strange", std::int32_t{1});
+    // Labels are quoted to 40 characters, control characters as "?".
+    DmNode unknown = DmValue("Strange\t" + std::string(40, 'x'), std::int32_t{1});
     unknown.info = {77};
     const std::string strange = ReadDmPicture(writer.write(DmGroup("", {unknown}))).error;
     if (version == 3)
-      EXPECT_NE(strange.find("\"Strange\" has a data type"), std::string::npos) << strange;
+      EXPECT_NE(strange.find("\"Strange?" + std::string(32, 'x') + "...\" has a data type"),
+                std::string::npos)
+          << strange;
     else
       EXPECT_NE(strange.find("no \"ImageList\""), std::string::npos) << strange;
     Bytes kind = writer.write(DmGroup("", {DmValue("A", std::int32_t{1})}));
@@ -216,8 +254,20 @@ TEST(DmReader, HostileTagTreesEndInAMessageNotACrash) {
     kind[tagAt] = 33;
     EXPECT_NE(ReadDmPicture(kind).error.find("unknown kind 33"), std::string::npos);
     kind[tagAt] = 21;
-    kind[tagAt + 4 + (version == 4 ? 8 : 0)] = '#';
+    const std::size_t markAt = tagAt + 4 + (version == 4 ? 8 : 0);
+    kind[markAt] = '#';
     EXPECT_NE(ReadDmPicture(kind).error.find("lacks the \"%%%%\" mark"), std::string::npos);
+    // Cut right after the mark, and a type told by no numbers.
+    kind[markAt] = '%';
+    const std::string end = std::to_string(markAt + 4);
+    EXPECT_NE(ReadDmPicture(Bytes(kind.begin(), kind.begin() + markAt + 4))
+                  .error.find("inside the tag \"A\" (at byte " + end + " of " + end + ")"),
+              std::string::npos);
+    DmNode untyped = DmValue("B", std::int32_t{1});
+    untyped.info = {};
+    EXPECT_NE(ReadDmPicture(writer.write(DmGroup("", {untyped})))
+                  .error.find("describes its type with 0 numbers"),
+              std::string::npos);
   }
   // DM4 only: an unknown type is stepped over by the tag's size only when that lies in the file.
   DmNode odd = DmValue("Odd", std::int32_t{1});

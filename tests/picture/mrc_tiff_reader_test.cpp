@@ -25,6 +25,19 @@ bool Says(const MicroscopePictureRead& read, const std::string& part) {
   return !read.picture && read.error.find(part) != std::string::npos;
 }
 
+// Where the directory entry of `tag` lies in a little-endian TIFF of the test writer.
+std::size_t EntryOf(const Bytes& tiff, std::uint16_t tag) {
+  for (std::size_t at = 10; at + 12 <= tiff.size(); at += 12)
+    if (tiff[at] + 256 * tiff[at + 1] == tag) return at;
+  ADD_FAILURE() << "no tag " << tag;
+  return 0;
+}
+
+void PutLittle(Bytes& file, std::size_t at, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i)
+    file[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
 TEST(MrcReader, ReadsModesAndByteOrdersWithTheFirstRowAtTheBottom) {
   // 3 x 2: stored rows (1 2 3) then (4 5 6); MRC's first row is the bottom one.
   const std::vector<std::int16_t> stored = {1, -2, 3, 4, 5, -6};
@@ -41,6 +54,16 @@ TEST(MrcReader, ReadsModesAndByteOrdersWithTheFirstRowAtTheBottom) {
     ASSERT_TRUE(read.picture->calibration);
     EXPECT_EQ(read.picture->calibration->scale, 1.0);
     EXPECT_EQ(read.picture->calibration->units, "nm");
+    // Without the machine stamp (some writers leave it 0) the header's sense gives the order.
+    Bytes unmarked = WriteMrc(layout, SampleBytes(stored, bigEndian));
+    unmarked[212] = unmarked[213] = 0;
+    EXPECT_EQ(SamplesOf<std::int16_t>(ReadMicroscopePicture(unmarked)), shown);
+  }
+  // No pixel size without both a cell edge and its number of samples.
+  for (const auto& [cellX, mx] : {std::pair{30.0f, 0}, std::pair{0.0f, 3}}) {
+    MrcLayout layout;
+    layout.cellX = cellX, layout.mx = mx;
+    EXPECT_FALSE(ReadMicroscopePicture(WriteMrc(layout, Bytes(12, 0))).picture->calibration);
   }
   // Mode 2 float, a stack of 3 (the first section read) after 100 bytes of extended header.
   MrcLayout floats;
@@ -64,29 +87,52 @@ TEST(MrcReader, ReadsModesAndByteOrdersWithTheFirstRowAtTheBottom) {
   EXPECT_EQ(SamplesOf<std::int8_t>(ReadMicroscopePicture(WriteMrc(bytes, {0xFF, 0x7F}))),
             (std::vector<std::int8_t>{-1, 127}));
   bytes.stamped = false, bytes.version = 0;
-  const Bytes old = WriteMrc(bytes, {0xFF, 0x7F});
-  EXPECT_EQ(DetectPictureFormat(old), DetectedFormat::Mrc);
-  EXPECT_EQ(SamplesOf<std::uint8_t>(ReadMicroscopePicture(old)),
-            (std::vector<std::uint8_t>{255, 127}));
-  // One byte more and the unstamped header no longer describes the file.
-  Bytes longer = old;
-  longer.push_back(0);
-  EXPECT_EQ(DetectPictureFormat(longer), DetectedFormat::Other);
+  for (bool bigEndian : {true, false}) {
+    bytes.bigEndian = bigEndian;
+    const Bytes old = WriteMrc(bytes, {0xFF, 0x7F});
+    EXPECT_EQ(DetectPictureFormat(old), DetectedFormat::Mrc);
+    EXPECT_EQ(SamplesOf<std::uint8_t>(ReadMicroscopePicture(old)),
+              (std::vector<std::uint8_t>{255, 127}));
+    // One byte more and the unstamped header no longer describes the file.
+    Bytes longer = old;
+    longer.push_back(0);
+    EXPECT_EQ(DetectPictureFormat(longer), DetectedFormat::Other);
+  }
+  // IMOD marks signed bytes of an older file with its stamp ("IMOD" at byte 152) and bit 0 of
+  // the flags after it; either alone is not enough.
+  for (int imod : {0, 1, 2, 3}) { // bit 0: the stamp, bit 1: the flag
+    Bytes file = WriteMrc(bytes, {0xFF, 0x7F});
+    if (imod & 1) std::copy_n("IMOD", 4, file.begin() + 152);
+    file[156] = static_cast<std::uint8_t>(imod >> 1);
+    EXPECT_EQ(ReadMicroscopePicture(file).picture->pixels.sampleType(),
+              imod == 3 ? SampleType::Int8 : SampleType::UInt8)
+        << imod;
+  }
 }
 
 TEST(MrcReader, RefusesOtherModesAndBrokenHeaders) {
   MrcLayout layout;
   const Bytes six = SampleBytes<std::int16_t>({1, 2, 3, 4, 5, 6}, false);
-  layout.mode = 4;
-  EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(layout, six)), "complex samples (mode 4)"));
-  layout.mode = 12;
-  EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(layout, six)), "16-bit float"));
-  layout.mode = 7;
-  EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(layout, six)), "mode 7 is not known"));
+  for (const auto& [mode, says] :
+       std::vector<std::pair<int, std::string>>{{3, "complex samples (mode 3)"},
+                                                {4, "complex samples (mode 4)"},
+                                                {12, "16-bit float samples (mode 12)"},
+                                                {16, "RGB colour samples (mode 16)"},
+                                                {101, "4-bit samples (mode 101)"},
+                                                {7, "mode 7 is not known"}}) {
+    layout.mode = mode;
+    EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(layout, six)), says)) << mode;
+  }
   layout.mode = 1, layout.nx = -3;
   EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(layout, six)), "size -3 x 2 x 1 is not possible"));
-  layout.nx = 3, layout.nz = 0; // a stack of no sections holds no picture
+  layout.nx = 3, layout.ny = 0;
+  EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(layout, six)), "size 3 x 0 x 1 is not possible"));
+  layout.ny = 2, layout.nz = 0; // a stack of no sections holds no picture
   EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(layout, six)), "size 3 x 2 x 0 is not possible"));
+  layout.nz = 1;
+  Bytes negative = WriteMrc(layout, six);
+  negative[92] = 0xF8, negative[93] = negative[94] = negative[95] = 0xFF; // word 23 = -8
+  EXPECT_TRUE(Says(ReadMrcPicture(negative), "extended header length -8 is negative"));
   layout.nz = 1, layout.extendedBytes = 0;
   Bytes file = WriteMrc(layout, six);
   file.pop_back();
@@ -121,6 +167,15 @@ TEST(TiffReader, ReadsDeepGreySamplesInStripsAndLeavesTheRestToOtherReaders) {
     EXPECT_EQ(
         SamplesOf<std::int32_t>(ReadMicroscopePicture(WriteTiff(layout, SampleBytes(longs, be)))),
         longs);
+    // The same bytes as unsigned 32-bit samples, and the words as signed 16-bit ones.
+    layout.sampleFormat = 1;
+    EXPECT_EQ(
+        SamplesOf<std::uint32_t>(ReadMicroscopePicture(WriteTiff(layout, SampleBytes(longs, be)))),
+        std::vector<std::uint32_t>(longs.begin(), longs.end()));
+    layout.sampleFormat = 2, layout.bits = 16;
+    EXPECT_EQ(
+        SamplesOf<std::int16_t>(ReadMicroscopePicture(WriteTiff(layout, SampleBytes(words, be)))),
+        std::vector<std::int16_t>(words.begin(), words.end()));
   }
   // Without a SampleFormat tag TIFF samples are unsigned: 56000 stays 56000, not negative.
   TiffSpec untagged;
@@ -159,6 +214,33 @@ TEST(TiffReader, RefusesWhatNoReaderShowsAndBrokenFiles) {
   Bytes file = WriteTiff(layout, sixty);
   file.resize(file.size() - 1); // the last strip one byte short
   EXPECT_TRUE(Says(ReadTiffPicture(file), "strip 2 (12 bytes at byte"));
+  // One field of the directory changed (an entry holds its tag at +0, its count at +4 and its
+  // value at +8); 3 x 5 samples of 4 bytes, strips of 2 rows (24, 24 and 12 bytes).
+  const auto changed = [&](std::uint16_t tag, std::size_t field, std::uint32_t value) {
+    Bytes tiff = WriteTiff(layout, sixty);
+    PutLittle(tiff, EntryOf(tiff, tag) + field, value, field == 0 ? 2 : 4);
+    return ReadTiffPicture(tiff);
+  };
+  EXPECT_TRUE(Says(changed(273, 0, 65000), "it has no strip offsets"));
+  EXPECT_TRUE(Says(changed(256, 0, 65000), "it gives no width or height"));
+  EXPECT_TRUE(Says(changed(278, 0, 284), "planar configuration is not 1")); // 2
+  EXPECT_TRUE(Says(changed(278, 0, 322), "tiled 32-bit unsigned grey TIFF is not read"));
+  EXPECT_TRUE(Says(changed(273, 4, 2), "it lists 2 strips where 3 are needed"));
+  // 0 rows a strip taken as 1: five strips.
+  EXPECT_TRUE(Says(changed(278, 8, 0), "it lists 3 strips where 5 are needed"));
+  EXPECT_TRUE(Says(changed(278, 8, 5), "strip 0 holds 24 bytes where 60 are needed"));
+  EXPECT_TRUE(Says(changed(257, 8, 1000), "samples need 12000 bytes, more than the file's"));
+  EXPECT_TRUE(Says(changed(279, 8, 100000), "the values of its tag 279 lie past the end"));
+  // Values that end exactly at the file's end lie in it: the strip byte counts moved there.
+  Bytes moved = WriteTiff(layout, sixty);
+  const std::size_t entry = EntryOf(moved, 279);
+  const std::size_t list = moved[entry + 8] + 256 * moved[entry + 9];
+  const Bytes counts(moved.begin() + list, moved.begin() + list + 12);
+  PutLittle(moved, entry + 8, static_cast<std::uint32_t>(moved.size()), 4);
+  moved.insert(moved.end(), counts.begin(), counts.end());
+  EXPECT_TRUE(ReadTiffPicture(moved).picture);
+  EXPECT_TRUE(Says(ReadTiffPicture(Bytes{'I', 'M', 42, 0, 8, 0, 0, 0}), "no \"II\" or \"MM\""));
+  EXPECT_TRUE(Says(ReadTiffPicture(Bytes{'I', 'I', 41, 0, 8, 0, 0, 0}), "version is not 42"));
   EXPECT_TRUE(Says(ReadTiffPicture(Bytes{'I', 'I', 43, 0, 8, 0, 0, 0}), "BigTIFF"));
   EXPECT_TRUE(Says(ReadMicroscopePicture(Bytes{'I', 'I', 43, 0, 8, 0, 0, 0}), "BigTIFF"));
   EXPECT_TRUE(Says(ReadTiffPicture(Bytes{'I', 'I', 42, 0, 0xff, 0, 0, 0}), "lies past the end"));
@@ -187,6 +269,10 @@ TEST(PictureFormats, ToldByContentAndReadFromFiles) {
   Bytes stamped = WriteTiff(square, Bytes(1024, 7));
   std::copy_n("MAPS", 4, stamped.begin() + 208);
   EXPECT_EQ(DetectPictureFormat(stamped), DetectedFormat::Tiff);
+  // Nor does the stamp make a file shorter than MRC's header one.
+  Bytes shortStamped(1023, 0);
+  std::copy_n("MAP ", 4, shortStamped.begin() + 208);
+  EXPECT_EQ(DetectPictureFormat(shortStamped), DetectedFormat::Other);
 
   namespace fs = std::filesystem;
   const fs::path folder = fs::temp_directory_path() /
