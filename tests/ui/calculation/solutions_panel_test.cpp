@@ -37,6 +37,9 @@ protected:
   }
   void set(Box box, const char* text) { window->boxArray().setText(box, QString::fromUtf8(text)); }
   QString text(Box box) const { return window->boxArray().text(box); }
+  QString title() const {
+    return solutions->findChild<QLabel*>(QStringLiteral("SolutionsTitle"))->text();
+  }
 
   /// A cell, its type and a pattern typed as spacings (scale bar 1 over 1 px, Length 1 px, the
   /// Number boxes holding d), then "Calculate".
@@ -91,6 +94,19 @@ TEST_F(SolutionsList, FaceCentredExampleIsOneFamilyThatSelectsItsRows) {
        ++c)
     EXPECT_EQ(cell(c), "0.00") << c;
   EXPECT_TRUE(solutions->nearestLabel()->isHidden());
+  EXPECT_EQ(title(), "Solutions: 1 family of equivalent rows");
+  // Texts to the left, numbers to the right; every column as wide as its text.
+  const auto alignment = [&](int column) {
+    return families.data(families.index(0, column), Qt::TextAlignmentRole).toInt();
+  };
+  EXPECT_EQ(alignment(SolutionsModel::RepresentativeColumn), Qt::AlignLeft | Qt::AlignVCenter);
+  EXPECT_EQ(alignment(SolutionsModel::ZoneAxisColumn), Qt::AlignLeft | Qt::AlignVCenter);
+  EXPECT_EQ(alignment(SolutionsModel::ScoreColumn), Qt::AlignRight | Qt::AlignVCenter);
+  EXPECT_GE(solutions->view()->columnWidth(SolutionsModel::RepresentativeColumn),
+            solutions->view()->fontMetrics().horizontalAdvance(
+                cell(SolutionsModel::RepresentativeColumn)));
+  EXPECT_EQ(families.headerData(SolutionsModel::RmsColumn, Qt::Horizontal), "RMS (px)");
+  EXPECT_FALSE(families.headerData(0, Qt::Vertical).isValid());
 
   // Choosing it: all 24 rows selected, the calculator shows its planes and zone axis.
   window->resultsPanel()->view()->sortResults(column::kD1, Qt::DescendingOrder);
@@ -111,8 +127,10 @@ TEST_F(SolutionsList, FaceCentredExampleIsOneFamilyThatSelectsItsRows) {
   EXPECT_FALSE(families.isGreyed(0));
   set(Box::AngleTol12, "0");
   EXPECT_TRUE(families.isGreyed(0));
+  EXPECT_TRUE(families.data(families.index(0, 0), Qt::ForegroundRole).isValid());
   set(Box::AngleTol12, "2");
   EXPECT_FALSE(families.isGreyed(0));
+  EXPECT_FALSE(families.data(families.index(0, 0), Qt::ForegroundRole).isValid());
 
   // Loose tolerances (0.05 nm, 25 degrees) let other planes in: several families, each
   // selecting its own rows.
@@ -128,6 +146,10 @@ TEST_F(SolutionsList, FaceCentredExampleIsOneFamilyThatSelectsItsRows) {
               families.data(families.index(f, SolutionsModel::RowsColumn)).toInt())
         << f;
   }
+  // An index kept from before the list emptied reads as nothing.
+  const QModelIndex kept = families.index(0, SolutionsModel::RankColumn);
+  families.clear();
+  EXPECT_FALSE(families.data(kept).isValid());
 }
 
 TEST_F(SolutionsList, NearestMissAndFourIndexZoneAxis) {
@@ -136,6 +158,7 @@ TEST_F(SolutionsList, NearestMissAndFourIndexZoneAxis) {
          {"109.47", "54.74", "54.74"});
   EXPECT_EQ(window->resultsPanel()->model()->rowCount(), 0);
   EXPECT_EQ(solutions->model()->rowCount(), 0);
+  EXPECT_EQ(title(), "Solutions");
   EXPECT_FALSE(solutions->nearestLabel()->isHidden());
   EXPECT_TRUE(solutions->nearestLabel()->textInteractionFlags() & Qt::TextSelectableByMouse);
   EXPECT_EQ(solutions->nearestLabel()->text(),
@@ -173,12 +196,17 @@ TEST_F(SolutionsList, FamiliesThePictureCannotTellApartShareTheTopAndSaySo) {
          {"90", "45", "45"});
   set(Box::IndexRange, "3");
   QTest::mouseClick(window->phasePanel()->calculateButton(), Qt::LeftButton);
-  // Ranked by score at once, by the picture when its agreement is worked out.
-  EXPECT_TRUE(solutions->findChild<QLabel*>(QStringLiteral("SolutionsTitle"))
-                  ->text()
-                  .endsWith(QStringLiteral(", being ranked by the picture…")));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !solutions->rankingByPicture(); }, 10000));
+  // Ranked by score at once, by the picture when its agreement is worked out; the family
+  // chosen meanwhile stays chosen.
+  EXPECT_TRUE(title().endsWith(QStringLiteral(", being ranked by the picture…")));
   SolutionsModel& families = *solutions->model();
+  solutions->chooseFamily(1);
+  const SolutionFamily chosen = families.family(1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !solutions->rankingByPicture(); }, 10000));
+  const int current = solutions->view()->currentIndex().row();
+  ASSERT_GE(current, 0);
+  EXPECT_EQ(families.family(current).g1, chosen.g1);
+  EXPECT_EQ(families.family(current).g2, chosen.g2);
   ASSERT_TRUE(families.hasAgreements());
   // (3 1 0), d = a/√10 = 0.1265 nm, passes the 0.008 nm tolerance too, with a worse score: the
   // tie is the two exact families only, of different zone axes.
@@ -187,9 +215,14 @@ TEST_F(SolutionsList, FamiliesThePictureCannotTellApartShareTheTopAndSaySo) {
     ++top;
   ASSERT_EQ(top, 2);
   EXPECT_NE(ZoneAxisText(families.family(0)), ZoneAxisText(families.family(1)));
-  for (int f = 0; f < families.rowCount(); ++f)
-    EXPECT_EQ(families.data(families.index(f, SolutionsModel::ExplainedColumn)).toString(),
-              QStringLiteral("0 of 0"));
+  // No spot found: none explained, none of the predicted ones found, no distance to average.
+  const auto cell = [&](int f, int column) { return families.data(families.index(f, column)); };
+  for (int f = 0; f < families.rowCount(); ++f) {
+    EXPECT_EQ(cell(f, SolutionsModel::ExplainedColumn), QStringLiteral("0 of 0"));
+    EXPECT_EQ(cell(f, SolutionsModel::MatchedColumn),
+              QStringLiteral("0 of %1").arg(families.agreement(f).predicted));
+    EXPECT_EQ(cell(f, SolutionsModel::RmsColumn), QStringLiteral("0.00"));
+  }
   EXPECT_FALSE(solutions->tieLabel()->isHidden());
   EXPECT_EQ(solutions->tieLabel()->text(),
             QStringLiteral("The first 2 share rank 1: the picture and the measurement cannot "
@@ -200,6 +233,8 @@ TEST_F(SolutionsList, FamiliesThePictureCannotTellApartShareTheTopAndSaySo) {
   withPicture = false;
   QTest::mouseClick(window->phasePanel()->calculateButton(), Qt::LeftButton);
   EXPECT_FALSE(families.hasAgreements());
+  EXPECT_EQ(title(),
+            QStringLiteral("Solutions: %1 families of equivalent rows").arg(families.rowCount()));
   EXPECT_TRUE(solutions->tieLabel()->isHidden());
   EXPECT_TRUE(solutions->view()->header()->isSectionHidden(SolutionsModel::RmsColumn));
   EXPECT_EQ(families.family(1).rank, 2);

@@ -108,8 +108,12 @@ TEST_F(UserPhases, ImportedPhaseIsSearchedWithItsGroupUntilTheCellIsEdited) {
 
   // "Remove" takes the phase under the cursor out of the tree and the file; with the cursor on
   // no phase of the user, the ticked ones.
-  fake.prompts.files = {writeCif(QStringLiteral("al.cif"), spot::testing::kAluminiumCif)};
-  database->importButton()->click();
+  // Aluminium with a file that holds no whole phase: the one added, the other's fault said.
+  const QStringList both = {writeCif(QStringLiteral("al.cif"), spot::testing::kAluminiumCif),
+                            writeCif(QStringLiteral("bad.cif"), "data_bad\n_cell_length_a 1\n")};
+  EXPECT_EQ(window->phaseLibrary()->importFiles(both), 1);
+  ASSERT_FALSE(fake.prompts.messages.isEmpty());
+  EXPECT_TRUE(fake.prompts.messages.last().startsWith(QStringLiteral("Imported 1 phase(s).\r\n")));
   ASSERT_EQ(userNode()->childCount(), 2);
   database->tree()->setCurrentItem(userNode()->child(0));
   database->removeButton()->click();

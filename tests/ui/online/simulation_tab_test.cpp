@@ -92,12 +92,25 @@ TEST(SimulationTab, DrawsThePhaseInTheZoneAndExportsIt) {
   // A folder cannot be written over: said, and false.
   EXPECT_FALSE(panel.exportPattern(folder.path() + QStringLiteral("/")));
   EXPECT_FALSE(fake.prompts.messages.isEmpty());
+  // A panel apart from the window has no one to tell: only false.
+  SimulationPanel alone;
+  EXPECT_FALSE(alone.exportPattern(folder.path() + QStringLiteral("/")));
+  EXPECT_FALSE(alone.exportPattern(folder.path() + QStringLiteral("/none/p.svg")));
 
-  // A zone that is no zone brings the drawing back, with the reason for a bad g max.
-  panel.zoneBox(0)->setText(QStringLiteral("x"));
+  // A zone that is no zone, or [0 0 0], brings the drawing back, with the reason for a bad
+  // g max.
+  panel.zoneBox(2)->setText(QStringLiteral("x"));
   EXPECT_FALSE(panel.showsSimulation());
-  panel.zoneBox(0)->setText(QStringLiteral("0"));
+  panel.zoneBox(1)->setText(QStringLiteral("0"));
+  panel.zoneBox(2)->setText(QStringLiteral("0"));
+  EXPECT_FALSE(panel.showsSimulation());
+  EXPECT_EQ(panel.statusLabel()->text(), QString());
+  panel.zoneBox(0)->setText(QStringLiteral("1"));
+  panel.zoneBox(2)->setText(QStringLiteral("2"));
   EXPECT_TRUE(panel.showsSimulation());
+  EXPECT_TRUE(panel.findChild<QGroupBox*>(QStringLiteral("Frame13(1)"))
+                  ->title()
+                  .startsWith(QStringLiteral("Simulated pattern [1 0 2]")));
   panel.gMaxBox()->setText(QStringLiteral("-3"));
   EXPECT_FALSE(panel.showsSimulation());
   EXPECT_TRUE(panel.statusLabel()->text().contains(QStringLiteral("g_max")));
