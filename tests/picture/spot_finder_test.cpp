@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <limits>
@@ -137,17 +138,55 @@ TEST(SpotFinder, ReportsWidthIntensityAndTheSaturatedBeamFirst) {
   }
 }
 
-// The picture's corners and burnt-in marks: a spot in the top-left corner has the integral of
-// its Gaussian, 2 pi A s², as one in the middle has; the edges of a black box behind a scale bar
-// on a dark background are no spots.
-TEST(SpotFinder, MeasuresCornerSpotsAndPassesOverABlackBox) {
+// The picture's edges and burnt-in marks: a spot in the top-left corner has the integral of
+// its Gaussian, 2 pi A s², as one in the middle has; half spots centred on the first or last row
+// or column are placed within 0.2 px; the edges of a black box behind a scale bar on a dark
+// background are no spots.
+TEST(SpotFinder, MeasuresEdgeSpotsAndPassesOverABlackBox) {
   PictureRecipe recipe;
   recipe.noise = 2;
   const std::vector<Spot> corner = FindSpots(RenderPicture(recipe, {{5.3, 4.6, 120, 3}}));
   ASSERT_EQ(corner.size(), 1u);
   EXPECT_NEAR(corner[0].intensity, 2 * std::numbers::pi * 120 * 9, 0.03 * 6786);
+  const std::vector<TrueSpot> edges = {
+      {200.4, 0.3, 120, 3}, {0.4, 150.2, 120, 3}, {300.3, 511.2, 120, 3}, {511.4, 300.6, 120, 3}};
+  const std::vector<Spot> halves = FindSpots(RenderPicture(recipe, edges));
+  ASSERT_EQ(halves.size(), 4u);
+  for (const TrueSpot& t : edges)
+    EXPECT_TRUE(std::any_of(halves.begin(), halves.end(),
+                            [&](const Spot& s) { return std::hypot(s.x - t.x, s.y - t.y) < 0.2; }))
+        << t.x << ", " << t.y;
   recipe.scaleBar = true, recipe.labelBox = true, recipe.level = 10; // the box dips the most
   EXPECT_TRUE(FindSpots(RenderPicture(recipe, {})).empty());
+}
+
+// Broad, weak spots (sigma 9 px, 10 noise sigmas high) whose flat tops give more than one
+// candidate are each reported once, within 2 px (noise moves so flat a top that far). Grey values
+// are only a scale: the same picture divided by 256 (exactly, as floats) gives the same spots with
+// 1/256 of the intensity.
+TEST(SpotFinder, ReportsBroadSpotsOnceWhateverTheGreyScale) {
+  PictureRecipe recipe;
+  recipe.noise = 3;
+  std::vector<TrueSpot> truth;
+  for (int k = 0; k < 16; ++k)
+    truth.push_back({60.3 + 110 * (k % 4) + 3 * k, 60.7 + 110 * (k / 4) + 0.3 * k, 30, 9});
+  GreyImage image = RenderPicture(recipe, truth);
+  const std::vector<Spot> spots = FindSpots(image);
+  ASSERT_EQ(spots.size(), truth.size());
+  for (const TrueSpot& t : truth)
+    EXPECT_TRUE(std::any_of(spots.begin(), spots.end(),
+                            [&](const Spot& s) { return std::hypot(s.x - t.x, s.y - t.y) < 2; }))
+        << t.x << ", " << t.y;
+  for (float& v : image.values)
+    v /= 256;
+  const std::vector<Spot> scaled = FindSpots(image);
+  ASSERT_EQ(scaled.size(), spots.size());
+  for (std::size_t i = 0; i < spots.size(); ++i) {
+    EXPECT_NEAR(scaled[i].x, spots[i].x, 1e-3);
+    EXPECT_NEAR(scaled[i].y, spots[i].y, 1e-3);
+    EXPECT_NEAR(scaled[i].width, spots[i].width, 1e-3);
+    EXPECT_NEAR(scaled[i].intensity * 256 / spots[i].intensity, 1, 1e-4);
+  }
 }
 
 // Nothing to find: pure noise on a sloping background, a constant or empty picture, values that
