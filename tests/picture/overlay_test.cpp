@@ -38,6 +38,19 @@ TEST(Overlay, PlacesTheZonesReflectionsByMetricAndCalibration) {
   EXPECT_EQ(find(spots, {0, 0, 0}), nullptr);
   EXPECT_EQ(spots.front().hkl, (MillerIndex{2, 0, 0})); // nearest first; ties by larger (h k l)
 
+  // Primitive, zone [0 1 0] from (1 0 0) + (0 0 1): |g| = 2.5 1/nm, 25 px a step; x = 200 + 25 h
+  // for h from -8 to 7, y = 200 - 25 l for l from -7 to 8: 16 x 16 - 1 = 255 spots, all k = 0.
+  OverlayRequest side = request;
+  side.rule = LatticeType::Primitive;
+  side.g1 = {1, 0, 0}, side.g2 = {0, 0, 1};
+  const std::vector<PredictedSpot> h0l = PredictSpots(side);
+  EXPECT_EQ(h0l.size(), 255u);
+  EXPECT_TRUE(
+      std::all_of(h0l.begin(), h0l.end(), [](const PredictedSpot& p) { return p.hkl.k == 0; }));
+  ASSERT_NE(find(h0l, {1, 0, 2}), nullptr);
+  EXPECT_NEAR(find(h0l, {1, 0, 2})->x, 225, 1e-9);
+  EXPECT_NEAR(find(h0l, {1, 0, 2})->y, 150, 1e-9);
+
   // Without a calibration the measured R1 sets the scale: 49 px for (2 0 0).
   request.pxPerInverseNm = 0;
   EXPECT_NEAR(find(PredictSpots(request), {0, 2, 0})->y, 200 - 49, 1e-9);

@@ -245,6 +245,8 @@ TEST(SpotSnapping, TakesTheNearestSpotWithinReach) {
   EXPECT_EQ(SnapToSpot(spots, 13, 10), 0u); // 3 = 1.5 x 2: just within the first's reach
   EXPECT_EQ(SnapToSpot(spots, 14, 10), 1u); // 4 > 3: only the second (6 <= 1.5 x 4) reaches
   EXPECT_EQ(SnapToSpot(spots, 16, 10), 1u); // 4 from the second, 6 from the first
+  // Equally near two spots that both reach: the first, the brighter.
+  EXPECT_EQ(SnapToSpot({{10, 10, 2, 4}, {20, 10, 1, 4}}, 15, 10), 0u);
   EXPECT_EQ(SnapToSpot(spots, 50, 50), std::nullopt);
   EXPECT_EQ(SnapToSpot({}, 10, 10), std::nullopt);
   EXPECT_EQ(SnapToSpot(spots, 100, 103.01), std::nullopt); // 3.01 > 3

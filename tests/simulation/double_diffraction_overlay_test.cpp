@@ -91,6 +91,13 @@ TEST(DoubleDiffractionOverlay, SiliconZone011) {
   // (1 0 0): off the F lattice, neither explained nor forbidden.
   EXPECT_FALSE(matches.explained.back());
   EXPECT_EQ(dark.back(), -1);
+  // Without a tolerance nothing pairs, not even spots exactly on the forbidden places.
+  std::vector<Spot> onPlaces;
+  for (const PredictedSpot& p : forbidden)
+    onPlaces.push_back({p.x, p.y, 100, 2});
+  const PictureMatches none = MatchWithPicture(allowed, onPlaces, request.centre, tolerance);
+  EXPECT_EQ(MatchForbiddenSpots(forbidden, onPlaces, none, 0),
+            std::vector<int>(onPlaces.size(), -1));
 }
 
 } // namespace
