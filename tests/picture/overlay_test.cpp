@@ -51,6 +51,12 @@ TEST(Overlay, PlacesTheZonesReflectionsByMetricAndCalibration) {
   EXPECT_NEAR(find(h0l, {1, 0, 2})->x, 225, 1e-9);
   EXPECT_NEAR(find(h0l, {1, 0, 2})->y, 150, 1e-9);
 
+  // With a calibration R1 and R2 give only directions, however short: R2 half a pixel downwards
+  // puts (0 2 0) below the centre.
+  request.r1 = {1, 0}, request.r2 = {0, 0.5};
+  EXPECT_NEAR(find(PredictSpots(request), {0, 2, 0})->y, 250, 1e-9);
+  request.r1 = {49, 0}, request.r2 = {0, -51};
+
   // Without a calibration the measured R1 sets the scale: 49 px for (2 0 0).
   request.pxPerInverseNm = 0;
   EXPECT_NEAR(find(PredictSpots(request), {0, 2, 0})->y, 200 - 49, 1e-9);

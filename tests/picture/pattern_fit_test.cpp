@@ -147,6 +147,21 @@ TEST(PatternFit, IndexesOnlySpotsOnNodesAndKeepsTheCentreOnThePicture) {
   EXPECT_NEAR(strays.fit->r2.x, 30, 1e-9);
   EXPECT_NEAR(strays.fit->r2.y, 0, 1e-9);
 
+  // Rows j = -2..-1 and 1..2 empty where |i| <= 2: the first fit, within two nodes of the
+  // centre, sees one row only and has no plane to span; the wider ones find the lattice.
+  std::vector<Spot> gap = gridSpots({250, 250}, a, b, -5, 5, -4, 4);
+  std::swap(gap[0], gap[49]);
+  gap[0].intensity = 2;
+  std::erase_if(gap, [](const Spot& s) {
+    const double j = (s.y - 250) / 25, i = (s.x - 250 - 10 * j) / 30;
+    return j != 0 && std::fabs(j) <= 2 && std::fabs(i) <= 2;
+  });
+  const PatternFitOutcome row = FitPattern(gap, 501, 501);
+  ASSERT_TRUE(row.fit) << row.message;
+  EXPECT_EQ(row.fit->spotsUsed, 99 - 20);
+  EXPECT_NEAR(row.fit->residualPx, 0, 1e-9);
+  EXPECT_NEAR(row.fit->centreX, 250, 1e-9);
+
   // The same spots given for a picture 100 px tall: the most symmetric node (y = 120) lies below
   // it. Of the nodes on the picture (y = 95 at j = -1), (0, -1) at (140, 95) has its mirror pairs
   // in rows j = -2..0 and all five columns: 14 pairs, against 8 for its neighbours (three columns).

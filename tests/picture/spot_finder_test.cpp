@@ -140,8 +140,8 @@ TEST(SpotFinder, ReportsWidthIntensityAndTheSaturatedBeamFirst) {
 
 // The picture's edges and burnt-in marks: a spot in the top-left corner has the integral of
 // its Gaussian, 2 pi A s², as one in the middle has; half spots centred on the first or last row
-// or column are placed within 0.2 px; the edges of a black box behind a scale bar on a dark
-// background are no spots.
+// or column are placed within 0.2 px, and so is a spot in a strip of a picture; the edges of a
+// black box behind a scale bar on a dark background are no spots.
 TEST(SpotFinder, MeasuresEdgeSpotsAndPassesOverABlackBox) {
   PictureRecipe recipe;
   recipe.noise = 2;
@@ -156,6 +156,16 @@ TEST(SpotFinder, MeasuresEdgeSpotsAndPassesOverABlackBox) {
     EXPECT_TRUE(std::any_of(halves.begin(), halves.end(),
                             [&](const Spot& s) { return std::hypot(s.x - t.x, s.y - t.y) < 0.2; }))
         << t.x << ", " << t.y;
+  // Strips 3 px tall and 8 px wide (one row or column of background blocks) still show a spot.
+  for (const auto& [width, height] : {std::pair{80, 3}, {8, 80}}) {
+    recipe.width = width, recipe.height = height;
+    const TrueSpot middle{width / 2.0 - 0.4, height / 2.0 - 0.4, 100, 1.3};
+    const std::vector<Spot> strip = FindSpots(RenderPicture(recipe, {middle}));
+    ASSERT_EQ(strip.size(), 1u) << width << " x " << height;
+    EXPECT_NEAR(strip[0].x, middle.x, 0.1);
+    EXPECT_NEAR(strip[0].y, middle.y, 0.1);
+  }
+  recipe.width = recipe.height = 512;
   recipe.scaleBar = true, recipe.labelBox = true, recipe.level = 10; // the box dips the most
   EXPECT_TRUE(FindSpots(RenderPicture(recipe, {})).empty());
 }
