@@ -87,6 +87,8 @@ TEST_F(CliCrystal, IndexAndCalcTakeACifPhase) {
                   "one of --phase, --cell or --cif"));
   EXPECT_TRUE(has(run({"index", "--block", "x", "--cif", path("si.cif")}).err,
                   "--block: give it after the --cif"));
+  EXPECT_TRUE(has(run({"index", "--cif", path("si.cif"), "--block", "x", "--block", "y"}).err,
+                  "--block: one block for each --cif"));
 }
 
 TEST_F(CliCrystal, BatchAddsCifPhases) {
@@ -131,6 +133,15 @@ TEST_F(CliCrystal, SimulateWritesItsSpots) {
                          "-3.006966250861679, \"d\": 0.27153499999999997, \"intensity\": 0, "
                          "\"absent\": \"space_group\"}"))
       << r.out;
+  // As text: the same four spots, x and y to 4 decimals, d to 5, then their count.
+  r = run({"simulate", "--cif", path("si.cif"), "--zone", "0", "1", "1", "--g-max", "4"});
+  EXPECT_EQ(r.out, "Phase: Si  space group F d -3 m:2  a=0.54307 b=0.54307 c=0.54307 nm  α=90 "
+                   "β=90 γ=90 deg.\nZone axis [0 1 1]  g_max 4 1/nm\n\n"
+                   "     h    k    l    x (1/nm)    y (1/nm)      d (nm)  intensity\n"
+                   "     1    1   -1      3.1894      0.0000     0.31354     100.00\n"
+                   "     1   -1    1     -1.0631     -3.0070     0.31354     100.00\n"
+                   "    -1    1   -1      1.0631      3.0070     0.31354     100.00\n"
+                   "    -1   -1    1     -3.1894      0.0000     0.31354     100.00\n\n4 spots\n");
   r = run({"simulate", "--cif", path("si.cif"), "--zone", "0", "1", "1", "--g-max", "7"});
   EXPECT_TRUE(has(r.out, "     2    2   -2      6.3787      0.0000     0.15677       0.00  absent: "
                          "structure\n"))

@@ -146,6 +146,10 @@ TEST_F(PictureFolder, PictureFaultsNameTheirCause) {
   EXPECT_NE(unreadable.err.find("spots: cannot read the picture \"" + missing + "\""),
             std::string::npos)
       << unreadable.err;
+  const CliRun unmeasured =
+      run({"index", "--phase", "Al", "--picture", missing, "--scale-bar", "5", "100"});
+  EXPECT_EQ(unmeasured.status, 2);
+  EXPECT_NE(unmeasured.err.find("index: cannot read the picture"), std::string::npos);
   std::ofstream(folder_ / "empty.png").close();
   EXPECT_EQ(run({"spots", (folder_ / "empty.png").string()}).status, 2);
 

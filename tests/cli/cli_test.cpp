@@ -150,7 +150,7 @@ TEST(Cli, InvalidInputNamesTheOptionAndEdgesAreAccepted) {
     std::string message;
   };
   std::vector<Case> cases = {
-      {join(fcc, {}, {"--lattice", "X"}), kExitInvalidInput, "--lattice"},
+      {{"index", "--lattice", "X"}, kExitInvalidInput, "--lattice: \"X\" is not one of P, C, I"},
       {join(fcc, pattern, {"--lattice", "f"}), kExitInvalidInput, "--lattice: given twice"},
       {{"index", "--phase", "Unobtainium", "--d", "1", "1", "1", "--angles", "1", "1", "1"},
        kExitInvalidInput,
