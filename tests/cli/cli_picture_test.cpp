@@ -13,6 +13,7 @@
 #include "cli/cli_commands.hpp"
 #include "cli/cli_picture.hpp"
 #include "cli/cli_run.hpp"
+#include "picture/pattern_fit.hpp"
 #include "picture/raw_picture.hpp"
 #include "support/synthetic_picture.hpp"
 
@@ -135,6 +136,35 @@ TEST_F(PictureFolder, SpotsAndMeasureReadEveryFormatAlike) {
   const CliRun text = run({"measure", tiff, "--scale-bar", "5", "100", "--centre", "249", "260"});
   ASSERT_EQ(text.status, 0) << text.err;
   EXPECT_NE(text.out.find("length 40.00"), std::string::npos) << text.out;
+  // The numbers of each line agree: the length is |Ri|, d = (100 / 5) / length, R3 = R1 + R2 and
+  // the angles lie between the vectors written (each number to 3 or 4 decimals).
+  std::istringstream lines(text.out.substr(text.out.find('\n') + 1));
+  std::array<Vec2, 3> r{};
+  std::string line;
+  for (int i = 1; i <= 3 && std::getline(lines, line); ++i) {
+    int n = 0, m = 0;
+    double length = 0, d = 0;
+    ASSERT_EQ(std::sscanf(line.c_str(), "R%d (%lf, %lf) px  length %lf px  d%d = %lf nm", &n,
+                          &r[i - 1].x, &r[i - 1].y, &length, &m, &d),
+              6);
+    EXPECT_EQ(n * 10 + m, i * 11) << line;
+    EXPECT_NEAR(length, std::hypot(r[i - 1].x, r[i - 1].y), 0.002) << line;
+    EXPECT_NEAR(d, 20 / length, 1e-5) << line;
+  }
+  EXPECT_LT(std::hypot(r[2].x - r[0].x - r[1].x, r[2].y - r[0].y - r[1].y), 0.003);
+  const auto angle = [&](int p, int q) {
+    return std::acos((r[p].x * r[q].x + r[p].y * r[q].y) /
+                     (std::hypot(r[p].x, r[p].y) * std::hypot(r[q].x, r[q].y))) *
+           180 / M_PI;
+  };
+  std::array<double, 3> angles{};
+  std::getline(lines, line);
+  EXPECT_EQ(std::sscanf(line.c_str(), "<R1,R2> = %lf deg.  <R2,R3> = %lf deg.  <R1,R3> = %lf",
+                        &angles[0], &angles[1], &angles[2]),
+            3);
+  EXPECT_NEAR(angles[0], angle(0, 1), 0.01);
+  EXPECT_NEAR(angles[1], angle(1, 2), 0.01);
+  EXPECT_NEAR(angles[2], angle(0, 2), 0.01);
 }
 
 // The causes, each named: an unreadable or empty file and a centre off the picture give 2, a

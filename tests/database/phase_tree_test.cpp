@@ -76,6 +76,20 @@ TEST(PhaseTree, OnlyNeighboursShareAPhaseNode) {
   for (int notANode : {1, -1, 5}) // the root is node 0, the only one
     empty.onNodeChecked(notANode, true, CheckMode::Single);
   EXPECT_TRUE(checkedKeys(empty).empty());
+
+  // The user's phases follow under a node of their own, numbered from 1; they are no records.
+  PhaseTree user({named("A")});
+  user.addUserPhases({});
+  EXPECT_EQ(user.nodeCount(), 3); // root, aa1, bb1: an empty list adds no node
+  user.addUserPhases({"Si", "TiO2"});
+  EXPECT_EQ(user.node(nodeOf(user, "User")).parent, PhaseTree::kRoot);
+  EXPECT_EQ(user.childrenOf(nodeOf(user, "User")),
+            std::vector({nodeOf(user, "cc1"), nodeOf(user, "cc2")}));
+  EXPECT_EQ(user.node(nodeOf(user, "cc2")).text, "TiO2");
+  EXPECT_EQ(user.parameterNodeCount(), 1);
+  user.onNodeChecked(nodeOf(user, "User"), true, CheckMode::Multiple);
+  EXPECT_EQ(user.selectedUserPhases(), (std::vector<int>{1, 2}));
+  EXPECT_TRUE(user.selectedRecords().empty());
 }
 
 TEST(PhaseTree, SingleModeLeavesExactlyTheClickedNodeChecked) {

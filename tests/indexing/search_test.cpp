@@ -268,6 +268,13 @@ TEST(Search, PairLimitOfTheFastSearch) {
   EXPECT_EQ(stopped.fault, SearchFault::TooManyPairs);
   EXPECT_TRUE(stopped.rows.empty());
   EXPECT_FALSE(IndexPatternLiteral(kCubic, LatticeType::Primitive, 3, everything, limits).fault);
+  // The default limit lies far above real use: two spots that each match the shell of about
+  // 4π·20²·4 = 20,000 planes with |hkl| from 18 to 22 (d = a/20 ± 10 %) are searched; a third
+  // spot wider than the cell matches none, so the search ends without a row.
+  const MeasuredPattern shell = pattern(0.02, 0.02, 10, 90, 45, 45, 0.002);
+  const SearchResult wide = IndexPattern(kCubic, LatticeType::Primitive, 30, shell);
+  EXPECT_FALSE(wide.fault);
+  EXPECT_GT(double(wide.stats.candidates[0]) * double(wide.stats.candidates[1]), 1e8);
 }
 
 // A pattern made from two real reflections of the cell, measured with noise.
