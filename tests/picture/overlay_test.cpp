@@ -85,10 +85,11 @@ TEST(Overlay, PlacesTheZonesReflectionsByMetricAndCalibration) {
 }
 
 // Four predicted spots, detections: the direct beam (not counted), two within 3 px of predicted
-// ones (1 px and 2 px off: RMS = sqrt((1 + 4) / 2)), one far from everything.
+// ones (2 px off each, across the edge of a 3 px cell, rightwards and downwards: RMS 2), one far
+// from everything.
 TEST(Overlay, CountsMatchedAndExplainedSpots) {
   const std::vector<PredictedSpot> predicted = {
-      {{1, 0, 0}, 150, 100}, {{-1, 0, 0}, 50, 100}, {{0, 1, 0}, 100, 50}, {{0, -1, 0}, 100, 150}};
+      {{1, 0, 0}, 149, 100}, {{-1, 0, 0}, 50, 100}, {{0, 1, 0}, 100, 50}, {{0, -1, 0}, 100, 150}};
   const std::vector<Spot> detected = {
       {100.5, 100, 1e6, 5}, {151, 100, 10, 2}, {50, 102, 10, 2}, {20, 20, 10, 2}};
   const PictureAgreement a = CompareWithPicture(predicted, detected, {100, 100}, 3);
@@ -96,7 +97,7 @@ TEST(Overlay, CountsMatchedAndExplainedSpots) {
   EXPECT_EQ(a.matched, 2);
   EXPECT_EQ(a.detected, 3);
   EXPECT_EQ(a.explained, 2);
-  EXPECT_NEAR(a.rmsPx, std::sqrt(2.5), 1e-12);
+  EXPECT_NEAR(a.rmsPx, 2, 1e-12);
   EXPECT_EQ(CompareWithPicture({}, detected, {100, 100}, 3).explained, 0);
   // The same pairing spot by spot, as the window draws it.
   const PictureMatches m = MatchWithPicture(predicted, detected, {100, 100}, 3);
