@@ -667,12 +667,24 @@ std::vector<Spot> FindSpots(const GreyImage& input, const SpotFinding& options) 
     // Width and intensity from a Gaussian through the wings (the plateau left out).
     const int r = static_cast<int>(std::ceil(radius)) + 8;
     Window window = windowAt(cx, cy, r, radius + 3);
-    Parameters start = {2.0 * top, mx - cx, my - cy, std::max(1.0, radius), 0, 0, 0};
-    const Fit fit = fitGaussian(window, start);
-    const bool fitted = fit.ok && fit.p[kS] < 4 * r && fit.p[kS] > 0.5 &&
-                        std::hypot(fit.p[kX0] + cx - mx, fit.p[kY0] + cy - my) < radius + 1;
     // The wings must be a Gaussian's too: a blot of burnt-in letters can be round and filled.
-    if (!fitted || !(fit.rms <= 2 * noise + kShapeMisfit * window.seenPeak(fit.p[kA]))) continue;
+    const auto accepted = [&](const Fit& f) {
+      return f.ok && f.p[kS] < 4 * r && f.p[kS] > 0.5 &&
+             std::hypot(f.p[kX0] + cx - mx, f.p[kY0] + cy - my) < radius + 1 &&
+             f.rms <= 2 * noise + kShapeMisfit * window.seenPeak(f.p[kA]);
+    };
+    Fit fit = fitGaussian(window, {2.0 * top, mx - cx, my - cy, std::max(1.0, radius), 0, 0, 0});
+    // A broad spot that barely saturates starts far too narrow from its small plateau, and the fit
+    // can collapse onto a spike; the second try starts at the width the wings' fall-off shows,
+    // from the top at the plateau's edge to the ring about 1.5 px beyond it.
+    const double fallOff = top / (ringSum / ringCount);
+    if (!accepted(fit) && fallOff > 1) {
+      const double s2 =
+          ((radius + 1.5) * (radius + 1.5) - radius * radius) / (2 * std::log(fallOff));
+      fit = fitGaussian(window, {top * std::exp(radius * radius / (2 * s2)), mx - cx, my - cy,
+                                 std::sqrt(s2), 0, 0, 0});
+    }
+    if (!accepted(fit)) continue;
     const double width = fit.p[kS];
     // A large plateau's edge is many pixels long and fixes its centre well; a small one is a few
     // noisy pixels, and the Gaussian through the wings does better.

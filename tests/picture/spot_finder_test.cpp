@@ -199,6 +199,23 @@ TEST(SpotFinder, ReportsBroadSpotsOnceWhateverTheGreyScale) {
   }
 }
 
+// Spots 3 to 6.2 px wide whose tops only just saturate (240 above a flat level of 30, clipped
+// at 255): a small plateau under a broad spot is still that spot, found within 0.1 px.
+TEST(SpotFinder, FindsBroadSpotsWhoseTopsBarelySaturate) {
+  PictureRecipe recipe;
+  recipe.haloAmplitude = 0, recipe.slopeX = recipe.slopeY = 0;
+  std::vector<TrueSpot> truth;
+  for (int k = 0; k < 9; ++k)
+    truth.push_back(
+        {80.3 + 160 * (k % 3) + 1.1 * k, 80.7 + 160 * (k / 3) + 0.3 * k, 240, 3 + 0.4 * k});
+  const std::vector<Spot> spots = FindSpots(RenderPicture(recipe, truth));
+  ASSERT_EQ(spots.size(), truth.size());
+  for (const TrueSpot& t : truth)
+    EXPECT_TRUE(std::any_of(spots.begin(), spots.end(),
+                            [&](const Spot& s) { return std::hypot(s.x - t.x, s.y - t.y) < 0.1; }))
+        << t.x << ", " << t.y;
+}
+
 // Nothing to find: pure noise on a sloping background, a constant or empty picture, values that
 // are not numbers; and a run that is told to stop gives no spots.
 TEST(SpotFinder, FindsNothingWhereThereIsNothingAndStopsWhenTold) {
