@@ -200,6 +200,9 @@ TEST(Families, ScoreAndRanking) {
   EXPECT_EQ(families[2].members, (std::vector<std::size_t>{0, 2}));
   EXPECT_EQ(families[2].representative, 2u);          // (1 0 0 0 1 0) > (0 1 0 1 0 0)
   EXPECT_EQ(families[0].g1, (MillerIndex{0, 0, -1})); // its only member, minus signs and all
+  // Fewer minus signs win over the lexicographically larger: (-1 0 0 0 1 1) over (1 0 0 0 -1 -1).
+  EXPECT_TRUE(PrefersAsRepresentative({-1, 0, 0}, {0, 1, 1}, {1, 0, 0}, {0, -1, -1}));
+  EXPECT_FALSE(PrefersAsRepresentative({1, 0, 0}, {0, -1, -1}, {-1, 0, 0}, {0, 1, 1}));
 
   // Equal scores: fewer rows first; equal rows: the better representative first.
   std::vector<IndexingResult> tied = rows;

@@ -112,11 +112,19 @@ TEST(NearestMiss, SameAsTheWidenedSearchGrouped) {
       monoclinic{0.6, 0.7, 0.8, 90, 100, 90}, triclinic{0.6, 0.7, 0.8, 80, 95, 105},
       // c so long that the l bounds of a candidate line lie beyond int (found by fuzzing); every
       // l then gives the same spacing to double precision, so the families tie.
-      needle{0.4, 0.4, 1e12, 90, 90, 90};
+      needle{0.4, 0.4, 1e12, 90, 90, 90},
+      // b short and γ obtuse: a*·b* larger than a*·a*, which no other cell here has.
+      oblique{1.0, 0.3, 0.8, 90, 90, 120};
   // (1 0 0) and (-5 1 0) make arccos(-5/√26) = 168.7 degrees: with angle tolerances of 10, the
   // widened <R1,R2> window reaches past 180 and must keep the obtuse pairs up to it.
   MeasuredPattern obtuse = offPattern(cubic, {1, 0, 0}, {-5, 1, 0});
   obtuse.angleTol = {10, 10, 10};
+  // Only d3 off, 2.9 times a tight tolerance: (4 3 1) sits just inside the widened window's edge.
+  MeasuredPattern edge = offPattern(oblique, {3, 1, 0}, {1, 2, 1});
+  edge.d = {edge.d[0], edge.d[1] - 0.015, edge.d[2] + 2.9 * 0.002};
+  edge.angle[0] -= 3;
+  edge.dTol = {0.002, 0.002, 0.002};
+  edge.angleTol = {0.5, 0.5, 0.5};
   const std::vector<Case> cases = {
       {cubic, LatticeType::FaceCenter, offPattern(cubic, {3, 1, 1}, {0, 2, 2})},
       {cubic, LatticeType::Primitive, obtuse},
@@ -125,6 +133,7 @@ TEST(NearestMiss, SameAsTheWidenedSearchGrouped) {
       {monoclinic, LatticeType::SideCenter, offPattern(monoclinic, {2, 0, 1}, {1, 1, 2})},
       {triclinic, LatticeType::Primitive, offPattern(triclinic, {2, 1, 0}, {0, 1, 2})},
       {needle, LatticeType::Primitive, offPattern(needle, {1, 0, 0}, {0, 1, 0}), true},
+      {oblique, LatticeType::Primitive, edge},
   };
   for (const Case& c : cases) {
     const PhaseSymmetry symmetry = PhaseSymmetryOf(c.cell, c.type);
