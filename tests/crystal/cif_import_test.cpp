@@ -116,6 +116,12 @@ TEST(CifImport, SpecialPositionsGetCrystallographicOccupancies) {
   EXPECT_EQ(onlyPhase(text.c_str()).atoms.at(0).occupancy, 1.0);
   EXPECT_EQ(UnitCellAtoms(onlyPhase(kBaddeleyiteCif)).size(), 12u); // 3 on 4e
   EXPECT_EQ(UnitCellAtoms(onlyPhase(kCorundumCif)).size(), 30u);    // Al 12c, O 18e
+  // P -1 takes (t t t) to (-t -t -t), 2t (a² + b² + c² + 2ab cos γ + 2ac cos β + 2bc cos α)^½ =
+  // 1.8292 t nm apart in this cell: one site up to t = 0.005467, two beyond.
+  const LatticeParameters oblique{0.8, 0.9, 1.0, 110, 100, 120};
+  const SpaceGroupPointer inversion = SpaceGroupFromNumber(2).group;
+  EXPECT_EQ(DistinctImages(*inversion, oblique, {0.00543, 0.00543, 0.00543}).size(), 1u);
+  EXPECT_EQ(DistinctImages(*inversion, oblique, {0.0055, 0.0055, 0.0055}).size(), 2u);
 }
 
 TEST(CifImport, GroupSourcesInOrderAndTheirDisagreements) {
@@ -178,22 +184,21 @@ TEST(CifImport, GroupSourcesInOrderAndTheirDisagreements) {
 }
 
 TEST(CifImport, TextFormsOfRealFiles) {
-  // CR LF line ends, a byte-order mark and a UTF-8 block name, several blocks in one file.
+  // CR LF line ends (a name in a text field keeps one line break), a byte-order mark and a UTF-8
+  // block name with two-, three- and four-byte characters, several blocks in one file.
   std::string text = std::string("\xEF\xBB\xBF") + kRutileCif + kMagnesiumCif;
+  text.insert(text.find("_cell"), "_spotindex_phase_name\n;rutile\nTiO2\n;\n");
   std::string crlf;
   for (char c : text) {
     if (c == '\n') crlf += '\r';
     crlf += c;
   }
-  crlf.replace(crlf.find("data_magnesium"), 14,
-               "data_Mg_\xC3\xA9"
-               "chantillon");
+  crlf.replace(crlf.find("data_magnesium"), 14, "data_Mg_\xC3\xA9\xE2\x82\xAC\xF0\x9F\x94\xAC");
   CifImport imported = ImportCifText(crlf, "two.cif");
   ASSERT_TRUE(imported.errors.empty()) << imported.errors[0];
   ASSERT_EQ(imported.phases.size(), 2u);
-  EXPECT_EQ(imported.phases.at(0).name, "O2 Ti");
-  EXPECT_EQ(imported.phases.at(1).name, "Mg_\xC3\xA9"
-                                        "chantillon");
+  EXPECT_EQ(imported.phases.at(0).name, "rutile\nTiO2");
+  EXPECT_EQ(imported.phases.at(1).name, "Mg_\xC3\xA9\xE2\x82\xAC\xF0\x9F\x94\xAC");
   EXPECT_EQ(imported.phases.at(1).group->number(), 194);
   // A Latin-1 name becomes UTF-8.
   std::string latin = kAluminiumCif;
@@ -249,6 +254,12 @@ TEST(CifImport, FaultsNameFileBlockAndItemAndCostOnlyTheirBlock) {
                                     "' is not a crystallographic operation"),
               std::string::npos);
   }
+  text = kRutileCif; // a shift of 12345 cells would overflow gemmi's arithmetic further on
+  text.replace(text.find("-x,-y,z\n"), 7, "-x,-y,z+12345");
+  EXPECT_NE(firstError(text).find("a number too long in '-x,-y,z+12345'"), std::string::npos);
+  text = kSiliconCif;
+  text.replace(text.find("0.125 0.125 0.125"), 17, "0.125 ? 0.125");
+  EXPECT_NE(firstError(text).find("_atom_site_fract_y of atom 'Si1' missing"), std::string::npos);
   // Operations whose rotations close but whose translations do not (found by fuzzing: such a
   // list read back from the library gave another group): twice -x,-y,z+1/4 is a shift by 1/2
   // along c that the list does not hold.
