@@ -80,10 +80,9 @@ MeasureDialog::MeasureDialog(PictureView& view, MeasurementState& state, BoxArra
 
   lengthCaption_ = new QLabel(this);
   lengthCaption_->setObjectName(QStringLiteral("Label2"));
-  lengthCaption_->setGeometry(FromTwips(1800, 240, 1425, 225));
   entryCaption_ = new QLabel(this);
   entryCaption_->setObjectName(QStringLiteral("Label1"));
-  entryCaption_->setGeometry(FromTwips(2200, 495, 1185, 225));
+  // Both captions are placed with their texts, by setUp below.
 
   setUp();
 }

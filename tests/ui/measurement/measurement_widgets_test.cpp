@@ -405,7 +405,10 @@ TEST_F(MeasureDialogWindow, LaysOutTheControlsAtFifteenTwipsPerPixelAndCaptionsT
   EXPECT_EQ(dialog->size(), QSize(310, 189));                          // 4650 x 2835 twips
   EXPECT_EQ(dialog->roleOption(0)->geometry(), QRect(40, 48, 81, 17)); // (600, 720), 1215 x 255
   EXPECT_EQ(dialog->okButton()->geometry(), QRect(80, 152, 73, 25));   // (1200, 2280), 1095 x 375
-  EXPECT_EQ(dialog->entryBox()->geometry(), QRect(128, 32, 33, 18));   // (1920, 480), 495 x 270
+  EXPECT_EQ(dialog->cancelButton()->geometry(), QRect(184, 152, 73, 25)); // (2760, 2280)
+  EXPECT_EQ(dialog->lengthCaption()->pos(), QPoint(120, 16));             // (1800, 240) twips
+  EXPECT_EQ(dialog->entryCaption()->geometry(), QRect(147, 33, 79, 15));  // (2200, 495), 1185 x 225
+  EXPECT_EQ(dialog->entryBox()->geometry(), QRect(128, 32, 33, 18));      // (1920, 480), 495 x 270
 
   // 150 px along both axes: 150·√2 = 212.132 px.
   drawLine(view, {100, 100}, {250, 250});

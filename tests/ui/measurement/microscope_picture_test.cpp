@@ -102,6 +102,7 @@ TEST_F(MicroscopePictureView, DisplayMappingShowsTheFullDepthValuesWithoutChangi
   control->scaleBox()->setCurrentIndex(1);
   emit control->scaleBox()->activated(1);
   EXPECT_EQ(view->displayMapping().scale, DisplayScale::Logarithmic);
+  EXPECT_EQ(control->scaleBox()->currentText(), QStringLiteral("Logarithmic"));
   EXPECT_EQ(qGray(view->picture().pixel(0, 1)), 229);
   // Limits typed: 0 to 60000 linear puts 300 at 255 x 300 / 60000 = 1.3, rounded 1.
   control->scaleBox()->setCurrentIndex(0);
@@ -131,6 +132,7 @@ TEST_F(MicroscopePictureView, DisplayMappingShowsTheFullDepthValuesWithoutChangi
   ASSERT_TRUE(view->loadPicture(dir.filePath(QStringLiteral("eight.png"))));
   EXPECT_FALSE(view->fullDepth());
   EXPECT_FALSE(control->isEnabled());
+  EXPECT_EQ(control->highEdit()->text(), QString());
   EXPECT_EQ(qGray(view->picture().pixel(1, 1)), 90);
 }
 

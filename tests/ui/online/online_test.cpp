@@ -3,14 +3,17 @@
 // and the "Simulation" tab. Nothing here reaches the network or starts a browser engine.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
 
 #include "ui/common/fake_environment.hpp"
 #include "ui/online/contact_panel.hpp"
+#include "ui/online/embedded_browser.hpp"
 #include "ui/online/online_panel.hpp"
 #include "ui/online/simulation_panel.hpp"
 #include "ui/shell/main_window.hpp"
@@ -234,10 +237,31 @@ TEST(OnlineInTheWindow, TheForumButtonOpensTheForumOnTheDiscussionTab) {
       Environment{fake.prompts, fake.clock, fake.places, &online, &views, &fake.screen});
   window.show();
   window.tabs()->setCurrentIndex(MainWindow::SimulationTab);
+  EXPECT_EQ(window.tabs()->tabText(MainWindow::SimulationTab), QStringLiteral("Simulation"));
   QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command12")), Qt::LeftButton);
   ASSERT_NE(views.last, nullptr);
   EXPECT_EQ(views.last->addresses, QList<QUrl>({kForumAddress}));
   EXPECT_EQ(window.tabs()->currentIndex(), MainWindow::DiscussionTab);
+}
+
+TEST(EmbeddedBrowser, StartsOnlyWhereItsHelperProgramAndResourcesAre) {
+  // The places the environment names come first; any file stands for the helper program. The
+  // sandbox is off, as the engine needs it for root.
+  QTemporaryDir dir;
+  qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  qputenv("QTWEBENGINEPROCESS_PATH", dir.filePath(QStringLiteral("none")).toUtf8());
+  EXPECT_FALSE(EmbeddedBrowserCanStart());
+  qputenv("QTWEBENGINEPROCESS_PATH", QCoreApplication::applicationFilePath().toUtf8());
+  qputenv("QTWEBENGINE_RESOURCES_PATH", dir.path().toUtf8());
+  EXPECT_FALSE(EmbeddedBrowserCanStart()); // no resources there
+  ASSERT_TRUE(
+      QFile(dir.filePath(QStringLiteral("qtwebengine_resources.pak"))).open(QIODevice::WriteOnly));
+#ifdef SPOT_HAVE_WEBENGINE
+  EXPECT_TRUE(EmbeddedBrowserCanStart());
+#endif
+  for (const char* name :
+       {"QTWEBENGINE_DISABLE_SANDBOX", "QTWEBENGINEPROCESS_PATH", "QTWEBENGINE_RESOURCES_PATH"})
+    qunsetenv(name);
 }
 
 TEST(SimulationPanel, DrawsThirtySevenSpotsAroundTheCentre) {
