@@ -69,6 +69,30 @@ TEST(Cli, HelpStatesTheProgramsOwnNumbers) {
     EXPECT_TRUE(contains(help.out, text)) << text;
 }
 
+// The database as phases lists it: each record once, each field in its place (SnO2, record 89,
+// is the one whose c differs from a; the fields as the database text holds them).
+TEST(Cli, PhasesListsEveryRecordInEachFormat) {
+  const auto text = lines(run({"phases"}).out), tsv = lines(run({"phases", "--format", "tsv"}).out);
+  ASSERT_EQ(text.size(), 108u);
+  ASSERT_EQ(tsv.size(), 108u);
+  EXPECT_EQ(text[0], "  1  AgCl  FaceCenter  c/a1.00000  a=0.55800 b=0.55800 c=0.55800 nm  "
+                     "α=90.00000 β=90.00000 γ=90.00000 deg.");
+  EXPECT_EQ(text[88], " 89  SnO2  Primitive  c/a0.67277  a=0.47550 b=0.47550 c=0.31990 nm  "
+                      "α=90.00000 β=90.00000 γ=90.00000 deg.");
+  EXPECT_EQ(text[107].substr(0, 10), "108  ZrO2 ");
+  EXPECT_EQ(tsv[88], "89\tSnO2\tPrimitive\t0.67277\t0.47550\t0.47550\t0.31990\t90.00000\t90.00000\t"
+                     "90.00000");
+  const std::string json = run({"phases", "--format", "json"}).out;
+  EXPECT_EQ(json.substr(0, 16), "[\n {\"record\": 1,");
+  EXPECT_TRUE(contains(json,
+                       "\n {\"record\": 89, \"name\": \"SnO2\", \"lattice\": \"P\", \"type\": "
+                       "\"Primitive\", \"c_over_a\": 0.67277, \"cell\": [0.4755, 0.4755, 0.3199, "
+                       "90, 90, 90]},\n"));
+  EXPECT_TRUE(json.ends_with("{\"record\": 108, \"name\": \"ZrO2\", \"lattice\": \"F\", \"type\": "
+                             "\"FaceCenter\", \"c_over_a\": 1, \"cell\": [0.504, 0.504, 0.504, 90, "
+                             "90, 90]}\n]\n"));
+}
+
 TEST(Cli, ScaleBarFormGivesTheSameRowsAsSpacings) {
   // 5 1/nm over 100 px: d = 20 / L nm; body-centred iron d(110) = 0.20266, d(002) = 0.1433,
   // d(112) = 0.11700 nm give L = 98.69, 139.57, 170.94 px.
