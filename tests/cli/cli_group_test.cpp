@@ -12,6 +12,14 @@ namespace {
 
 using namespace testing;
 
+// Every object and list of a JSON text closes (no name here holds a brace or a bracket).
+void ExpectBalanced(const std::string& json) {
+  for (const char* pair : {"{}", "[]"})
+    EXPECT_EQ(std::count(json.begin(), json.end(), pair[0]),
+              std::count(json.begin(), json.end(), pair[1]))
+        << json;
+}
+
 TEST(CliGroup, IndexAddsFamiliesAfterTheUnchangedRows) {
   const CliRun plain = run(kCubic), grouped = run(with(kCubic, {"--group"}));
   ASSERT_EQ(grouped.status, 0) << grouped.err;
@@ -29,6 +37,16 @@ TEST(CliGroup, IndexAddsFamiliesAfterTheUnchangedRows) {
   EXPECT_TRUE(contains(off.out, "[0 0 1]        24   -0.0030")) << off.out;
   EXPECT_TRUE(contains(off.out, "-1.00")) << off.out;
   EXPECT_TRUE(contains(off.out, "   0.2552\n(deviations: computed minus measured")) << off.out;
+  // Each number under its heading: the heading and the row are as wide on the screen.
+  const auto width = [](const std::string& line) {
+    return std::count_if(line.begin(), line.end(),
+                         [](unsigned char c) { return (c & 0xC0) != 0x80; });
+  };
+  std::istringstream table(off.out.substr(off.out.find("equivalent solutions\n") + 21));
+  std::string heading, row;
+  std::getline(table, heading);
+  std::getline(table, row);
+  EXPECT_EQ(width(heading), width(row)) << heading << "\n" << row;
 
   const CliRun plainJson = run(with(kCubic, {"--format", "json"}));
   const CliRun json = run(with(kCubic, {"--format", "json", "--group"}));
@@ -48,6 +66,7 @@ TEST(CliGroup, IndexAddsFamiliesAfterTheUnchangedRows) {
   }
   EXPECT_FALSE(contains(json.out, "zone_axis_4")); // cubic
   EXPECT_FALSE(contains(json.out, "nearest"));     // it has rows
+  ExpectBalanced(json.out);
 
   // tsv has no place for families.
   const CliRun tsv = run(with(kCubic, {"--format", "tsv", "--group"}));
@@ -71,6 +90,7 @@ TEST(CliGroup, NearestMissesAndHexagonalZoneAxes) {
   EXPECT_TRUE(contains(json.out, "\"families\": [],\n \"nearest\": [\n   {\"r1\": [1, 1, 1], "
                                  "\"r2\": [1, -1, -1], \"r3\": [2, 0, 0], \"deviation\": "));
   EXPECT_TRUE(contains(json.out, "\"breaks\": [\"d2\"]}\n ]")); // the list closes on its own line
+  ExpectBalanced(json.out);
 
   // Hexagonal a = 0.3209, c = 0.5211 nm: (1 0 0) + (0 -1 0) = (1 -1 0), d = a√3/2 = 0.27791 nm,
   // 120, 60, 60 degrees; zone axis [0 0 -1] = [0 0 0 -1].
@@ -108,6 +128,7 @@ TEST(CliGroup, BatchRanksPhasesAndNamesNearestMisses) {
   };
   const double nacl = score("NaCl"), al = score("Al");
   EXPECT_LE(tail.find(nacl < al ? "NaCl" : "Al"), tail.find(nacl < al ? "Al" : "NaCl"));
+  ExpectBalanced(grouped.out);
 
   const CliRun text = run(with(args, {"--group"}));
   EXPECT_TRUE(contains(text.out, "2 of 3 phases have solutions\n\nBest phases"));

@@ -71,15 +71,17 @@ TEST_F(CliInfo, DescribesMicroscopeAndCommonPictures) {
       << text.out;
   EXPECT_NE(text.out.find("beam energy    200 keV\n"), std::string::npos);
 
-  // An MRC of float samples without a cell: no calibration, nothing from a microscope.
+  // An MRC of float samples without a cell: no calibration, nothing from a microscope; a quote
+  // and a control character in its name are escaped.
   MrcLayout layout;
   layout.mode = 2, layout.nx = 2, layout.ny = 1;
   const std::string mrc =
-      save("section.mrc", WriteMrc(layout, SampleBytes<float>({-1.5f, 2.5f}, false)));
-  EXPECT_EQ(info({mrc, "--format", "json"}).out,
-            "{\"picture\": \"section.mrc\", \"format\": \"mrc\", \"width\": 2, \"height\": 1, "
-            "\"sample\": \"float32\", \"min\": -1.5, \"max\": 2.5, \"mean\": 0.5, "
-            "\"calibration\": null, \"beam_energy_kev\": null, \"camera_length\": null}\n");
+      save("sec\"\x1btion.mrc", WriteMrc(layout, SampleBytes<float>({-1.5f, 2.5f}, false)));
+  EXPECT_EQ(
+      info({mrc, "--format", "json"}).out,
+      "{\"picture\": \"sec\\\"\\u001btion.mrc\", \"format\": \"mrc\", \"width\": 2, \"height\": 1, "
+      "\"sample\": \"float32\", \"min\": -1.5, \"max\": 2.5, \"mean\": 0.5, "
+      "\"calibration\": null, \"beam_energy_kev\": null, \"camera_length\": null}\n");
 
   // A 2 x 1 BMP of 24-bit grey pixels 10 and 200 (bottom-up rows padded to 4 bytes): the common
   // readers' grey, whatever its name says.

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/cli_options.hpp"
+#include "cli/cli_run.hpp"
 #include "core/boxes.hpp"
 
 namespace spot::cli {
@@ -81,6 +82,9 @@ TEST(CliOptions, HelpExamplesMeasureParallelograms) {
     if (args.empty()) continue;
     ASSERT_EQ(args[0], "spotindex-cli");
     const Options o = parse({args.begin() + 1, args.end()});
+    const testing::CliRun ran = testing::run({args.begin() + 1, args.end()}); // finds solutions
+    EXPECT_EQ(ran.status, 0) << line;
+    EXPECT_EQ(ran.out.find("\n0 "), std::string::npos) << ran.out;
     if (!o.angles) continue; // not a measurement
     // Reciprocal lengths: 1/d, or L x VALUE / (N x LENGTH) from the scale bar.
     std::array<double, 3> r{};

@@ -131,6 +131,14 @@ TEST_F(PictureFolder, SpotsAndMeasureReadEveryFormatAlike) {
   EXPECT_NEAR(numberAfter("\"lengths\": ["), 40, 0.04);
   EXPECT_NEAR(numberAfter("\"d\": ["), 0.5, 0.0005);
   EXPECT_NEAR(numberAfter("\"angles\": ["), 90, 0.05);
+  // Each triple ends with R3 = R1 + R2: √2·40 px long, d = 0.5 / √2 nm, 45 degrees from R1.
+  const auto lastOf = [&](const std::string& key) {
+    const std::size_t end = measure.out.find(']', measure.out.find(key));
+    return std::stod(measure.out.substr(measure.out.rfind(", ", end) + 2));
+  };
+  EXPECT_NEAR(lastOf("\"lengths\": ["), 40 * std::sqrt(2.0), 0.06);
+  EXPECT_NEAR(lastOf("\"d\": ["), 0.5 / std::sqrt(2.0), 0.0005);
+  EXPECT_NEAR(lastOf("\"angles\": ["), 45, 0.05);
   EXPECT_GT(numberAfter("\"spots_used\": "), 100);
 
   const CliRun text = run({"measure", tiff, "--scale-bar", "5", "100", "--centre", "249", "260"});
