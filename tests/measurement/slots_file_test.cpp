@@ -161,11 +161,12 @@ TEST_F(SlotsFile, FilesOverOneMebibyteAreNotReadAndStayAsTheyAre) {
 }
 
 TEST_F(SlotsFile, ClassicMacLineEndsReadAsLineEnds) {
-  // Slot 1 written with CR alone, one line with CR LF and one with LF among them.
+  // Slot 1 written with CR alone, one line with CR LF and one with LF among them; the last
+  // line without its end.
   std::string text = "mac\r";
   for (int i = 0; i < kBoxCount; ++i)
     text += "m" + std::to_string(i) + (i == 5 ? "\r\n" : i == 6 ? "\n" : "\r");
-  text += "2\rphase m\rnext\r";
+  text += "2\rphase m\rnext";
   writeBytes(text);
   const SlotImport read = ImportSlot(file_, 1);
   ASSERT_TRUE(read.slot);

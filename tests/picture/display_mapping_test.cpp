@@ -86,6 +86,7 @@ TEST(DisplayMapping, PercentileDefaultsAndLevels) {
   const DisplayMapping flat{DisplayScale::Linear, 5.0, 5.0};
   EXPECT_EQ(DisplayLevel(5, flat), 0);
   EXPECT_EQ(DisplayLevel(5.5, flat), 255);
+  EXPECT_EQ(DisplayLevel(7, DisplayMapping{DisplayScale::Linear, 10.0, 5.0}), 0);
   EXPECT_EQ(DisplayLevel(std::nan(""), linear), 0);
 
   GreyImage two(2, 1);

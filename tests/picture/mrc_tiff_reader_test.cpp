@@ -25,19 +25,6 @@ bool Says(const MicroscopePictureRead& read, const std::string& part) {
   return !read.picture && read.error.find(part) != std::string::npos;
 }
 
-// Where the directory entry of `tag` lies in a little-endian TIFF of the test writer.
-std::size_t EntryOf(const Bytes& tiff, std::uint16_t tag) {
-  for (std::size_t at = 10; at + 12 <= tiff.size(); at += 12)
-    if (tiff[at] + 256 * tiff[at + 1] == tag) return at;
-  ADD_FAILURE() << "no tag " << tag;
-  return 0;
-}
-
-void PutLittle(Bytes& file, std::size_t at, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i)
-    file[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
 TEST(MrcReader, ReadsModesAndByteOrdersWithTheFirstRowAtTheBottom) {
   // 3 x 2: stored rows (1 2 3) then (4 5 6); MRC's first row is the bottom one.
   const std::vector<std::int16_t> stored = {1, -2, 3, 4, 5, -6};
@@ -141,6 +128,13 @@ TEST(MrcReader, RefusesOtherModesAndBrokenHeaders) {
   layout.nx = 100000, layout.ny = 100000;
   EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(layout, six)), "too large"));
   EXPECT_TRUE(Says(ReadMrcPicture(Bytes(100, 0)), "ends inside its 1024-byte MRC header"));
+  // The machine stamp decides the byte order, also where the other order would make sense.
+  MrcLayout huge;
+  huge.mode = 0, huge.nx = huge.ny = huge.nz = 1 << 24; // 1 x 1 x 1 in the other order
+  for (bool bigEndian : {false, true}) {
+    huge.bigEndian = bigEndian;
+    EXPECT_TRUE(Says(ReadMrcPicture(WriteMrc(huge, {1})), "too large")) << bigEndian;
+  }
 }
 
 TEST(TiffReader, ReadsDeepGreySamplesInStripsAndLeavesTheRestToOtherReaders) {
@@ -215,10 +209,17 @@ TEST(TiffReader, RefusesWhatNoReaderShowsAndBrokenFiles) {
   file.resize(file.size() - 1); // the last strip one byte short
   EXPECT_TRUE(Says(ReadTiffPicture(file), "strip 2 (12 bytes at byte"));
   // One field of the directory changed (an entry holds its tag at +0, its count at +4 and its
-  // value at +8); 3 x 5 samples of 4 bytes, strips of 2 rows (24, 24 and 12 bytes).
-  const auto changed = [&](std::uint16_t tag, std::size_t field, std::uint32_t value) {
+  // value at +8), bytes added at the end; 3 x 5 samples of 4 bytes, strips of 2 rows (24, 24
+  // and 12 bytes).
+  const auto changed = [&](std::uint16_t tag, std::size_t field, std::uint32_t value,
+                           const Bytes& tail = {}) {
     Bytes tiff = WriteTiff(layout, sixty);
-    PutLittle(tiff, EntryOf(tiff, tag) + field, value, field == 0 ? 2 : 4);
+    tiff.insert(tiff.end(), tail.begin(), tail.end());
+    std::size_t at = 10; // the first entry of the directory at byte 8
+    while (tiff[at] + 256 * tiff[at + 1] != tag)
+      at += 12;
+    for (std::size_t i = 0; i < (field == 0 ? 2 : 4); ++i)
+      tiff[at + field + i] = static_cast<std::uint8_t>(value >> (8 * i));
     return ReadTiffPicture(tiff);
   };
   EXPECT_TRUE(Says(changed(273, 0, 65000), "it has no strip offsets"));
@@ -231,14 +232,9 @@ TEST(TiffReader, RefusesWhatNoReaderShowsAndBrokenFiles) {
   EXPECT_TRUE(Says(changed(278, 8, 5), "strip 0 holds 24 bytes where 60 are needed"));
   EXPECT_TRUE(Says(changed(257, 8, 1000), "samples need 12000 bytes, more than the file's"));
   EXPECT_TRUE(Says(changed(279, 8, 100000), "the values of its tag 279 lie past the end"));
-  // Values that end exactly at the file's end lie in it: the strip byte counts moved there.
-  Bytes moved = WriteTiff(layout, sixty);
-  const std::size_t entry = EntryOf(moved, 279);
-  const std::size_t list = moved[entry + 8] + 256 * moved[entry + 9];
-  const Bytes counts(moved.begin() + list, moved.begin() + list + 12);
-  PutLittle(moved, entry + 8, static_cast<std::uint32_t>(moved.size()), 4);
-  moved.insert(moved.end(), counts.begin(), counts.end());
-  EXPECT_TRUE(ReadTiffPicture(moved).picture);
+  // Values that end exactly at the file's end lie in it: the strip byte counts put there.
+  const auto end = static_cast<std::uint32_t>(WriteTiff(layout, sixty).size());
+  EXPECT_TRUE(changed(279, 8, end, {24, 0, 0, 0, 24, 0, 0, 0, 12, 0, 0, 0}).picture);
   EXPECT_TRUE(Says(ReadTiffPicture(Bytes{'I', 'M', 42, 0, 8, 0, 0, 0}), "no \"II\" or \"MM\""));
   EXPECT_TRUE(Says(ReadTiffPicture(Bytes{'I', 'I', 41, 0, 8, 0, 0, 0}), "version is not 42"));
   EXPECT_TRUE(Says(ReadTiffPicture(Bytes{'I', 'I', 43, 0, 8, 0, 0, 0}), "BigTIFF"));
@@ -294,6 +290,8 @@ TEST(PictureFormats, ToldByContentAndReadFromFiles) {
   EXPECT_TRUE(Says(ReadMicroscopePictureFile(dm.string()), "the file is too large (1089 MiB"));
   const fs::path text = folder / "notes.dm3";
   std::ofstream(text) << "not a picture";
+  EXPECT_FALSE(ReadMicroscopePictureFile(text.string()).handled());
+  fs::resize_file(text, std::uint64_t{2} << 30); // left to others whatever its size
   EXPECT_FALSE(ReadMicroscopePictureFile(text.string()).handled());
   EXPECT_TRUE(Says(ReadMicroscopePictureFile(folder.string()), "not a regular file"));
   EXPECT_TRUE(Says(ReadMicroscopePictureFile((folder / "none.dm3").string()), "does not exist"));

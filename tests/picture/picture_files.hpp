@@ -206,7 +206,7 @@ inline Bytes WriteMrc(const MrcLayout& s, const Bytes& samples) {
   if (s.stamped) {
     std::memcpy(out.data() + 208, "MAP ", 4);
     const std::uint8_t stamp = s.bigEndian ? 0x11 : 0x44;
-    out[212] = stamp, out[213] = stamp;
+    out[212] = stamp, out[213] = s.bigEndian ? 0x11 : 0x41; // little-endian: "DA" as well as "DD"
   }
   out.insert(out.end(), static_cast<std::size_t>(s.extendedBytes), 0xAB);
   out.insert(out.end(), samples.begin(), samples.end());
