@@ -212,6 +212,17 @@ TEST_F(SpotsInTheView, FindSpotsMarksEverySpotWithCirclesThatZoomAndPanWithThePi
   EXPECT_NEAR(view->spotCircleOnScreen(index).center().x(), before.x() + 30, 1e-9);
   EXPECT_NEAR(view->spotCircleOnScreen(index).center().y(), before.y() - 10, 1e-9);
 
+  // With the scale bar known (100 px for 2 1/nm) the solutions are placed at 50 px per 1/nm;
+  // a bar of a negative value or length is not known.
+  const auto calibration = [this](const char* value, const char* length) {
+    boxes.setText(Box::ScaleBarValue, QString::fromLatin1(value));
+    boxes.setText(Box::ScaleBarLength, QString::fromLatin1(length));
+    return view->pictureEvidence().value().pxPerInverseNm;
+  };
+  EXPECT_EQ(calibration("2", "100"), 50.0);
+  EXPECT_EQ(calibration("-2", "100"), 0.0);
+  EXPECT_EQ(calibration("2", "-100"), 0.0);
+
   // Another picture forgets them.
   ASSERT_TRUE(view->loadPicture(pattern.save(dir, QStringLiteral("other.png"))));
   EXPECT_TRUE(view->spots().empty());

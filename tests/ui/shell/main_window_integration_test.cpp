@@ -3,9 +3,13 @@
 // change and the window.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
 #include <QPainter>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -372,6 +376,18 @@ TEST_F(WholeWindow, AnImportedSlotResetsWhatDependsOnThePhase) {
             QString::fromUtf8(kEmptySummary.data(), kEmptySummary.size()));
   EXPECT_EQ(window->boxArray().text(Box::ScaleBarValue), QStringLiteral("5"));
   EXPECT_TRUE(fake.prompts.messages.isEmpty());
+}
+
+TEST_F(WholeWindow, EveryControlAndWindowCarriesItsName) {
+  // Tests and tools find them by name; a list's header is a part of its list.
+  for (const QWidget* w : window->findChildren<QWidget*>()) {
+    const bool named =
+        qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLineEdit*>(w) ||
+        qobject_cast<const QComboBox*>(w) || qobject_cast<const QGroupBox*>(w) || w->isWindow() ||
+        (qobject_cast<const QAbstractItemView*>(w) && !qobject_cast<const QHeaderView*>(w));
+    EXPECT_TRUE(!named || !w->objectName().isEmpty())
+        << w->metaObject()->className() << " in " << w->parent()->objectName().toStdString();
+  }
 }
 
 TEST_F(WholeWindow, StartedFromTheDesktopItCarriesTheIconAndOpensTheNamedPicture) {
