@@ -60,8 +60,8 @@ struct Candidates {
 // The candidates of the three spots, as the search would take them from the reflection list,
 // found without building that list: for each (h, k) only the l for which Q = 1/d² can reach the
 // widest spacing window are looked at (Q is a parabola in l).
-Candidates findCandidates(const MetricTensor& gStar, const ReflectionRule& rule, int n,
-                          const MeasuredPattern& p) {
+Candidates findCandidates(const LatticeParameters& cell, const MetricTensor& gStar,
+                          const ReflectionRule& rule, int n, const MeasuredPattern& p) {
   Candidates result;
   double qMax = 0;
   bool unbounded = false;
@@ -76,14 +76,9 @@ Candidates findCandidates(const MetricTensor& gStar, const ReflectionRule& rule,
     else
       unbounded = true;
   }
-  // |h| <= |a| |g|, with |a|² = G(1,1) = 1 / ... read from the inverse: a² = cofactor / det.
-  const MetricTensor g = gStar;
-  const double det = g[0][0] * (g[1][1] * g[2][2] - g[1][2] * g[2][1]) -
-                     g[0][1] * (g[1][0] * g[2][2] - g[1][2] * g[2][0]) +
-                     g[0][2] * (g[1][0] * g[2][1] - g[1][1] * g[2][0]);
-  const std::array<double, 3> directSquared = {(g[1][1] * g[2][2] - g[1][2] * g[2][1]) / det,
-                                               (g[0][0] * g[2][2] - g[0][2] * g[2][0]) / det,
-                                               (g[0][0] * g[1][1] - g[0][1] * g[1][0]) / det};
+  // |h| <= |a| |g| since h = g · a; likewise k and l.
+  const MetricTensor& g = gStar;
+  const std::array<double, 3> directSquared = {cell.a * cell.a, cell.b * cell.b, cell.c * cell.c};
   std::array<int, 3> bound = {n, n, n};
   if (!unbounded)
     for (int i = 0; i < 3; ++i)
@@ -176,7 +171,7 @@ std::vector<NearestMiss> FindNearestMisses(const LatticeParameters& cell,
   std::vector<NearestMiss> misses;
   if (CheckIndexRange(indexRange, limits) || CheckCell(cell)) return misses;
   const MetricTensor gStar = ReciprocalMetricOf(cell).gStar;
-  const Candidates candidates = findCandidates(gStar, rule, indexRange, widened);
+  const Candidates candidates = findCandidates(cell, gStar, rule, indexRange, widened);
 
   // One g1 of each orbit under the operations that keep the index cube is enough: each family
   // has a member with that g1. The family's other members come from its orbit below.

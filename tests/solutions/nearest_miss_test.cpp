@@ -114,7 +114,9 @@ TEST(NearestMiss, SameAsTheWidenedSearchGrouped) {
       // l then gives the same spacing to double precision, so the families tie.
       needle{0.4, 0.4, 1e12, 90, 90, 90},
       // b short and γ obtuse: a*·b* larger than a*·a*, which no other cell here has.
-      oblique{1.0, 0.3, 0.8, 90, 90, 120};
+      oblique{1.0, 0.3, 0.8, 90, 90, 120},
+      // c far longer than b: l reaches beyond what k can; no operation but the inversion.
+      longC{0.4, 0.45, 2.0, 85, 95, 100};
   // (1 0 0) and (-5 1 0) make arccos(-5/√26) = 168.7 degrees: with angle tolerances of 10, the
   // widened <R1,R2> window reaches past 180 and must keep the obtuse pairs up to it.
   MeasuredPattern obtuse = offPattern(cubic, {1, 0, 0}, {-5, 1, 0});
@@ -134,6 +136,9 @@ TEST(NearestMiss, SameAsTheWidenedSearchGrouped) {
       {triclinic, LatticeType::Primitive, offPattern(triclinic, {2, 1, 0}, {0, 1, 2})},
       {needle, LatticeType::Primitive, offPattern(needle, {1, 0, 0}, {0, 1, 0}), true},
       {oblique, LatticeType::Primitive, edge},
+      {longC, LatticeType::Primitive, offPattern(longC, {1, 0, 3}, {0, 1, -3})},
+      // Both rows of the family reach h = 5 and k = 5, the edge of the index cube.
+      {triclinic, LatticeType::Primitive, offPattern(triclinic, {5, -5, 1}, {-5, 5, 1})},
   };
   for (const Case& c : cases) {
     const PhaseSymmetry symmetry = PhaseSymmetryOf(c.cell, c.type);
