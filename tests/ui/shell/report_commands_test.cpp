@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "indexing/search_fault.hpp"
 #include "ui/calculation/phase_panel.hpp"
 #include "ui/calculation/results_model.hpp"
 #include "ui/calculation/results_panel.hpp"
@@ -50,6 +51,15 @@ TEST(ReportCommandsAlone, RunOneBatchAtATimeAndNameTheirReport) {
   ASSERT_EQ(written.size(), 1);
   EXPECT_EQ(statusBar->currentMessage(),
             QStringLiteral("Report written: ") + folder.filePath(written[0]));
+
+  // A scale bar of value 0 stops a run before its first record: said, and no report written.
+  boxes.setText(Box::ScaleBarValue, QStringLiteral("0"));
+  reports.runBatch({2}, CheckMode::Multiple);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isBatchRunning(); }, 60'000));
+  ASSERT_EQ(fake.prompts.messages.size(), 1);
+  EXPECT_EQ(fake.prompts.messages[0],
+            QString::fromStdString(FaultMessage(SearchFault::ZeroScaleBarValue)));
+  EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), written);
 }
 
 } // namespace
