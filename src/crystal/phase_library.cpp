@@ -36,6 +36,17 @@ std::string blockName(const CrystalPhase& phase, std::size_t index) {
   return "phase" + std::to_string(index + 1) + (name.empty() ? "" : "_" + name);
 }
 
+// The block a phase came from, without the "phaseN_" this file put before it: otherwise every
+// save would add another.
+std::string originalBlock(const std::string& block) {
+  std::size_t digits = 5;
+  while (digits < block.size() && block[digits] >= '0' && block[digits] <= '9')
+    ++digits;
+  if (block.compare(0, 5, "phase") != 0 || digits == 5) return block;
+  if (digits == block.size()) return "";
+  return block[digits] == '_' ? block.substr(digits + 1) : block;
+}
+
 } // namespace
 
 std::string PhaseLibraryText(const std::vector<CrystalPhase>& phases) {
@@ -76,6 +87,8 @@ PhaseLibrary LoadPhaseLibrary(const std::filesystem::path& path) {
   if (!std::filesystem::exists(path, ec) && !ec) return library;
   const CifImport imported = ImportCifFile(PathText(path));
   library.phases = imported.phases;
+  for (CrystalPhase& phase : library.phases)
+    phase.block = originalBlock(phase.block);
   // A library that lost a block, or that is no CIF at all, is not ours to overwrite.
   if (!imported.errors.empty()) {
     const bool emptyFile = imported.phases.empty() && std::filesystem::file_size(path, ec) < 64 &&

@@ -145,6 +145,10 @@ TEST(CifImport, GroupSourcesInOrderAndTheirDisagreements) {
   imported = ImportCifText(text, "al.cif");
   ASSERT_EQ(imported.phases.size(), 1u) << imported.errors.at(0);
   EXPECT_EQ(imported.phases.at(0).group->order(), 2);
+  EXPECT_EQ(imported.phases.at(0).group->symbol(), "(listed operations)"); // no table has it
+  EXPECT_EQ(SpaceGroupFromNumber(0).error, "not a space-group number (1 to 230)");
+  EXPECT_FALSE(SpaceGroupFromNumber(231).group);
+  EXPECT_EQ(SpaceGroupFromNumber(230).group->symbol(), "I a -3 d");
   // The number alone when nothing else is given (aluminium), and no warning when all agree.
   EXPECT_TRUE(ImportCifText(kSiliconCif, "si.cif").warnings.empty());
   // The lowest number is a group too: No. 1 is P 1, given, so nothing is assumed.

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <tuple>
 #include <unistd.h> // getpid: a folder of this process's own
 
 #include "crystal/cif_import.hpp"
@@ -38,26 +39,35 @@ TEST_F(PhaseLibraryTest, PhasesComeBackAsTheyWent) {
   for (const char* cif : {kSiliconCif, kRutileCif, kCorundumCif, kBaddeleyiteCif})
     phases.push_back(ImportCifText(cif, "t.cif").phases.at(0));
   phases[0].name = "Si \xC3\xA9talon 'A'"; // a UTF-8 name with quotes, as the user may type
+  // Lengths of 12 digits in Angstrom; angles, positions and an occupancy that need 17 digits.
+  phases[1].cell = {1.23456789012 / 10, 2.34567890123 / 10, 3.45678901234 / 10,
+                    100.25000000000001, 100.25000000000001, 120.50000000000001};
+  phases[1].atoms[1].xyz = {0.30000000000000004, 0.30000000000000004, 0}; // still on 4f
+  phases[1].atoms[1].occupancy = 0.30000000000000004;
   phases.push_back(phases[1]); // a phase by its cell and group alone: no empty loop of atoms
   phases.back().atoms.clear();
   EXPECT_EQ(PhaseLibraryText({phases.back()}).find("_atom_site"), std::string::npos);
   const fs::path file = folder_ / "sub" / kPhaseLibraryFileName;
   ASSERT_FALSE(SavePhaseLibrary(file, phases));
+  EXPECT_NE(PhaseLibraryText(phases).find("\ndata_phase2_rutile\n"), std::string::npos);
+  ASSERT_FALSE(SavePhaseLibrary(file, LoadPhaseLibrary(file).phases)); // saved twice
   const PhaseLibrary back = LoadPhaseLibrary(file);
   ASSERT_FALSE(back.error) << *back.error;
   ASSERT_EQ(back.phases.size(), phases.size());
   for (std::size_t i = 0; i < phases.size(); ++i) {
     const CrystalPhase &a = phases[i], &b = back.phases[i];
     EXPECT_EQ(b.name, a.name);
-    EXPECT_EQ(b.cell.a, a.cell.a); // exactly: 12 digits of Angstrom give the same nm
-    EXPECT_EQ(b.cell.c, a.cell.c);
-    EXPECT_EQ(b.cell.beta, a.cell.beta);
+    EXPECT_EQ(b.block, a.block); // as it came, however often saved
+    // Exactly: 12 digits of Angstrom give the same nm.
+    EXPECT_EQ(std::tie(b.cell.a, b.cell.b, b.cell.c, b.cell.alpha, b.cell.beta, b.cell.gamma),
+              std::tie(a.cell.a, a.cell.b, a.cell.c, a.cell.alpha, a.cell.beta, a.cell.gamma));
     EXPECT_TRUE(b.group->sameOperations(*a.group)) << a.group->symbol();
     EXPECT_EQ(b.group->symbol(), a.group->symbol());
     ASSERT_EQ(b.atoms.size(), a.atoms.size());
     for (std::size_t j = 0; j < a.atoms.size(); ++j) {
       EXPECT_EQ(b.atoms[j].element, a.atoms[j].element);
       EXPECT_EQ(b.atoms[j].xyz, a.atoms[j].xyz);
+      EXPECT_EQ(b.atoms[j].occupancy, a.atoms[j].occupancy);
       EXPECT_NEAR(b.atoms[j].bIsoNm2, a.atoms[j].bIsoNm2, 1e-15);
       EXPECT_EQ(b.atoms[j].siteMultiplicity, a.atoms[j].siteMultiplicity);
     }

@@ -209,6 +209,8 @@ TEST(ZonePattern, CentringOnlyPhasesWeighEveryAllowedReflectionAlikeAndFaultsAre
   for (const SimulatedSpot& s : p.spots)
     EXPECT_EQ(s.intensity, 100);
   EXPECT_EQ(find(p, {1, 0, 0}), nullptr); // F centring
+  r.zone = {4294967296LL, 0, 1};          // h 2³² + l = 0 only for h = l = 0: (0 ±2 0)
+  EXPECT_EQ(SimulateZone(r).spots.size(), 2u);
   r.zone = {0, 0, 0};
   EXPECT_EQ(SimulateZone(r).fault, SimulationFault::ZeroZoneAxis);
   r.zone = {0, 0, 1};
