@@ -40,7 +40,8 @@ TEST(RawPicture, StatisticsOfRawSamplesAndTheirGreyValues) {
   EXPECT_EQ(ToGreyImage(doubles).values[0], std::numeric_limits<float>::max());
   EXPECT_EQ(ToGreyImage(doubles).values[1], -std::numeric_limits<float>::max());
 
-  // Nothing finite: no statistics.
+  // Nothing finite, or no samples at all: no statistics.
+  EXPECT_FALSE(StatisticsOf(RawPicture{}).mean);
   RawPicture empty;
   empty.width = 1, empty.height = 1;
   empty.samples = std::vector<double>{std::nan("")};
@@ -61,6 +62,8 @@ TEST(DisplayMapping, PercentileDefaultsAndLevels) {
   EXPECT_EQ(defaults.high, 998.0);
   EXPECT_EQ(ramp.values, before); // the data untouched
   EXPECT_EQ(GreyPercentile(GreyImage(), 0.5), 0.0);
+  EXPECT_EQ(GreyPercentile(ramp, 0.5), 499.0);        // rank floor(0.5 x 999)
+  EXPECT_EQ(GreyPercentile(ramp, std::nan("")), 0.0); // no fraction: the lowest
 
   // Linear from 100 to 300: 255 (v - 100) / 200, rounded and clamped.
   const DisplayMapping linear{DisplayScale::Linear, 100.0, 300.0};

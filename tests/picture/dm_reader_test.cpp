@@ -72,13 +72,13 @@ TEST(DmReader, CalibrationUnitsAndMicroscopeSettingsComeWithTheImage) {
     EXPECT_EQ(read.picture->beamEnergyKeV, 200.0); // 200000 V
     EXPECT_EQ(read.picture->cameraLength, 250.0);
   }
-  // A STEM image in nm; UTF-16 beyond ASCII (µ is U+00B5, two bytes in UTF-8) and a pair of
-  // surrogates (U+1D53A, four bytes).
-  const Bytes stem =
-      DmWriter{3, false}.write(DmFile({DmImage(10, {3, 2}, samples, u"\u00b5m\U0001D53A", 0.5f)}));
+  // A STEM image in nm; UTF-16 beyond ASCII (µ is U+00B5, two bytes in UTF-8), a lone low
+  // surrogate (U+FFFD, three bytes) and a pair (U+1D53A, four bytes).
+  const Bytes stem = DmWriter{3, false}.write(
+      DmFile({DmImage(10, {3, 2}, samples, u"\u00b5m\xDC00\U0001D53A", 0.5f)}));
   const MicroscopePictureRead read = ReadMicroscopePicture(stem);
   ASSERT_TRUE(read.picture && read.picture->calibration) << read.error;
-  EXPECT_EQ(read.picture->calibration->units, "\xC2\xB5m\xF0\x9D\x94\xBA");
+  EXPECT_EQ(read.picture->calibration->units, "\xC2\xB5m\xEF\xBF\xBD\xF0\x9D\x94\xBA");
   EXPECT_FALSE(IsReciprocalNanometres(read.picture->calibration->units));
   EXPECT_FALSE(read.picture->beamEnergyKeV);
   EXPECT_FALSE(read.picture->cameraLength);
@@ -115,6 +115,7 @@ TEST(DmReader, TakesTheFirstFrameOfAStackAndStepsOverUnknownDm4Types) {
   // Two frames of 2 x 2: the first holds 1 to 4.
   const std::vector<std::int16_t> frames = {1, 2, 3, 4, 50, 60, 70, 80};
   DmNode image = DmImage<std::int16_t>(1, {2, 2, 2}, frames);
+  image.children.erase(image.children.begin() + 1); // and no "ImageTags"
   // A tag of a type this reader does not know (a struct array of strings, 18), which DM4's tag
   // size lets it step over.
   DmNode odd;
@@ -259,11 +260,15 @@ TEST(DmReader, HostileTagTreesEndInAMessageNotACrash) {
     const std::size_t markAt = tagAt + 4 + (version == 4 ? 8 : 0);
     kind[markAt] = '#';
     EXPECT_NE(ReadDmPicture(kind).error.find("lacks the \"%%%%\" mark"), std::string::npos);
-    // Cut right after the mark, and a type told by no numbers.
+    // Cut right after the mark, after the type (a count and one number), and a type told by no
+    // numbers.
     kind[markAt] = '%';
     const std::string end = std::to_string(markAt + 4);
     EXPECT_NE(ReadDmPicture(Bytes(kind.begin(), kind.begin() + markAt + 4))
                   .error.find("inside the tag \"A\" (at byte " + end + " of " + end + ")"),
+              std::string::npos);
+    const std::size_t typeEnd = markAt + 4 + 2 * (version == 4 ? 8 : 4);
+    EXPECT_NE(ReadDmPicture(Bytes(kind.begin(), kind.begin() + typeEnd)).error.find("past the end"),
               std::string::npos);
     DmNode untyped = DmValue("B", std::int32_t{1});
     untyped.info = {};

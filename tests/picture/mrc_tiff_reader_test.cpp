@@ -70,16 +70,16 @@ TEST(MrcReader, ReadsModesAndByteOrdersWithTheFirstRowAtTheBottom) {
                 WriteMrc(words, SampleBytes<std::uint16_t>({65535, 7}, false)))),
             (std::vector<std::uint16_t>{65535, 7}));
   MrcLayout bytes;
-  bytes.mode = 0, bytes.nx = 2, bytes.ny = 1;
+  bytes.mode = 0, bytes.nx = 1, bytes.ny = 2; // one column, its two rows shown bottom up
   EXPECT_EQ(SamplesOf<std::int8_t>(ReadMicroscopePicture(WriteMrc(bytes, {0xFF, 0x7F}))),
-            (std::vector<std::int8_t>{-1, 127}));
+            (std::vector<std::int8_t>{127, -1}));
   bytes.stamped = false, bytes.version = 0;
   for (bool bigEndian : {true, false}) {
     bytes.bigEndian = bigEndian;
     const Bytes old = WriteMrc(bytes, {0xFF, 0x7F});
     EXPECT_EQ(DetectPictureFormat(old), DetectedFormat::Mrc);
     EXPECT_EQ(SamplesOf<std::uint8_t>(ReadMicroscopePicture(old)),
-              (std::vector<std::uint8_t>{255, 127}));
+              (std::vector<std::uint8_t>{127, 255}));
     // One byte more and the unstamped header no longer describes the file.
     Bytes longer = old;
     longer.push_back(0);
@@ -232,6 +232,7 @@ TEST(TiffReader, RefusesWhatNoReaderShowsAndBrokenFiles) {
   EXPECT_TRUE(Says(changed(278, 8, 5), "strip 0 holds 24 bytes where 60 are needed"));
   EXPECT_TRUE(Says(changed(257, 8, 1000), "samples need 12000 bytes, more than the file's"));
   EXPECT_TRUE(Says(changed(279, 8, 100000), "the values of its tag 279 lie past the end"));
+  EXPECT_TRUE(changed(262, 4, 1u << 28).picture); // a broken tag the samples do not need
   // Values that end exactly at the file's end lie in it: the strip byte counts put there.
   const auto end = static_cast<std::uint32_t>(WriteTiff(layout, sixty).size());
   EXPECT_TRUE(changed(279, 8, end, {24, 0, 0, 0, 24, 0, 0, 0, 12, 0, 0, 0}).picture);
