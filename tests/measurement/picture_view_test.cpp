@@ -31,6 +31,9 @@ TEST(PictureView, CentresAtOwnSizeAndMapsBothWays) {
   const PicturePoint back = view.toPicture(view.toScreen({123.5, 67.25}));
   EXPECT_NEAR(back.x, 123.5, 1e-12);
   EXPECT_NEAR(back.y, 67.25, 1e-12);
+  view.initial(); // zoomed and moved: back to its own size, centred as at first
+  EXPECT_EQ(view.scale(), 1);
+  EXPECT_EQ(view.pictureRect().left, 200);
 }
 
 TEST(PictureView, ZoomInKeepsTheCentrePointAndZoomOutDriftsByTheQuarterShift) {
