@@ -86,6 +86,7 @@ TEST(PhaseTree, OnlyNeighboursShareAPhaseNode) {
   EXPECT_EQ(user.childrenOf(nodeOf(user, "User")),
             std::vector({nodeOf(user, "cc1"), nodeOf(user, "cc2")}));
   EXPECT_EQ(user.node(nodeOf(user, "cc2")).text, "TiO2");
+  EXPECT_FALSE(user.findNode("cc3")); // two phases: no third node
   EXPECT_EQ(user.parameterNodeCount(), 1);
   user.onNodeChecked(nodeOf(user, "User"), true, CheckMode::Multiple);
   EXPECT_EQ(user.selectedUserPhases(), (std::vector<int>{1, 2}));
