@@ -261,6 +261,9 @@ TEST(CifImport, FaultsNameFileBlockAndItemAndCostOnlyTheirBlock) {
   text = kRutileCif; // a shift of 12345 cells would overflow gemmi's arithmetic further on
   text.replace(text.find("-x,-y,z\n"), 7, "-x,-y,z+12345");
   EXPECT_NE(firstError(text).find("a number too long in '-x,-y,z+12345'"), std::string::npos);
+  text = kRutileCif; // three digits are still a number, and the same operation
+  text.replace(text.find("-x,-y,z\n"), 7, "-x,-y,z+000");
+  EXPECT_EQ(ImportCifText(text, "zeros.cif").phases.size(), 1u);
   text = kSiliconCif;
   text.replace(text.find("0.125 0.125 0.125"), 17, "0.125 ? 0.125");
   EXPECT_NE(firstError(text).find("_atom_site_fract_y of atom 'Si1' missing"), std::string::npos);

@@ -70,6 +70,27 @@ TEST(NearestMiss, PatternJustOutsideOneTolerance) {
                               PhaseSymmetryOf(kCubic, LatticeType::Primitive))
                 .size(),
             kNearestCount);
+  // An index range the search refuses, or a cell that is none, has no nearest misses either.
+  EXPECT_TRUE(FindNearestMisses(kCubic, LatticeType::Primitive, 51, loose,
+                                PhaseSymmetryOf(kCubic, LatticeType::Primitive))
+                  .empty());
+  const LatticeParameters flat{0.4, 0.4, 0.4, 90, 90, 180};
+  EXPECT_TRUE(FindNearestMisses(flat, LatticeType::Primitive, 3, loose,
+                                PhaseSymmetryOf(kCubic, LatticeType::Primitive))
+                  .empty());
+
+  // Spacings above 1 nm (Q = 1/d² below 1): a cube of 2.5 nm, (1 0 0) + (1 1 0) = (2 1 0) with
+  // d2 0.015 nm long; <R1,R2> = 45, <R2,R3> = arccos(3/√10), <R1,R3> = arccos(2/√5).
+  const LatticeParameters large{2.5, 2.5, 2.5, 90, 90, 90};
+  const MeasuredPattern wide = measured(
+      {2.5, 2.5 / std::sqrt(2.0) + 0.015, 2.5 / std::sqrt(5.0)},
+      {45, ToDegrees(std::acos(3 / std::sqrt(10.0))), ToDegrees(std::acos(2 / std::sqrt(5.0)))});
+  const auto wideMisses = FindNearestMisses(large, LatticeType::Primitive, 2, wide,
+                                            PhaseSymmetryOf(large, LatticeType::Primitive));
+  ASSERT_FALSE(wideMisses.empty());
+  EXPECT_EQ(wideMisses[0].breaks, (std::array<bool, 6>{false, true, false, false, false, false}));
+  EXPECT_NEAR(wideMisses[0].deviation.d[1], -0.015, 1e-9); // computed less measured
+  EXPECT_NEAR(wideMisses[0].deviation.angle[0], 0, 1e-9);
 }
 
 // The nearest misses are the best families of the search with every tolerance tripled: checked
