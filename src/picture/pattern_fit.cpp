@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath> // for sqrt, round, atan2, fabs
 #include <map>
 #include <numbers>
@@ -280,10 +281,10 @@ void chooseVectors(Vec2 a, Vec2 b, PatternFit& fit) {
   fit.r3 = r1 + r2;
 }
 
+// printf's "%g" in the C locale; printf itself would write a comma on a German desktop.
 std::string number(double value) {
   char text[32];
-  std::snprintf(text, sizeof text, "%g", value);
-  return text;
+  return {text, std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6).ptr};
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "support/scoped_locale.hpp"
 #include "support/synthetic_picture.hpp"
 
 namespace spot {
@@ -106,6 +107,12 @@ TEST(PatternFit, NamesTheFaults) {
   EXPECT_EQ(outside.fault, PatternFitFault::CentreOutside);
   EXPECT_FALSE(outside.fit);
   EXPECT_EQ(outside.message, "the centre (300, 50) lies outside the picture of 300 x 200 pixels");
+  {
+    testing::ScopedLocale locale; // a point, never the desktop's comma
+    locale.useCommaDecimal();
+    EXPECT_EQ(FitPattern(row, 300, 200, Vec2{12.25, -3.5}).message,
+              "the centre (12.25, -3.5) lies outside the picture of 300 x 200 pixels");
+  }
   EXPECT_EQ(FitPattern(row, 300, 200, Vec2{299.5, -0.5}).fault, PatternFitFault::NoLattice);
   EXPECT_EQ(FitPattern({}, 300, 200).fault, PatternFitFault::NoLattice);
   const PatternFitOutcome collinear = FitPattern(row, 300, 200);
