@@ -46,9 +46,9 @@ void reduce(Vec2& a, Vec2& b) {
 // The difference vectors from each spot to its nearest neighbours, one sign each, are counted in
 // cells of 1 px; a vector many spots share is a lattice vector, one a stray spot makes is not.
 // The shortest well-supported vector and the shortest one not parallel to it span the lattice.
-std::optional<std::pair<Vec2, Vec2>> roughBasis(const std::vector<Spot>& spots) {
+std::optional<std::pair<Vec2, Vec2>> roughBasis(const std::vector<Spot>& spots,
+                                                std::size_t neighbours) {
   const std::size_t n = std::min<std::size_t>(spots.size(), 400);
-  constexpr std::size_t kNeighbours = 8;
   std::vector<Vec2> vectors;
   std::vector<std::pair<double, std::size_t>> near;
   for (std::size_t i = 0; i < n; ++i) {
@@ -56,7 +56,7 @@ std::optional<std::pair<Vec2, Vec2>> roughBasis(const std::vector<Spot>& spots) 
     for (std::size_t j = 0; j < n; ++j)
       if (j != i)
         near.emplace_back(std::hypot(spots[j].x - spots[i].x, spots[j].y - spots[i].y), j);
-    const std::size_t k = std::min(kNeighbours, near.size());
+    const std::size_t k = std::min(neighbours, near.size());
     std::partial_sort(near.begin(), near.begin() + static_cast<std::ptrdiff_t>(k), near.end());
     for (std::size_t m = 0; m < k; ++m) {
       Vec2 d{spots[near[m].second].x - spots[i].x, spots[near[m].second].y - spots[i].y};
@@ -305,7 +305,10 @@ PatternFitOutcome FitPattern(const std::vector<Spot>& spots, int width, int heig
     outcome.message = "no lattice found: the picture has fewer than two non-parallel spot vectors";
     return outcome;
   };
-  const std::optional<std::pair<Vec2, Vec2>> basis = roughBasis(spots);
+  // Eight neighbours show both vectors of most lattices; in a lattice of rows five or more
+  // spacings apart they all lie on the spot's own row, and a wider look reaches the next rows.
+  std::optional<std::pair<Vec2, Vec2>> basis = roughBasis(spots, 8);
+  if (!basis) basis = roughBasis(spots, 32);
   if (!basis || spots.empty()) return noLattice();
 
   // Start at the given centre, else at the brightest spot; index outwards, refitting each time.

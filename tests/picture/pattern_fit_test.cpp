@@ -154,6 +154,18 @@ TEST(PatternFit, IndexesOnlySpotsOnNodesAndKeepsTheCentreOnThePicture) {
   EXPECT_NEAR(strays.fit->r2.x, 30, 1e-9);
   EXPECT_NEAR(strays.fit->r2.y, 0, 1e-9);
 
+  // Rows 5.5 spacings apart: the eight nearest spots of each lie on its own row.
+  std::vector<Spot> rows = gridSpots({200, 200}, {12, 0}, {0, 66}, -16, 16, -2, 2);
+  std::swap(rows[0], rows[82]); // the middle one first, brighter
+  rows[0].intensity = 2;
+  const PatternFitOutcome narrow = FitPattern(rows, 400, 400);
+  ASSERT_TRUE(narrow.fit) << narrow.message;
+  EXPECT_EQ(narrow.fit->spotsUsed, 33 * 5);
+  EXPECT_NEAR(narrow.fit->r1.x, 12, 1e-9);
+  EXPECT_NEAR(narrow.fit->r1.y, 0, 1e-9);
+  EXPECT_NEAR(narrow.fit->r2.x, 0, 1e-9);
+  EXPECT_NEAR(std::fabs(narrow.fit->r2.y), 66, 1e-9);
+
   // Rows j = -2..-1 and 1..2 empty where |i| <= 2: the first fit, within two nodes of the
   // centre, sees one row only and has no plane to span; the wider ones find the lattice.
   std::vector<Spot> gap = gridSpots({250, 250}, a, b, -5, 5, -4, 4);
