@@ -107,6 +107,11 @@ TEST(Overlay, CountsMatchedAndExplainedSpots) {
   // A reflection predicted 2.5 px from the direct beam (within the 3 px) is still not matched.
   EXPECT_EQ(MatchWithPicture({{{1, 0, 0}, 103, 100}}, detected, {100, 100}, 3).matched,
             std::vector<bool>{false});
+  // Of two detections within reach of a predicted spot the nearer one pairs: 1 px off, not 2.
+  EXPECT_NEAR(
+      CompareWithPicture({{{1, 0, 0}, 50, 50}}, {{52, 50, 10, 2}, {50, 51, 10, 2}}, {0, 0}, 3)
+          .rmsPx,
+      1, 1e-12);
   EXPECT_DOUBLE_EQ(AgreementTolerancePx({50, 0}, {0, 40}), 8); // 0.2 x 40
   EXPECT_DOUBLE_EQ(AgreementTolerancePx({5, 0}, {0, 4}), 2);   // at least 2 px
 }

@@ -140,18 +140,22 @@ TEST(SpotFinder, ReportsWidthIntensityAndTheSaturatedBeamFirst) {
 
 // The picture's edges and burnt-in marks: a spot in the top-left corner has the integral of
 // its Gaussian, 2 pi A s², as one in the middle has; half spots centred on the first or last row
-// or column are placed within 0.2 px, and so is a spot in a strip of a picture; the edges of a
-// black box behind a scale bar on a dark background are no spots.
+// or column are placed within 0.2 px, and so are a narrow spot 3 px from the bottom-right corner
+// and a spot in a strip of a picture; the edges of a black box behind a scale bar on a dark
+// background are no spots.
 TEST(SpotFinder, MeasuresEdgeSpotsAndPassesOverABlackBox) {
   PictureRecipe recipe;
   recipe.noise = 2;
   const std::vector<Spot> corner = FindSpots(RenderPicture(recipe, {{5.3, 4.6, 120, 3}}));
   ASSERT_EQ(corner.size(), 1u);
   EXPECT_NEAR(corner[0].intensity, 2 * std::numbers::pi * 120 * 9, 0.03 * 6786);
-  const std::vector<TrueSpot> edges = {
-      {200.4, 0.3, 120, 3}, {0.4, 150.2, 120, 3}, {300.3, 511.2, 120, 3}, {511.4, 300.6, 120, 3}};
+  const std::vector<TrueSpot> edges = {{200.4, 0.3, 120, 3},
+                                       {0.4, 150.2, 120, 3},
+                                       {300.3, 511.2, 120, 3},
+                                       {511.4, 300.6, 120, 3},
+                                       {508.6, 508.8, 120, 1.2}};
   const std::vector<Spot> halves = FindSpots(RenderPicture(recipe, edges));
-  ASSERT_EQ(halves.size(), 4u);
+  ASSERT_EQ(halves.size(), 5u);
   for (const TrueSpot& t : edges)
     EXPECT_TRUE(std::any_of(halves.begin(), halves.end(),
                             [&](const Spot& s) { return std::hypot(s.x - t.x, s.y - t.y) < 0.2; }))
@@ -165,6 +169,16 @@ TEST(SpotFinder, MeasuresEdgeSpotsAndPassesOverABlackBox) {
     EXPECT_NEAR(strip[0].x, middle.x, 0.1);
     EXPECT_NEAR(strip[0].y, middle.y, 0.1);
   }
+  // Two spots 5.5 px apart in a short picture: each is measured, within 0.25 px, without the
+  // other's pixels.
+  recipe.width = 64, recipe.height = 24;
+  const std::vector<TrueSpot> pair = {{24.3, 12.4, 100, 1.5}, {29.8, 12.1, 100, 1.5}};
+  const std::vector<Spot> two = FindSpots(RenderPicture(recipe, pair));
+  ASSERT_EQ(two.size(), 2u);
+  for (const TrueSpot& t : pair)
+    EXPECT_TRUE(std::any_of(two.begin(), two.end(),
+                            [&](const Spot& s) { return std::hypot(s.x - t.x, s.y - t.y) < 0.25; }))
+        << t.x << ", " << t.y;
   recipe.width = recipe.height = 512;
   recipe.scaleBar = true, recipe.labelBox = true, recipe.level = 10; // the box dips the most
   EXPECT_TRUE(FindSpots(RenderPicture(recipe, {})).empty());
