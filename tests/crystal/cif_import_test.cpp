@@ -189,7 +189,8 @@ TEST(CifImport, GroupSourcesInOrderAndTheirDisagreements) {
 
 TEST(CifImport, TextFormsOfRealFiles) {
   // CR LF line ends (a name in a text field keeps one line break), a byte-order mark and a UTF-8
-  // block name with two-, three- and four-byte characters, several blocks in one file.
+  // block name with two-, three- and four-byte characters, several blocks in one file. The last
+  // six are the edges of each lead byte's range: U+00A9, U+07FF, U+0800, U+D7FF, U+10000, U+10FFFF.
   std::string text = std::string("\xEF\xBB\xBF") + kRutileCif + kMagnesiumCif;
   text.insert(text.find("_cell"), "_spotindex_phase_name\n;rutile\nTiO2\n;\n");
   std::string crlf;
@@ -197,12 +198,15 @@ TEST(CifImport, TextFormsOfRealFiles) {
     if (c == '\n') crlf += '\r';
     crlf += c;
   }
-  crlf.replace(crlf.find("data_magnesium"), 14, "data_Mg_\xC3\xA9\xE2\x82\xAC\xF0\x9F\x94\xAC");
+  const std::string edges =
+      "\xC2\xA9\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
+  crlf.replace(crlf.find("data_magnesium"), 14,
+               "data_Mg_\xC3\xA9\xE2\x82\xAC\xF0\x9F\x94\xAC" + edges);
   CifImport imported = ImportCifText(crlf, "two.cif");
   ASSERT_TRUE(imported.errors.empty()) << imported.errors[0];
   ASSERT_EQ(imported.phases.size(), 2u);
   EXPECT_EQ(imported.phases.at(0).name, "rutile\nTiO2");
-  EXPECT_EQ(imported.phases.at(1).name, "Mg_\xC3\xA9\xE2\x82\xAC\xF0\x9F\x94\xAC");
+  EXPECT_EQ(imported.phases.at(1).name, "Mg_\xC3\xA9\xE2\x82\xAC\xF0\x9F\x94\xAC" + edges);
   EXPECT_EQ(imported.phases.at(1).group->number(), 194);
   // A Latin-1 name becomes UTF-8.
   std::string latin = kAluminiumCif;
@@ -212,7 +216,10 @@ TEST(CifImport, TextFormsOfRealFiles) {
   // byte becomes its own character, so the name stays well-formed.
   for (const auto& [bytes, utf8] :
        {std::pair<std::string, std::string>{"\xC1\x91", "\xC3\x81\xC2\x91"},
-        {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"}}) {
+        {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"},
+        {"\xE0\x9F\xBF", "\xC3\xA0\xC2\x9F\xC2\xBF"},                // overlong U+07FF
+        {"\xF0\x8F\xBF\xBF", "\xC3\xB0\xC2\x8F\xC2\xBF\xC2\xBF"},    // overlong U+FFFF
+        {"\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xC2\x80\xC2\x80"}}) { // past U+10FFFF
     std::string malformed = kAluminiumCif;
     malformed.replace(malformed.find("data_aluminium"), 14, "data_Al_" + bytes);
     EXPECT_EQ(ImportCifText(malformed, "al.cif").phases.at(0).name, "Al_" + utf8);
@@ -241,10 +248,12 @@ TEST(CifImport, FaultsNameFileBlockAndItemAndCostOnlyTheirBlock) {
   text = kSiliconCif;
   text.replace(text.find("5.4307(2)\n_cell_length_b"), 9, "1500");
   EXPECT_NE(firstError(text).find("_cell_length_a out of range"), std::string::npos);
-  text = kSiliconCif;
-  text.replace(text.find("Si1 Si"), 6, "Si1 Qq");
-  EXPECT_NE(firstError(text).find("_atom_site_type_symbol of atom 'Si1': no element 'Qq'"),
-            std::string::npos);
+  for (const std::string symbol : {"Qq", "2+"}) { // no element, no letter at all
+    text = kSiliconCif;
+    text.replace(text.find("Si1 Si"), 6, "Si1 " + symbol);
+    EXPECT_NE(firstError(text).find("_atom_site_type_symbol of atom 'Si1': no element '" + symbol),
+              std::string::npos);
+  }
   text = kSiliconCif;
   text.replace(text.find("'F d -3 m'"), 10, "'F q -3 m'");
   EXPECT_NE(firstError(text).find("_space_group_name_H-M_alt 'F q -3 m:2': unknown"),

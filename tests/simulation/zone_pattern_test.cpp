@@ -209,7 +209,14 @@ TEST(ZonePattern, CentringOnlyPhasesWeighEveryAllowedReflectionAlikeAndFaultsAre
   for (const SimulatedSpot& s : p.spots)
     EXPECT_EQ(s.intensity, 100);
   EXPECT_EQ(find(p, {1, 0, 0}), nullptr); // F centring
-  r.zone = {4294967296LL, 0, 1};          // h 2³² + l = 0 only for h = l = 0: (0 ±2 0)
+  // An element the scattering table lacks weighs nothing: every spot dark, none without a number.
+  r.unitCellAtoms = {AtomSite{"Q1", "Q", {0, 0, 0}}};
+  for (const SimulatedSpot& s : SimulateZone(r).spots) {
+    EXPECT_EQ(s.absent, SpotAbsence::Structure);
+    EXPECT_EQ(s.intensity, 0);
+  }
+  r.unitCellAtoms.clear();
+  r.zone = {4294967296LL, 0, 1}; // h 2³² + l = 0 only for h = l = 0: (0 ±2 0)
   EXPECT_EQ(SimulateZone(r).spots.size(), 2u);
   r.zone = {0, 0, 0};
   EXPECT_EQ(SimulateZone(r).fault, SimulationFault::ZeroZoneAxis);
@@ -219,6 +226,8 @@ TEST(ZonePattern, CentringOnlyPhasesWeighEveryAllowedReflectionAlikeAndFaultsAre
   r.gMax = NAN;
   EXPECT_EQ(SimulateZone(r).fault, SimulationFault::InvalidGMax);
   r.gMax = 1e7;
+  EXPECT_EQ(SimulateZone(r).fault, SimulationFault::TooManyReflections);
+  r.gMax = 1400; // even (h k) within 0.4 · 1400 = 560 of the origin: π 560² / 4 ≈ 246000 > 200000
   EXPECT_EQ(SimulateZone(r).fault, SimulationFault::TooManyReflections);
   r.gMax = 10;
   r.cell.gamma = 200;
