@@ -119,6 +119,7 @@ TEST(CliOptions, MessagesQuoteAtMostEightyReadableCharacters) {
        "Fe(α)",
        "\"\\x80Fe(α)\""},
       {"ab\xC3", "\"ab\\xC3\""},
+      {"\xC3(", "\"\\xC3(\""}, // a lead byte without its continuation
       {"\xC0\xAF", "\"\\xC0\\xAF\""},
       {"\xED\xA0\x80", "\"\\xED\\xA0\\x80\""},
       {"\x1B[31m\xC2\x85", "\"\\x1B[31m\\xC2\\x85\""},

@@ -1,6 +1,7 @@
 // The output of spotindex-cli byte for byte: the pinned texts of a small search.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sstream>
 
 #include "cli/cli_commands.hpp"
@@ -74,6 +75,26 @@ TEST(CliOutput, BufferHandsOverBlocksWhileWriting) {
   EXPECT_GE(stream.str().size(), 200u * 1001 - (1u << 16)); // at most one 64 KiB block held
   EXPECT_TRUE(out.finish());
   EXPECT_EQ(stream.str().size(), 200u * 1001);
+
+  // A stream that fails without a cause (its write or its flush) must not be reported with a
+  // cause left over from an earlier call.
+  struct Refusing : std::stringbuf {
+    bool refuseWrites = false;
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+      return refuseWrites ? 0 : std::stringbuf::xsputn(s, n);
+    }
+    int sync() override { return -1; }
+  };
+  for (const bool refuseWrites : {true, false}) {
+    Refusing buffer;
+    buffer.refuseWrites = refuseWrites;
+    std::ostream failing(&buffer);
+    OutputBuffer refused(failing);
+    refused << line;
+    errno = ENOSPC;
+    EXPECT_FALSE(refused.finish());
+    EXPECT_EQ(refused.writeError(), 0) << refuseWrites;
+  }
 }
 
 } // namespace

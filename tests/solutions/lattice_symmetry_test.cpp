@@ -109,7 +109,10 @@ TEST(LatticeSymmetry, HexagonalCellsAndCellsWithoutVolume) {
   EXPECT_FALSE(IsHexagonalCell({0.3209, 0.321, 0.5211, 90, 90, 120}));
   EXPECT_FALSE(IsHexagonalCell({0.4, 0.4, 0.4, 90, 90, 90}));
   // No volume: only the identity and the inversion, and no endless search.
-  EXPECT_EQ(LatticePointOperations({0, 0, 0, 0, 0, 0}, LatticeType::Primitive).size(), 2u);
+  const auto flat = LatticePointOperations({0, 0, 0, 0, 0, 0}, LatticeType::Primitive);
+  ASSERT_EQ(flat.size(), 2u);
+  EXPECT_EQ(flat[0].apply({1, 2, 3}), (MillerIndex{1, 2, 3}));
+  EXPECT_EQ(flat[1].apply({1, 2, 3}), (MillerIndex{-1, -2, -3}));
   EXPECT_EQ(LatticePointOperations({0.3, 0.3, 0.3, 120, 120, 120}, LatticeType::Primitive).size(),
             2u);
   // Extremely oblique yet real: the search stays bounded.

@@ -53,6 +53,10 @@ TEST(NearestMiss, PatternJustOutsideOneTolerance) {
   EXPECT_EQ(NearestMissMessage(angleMisses, angle),
             "No solution. Nearest: (2 0 0) + (0 2 0) = (2 2 0), a12 off by 2.5 degrees "
             "(tolerance 2), a13 off by 2.5 degrees (tolerance 2)");
+  // <R1,R3> measured 60: every sum of two {2 0 0} is a {2 2 0} at 45 degrees to both, 15 off,
+  // beyond three times the tolerance, though the other five numbers fit exactly.
+  const MeasuredPattern offA13 = measured({0.2, 0.2, 0.4 / std::sqrt(8.0)}, {90, 45, 60});
+  EXPECT_TRUE(FindNearestMisses(kCubic, LatticeType::FaceCenter, 2, offA13, symmetry).empty());
   Deviation edge;
   edge.angle = {2.0, 0, 0};
   edge.d = {0.008, 0, 0};
