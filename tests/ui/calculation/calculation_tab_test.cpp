@@ -449,6 +449,21 @@ TEST_F(CalculationTab, SummaryHeadingsStandOverTheirOwnValues) {
   QLabel* line = find<QLabel>("Label5");
   EXPECT_EQ(header->text(), qs(kSummaryHeader)); // the caption itself is unchanged
   EXPECT_TRUE(SummaryHeader(header->text(), nullptr).wordRects().isEmpty()); // no line to follow
+  {
+    // Long words over short values close together: each word starts a blank after the one
+    // before and none leaves the label's left edge; a word count unlike the values', no words.
+    QWidget frame;
+    QLabel tight(QStringLiteral("1 2 3"), &frame);
+    SummaryHeader words(QStringLiteral("Wide_heading Second_word Third_word"), &tight, &frame);
+    const QList<QRect> rects = words.wordRects();
+    ASSERT_EQ(rects.size(), 3);
+    EXPECT_EQ(rects[0].left(), words.contentsRect().left());
+    const int blank = words.fontMetrics().horizontalAdvance(QLatin1Char(' '));
+    for (int i = 1; i < 3; ++i)
+      EXPECT_EQ(rects[i].left(), rects[i - 1].right() + 1 + blank) << i;
+    tight.setText(QStringLiteral("1 2"));
+    EXPECT_TRUE(words.wordRects().isEmpty());
+  }
   enterFaceCentredExample();
   click("Command6");
   QApplication::processEvents();

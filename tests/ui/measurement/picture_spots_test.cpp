@@ -217,7 +217,10 @@ TEST_F(SpotsInTheView, FindSpotsMarksEverySpotWithCirclesThatZoomAndPanWithThePi
   const auto calibration = [this](const char* value, const char* length) {
     boxes.setText(Box::ScaleBarValue, QString::fromLatin1(value));
     boxes.setText(Box::ScaleBarLength, QString::fromLatin1(length));
-    return view->pictureEvidence().value().pxPerInverseNm;
+    return view->pictureEvidence()
+        .value()
+        .requestFor({}, LatticeType::Primitive, {1, 0, 0}, {0, 1, 0})
+        .pxPerInverseNm;
   };
   EXPECT_EQ(calibration("2", "100"), 50.0);
   EXPECT_EQ(calibration("-2", "100"), 0.0);
