@@ -99,7 +99,8 @@ TEST(PatternFit, FindsTheCentreWithoutTheDirectBeamAndTakesAGivenOne) {
   EXPECT_NEAR(given.fit->centreY, 248.9, 0.15);
 }
 
-// What cannot be fitted says why: a centre off the picture, no spots, spots in one row only.
+// What cannot be fitted says why: a centre off the picture, no spots, spots in one row only;
+// a second row of two spots is just enough.
 TEST(PatternFit, NamesTheFaults) {
   const std::vector<Spot> row = {
       {100, 100, 9, 2}, {140, 100, 5, 2}, {60, 100, 5, 2}, {180, 100, 3, 2}};
@@ -119,6 +120,15 @@ TEST(PatternFit, NamesTheFaults) {
   EXPECT_EQ(collinear.fault, PatternFitFault::NoLattice);
   EXPECT_EQ(collinear.message,
             "no lattice found: the picture has fewer than two non-parallel spot vectors");
+  // A row of seven spots 20 px apart and two 30 px above its first and third: the most common
+  // vectors, (20, 0) and (40, 0), come from 6 pairs each, (0, 30) from 2, each pair counted from
+  // both ends: 4 of 12 is the 30 % a lattice vector needs, so the second row still makes a lattice.
+  std::vector<Spot> twoRows = {{100, 130, 1, 2}, {140, 130, 1, 2}};
+  for (int i = 0; i < 7; ++i)
+    twoRows.push_back({100.0 + 20 * i, 100, 1, 2});
+  const PatternFitOutcome fewAbove = FitPattern(twoRows, 300, 200);
+  ASSERT_TRUE(fewAbove.fit) << fewAbove.message;
+  EXPECT_EQ(fewAbove.fit->spotsUsed, 9);
 }
 
 // Spots placed by hand on the nodes centre + i a + j b, intensity 1 each, brightest first.
