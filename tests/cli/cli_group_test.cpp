@@ -64,8 +64,9 @@ TEST(CliGroup, IndexAddsFamiliesAfterTheUnchangedRows) {
     const std::string list = json.out.substr(from, json.out.find(']', from) - from);
     EXPECT_EQ(std::count(list.begin(), list.end(), ','), 2) << list;
   }
-  EXPECT_FALSE(contains(json.out, "zone_axis_4")); // cubic
-  EXPECT_FALSE(contains(json.out, "nearest"));     // it has rows
+  EXPECT_TRUE(contains(json.out, "]}, \"score\": ")); // the deviation, then the score
+  EXPECT_FALSE(contains(json.out, "zone_axis_4"));    // cubic
+  EXPECT_FALSE(contains(json.out, "nearest"));        // it has rows
   ExpectBalanced(json.out);
 
   // tsv has no place for families.
@@ -133,6 +134,9 @@ TEST(CliGroup, BatchRanksPhasesAndNamesNearestMisses) {
   const CliRun text = run(with(args, {"--group"}));
   EXPECT_TRUE(contains(text.out, "2 of 3 phases have solutions\n\nBest phases"));
   EXPECT_TRUE(contains(text.out, "No solution. Nearest: "));
+  // Cu has no rows: its heading is followed at once by its nearest misses, with no table.
+  const std::size_t cu = text.out.find('\n', text.out.find("\n------Cu") + 1) + 1;
+  EXPECT_EQ(text.out.compare(cu, 12, "No solution."), 0) << text.out;
 }
 
 } // namespace

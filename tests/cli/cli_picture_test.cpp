@@ -7,6 +7,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <unistd.h>
 
@@ -157,6 +158,9 @@ TEST_F(PictureFolder, SpotsAndMeasureReadEveryFormatAlike) {
                           &r[i - 1].x, &r[i - 1].y, &length, &m, &d),
               6);
     EXPECT_EQ(n * 10 + m, i * 11) << line;
+    EXPECT_TRUE(std::regex_search(
+        line, std::regex(R"(^R. \(-?\d+\.\d{3}, -?\d+\.\d{3}\) px  length \d+\.\d{3} px)")))
+        << line;
     EXPECT_NEAR(length, std::hypot(r[i - 1].x, r[i - 1].y), 0.002) << line;
     EXPECT_NEAR(d, 20 / length, 1e-5) << line;
   }
@@ -205,6 +209,9 @@ TEST_F(PictureFolder, PictureFaultsNameTheirCause) {
   EXPECT_EQ(uncalibrated.status, 2);
   EXPECT_EQ(uncalibrated.err, "spotindex-cli: measure: \"one.png\": the picture carries no 1/nm "
                               "calibration: give --scale-bar VALUE LENGTH\n");
+  EXPECT_EQ(run({"batch", "--phase", "Al", "--picture", one}).err,
+            "spotindex-cli: batch: \"one.png\": the picture carries no 1/nm calibration: give "
+            "--scale-bar VALUE LENGTH\n");
   EXPECT_EQ(run({"spots"}).err, "spotindex-cli: spots needs a PICTURE file\n");
   EXPECT_EQ(run({"index", "--phase", "Al", "--picture", one, "--scale-bar", "5", "100", "--angles",
                  "90", "45", "45"})
@@ -251,6 +258,14 @@ TEST_F(PictureFolder, IndexingFromThePictureRanksTheTrueZoneFirst) {
   const CliRun text = run(args);
   ASSERT_EQ(text.status, 0) << text.err;
   ExpectColumnsLineUp(text.out.substr(text.out.find('\n', text.out.find("Agreement with")) + 1));
+  // The closing line counts the families tied at rank 1, and only a tie has one.
+  const std::string table = text.out.substr(text.out.find("Agreement with"));
+  std::size_t tied = 0;
+  for (std::size_t at = table.find("\n    1  "); at != std::string::npos;
+       at = table.find("\n    1  ", at + 1))
+    ++tied;
+  const std::string tie = "The first " + std::to_string(tied) + " families share rank 1";
+  EXPECT_EQ(table.find(tied > 1 ? tie : "share rank 1") != std::string::npos, tied > 1) << table;
   args.insert(args.end(), {"--format", "json"});
   const CliRun index = run(args);
   ASSERT_EQ(index.status, 0) << index.err;
