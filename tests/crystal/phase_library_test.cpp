@@ -101,6 +101,12 @@ TEST_F(PhaseLibraryTest, FailuresLeaveTheOldFileAndAreNamed) {
   EXPECT_NE(damaged.error->find(file.string()), std::string::npos);
   EXPECT_NE(damaged.error->find("_cell_length_b missing in block 'broken'"), std::string::npos);
   EXPECT_EQ(damaged.phases.size(), 1u);
+  // A file without a block is an empty library only while shorter than 64 bytes (an empty file,
+  // our own header); a longer one may be someone's notes, and is not to be overwritten.
+  for (const std::size_t size : {0, 63, 64}) {
+    std::ofstream(file, std::ios::trunc) << std::string(size, '#');
+    EXPECT_EQ(LoadPhaseLibrary(file).error.has_value(), size == 64) << size;
+  }
 }
 
 } // namespace

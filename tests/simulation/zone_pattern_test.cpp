@@ -216,6 +216,15 @@ TEST(ZonePattern, CentringOnlyPhasesWeighEveryAllowedReflectionAlikeAndFaultsAre
     EXPECT_EQ(s.intensity, 0);
   }
   r.unitCellAtoms.clear();
+  r.gMax = 3; // nothing allowed below (2 0 0) at 5: no spot, and no fault
+  EXPECT_TRUE(SimulateZone(r).spots.empty());
+  EXPECT_FALSE(SimulateZone(r).fault);
+  r.includeForbidden = true; // the four (1 0 0)-type at 2.5, all forbidden: x along (1 0 0)
+  const SimulatedPattern dark = SimulateZone(r);
+  ASSERT_EQ(dark.spots.size(), 4u);
+  EXPECT_NEAR(dark.spots.front().x, 2.5, 1e-9);
+  r.includeForbidden = false;
+  r.gMax = 8;
   r.zone = {4294967296LL, 0, 1}; // h 2³² + l = 0 only for h = l = 0: (0 ±2 0)
   EXPECT_EQ(SimulateZone(r).spots.size(), 2u);
   r.zone = {0, 0, 0};
