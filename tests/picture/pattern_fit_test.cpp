@@ -129,6 +129,9 @@ TEST(PatternFit, NamesTheFaults) {
   const PatternFitOutcome fewAbove = FitPattern(twoRows, 300, 200);
   ASSERT_TRUE(fewAbove.fit) << fewAbove.message;
   EXPECT_EQ(fewAbove.fit->spotsUsed, 9);
+  // Three spots are the fewest that span a plane.
+  twoRows.resize(3);
+  EXPECT_EQ(FitPattern(twoRows, 300, 200).fit.value_or(PatternFit{}).spotsUsed, 3);
 }
 
 // Spots placed by hand on the nodes centre + i a + j b, intensity 1 each, brightest first.
