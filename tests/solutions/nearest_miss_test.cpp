@@ -57,6 +57,16 @@ TEST(NearestMiss, PatternJustOutsideOneTolerance) {
   // beyond three times the tolerance, though the other five numbers fit exactly.
   const MeasuredPattern offA13 = measured({0.2, 0.2, 0.4 / std::sqrt(8.0)}, {90, 45, 60});
   EXPECT_TRUE(FindNearestMisses(kCubic, LatticeType::FaceCenter, 2, offA13, symmetry).empty());
+  // (12 0 0) + (0 1 0) = (12 1 0): <R1,R2> 90, <R2,R3> 90 - atan(1/12) = 85.24. With <R2,R3>
+  // measured 95 under a loose tolerance of its own (5, widened 15) the row is a near miss, though
+  // 95 lies beyond the widened window of <R1,R2> (90 +- 3).
+  MeasuredPattern steep =
+      measured({0.4 / 12, 0.4, 0.4 / std::sqrt(145.0)}, {90, 95, ToDegrees(std::atan(1.0 / 12))});
+  steep.dTol = {1e-4, 1e-4, 1e-4};
+  steep.angleTol = {1, 5, 1};
+  EXPECT_FALSE(FindNearestMisses(kCubic, LatticeType::Primitive, 12, steep,
+                                 PhaseSymmetryOf(kCubic, LatticeType::Primitive))
+                   .empty());
   Deviation edge;
   edge.angle = {2.0, 0, 0};
   edge.d = {0.008, 0, 0};
