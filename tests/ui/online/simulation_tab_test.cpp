@@ -81,7 +81,18 @@ TEST(SimulationTab, DrawsThePhaseInTheZoneAndExportsIt) {
   const QString png = QDir(folder.path()).filePath(QStringLiteral("p.png"));
   const QString svg = QDir(folder.path()).filePath(QStringLiteral("p.svg"));
   ASSERT_TRUE(panel.exportPattern(png));
-  EXPECT_EQ(QImage(png).size(), QSize(800, 800));
+  const QImage picture(png);
+  EXPECT_EQ(picture.size(), QSize(800, 800));
+  // Drawn white on black: the direct beam and the (1 1 -1) spot where the layout puts them.
+  const PatternDrawing big =
+      LayOutPattern(panel.patternView()->pattern(), 800, panel.patternView()->rotation());
+  const auto grey = [&](double x, double y) { return qGray(picture.pixel(int(x), int(y))); };
+  EXPECT_EQ(grey(0, 0), 0);
+  EXPECT_EQ(grey(big.centreX, big.centreY), 255);
+  for (std::size_t i = 0; i < spots.size(); ++i)
+    if (spots[i].hkl == MillerIndex{1, -1, 1}) {
+      EXPECT_EQ(grey(big.spots[i].x, big.spots[i].y), 255);
+    }
   ASSERT_TRUE(panel.exportPattern(svg));
   QFile file(svg);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
