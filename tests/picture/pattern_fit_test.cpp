@@ -156,6 +156,9 @@ TEST(PatternFit, IndexesOnlySpotsOnNodesAndKeepsTheCentreOnThePicture) {
   for (const auto& [u, v] :
        {std::pair{0.5, 0.4}, {-0.35, 0.45}, {1.3, -0.5}, {-1.45, -1.3}, {0.4, 1.0}, {1.15, 0.1}})
     spots.push_back({150 + u * a.x + v * b.x, 120 + u * a.y + v * b.y, 0.5, 2});
+  // A seventh 1 px from the corner node (2, 2): its vectors to the nodes beside it fall among the
+  // lattice's own and pull a start taken from them; the fit, without the spot, is exact.
+  spots.push_back({150 + 2 * a.x + 2 * b.x + 0.8, 120 + 2 * a.y + 2 * b.y + 0.6, 0.5, 2});
   const PatternFitOutcome strays = FitPattern(spots, 300, 240);
   ASSERT_TRUE(strays.fit) << strays.message;
   EXPECT_EQ(strays.fit->spotsUsed, 25);
