@@ -224,6 +224,24 @@ TEST(CifImport, TextFormsOfRealFiles) {
     malformed.replace(malformed.find("data_aluminium"), 14, "data_Al_" + bytes);
     EXPECT_EQ(ImportCifText(malformed, "al.cif").phases.at(0).name, "Al_" + utf8);
   }
+  // The dotted tags of the newer dictionaries name the same items.
+  std::string dotted = kRutileCif;
+  for (const auto& [old, now] : {std::pair<std::string, std::string>{"_cell_", "_cell."},
+                                 {"_chemical_formula_sum", "_chemical_formula.sum"},
+                                 {"_symmetry_equiv_pos_as_xyz", "_space_group_symop.operation_xyz"},
+                                 {"_symmetry_space_group_name_H-M", "_space_group.name_H-M_alt"}})
+    for (std::size_t at; (at = dotted.find(old)) != std::string::npos;)
+      dotted.replace(at, old.size(), now);
+  dotted.replace(dotted.find("'P 42/m n m'"), 12, "'P 4/m m m'");
+  imported = ImportCifText(dotted, "dotted.cif");
+  ASSERT_EQ(imported.phases.size(), 1u) << imported.errors.at(0);
+  const CrystalPhase& fromDotted = imported.phases[0];
+  EXPECT_EQ(fromDotted.name, "O2 Ti");
+  EXPECT_EQ(fromDotted.group->number(), 136); // the operations win over the name, which is said
+  EXPECT_TRUE(anyWarningHas(imported, "_space_group.name_H-M_alt 'P 4/m m m'"));
+  EXPECT_DOUBLE_EQ(fromDotted.cell.b, 0.45937); // 4.5937 Angstrom
+  EXPECT_DOUBLE_EQ(fromDotted.cell.c, 0.29587);
+  EXPECT_EQ(fromDotted.atoms.size(), 2u);
 }
 
 TEST(CifImport, FaultsNameFileBlockAndItemAndCostOnlyTheirBlock) {
