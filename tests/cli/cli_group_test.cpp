@@ -133,6 +133,8 @@ TEST(CliGroup, BatchRanksPhasesAndNamesNearestMisses) {
 
   const CliRun text = run(with(args, {"--group"}));
   EXPECT_TRUE(contains(text.out, "2 of 3 phases have solutions\n\nBest phases"));
+  const std::string best = text.out.substr(text.out.find("Best phases"));
+  EXPECT_TRUE(contains(best, "first)\n  1  ") && contains(best, ")\n  2  ")) << best;
   EXPECT_TRUE(contains(text.out, "No solution. Nearest: "));
   // Cu has no rows: its heading is followed at once by its nearest misses, with no table.
   const std::size_t cu = text.out.find('\n', text.out.find("\n------Cu") + 1) + 1;

@@ -271,6 +271,7 @@ TEST(Cli, InvalidInputNamesTheOptionAndEdgesAreAccepted) {
       {{"simulate", "--phase", "Al", "--zone", "1", "0", "0", "--g-max", "1000.5"},
        kExitInvalidInput,
        "--g-max: must be above 0 and at most 1000"},
+      {{"simulate", "--phase", "Al", "--zone", "1", "0", "0", "--g-max", "1000"}, kExitOk, ""},
       {{"frobnicate"}, kExitInvalidInput, "frobnicate"},
       // Options a command does not take.
       {{"phases", "--range", "5"}, kExitInvalidInput, "phases does not take --range"},
