@@ -318,6 +318,8 @@ TEST(CifImport, FaultsNameFileBlockAndItemAndCostOnlyTheirBlock) {
   EXPECT_EQ(firstError("data_paper\n_journal_year 2001\n"),
             "bad.cif: no crystal data (no cell, group or atoms)");
   EXPECT_EQ(ImportCifFile("/nonexistent/x.cif").errors.at(0), "/nonexistent/x.cif: cannot be read");
+  // A folder opens, but reading it fails: not an empty file.
+  EXPECT_EQ(ImportCifFile("/tmp").errors.at(0), "/tmp: cannot be read");
 }
 
 // A silicon [0 0 1] pattern built on (2 0 0) + (0 2 0): the diamond glide forbids (2 0 0), so the
