@@ -5,6 +5,7 @@
 #include <QAbstractItemModelTester>
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QPushButton>
@@ -616,6 +617,15 @@ TEST_F(CalculationTab, ToleranceFilterIsStrictAndItsSlidersSettleOnTheBoxText) {
   ASSERT_EQ(model().rowCount(), 24);
   QLabel* counter = find<QLabel>("Label22");
   QSlider* slider4 = find<QSlider>("Slider4");
+  // The rows are named: "Adjust" beside the sliders, "Tolerance" beside the boxes.
+  const auto* grid = qobject_cast<QGridLayout*>(find<QGroupBox>("Frame11")->layout());
+  const auto rowName = [&](int row) {
+    const QLayoutItem* item = grid->itemAtPosition(row, 0);
+    const auto* label = item ? qobject_cast<QLabel*>(item->widget()) : nullptr;
+    return label ? label->text() : QString();
+  };
+  EXPECT_EQ(rowName(1), "Adjust");
+  EXPECT_EQ(rowName(2), "Tolerance");
   const auto coloured = [&](const QColor& colour) {
     for (int r = 0; r < model().rowCount(); ++r)
       if (model().rowColour(r) != colour) return false;
