@@ -147,6 +147,9 @@ TEST(CifImport, GroupSourcesInOrderAndTheirDisagreements) {
   EXPECT_EQ(imported.phases.at(0).group->order(), 2);
   EXPECT_EQ(imported.phases.at(0).group->symbol(), "(listed operations)"); // no table has it
   EXPECT_EQ(SpaceGroupFromNumber(0).error, "not a space-group number (1 to 230)");
+  EXPECT_EQ(SpaceGroupFromHall("-F 4 2 3 x").error, "not a Hall symbol of a tabulated setting");
+  EXPECT_EQ(SpaceGroupFromOperations({}).error, "no symmetry operations");
+  EXPECT_EQ(onlyPhase(kRutileCif).atoms.at(1).label, "O1"); // the file's label, not "O2"
   EXPECT_FALSE(SpaceGroupFromNumber(231).group);
   EXPECT_EQ(SpaceGroupFromNumber(230).group->symbol(), "I a -3 d");
   // The number alone when nothing else is given (aluminium), and no warning when all agree.
