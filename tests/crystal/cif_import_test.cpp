@@ -2,6 +2,7 @@
 // the group sources, special positions, the text forms files come in, and blocks that fail.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "core/metric.hpp"
@@ -210,6 +211,12 @@ TEST(CifImport, TextFormsOfRealFiles) {
   ASSERT_EQ(imported.phases.size(), 2u);
   EXPECT_EQ(imported.phases.at(0).name, "rutile\nTiO2");
   EXPECT_EQ(imported.phases.at(1).name, "Mg_\xC3\xA9\xE2\x82\xAC\xF0\x9F\x94\xAC" + edges);
+  EXPECT_EQ(imported.phases.at(1).group->number(), 194);
+  std::string cr = text; // classic Mac line ends: every character after a CR is kept
+  std::replace(cr.begin(), cr.end(), '\n', '\r');
+  imported = ImportCifText(cr, "mac.cif");
+  ASSERT_EQ(imported.phases.size(), 2u);
+  EXPECT_EQ(imported.phases.at(0).name, "rutile\nTiO2");
   EXPECT_EQ(imported.phases.at(1).group->number(), 194);
   // A Latin-1 name becomes UTF-8.
   std::string latin = kAluminiumCif;
