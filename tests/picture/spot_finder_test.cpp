@@ -154,12 +154,18 @@ TEST(SpotFinder, MeasuresEdgeSpotsAndPassesOverABlackBox) {
                                        {300.3, 511.2, 120, 3},
                                        {511.4, 300.6, 120, 3},
                                        {508.6, 508.8, 120, 1.2}};
+  // Each drawn spot has a found one within `within` px.
+  const auto expectEachFound = [](const std::vector<Spot>& found,
+                                  const std::vector<TrueSpot>& drawn, double within) {
+    for (const TrueSpot& t : drawn)
+      EXPECT_TRUE(
+          std::any_of(found.begin(), found.end(),
+                      [&](const Spot& s) { return std::hypot(s.x - t.x, s.y - t.y) < within; }))
+          << t.x << ", " << t.y;
+  };
   const std::vector<Spot> halves = FindSpots(RenderPicture(recipe, edges));
   ASSERT_EQ(halves.size(), 5u);
-  for (const TrueSpot& t : edges)
-    EXPECT_TRUE(std::any_of(halves.begin(), halves.end(),
-                            [&](const Spot& s) { return std::hypot(s.x - t.x, s.y - t.y) < 0.2; }))
-        << t.x << ", " << t.y;
+  expectEachFound(halves, edges, 0.2);
   // Strips 3 px tall and 8 px wide (one row or column of background blocks) still show a spot.
   for (const auto& [width, height] : {std::pair{80, 3}, {8, 80}}) {
     recipe.width = width, recipe.height = height;
@@ -175,10 +181,7 @@ TEST(SpotFinder, MeasuresEdgeSpotsAndPassesOverABlackBox) {
   const std::vector<TrueSpot> pair = {{24.3, 12.4, 100, 1.5}, {29.8, 12.1, 100, 1.5}};
   const std::vector<Spot> two = FindSpots(RenderPicture(recipe, pair));
   ASSERT_EQ(two.size(), 2u);
-  for (const TrueSpot& t : pair)
-    EXPECT_TRUE(std::any_of(two.begin(), two.end(),
-                            [&](const Spot& s) { return std::hypot(s.x - t.x, s.y - t.y) < 0.25; }))
-        << t.x << ", " << t.y;
+  expectEachFound(two, pair, 0.25);
   recipe.width = recipe.height = 512;
   recipe.scaleBar = true, recipe.labelBox = true, recipe.level = 10; // the box dips the most
   EXPECT_TRUE(FindSpots(RenderPicture(recipe, {})).empty());
