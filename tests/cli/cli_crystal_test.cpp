@@ -110,6 +110,26 @@ TEST_F(CliCrystal, BatchAddsCifPhases) {
   const CliRun text = run(args);
   EXPECT_TRUE(has(text.out, "------O2 Ti  (" + path("two.cif") + ")")) << text.out;
   EXPECT_TRUE(has(text.out, "of 4 phases have solutions")); // Al, rutile, magnesium, silicon
+
+  // Rutile from one file, then from another given 99 times: 100 phases of one score, ranked in
+  // the order given (Al has no spacing near 0.32 nm), numbered right-aligned in three columns.
+  const std::string first = write("first.cif", kRutileCif), again = write("again.cif", kRutileCif);
+  std::vector<std::string> many = {"batch", "--phase", "Al", "--group", "--cif", first};
+  for (int i = 0; i < 99; ++i)
+    many.insert(many.end(), {"--cif", again});
+  many.insert(many.end(), pattern.begin(), pattern.end());
+  const std::string out = run(many).out;
+  std::istringstream best(out.substr(out.find("family first)\n") + 14));
+  std::vector<std::string> ranked;
+  for (std::string line; std::getline(best, line);)
+    ranked.push_back(line);
+  ASSERT_EQ(ranked.size(), 100u);
+  const std::string scoreAndName = ranked[0].substr(3, ranked[0].find('(') - 3);
+  for (std::size_t k = 1; k <= 100; ++k) {
+    const std::string n = std::to_string(k);
+    EXPECT_EQ(ranked[k - 1], std::string(3 - n.size(), ' ') + n + scoreAndName + "(" +
+                                 (k > 1 ? again : first) + ")");
+  }
 }
 
 TEST_F(CliCrystal, SimulateWritesItsSpots) {

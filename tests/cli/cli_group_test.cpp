@@ -139,6 +139,15 @@ TEST(CliGroup, BatchRanksPhasesAndNamesNearestMisses) {
   // Cu has no rows: its heading is followed at once by its nearest misses, with no table.
   const std::size_t cu = text.out.find('\n', text.out.find("\n------Cu") + 1) + 1;
   EXPECT_EQ(text.out.compare(cu, 12, "No solution."), 0) << text.out;
+
+  // CoO (record 29) and TiN (93) are both F with a = 0.424 nm: their best families tie and keep
+  // database order, whatever the order given. d1 is measured 0.002 nm over d200 = 0.212 nm, d2
+  // and d220 = 0.424 / √8 = 0.14991 as computed: score sqrt((0.002 / 0.008)² / 6) = 0.1021.
+  const CliRun tie = run({"batch", "--record", "93", "--record", "29", "--range", "2", "--d",
+                          "0.214", "0.212", "0.14991", "--angles", "90", "45", "45", "--group"});
+  EXPECT_TRUE(contains(tie.out, "first)\n  1  0.1021  CoO  (record 29)\n"
+                                "  2  0.1021  TiN  (record 93)\n"))
+      << tie.out;
 }
 
 } // namespace

@@ -176,6 +176,15 @@ TEST_F(PictureFolder, SpotsAndMeasureReadEveryFormatAlike) {
   EXPECT_NEAR(a12, 90, 0.05);
   EXPECT_NEAR(a23, 45, 0.05);
   EXPECT_NEAR(a13, 45, 0.05);
+  // d = (1e300 / 1e-300) / 40 overflows: said, exit 3, nothing written.
+  const CliRun overflow = run({"measure", png, "--scale-bar", "1e-300", "1e300"});
+  EXPECT_EQ(overflow.status, 3);
+  EXPECT_EQ(overflow.out, "");
+  EXPECT_EQ(overflow.err.rfind("spotindex-cli: measure: The scale bar and the lengths give "
+                               "spacings too large",
+                               0),
+            0u)
+      << overflow.err;
 }
 
 // The causes, each named: an unreadable or empty file and a centre off the picture give 2, a

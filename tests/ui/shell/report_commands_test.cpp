@@ -60,6 +60,15 @@ TEST(ReportCommandsAlone, RunOneBatchAtATimeAndNameTheirReport) {
   EXPECT_EQ(fake.prompts.messages[0],
             QString::fromStdString(FaultMessage(SearchFault::ZeroScaleBarValue)));
   EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), written);
+
+  // CoO (record 29) and TiN (93) are both F with a = 0.424 nm: their scores tie and they rank in
+  // the batch's order. Scale bar 4.7 1/nm: d1 = (100 / 4.7) / 100 = 0.2128 nm, near d200 = 0.212.
+  boxes.setText(Box::ScaleBarValue, QStringLiteral("4.7"));
+  reports.runBatch({29, 93}, CheckMode::Single);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isBatchRunning(); }, 60'000));
+  EXPECT_EQ(phase->nameBox()->text(), QStringLiteral("TiN  FaceCenter  c/a1.00000")); // the last
+  reports.showRankedPhase(0);
+  EXPECT_EQ(phase->nameBox()->text(), QStringLiteral("CoO  FaceCenter  c/a1.00000"));
 }
 
 } // namespace
