@@ -72,13 +72,19 @@ TEST(DmReader, CalibrationUnitsAndMicroscopeSettingsComeWithTheImage) {
     EXPECT_EQ(read.picture->beamEnergyKeV, 200.0); // 200000 V
     EXPECT_EQ(read.picture->cameraLength, 250.0);
   }
-  // A STEM image in nm; UTF-16 beyond ASCII (µ is U+00B5, two bytes in UTF-8), a lone low
-  // surrogate (U+FFFD, three bytes) and a pair (U+1D53A, four bytes).
-  const Bytes stem = DmWriter{3, false}.write(
-      DmFile({DmImage(10, {3, 2}, samples, u"\u00b5m\xDC00\U0001D53A", 0.5f)}));
+  // A STEM image in nm; UTF-16 beyond ASCII (µ is U+00B5, two bytes in UTF-8), two lone low
+  // surrogates (U+FFFD, three bytes each) and a pair (U+1D53A, four bytes); then the first code of
+  // two, three and four UTF-8 bytes (U+0080, U+0800, the pair D800 DC00 for U+10000), the last
+  // pair (DBFF DFFF, U+10FFFF), and a high surrogate before U+E000, which is no low one.
+  const Bytes stem = DmWriter{3, false}.write(DmFile({DmImage(
+      10, {3, 2}, samples,
+      u"\u00b5m\xDC00\xDFFF\U0001D53A\x7F\x80\u0800\U00010000\U0010FFFF\xD800\uE000", 0.5f)}));
   const MicroscopePictureRead read = ReadMicroscopePicture(stem);
   ASSERT_TRUE(read.picture && read.picture->calibration) << read.error;
-  EXPECT_EQ(read.picture->calibration->units, "\xC2\xB5m\xEF\xBF\xBD\xF0\x9D\x94\xBA");
+  EXPECT_EQ(read.picture->calibration->units,
+            "\xC2\xB5m\xEF\xBF\xBD\xEF\xBF\xBD\xF0\x9D\x94\xBA\x7F\xC2\x80"
+            "\xE0\xA0\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"
+            "\xEF\xBF\xBD\xEE\x80\x80");
   EXPECT_FALSE(IsReciprocalNanometres(read.picture->calibration->units));
   EXPECT_FALSE(read.picture->beamEnergyKeV);
   EXPECT_FALSE(read.picture->cameraLength);
@@ -173,6 +179,8 @@ TEST(DmReader, RefusesColourComplexAndBrokenFilesSayingWhy) {
                    "data type 99 is not known"));
   EXPECT_TRUE(with(ErrorOf(DmWriter{}.write(DmFile({}))), "no \"ImageList\""));
   EXPECT_TRUE(with(ErrorOf(DmWriter{}.write(DmGroup("", {}))), "no \"ImageList\""));
+  EXPECT_TRUE(with(ErrorOf(DmWriter{}.write(DmFile({DmGroup("", {DmText("Name", u"x")})}))),
+                   "no entry of \"ImageList\" holds \"ImageData\""));
 
   // Dimensions that the data cannot hold, and a side of 0 or beyond 2^31 - 1.
   const std::vector<std::uint16_t> six(6, 1);
@@ -240,9 +248,9 @@ TEST(DmReader, HostileTagTreesEndInAMessageNotACrash) {
     // An encoded type past every known one, a tag kind that is neither group nor data, a
     // missing "%%%%" mark.
     // Labels are quoted to 40 characters, control characters as "?". A struct announcing more
-    // fields than it describes is no known type either.
+    // fields than it describes is no known type either, nor one with no description at all.
     DmNode unknown = DmValue("Strange\t" + std::string(40, 'x'), std::int32_t{1});
-    for (const auto& info : {std::vector<std::uint64_t>{77}, {15, 0, 5, 0, 6}}) {
+    for (const auto& info : {std::vector<std::uint64_t>{77}, {15, 0, 5, 0, 6}, {15}, {20, 15, 0}}) {
       unknown.info = info;
       const std::string strange = ReadDmPicture(writer.write(DmGroup("", {unknown}))).error;
       if (version == 3)
