@@ -43,6 +43,7 @@ TEST(Magnifier, RectanglesForA218By193View) {
 
 TEST(Magnifier, TimerRedrawsOnMovementAndEveryFifthStillTick) {
   MagnifierTimer timer;
+  EXPECT_EQ(MagnifierTimer::kIntervalMs, 50); // the window's timer, whose ticks these are
   // Still at (0, 0), the start position: ticks at 50..200 ms skip, the fifth (250 ms) redraws.
   for (int tick = 1; tick <= 10; ++tick) {
     const MagnifierTick t = timer.tick(false, 0, 0);

@@ -21,6 +21,12 @@ TEST(PictureView, CentresAtOwnSizeAndMapsBothWays) {
   const PictureViewGeometry none;
   EXPECT_EQ(none.toScreen({12, 34}).x, 12);
   EXPECT_EQ(none.toScreen({12, 34}).y, 34);
+  EXPECT_EQ(none.pictureRect().width + none.pictureRect().height, 0); // covering nothing
+  // A picture before the view has its size: centred about the view's corner (0, 0).
+  PictureViewGeometry early;
+  early.setPicture(400, 200);
+  EXPECT_EQ(early.offset().x, -200);
+  EXPECT_EQ(early.offset().y, -100);
   PictureViewGeometry view = viewOf(400, 200);
   // Centre (400, 300) minus half the picture: (400 - 200, 300 - 100).
   EXPECT_EQ(view.pictureRect().left, 200);
