@@ -295,9 +295,7 @@ private:
   // fewest sites (they sit on special positions of the right one), origin choice 2 on a tie.
   SpaceGroupPointer choiceOfOrigin(const std::string& name, SpaceGroupPointer chosen,
                                    CrystalPhase& phase, std::vector<std::string>& warnings) {
-    if (namesSetting(name) || chosen->symbol().size() < 2 ||
-        chosen->symbol().substr(chosen->symbol().size() - 2) != ":2")
-      return chosen;
+    if (namesSetting(name) || !chosen->symbol().ends_with(":2")) return chosen;
     const std::string base = chosen->symbol().substr(0, chosen->symbol().size() - 2);
     SpaceGroupPointer first = SpaceGroupFromName(base + ":1", 0, 0).group;
     if (!first) return chosen;

@@ -189,6 +189,9 @@ TEST(CifImport, GroupSourcesInOrderAndTheirDisagreements) {
   text = kSiliconCif;
   text.replace(text.find("'F d -3 m'"), 10, "'F d -3 m Z'");
   EXPECT_EQ(ImportCifText(text, "si.cif").phases.at(0).group->symbol(), "F d -3 m:2");
+  const SpaceGroupPointer subscripts = SpaceGroupFromName("P2_1/c", 90, 90).group; // P2₁/c
+  ASSERT_TRUE(subscripts);
+  EXPECT_EQ(subscripts->number(), 14);
 }
 
 TEST(CifImport, TextFormsOfRealFiles) {

@@ -72,6 +72,19 @@ TEST_F(PhaseLibraryTest, PhasesComeBackAsTheyWent) {
       EXPECT_EQ(b.atoms[j].siteMultiplicity, a.atoms[j].siteMultiplicity);
     }
   }
+  // Names as CIF writes them: in single quotes, where '_', '#' and ';' are plain text and a quote
+  // ends the value only before a blank; a quote before a blank or at the end needs a text field.
+  for (const auto& [name, written] :
+       std::vector<std::pair<std::string, std::string>>{{"_Si", "'_Si'"},
+                                                        {"#2 it's", "'#2 it's'"},
+                                                        {";a b", "';a b'"},
+                                                        {"O' Neil", "\n;O' Neil\n;"},
+                                                        {"Si 'A'", "\n;Si 'A'\n;"}}) {
+    phases[0].name = name;
+    const std::string text = PhaseLibraryText({phases[0]});
+    EXPECT_NE(text.find("\n_spotindex_phase_name " + written + "\n"), std::string::npos) << text;
+    EXPECT_EQ(ImportCifText(text, "t.cif").phases.at(0).name, name);
+  }
   // An empty library is a file too, and reads back empty without complaint.
   ASSERT_FALSE(SavePhaseLibrary(file, {}));
   EXPECT_TRUE(LoadPhaseLibrary(file).phases.empty());

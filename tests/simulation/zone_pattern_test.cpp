@@ -238,6 +238,12 @@ TEST(ZonePattern, CentringOnlyPhasesWeighEveryAllowedReflectionAlikeAndFaultsAre
   EXPECT_EQ(SimulateZone(r).fault, SimulationFault::TooManyReflections);
   r.gMax = 1400; // even (h k) within 0.4 · 1400 = 560 of the origin: π 560² / 4 ≈ 246000 > 200000
   EXPECT_EQ(SimulateZone(r).fault, SimulationFault::TooManyReflections);
+  // Few reflections ([1 0 100000] keeps only (0 k 0)) in a box of (2 · 5000 + 1)² > 10⁸ index
+  // pairs: refused before the search, which would take seconds.
+  r.cell = {1, 1, 1, 90, 90, 90};
+  r.zone = {1, 0, 100000};
+  r.gMax = 5000.5;
+  EXPECT_EQ(SimulateZone(r).fault, SimulationFault::TooManyReflections);
   r.gMax = 10;
   r.cell.gamma = 200;
   EXPECT_EQ(SimulateZone(r).fault, SimulationFault::InvalidCell);
