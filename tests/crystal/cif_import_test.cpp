@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
+#include <tuple>
 
 #include "core/metric.hpp"
 #include "crystal/cif_import.hpp"
@@ -123,6 +125,11 @@ TEST(CifImport, SpecialPositionsGetCrystallographicOccupancies) {
   const SpaceGroupPointer inversion = SpaceGroupFromNumber(2).group;
   EXPECT_EQ(DistinctImages(*inversion, oblique, {0.00543, 0.00543, 0.00543}).size(), 1u);
   EXPECT_EQ(DistinctImages(*inversion, oblique, {0.0055, 0.0055, 0.0055}).size(), 2u);
+  // Along one axis 2t a, 2t b, 2t c apart: 0.0096, 0.0108 and 0.012 nm for t = 0.006.
+  for (const auto& [xyz, sites] : {std::pair<std::array<double, 3>, std::size_t>{{0.006, 0, 0}, 1},
+                                   {{0, 0.006, 0}, 2},
+                                   {{0, 0, 0.006}, 2}})
+    EXPECT_EQ(DistinctImages(*inversion, oblique, xyz).size(), sites) << xyz[0] << xyz[1];
 }
 
 TEST(CifImport, GroupSourcesInOrderAndTheirDisagreements) {
@@ -132,7 +139,29 @@ TEST(CifImport, GroupSourcesInOrderAndTheirDisagreements) {
   CifImport imported = ImportCifText(text, "rutile.cif");
   ASSERT_EQ(imported.phases.size(), 1u);
   EXPECT_EQ(imported.phases.at(0).group->number(), 136);
-  EXPECT_TRUE(anyWarningHas(imported, "'P 4/m m m'")) << imported.warnings.size();
+  EXPECT_EQ(imported.warnings,
+            std::vector<std::string>{"rutile.cif: block 'rutile': _symmetry_space_group_name_H-M "
+                                     "'P 4/m m m' (P 4/m m m) disagrees with the operations of "
+                                     "_symmetry_equiv_pos_as_xyz (P 42/m n m), which are used"});
+  // A number given beside the name: checked against it, and refused outside 1 to 230.
+  for (const auto& [number, read] : {std::pair<std::string, bool>{"225", true},
+                                     {"230", true},
+                                     {"231", false},
+                                     {"0", false},
+                                     {"2.5", false}}) {
+    text = kSiliconCif;
+    text.replace(text.find("IT_number 227"), 13, "IT_number " + number);
+    imported = ImportCifText(text, "si.cif");
+    const std::vector<std::string>& said =
+        imported.phases.empty() ? imported.errors : imported.warnings;
+    ASSERT_EQ(said.size(), 1u) << number;
+    EXPECT_EQ(said[0], read ? "si.cif: block 'silicon': _space_group_IT_number " + number +
+                                  " disagrees with _space_group_name_H-M_alt 'F d -3 m:2' (No. "
+                                  "227), which are used"
+                            : "si.cif: _space_group_IT_number '" + number +
+                                  "' is not a space-group number (1 to 230) in block 'silicon'; "
+                                  "the block is not imported");
+  }
   // The Hall symbol wins over the name.
   text = kRockSaltCif;
   text.insert(text.find("loop_"), "_symmetry_space_group_name_H-M 'P m -3 m'\n");
@@ -147,6 +176,8 @@ TEST(CifImport, GroupSourcesInOrderAndTheirDisagreements) {
   ASSERT_EQ(imported.phases.size(), 1u) << imported.errors.at(0);
   EXPECT_EQ(imported.phases.at(0).group->order(), 2);
   EXPECT_EQ(imported.phases.at(0).group->symbol(), "(listed operations)"); // no table has it
+  text.insert(text.find("loop_"), "_symmetry_Int_Tables_number 225\n");    // which disagrees
+  EXPECT_EQ(ImportCifText(text, "al.cif").phases.at(0).group->symbol(), "No. 225");
   EXPECT_EQ(SpaceGroupFromNumber(0).error, "not a space-group number (1 to 230)");
   EXPECT_EQ(SpaceGroupFromHall("-F 4 2 3 x").error, "not a Hall symbol of a tabulated setting");
   EXPECT_EQ(SpaceGroupFromOperations({}).error, "no symmetry operations");
@@ -189,6 +220,17 @@ TEST(CifImport, GroupSourcesInOrderAndTheirDisagreements) {
   text = kSiliconCif;
   text.replace(text.find("'F d -3 m'"), 10, "'F d -3 m Z'");
   EXPECT_EQ(ImportCifText(text, "si.cif").phases.at(0).group->symbol(), "F d -3 m:2");
+  // The setting code over the angles: γ = 120 would choose hexagonal axes, α = γ rhombohedral.
+  for (const auto& [code, gamma, symbol] :
+       {std::tuple<std::string, std::string, std::string>{"R", "120", "R -3 c:R"},
+        {"r", "120", "R -3 c:R"},
+        {"H", "90", "R -3 c:H"},
+        {"h", "90", "R -3 c:H"}}) {
+    text = kCorundumCif;
+    text.replace(text.find("gamma 120"), 9, "gamma " + gamma);
+    text.insert(text.find("loop_"), "_space_group_IT_coordinate_system_code " + code + "\n");
+    EXPECT_EQ(ImportCifText(text, "c.cif").phases.at(0).group->symbol(), symbol) << code;
+  }
   const SpaceGroupPointer subscripts = SpaceGroupFromName("P2_1/c", 90, 90).group; // P2₁/c
   ASSERT_TRUE(subscripts);
   EXPECT_EQ(subscripts->number(), 14);
@@ -275,10 +317,16 @@ TEST(CifImport, FaultsNameFileBlockAndItemAndCostOnlyTheirBlock) {
   std::string text = kSiliconCif;
   text.replace(text.find("5.4307(2)\n_cell_length_b"), 9, "abc");
   EXPECT_NE(firstError(text).find("_cell_length_a is not a number ('abc')"), std::string::npos);
-  // 1500 Angstrom is past the 1000 Angstrom the importer takes for a cell edge.
-  text = kSiliconCif;
-  text.replace(text.find("5.4307(2)\n_cell_length_b"), 9, "1500");
-  EXPECT_NE(firstError(text).find("_cell_length_a out of range"), std::string::npos);
+  // 1000 Angstrom is the longest cell edge the importer takes; 0 is none.
+  for (const std::string length : {"1000.001", "0", "1000"}) {
+    text = kSiliconCif;
+    text.replace(text.find("5.4307(2)\n_cell_length_b"), 9, length);
+    const CifImport result = ImportCifText(text, "bad.cif");
+    EXPECT_EQ(result.errors.empty() ? "" : result.errors[0],
+              length == "1000" ? ""
+                               : "bad.cif: _cell_length_a out of range (0 to 1000 Angstrom) in "
+                                 "block 'silicon'; the block is not imported");
+  }
   for (const std::string symbol : {"Qq", "2+"}) { // no element, no letter at all
     text = kSiliconCif;
     text.replace(text.find("Si1 Si"), 6, "Si1 " + symbol);
