@@ -225,6 +225,7 @@ TEST(Families, FourIndexForms) {
   EXPECT_EQ(FourIndexDirectionOf({0, 0, 1}), (FourIndexDirection{0, 0, 0, 1}));
   EXPECT_EQ(FourIndexDirectionOf({0, 0, -2}), (FourIndexDirection{0, 0, 0, -1}));
   EXPECT_EQ(FourIndexDirectionOf({1, 0, 1}), (FourIndexDirection{2, -1, -1, 3}));
+  EXPECT_EQ(FourIndexDirectionOf({2, 0, 2}), (FourIndexDirection{2, -1, -1, 3})); // (4 -2 -2 6) / 2
   EXPECT_EQ(FourIndexDirectionOf({0, 0, 0}), (FourIndexDirection{0, 0, 0, 0}));
   EXPECT_EQ(FourIndexPlaneOf({1, 0, 1}), (FourIndexPlane{1, 0, -1, 1}));
   EXPECT_EQ(FourIndexPlaneOf({1, 1, 0}), (FourIndexPlane{1, 1, -2, 0}));

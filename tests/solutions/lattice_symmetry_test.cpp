@@ -108,6 +108,9 @@ TEST(LatticeSymmetry, HexagonalCellsAndCellsWithoutVolume) {
   EXPECT_FALSE(IsHexagonalCell({0.3209, 0.3209, 0.5211, 90, 90, 60}));
   EXPECT_FALSE(IsHexagonalCell({0.3209, 0.321, 0.5211, 90, 90, 120}));
   EXPECT_FALSE(IsHexagonalCell({0.4, 0.4, 0.4, 90, 90, 90}));
+  EXPECT_FALSE(IsHexagonalCell({0.3, 0.3, 0.5, 90, 100, 120}));
+  EXPECT_FALSE(IsHexagonalCell({0.3, 0.3, 0.5, 80, 90, 120}));
+  EXPECT_FALSE(IsHexagonalCell({0, 0, 0, 90, 90, 120}));
   // No volume: only the identity and the inversion, and no endless search.
   const auto flat = LatticePointOperations({0, 0, 0, 0, 0, 0}, LatticeType::Primitive);
   ASSERT_EQ(flat.size(), 2u);

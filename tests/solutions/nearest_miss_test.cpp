@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "core/metric.hpp"
@@ -44,15 +45,15 @@ TEST(NearestMiss, PatternJustOutsideOneTolerance) {
             "No solution. Nearest: (1 1 1) + (1 -1 -1) = (2 0 0), d2 off by 0.0113 nm "
             "(tolerance 0.008)");
 
-  // The face-centred example with <R1,R2> measured 92.5 instead of 90 and <R1,R3> 47.5 instead
-  // of 45: both angles break, each named; an angle equal to its tolerance breaks it too (the
-  // search's test is strict).
-  const MeasuredPattern angle = measured({0.2, 0.2, 0.4 / std::sqrt(8.0)}, {92.5, 45, 47.5});
+  // The face-centred example with d1 measured 0.191 instead of 0.2, <R1,R2> 92.5 instead of 90
+  // and <R1,R3> 47.5 instead of 45: all three break, each named; an angle equal to its
+  // tolerance breaks it too (the search's test is strict).
+  const MeasuredPattern angle = measured({0.191, 0.2, 0.4 / std::sqrt(8.0)}, {92.5, 45, 47.5});
   const auto angleMisses = FindNearestMisses(kCubic, LatticeType::FaceCenter, 2, angle, symmetry);
   ASSERT_EQ(angleMisses.size(), 1u);
   EXPECT_EQ(NearestMissMessage(angleMisses, angle),
-            "No solution. Nearest: (2 0 0) + (0 2 0) = (2 2 0), a12 off by 2.5 degrees "
-            "(tolerance 2), a13 off by 2.5 degrees (tolerance 2)");
+            "No solution. Nearest: (2 0 0) + (0 2 0) = (2 2 0), d1 off by 0.009 nm (tolerance "
+            "0.008), a12 off by 2.5 degrees (tolerance 2), a13 off by 2.5 degrees (tolerance 2)");
   // <R1,R3> measured 60: every sum of two {2 0 0} is a {2 2 0} at 45 degrees to both, 15 off,
   // beyond three times the tolerance, though the other five numbers fit exactly.
   const MeasuredPattern offA13 = measured({0.2, 0.2, 0.4 / std::sqrt(8.0)}, {90, 45, 60});
@@ -88,6 +89,20 @@ TEST(NearestMiss, PatternJustOutsideOneTolerance) {
   EXPECT_TRUE(FindNearestMisses(kCubic, LatticeType::Primitive, 51, loose,
                                 PhaseSymmetryOf(kCubic, LatticeType::Primitive))
                   .empty());
+  // The pairs examined count one first plane per orbit: of {1 0 0} only (-1 0 0), with six
+  // second planes; its four rows ((0 ±1 0) and (0 0 ±1) as g2) make one family.
+  const MeasuredPattern square = measured({0.4, 0.4, 0.4 / std::sqrt(2.0)}, {90, 45, 45});
+  for (const auto& [maxPairs, maxRows, count] :
+       {std::tuple{6ULL, 4, 1u}, {5ULL, 4, 0u}, {6ULL, 3, 0u}}) {
+    SearchLimits limits;
+    limits.maxPairs = maxPairs;
+    limits.maxRows = maxRows;
+    EXPECT_EQ(FindNearestMisses(kCubic, LatticeType::Primitive, 2, square,
+                                PhaseSymmetryOf(kCubic, LatticeType::Primitive), limits)
+                  .size(),
+              count)
+        << maxPairs << " " << maxRows;
+  }
   const LatticeParameters flat{0.4, 0.4, 0.4, 90, 90, 180};
   EXPECT_TRUE(FindNearestMisses(flat, LatticeType::Primitive, 3, loose,
                                 PhaseSymmetryOf(kCubic, LatticeType::Primitive))
