@@ -330,7 +330,13 @@ TEST_F(CalculationTab, FaceCentredCubicExampleListsItsTwentyFourSolutions) {
   ASSERT_EQ(window->resultsPanel()->sketch()->zoneAxisLabel()->text(), "Z=[0 0 1]");
 
   QSignalSpy magnifier(window.get(), &MainWindow::closeMagnifierRequested);
+  // The button's caption, the only sign of progress, as the list is filled during the search.
+  QStringList captions;
+  QObject during; // disconnects before `captions` goes
+  QObject::connect(window->resultsPanel(), &ResultsPanel::resultsChanged, &during,
+                   [&] { captions << find<QPushButton>("Command6")->text(); });
   click("Command6");
+  EXPECT_EQ(captions.join(u'|'), QString::fromUtf8("……|……"));
   EXPECT_TRUE(fake.prompts.messages.isEmpty()) << fake.prompts.messages.join('|').toStdString();
   EXPECT_EQ(magnifier.count(), 1);
   ASSERT_EQ(model().rowCount(), 24);

@@ -27,6 +27,8 @@ TEST(ClickableLabel, TakesTheFocusAndAnswersClickEnterAndSpaceButNoOtherKey) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   QSignalSpy clicks(label, &ClickableLabel::clicked);
   EXPECT_EQ(label->accessibleName(), QStringLiteral("Show the calculator"));
+  EXPECT_EQ(label->accessibleDescription(), QStringLiteral("Press Enter or Space to activate"));
+  EXPECT_EQ(label->cursor().shape(), Qt::PointingHandCursor); // it looks like a link
 
   before->setFocus();
   QTest::keyClick(before, Qt::Key_Tab);

@@ -73,6 +73,7 @@ protected:
 };
 
 TEST_F(DatabasePanelTest, ShowsTheDatabaseTreeAndStartsInSingleMode) {
+  EXPECT_TRUE(tree_->isHeaderHidden());
   ASSERT_EQ(tree_->topLevelItemCount(), 1);
   QTreeWidgetItem* root = tree_->topLevelItem(0);
   EXPECT_EQ(root->text(0), "Phase");
@@ -150,10 +151,31 @@ TEST_F(DatabasePanelTest, CancelHidesThePanelAndCaptionsFollowTheRun) {
   QTest::mouseClick(panel_.cancelButton(), Qt::LeftButton);
   EXPECT_FALSE(panel_.isVisible());
   EXPECT_EQ(requests_.cancels, 1);
+  const auto inputsEnabled = [this] {
+    int enabled = 0;
+    for (const char* name :
+         {"TreeView1", "Option1(0)", "Option1(1)", "ImportCif", "RemoveUserPhase"})
+      enabled += panel_.findChild<QWidget*>(QString::fromLatin1(name))->isEnabled();
+    return enabled;
+  };
+  // While a run goes on, both buttons stop it, and what it read cannot change.
+  int stops = 0;
+  QObject::connect(&panel_, &DatabasePanel::stopRequested, [&stops] { ++stops; });
+  panel_.show();
   panel_.showRunning();
   EXPECT_EQ(panel_.calculateButton()->text(), QString::fromUtf8("\u2026\u2026"));
+  EXPECT_EQ(panel_.calculateButton()->toolTip(), "The run is in progress; click to stop it");
+  EXPECT_EQ(inputsEnabled(), 0);
+  calculate();
+  QTest::mouseClick(panel_.cancelButton(), Qt::LeftButton);
+  EXPECT_EQ(stops, 2);
+  EXPECT_TRUE(requests_.records.empty());
+  EXPECT_EQ(requests_.cancels, 1);
+  EXPECT_TRUE(panel_.isVisible());
   panel_.showFinished();
   EXPECT_EQ(panel_.calculateButton()->text(), "Calculate selected items");
+  EXPECT_EQ(panel_.calculateButton()->toolTip(), QString());
+  EXPECT_EQ(inputsEnabled(), 5);
 }
 
 } // namespace

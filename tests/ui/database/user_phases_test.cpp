@@ -87,6 +87,7 @@ TEST_F(UserPhases, ImportedPhaseIsSearchedWithItsGroupUntilTheCellIsEdited) {
   EXPECT_EQ(phase.nameBox()->text(), QStringLiteral("Si"));
   EXPECT_EQ(phase.latticeTypeSelector()->currentText(), QStringLiteral("F d -3 m:2"));
   EXPECT_FALSE(phase.latticeTypeSelector()->isEnabled());
+  EXPECT_TRUE(phase.latticeTypeSelector()->toolTip().startsWith(QStringLiteral("Space group of")));
   ASSERT_NE(phase.attachedPhase(), nullptr);
   // (4 0 0) + (0 4 0) and its equivalents: 6 choices of R1 times 4 perpendicular R2.
   EXPECT_EQ(window->resultsPanel()->model()->rowCount(), 24);
@@ -102,6 +103,7 @@ TEST_F(UserPhases, ImportedPhaseIsSearchedWithItsGroupUntilTheCellIsEdited) {
   boxes.setText(Box::A, QStringLiteral("0.543070"));
   EXPECT_EQ(phase.attachedPhase(), nullptr);
   EXPECT_TRUE(phase.latticeTypeSelector()->isEnabled());
+  EXPECT_EQ(phase.latticeTypeSelector()->toolTip(), QString());
   EXPECT_EQ(phase.latticeTypeSelector()->currentText(), QStringLiteral("F-Face Centred"));
   phase.calculateButton()->click();
   EXPECT_EQ(window->resultsPanel()->model()->rowCount(), 24);

@@ -722,6 +722,12 @@ TEST(MagnifierWindow, FollowsTheCursorWithOneGrabPerRedrawAndMarksItsPixel) {
   // Shown, it follows the cursor on its own clock.
   const qsizetype grabs = screen.grabs.size();
   EXPECT_TRUE(QTest::qWaitFor([&] { return screen.grabs.size() > grabs; }));
+  // Hidden (with a minimised main window), it copies nothing, however long the cursor stays.
+  magnifier.hide();
+  const qsizetype hidden = screen.grabs.size();
+  for (int i = 0; i < 6; ++i) // one more than the ticks after which a still cursor is copied
+    magnifier.tick();
+  EXPECT_EQ(screen.grabs.size(), hidden);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
@@ -34,8 +35,13 @@ TEST(SimulationTab, DrawsThePhaseInTheZoneAndExportsIt) {
   fake.places.setFolder(folder.path());
   MainWindow window(fake.environment());
   SimulationPanel& panel = *window.simulationPanel();
-  // Nothing given: the drawing of old.
+  const auto exportable = [&panel] {
+    return panel.findChild<QPushButton*>(QStringLiteral("SimExportPng"))->isEnabled() +
+           panel.findChild<QPushButton*>(QStringLiteral("SimExportSvg"))->isEnabled();
+  };
+  // Nothing given: the drawing of old, nothing to export.
   EXPECT_FALSE(panel.showsSimulation());
+  EXPECT_EQ(exportable(), 0);
   EXPECT_EQ(panel.findChild<QGroupBox*>(QStringLiteral("Frame13(1)"))->title(),
             QStringLiteral("Under development"));
 
@@ -48,6 +54,7 @@ TEST(SimulationTab, DrawsThePhaseInTheZoneAndExportsIt) {
   boxes.setText(Box::CalcZoneW, QStringLiteral("1"));
   ASSERT_TRUE(panel.showsSimulation()) << panel.statusLabel()->text().toStdString();
   EXPECT_EQ(panel.zoneBox(1)->text(), QStringLiteral("1"));
+  EXPECT_EQ(exportable(), 2);
   const SimulatedPattern& pattern = panel.patternView()->pattern();
   EXPECT_EQ(spotOf(pattern, {2, 0, 0}), nullptr); // forbidden by the d glide
   ASSERT_NE(spotOf(pattern, {2, 2, -2}), nullptr);
@@ -67,6 +74,10 @@ TEST(SimulationTab, DrawsThePhaseInTheZoneAndExportsIt) {
   boxes.setText(Box::CalcK1, QStringLiteral("-1"));
   boxes.setText(Box::CalcL1, QStringLiteral("1"));
   panel.refresh();
+  EXPECT_EQ(panel.statusLabel()->text(),
+            QStringLiteral("%1 spots to 10 1/nm; spot area grows with the intensity  turned to "
+                           "the measured R1")
+                .arg(panel.patternView()->pattern().spots.size()));
   const PatternDrawing drawing =
       LayOutPattern(panel.patternView()->pattern(), 400, panel.patternView()->rotation());
   const auto& spots = panel.patternView()->pattern().spots;
@@ -108,10 +119,15 @@ TEST(SimulationTab, DrawsThePhaseInTheZoneAndExportsIt) {
   EXPECT_FALSE(alone.exportPattern(folder.path() + QStringLiteral("/")));
   EXPECT_FALSE(alone.exportPattern(folder.path() + QStringLiteral("/none/p.svg")));
 
-  // A zone that is no zone, or [0 0 0], brings the drawing back, with the reason for a bad
-  // g max.
-  panel.zoneBox(2)->setText(QStringLiteral("x"));
-  EXPECT_FALSE(panel.showsSimulation());
+  // A zone that is no zone (not a whole number up to 1000), or [0 0 0], brings the drawing
+  // back, with the reason for a bad g max.
+  const std::pair<const char*, bool> zones[] = {
+      {"1000", true}, {"x", false}, {"1001", false}, {"0.5", false}};
+  for (const auto& [zone, shown] : zones) {
+    panel.zoneBox(2)->setText(QString::fromLatin1(zone));
+    EXPECT_EQ(panel.showsSimulation(), shown) << zone;
+  }
+  EXPECT_EQ(exportable(), 0);
   panel.zoneBox(1)->setText(QStringLiteral("0"));
   panel.zoneBox(2)->setText(QStringLiteral("0"));
   EXPECT_FALSE(panel.showsSimulation());
@@ -122,6 +138,10 @@ TEST(SimulationTab, DrawsThePhaseInTheZoneAndExportsIt) {
   EXPECT_TRUE(panel.findChild<QGroupBox*>(QStringLiteral("Frame13(1)"))
                   ->title()
                   .startsWith(QStringLiteral("Simulated pattern [1 0 2]")));
+  panel.gMaxBox()->setText(QStringLiteral("100"));
+  EXPECT_TRUE(panel.showsSimulation());
+  panel.gMaxBox()->setText(QStringLiteral("100.5"));
+  EXPECT_EQ(panel.statusLabel()->text(), QStringLiteral("No simulation: g max above 100 1/nm"));
   panel.gMaxBox()->setText(QStringLiteral("-3"));
   EXPECT_FALSE(panel.showsSimulation());
   EXPECT_TRUE(panel.statusLabel()->text().contains(QStringLiteral("g_max")));

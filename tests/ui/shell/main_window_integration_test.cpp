@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QRadioButton>
@@ -388,6 +389,53 @@ TEST_F(WholeWindow, EveryControlAndWindowCarriesItsName) {
     EXPECT_TRUE(!named || !w->objectName().isEmpty())
         << w->metaObject()->className() << " in " << w->parent()->objectName().toStdString();
   }
+  // What the user reads, word for word: titles, tooltips and what a screen reader says.
+  const char* const captions[][3] = {
+      {"Form1", "windowTitle", "SpotIndex"},
+      {"Frame7", "title", "Lattice Database"},
+      {"Text6", "accessibleName", "Phase name"},
+      {"Text1(0)", "accessibleName", "a"},
+      {"Label20", "toolTip", "Click to unlock or lock the lattice parameters"},
+      {"Label18", "toolTip", "Show or hide the calculator of interfacial angle and zone axis"},
+      {"Label22", "toolTip", "Rows within the tolerances; click to restore the default tolerances"},
+      {"ImportCif", "toolTip", "Add the phases of CIF files to your phase library"},
+      {"RemoveUserPhase", "toolTip",
+       "Remove the chosen (or the ticked) user phases from your library"},
+      {"ZoneAxis4Label", "toolTip", "The zone axis in four indices [u v t w] of a hexagonal cell"},
+      {"SolutionsList", "toolTip",
+       "Rows that a symmetry operation of the lattice maps onto each other form one family; "
+       "choose one to select its rows and calculate its zone axis"},
+      {"FindSpotsButton", "toolTip",
+       "Find the diffraction spots; line ends then snap to their centres (hold Shift to place an "
+       "end freely)"},
+      {"MeasurePatternButton", "toolTip",
+       "Write the centre and R1, R2, R3 fitted to all the spots into the boxes, as three "
+       "confirmed lines; the scale bar stays yours to measure"},
+      {"OverlayCheckBox", "toolTip",
+       "Rings where the result row or family chosen on the \"Calculation\" tab puts its spots: "
+       "green with a spot found there, dashed orange without; crossed circles are spots it does "
+       "not explain"},
+      {"DisplayMapping", "toolTip",
+       "How a picture deeper than 8 bits is shown; measuring and spot finding always read its "
+       "full values"},
+      {"DisplayAuto", "toolTip", "Linear from the 0.5 % to the 99.9 % percentile"},
+      {"Text1(22)", "toolTip", "Scale bar value (1/nm)"},
+  };
+  for (const auto& [name, property, text] : captions) {
+    const QObject* shown = QString::fromLatin1(name) == window->objectName()
+                               ? window.get()
+                               : window->findChild<QObject*>(QString::fromLatin1(name));
+    ASSERT_NE(shown, nullptr) << name;
+    EXPECT_EQ(shown->property(property).toString(), QString::fromUtf8(text)) << name;
+  }
+  // Each caption of the phase panel names its box (Alt+letter and screen readers follow it).
+  QStringList buddies;
+  for (const QLabel* label : window->phasePanel()->findChildren<QLabel*>())
+    if (label->buddy()) buddies << label->text() + u'>' + label->buddy()->objectName();
+  EXPECT_EQ(buddies.join(u'|'),
+            QString::fromUtf8("Lattice type>Combo1|a=>Text1(0)|nm      α=>Text1(3)|"
+                              "b=>Text1(1)|nm      β=>Text1(4)|c=>Text1(2)|"
+                              "nm      γ=>Text1(5)|Index range>Text1(21)"));
 }
 
 TEST_F(WholeWindow, StartedFromTheDesktopItCarriesTheIconAndOpensTheNamedPicture) {

@@ -223,6 +223,9 @@ TEST_F(PictureToAnswer, TheChosenRowOrFamilyIsDrawnWhereItsSpotsFall) {
   EXPECT_TRUE(view()->hasOverlay());
   QTest::mouseClick(tools()->overlayCheckBox(), Qt::LeftButton);
   EXPECT_TRUE(view()->overlayShown());
+  view()->setOverlayShown(false); // the box shows the view's state, whoever changes it
+  EXPECT_FALSE(tools()->overlayCheckBox()->isChecked());
+  view()->setOverlayShown(true);
 
   // A family draws its representative's planes.
   SolutionsPanel* solutions = window->solutionsPanel();
