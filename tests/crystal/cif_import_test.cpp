@@ -208,6 +208,15 @@ TEST(CifImport, GroupSourcesInOrderAndTheirDisagreements) {
   imported = ImportCifText(text, "si.cif");
   EXPECT_EQ(imported.phases.at(0).group->symbol(), "F d -3 m:2");
   EXPECT_TRUE(anyWarningHas(imported, "no origin choice"));
+  // A negative displacement is said once, also where choosing the origin reads the atoms twice.
+  for (std::string negative : {text, std::string(kSiliconCif)}) {
+    negative.replace(negative.find("0.0050(3)"), 9, "-0.0050(3)");
+    imported = ImportCifText(negative, "si.cif");
+    EXPECT_EQ(std::count(imported.warnings.begin(), imported.warnings.end(),
+                         "si.cif: block 'silicon': negative displacement of atom 'Si1' taken as 0"),
+              1);
+    EXPECT_EQ(imported.phases.at(0).atoms.at(0).bIsoNm2, 0);
+  }
   std::string origin1 = text;
   origin1.replace(origin1.find("0.125 0.125 0.125"), 17, "0 0 0");
   EXPECT_EQ(ImportCifText(origin1, "si.cif").phases.at(0).group->symbol(), "F d -3 m:1");

@@ -58,6 +58,7 @@ TEST(ZonePattern, SiliconZone011) {
   ASSERT_NE(find(pattern, {2, 0, 0}), nullptr);
   EXPECT_EQ(find(pattern, {2, 0, 0})->absent, SpotAbsence::SpaceGroup);
   EXPECT_EQ(find(pattern, {2, 0, 0})->intensity, 0);
+  EXPECT_NEAR(find(pattern, {1, 1, -1})->y, 0, 1e-9); // x still past the forbidden (0 1 -1)
   EXPECT_EQ(AbsenceName(SpotAbsence::SpaceGroup), "space_group");
 }
 
@@ -216,6 +217,7 @@ TEST(ZonePattern, CentringOnlyPhasesWeighEveryAllowedReflectionAlikeAndFaultsAre
     EXPECT_EQ(s.intensity, 0);
   }
   r.unitCellAtoms.clear();
+  EXPECT_FALSE(ElectronScatteringFactor("Es", 0.1)); // einsteinium, 99: past the table's 98
   r.gMax = 3; // nothing allowed below (2 0 0) at 5: no spot, and no fault
   EXPECT_TRUE(SimulateZone(r).spots.empty());
   EXPECT_FALSE(SimulateZone(r).fault);
