@@ -182,9 +182,32 @@ TEST(SpotFinder, MeasuresEdgeSpotsAndPassesOverABlackBox) {
   const std::vector<Spot> two = FindSpots(RenderPicture(recipe, pair));
   ASSERT_EQ(two.size(), 2u);
   expectEachFound(two, pair, 0.25);
+  // A spot 6 px from one eight times as high, in each direction: smoothed (sigma 1.56 px) the
+  // brighter one's flank is 0.04 of its peak 4 px out, 0.3 of the weaker's (beside 0.44 of its
+  // own 2 px out), and 0.16 of it 3 px out, 1.26 of the weaker's: only a 5 x 5 window lets the
+  // weaker one be the highest. Three in a row 4 px apart: the middle one has two neighbours
+  // nearer than 5 px, as a letter's stroke has, and is left out; the ends have one each.
+  recipe.width = recipe.height = 160;
+  std::vector<TrueSpot> crowded = {{40, 40, 25, 1.2},   {40, 46, 200, 1.2},  {120, 40, 25, 1.2},
+                                   {120, 34, 200, 1.2}, {40, 120, 25, 1.2},  {46, 120, 200, 1.2},
+                                   {120, 120, 25, 1.2}, {114, 120, 200, 1.2}};
+  for (const double x : {76.0, 80.0, 84.0})
+    crowded.push_back({x, 80, 100, 1.2});
+  const std::vector<Spot> near = FindSpots(RenderPicture(recipe, crowded));
+  crowded.erase(crowded.begin() + 9);
+  EXPECT_EQ(near.size(), crowded.size());
+  expectEachFound(near, crowded, 0.3);
   recipe.width = recipe.height = 512;
   recipe.scaleBar = true, recipe.labelBox = true, recipe.level = 10; // the box dips the most
-  EXPECT_TRUE(FindSpots(RenderPicture(recipe, {})).empty());
+  // A round saturated blot of radius 5 with a rim 2 px wide half way to white, as the letters'
+  // edges have, is no spot either: the rim stands out like a spot's wings, but flat.
+  GreyImage marks = RenderPicture(recipe, {});
+  for (int y = 93; y <= 107; ++y)
+    for (int x = 393; x <= 407; ++x) {
+      const int r2 = (x - 400) * (x - 400) + (y - 100) * (y - 100);
+      if (r2 <= 49) marks.at(x, y) = r2 <= 25 ? 255 : (marks.at(x, y) + 255) / 2;
+    }
+  EXPECT_TRUE(FindSpots(marks).empty());
 }
 
 // Broad, weak spots (sigma 9 px, 10 noise sigmas high) whose flat tops give more than one
@@ -274,6 +297,10 @@ TEST(SpotFinder, FindsNothingWhereThereIsNothingAndStopsWhenTold) {
     for (int x = 0; x < 80; ++x)
       for (int cy : {20, 60})
         twins.at(x, y) += 100.0f * std::exp(-((x - 40) * (x - 40) + (y - cy) * (y - cy)) / 8.0f);
+  // A saturated bar below them is judged by its shape, not taken for a candidate.
+  for (int y = 72; y < 75; ++y)
+    for (int x = 10; x < 70; ++x)
+      twins.at(x, y) = 255;
   SpotFinding one;
   one.maxCandidates = 1;
   const std::vector<Spot> kept = FindSpots(twins, one);
