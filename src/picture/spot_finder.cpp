@@ -713,7 +713,6 @@ std::vector<Spot> FindSpots(const GreyImage& input, const SpotFinding& options) 
     if (!standsAboveRing(candidate, width)) continue;
     const int r = std::clamp(static_cast<int>(std::ceil(2.5 * width + 1)), 4, 30);
     const Window window = windowAt(candidate.x, candidate.y, r, 2.5);
-    if (window.v.size() < 2 * kParameterCount) continue;
 
     // Start: the intensity-weighted centroid of what stands above the background near the peak.
     double sw = 0, swx = 0, swy = 0;

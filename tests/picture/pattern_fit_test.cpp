@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <tuple>
 
 #include "support/scoped_locale.hpp"
 #include "support/synthetic_picture.hpp"
@@ -205,6 +207,25 @@ TEST(PatternFit, IndexesOnlySpotsOnNodesAndKeepsTheCentreOnThePicture) {
   ASSERT_TRUE(cut.fit) << cut.message;
   EXPECT_NEAR(cut.fit->centreX, 140, 1e-9);
   EXPECT_NEAR(cut.fit->centreY, 95, 1e-9);
+
+  // The direct beam in a corner of its pattern (the rest cut off), top left or bottom right, the
+  // spots fading with the fourth power of their distance from it: the pairs about any other node
+  // are unequal and weigh 4.3 at most, less than the beam's own 0.3 x 25 spots; the centre is the
+  // beam, at the corner.
+  for (const auto& [beamX, beamY, first] : {std::tuple{60.0, 50.0, 0}, {180.0, 150.0, -4}}) {
+    std::vector<Spot> corner =
+        gridSpots({beamX, beamY}, {30, 0}, {0, 25}, first, first + 4, first, first + 4);
+    for (Spot& s : corner) {
+      const double d2 = (s.x - beamX) * (s.x - beamX) + (s.y - beamY) * (s.y - beamY);
+      s.intensity = d2 > 0 ? 1 / (d2 * d2) : 10;
+    }
+    std::sort(corner.begin(), corner.end(),
+              [](const Spot& l, const Spot& r) { return l.intensity > r.intensity; });
+    const PatternFitOutcome beam = FitPattern(corner, 300, 200);
+    ASSERT_TRUE(beam.fit) << beam.message;
+    EXPECT_NEAR(beam.fit->centreX, beamX, 1e-9);
+    EXPECT_NEAR(beam.fit->centreY, beamY, 1e-9);
+  }
 
   // A lattice of 3 px spanning 1,500 px has over 250,000 nodes to weigh: none is chosen, and the
   // centre stays where the fit began, on the brightest spot, rather than on the node midway
