@@ -280,7 +280,7 @@ public:
 
   /// A simple numeric data tag as a double.
   std::optional<double> number(const DmTag* tag) const {
-    if (!tag || tag->group || tag->info.size() != 1) return std::nullopt;
+    if (!tag || tag->info.size() != 1) return std::nullopt;
     const std::uint8_t* p = bytes_.data() + tag->dataOffset;
     switch (tag->info[0]) {
     case kInt16: return SampleAt<std::int16_t>(p, 0, order_);
@@ -300,7 +300,7 @@ public:
 
   /// An array of 16-bit characters (UTF-16) or of bytes as UTF-8 text.
   std::optional<std::string> text(const DmTag* tag) const {
-    if (!tag || tag->group || tag->info.size() != 3 || tag->info[0] != kArray) return std::nullopt;
+    if (!tag || tag->info.size() != 3 || tag->info[0] != kArray) return std::nullopt;
     const std::uint8_t* p = bytes_.data() + tag->dataOffset;
     const std::uint64_t count = tag->info[2];
     std::string out;
@@ -439,12 +439,12 @@ MicroscopePictureRead ReadDmPicture(std::span<const std::uint8_t> bytes) {
   if (!parser.parseRoot(flagAt + 4, root)) return Read::refused(parser.error());
 
   const DmTag* list = root.child("ImageList");
-  if (!list || !list->group || list->children.empty())
+  if (!list || list->children.empty())
     return Read::refused("the file holds no image (no \"ImageList\" group)");
   // A thumbnail comes first when the file has one; the image itself is the last entry.
   const DmTag* image = nullptr;
   for (const DmTag& entry : list->children)
-    if (entry.group && entry.child("ImageData")) image = &entry;
+    if (entry.child("ImageData")) image = &entry;
   if (!image) return Read::refused("no entry of \"ImageList\" holds \"ImageData\"");
   const DmTag& imageData = *image->child("ImageData");
 
@@ -461,7 +461,7 @@ MicroscopePictureRead ReadDmPicture(std::span<const std::uint8_t> bytes) {
   }
 
   const DmTag* dimensions = imageData.child("Dimensions");
-  if (!dimensions || !dimensions->group || dimensions->children.size() < 2)
+  if (!dimensions || dimensions->children.size() < 2)
     return Read::refused("the image has fewer than two \"Dimensions\"");
   std::uint64_t extent[2] = {};
   for (int i = 0; i < 2; ++i) {
@@ -479,7 +479,7 @@ MicroscopePictureRead ReadDmPicture(std::span<const std::uint8_t> bytes) {
   }
 
   const DmTag* data = imageData.child("Data");
-  if (!data || data->group || data->info.empty()) return Read::refused("the image has no \"Data\"");
+  if (!data || data->info.empty()) return Read::refused("the image has no \"Data\"");
   const SamplePlan plan = PlanSamples(extent[0], extent[1], *type.sample);
   if (!plan.error.empty()) return Read::refused(plan.error);
   // A stack of frames holds more; the first frame is the picture.
