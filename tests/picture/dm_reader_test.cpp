@@ -3,6 +3,8 @@
 // settings; and broken files, each refused with what is wrong.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -42,7 +44,7 @@ template <class T> void ExpectRoundTrip(int dataType, SampleType expected) {
 
 TEST(DmReader, ReadsEveryGreyDataTypeInBothVersionsAndByteOrders) {
   // DM's image data types: 1 int16, 2 float32, 6 uint8, 7 int32, 9 int8, 10 uint16,
-  // 11 uint32, 12 float64.
+  // 11 uint32, 12 float64, 14 binary (a byte of 0 or 1 a pixel).
   ExpectRoundTrip<std::int16_t>(1, SampleType::Int16);
   ExpectRoundTrip<float>(2, SampleType::Float32);
   ExpectRoundTrip<std::uint8_t>(6, SampleType::UInt8);
@@ -51,6 +53,7 @@ TEST(DmReader, ReadsEveryGreyDataTypeInBothVersionsAndByteOrders) {
   ExpectRoundTrip<std::uint16_t>(10, SampleType::UInt16);
   ExpectRoundTrip<std::uint32_t>(11, SampleType::UInt32);
   ExpectRoundTrip<double>(12, SampleType::Float64);
+  ExpectRoundTrip<std::uint8_t>(14, SampleType::UInt8);
 }
 
 TEST(DmReader, CalibrationUnitsAndMicroscopeSettingsComeWithTheImage) {
@@ -91,6 +94,26 @@ TEST(DmReader, CalibrationUnitsAndMicroscopeSettingsComeWithTheImage) {
   // Uncalibrated: scale 1 and no units.
   const Bytes plain = DmWriter{3, false}.write(DmFile({DmImage(10, {3, 2}, samples, u"", 1.0f)}));
   EXPECT_FALSE(ReadMicroscopePicture(plain).picture->calibration);
+  const auto calibrationOf = [](const DmNode& image) {
+    return ReadMicroscopePicture(DmWriter{}.write(DmFile({image}))).picture->calibration;
+  };
+  EXPECT_FALSE(calibrationOf(DmImage(10, {3, 2}, samples, u"nm", 0.0f))); // a scale of 0
+  // Only the x dimension: the y origin stays 0; an origin that is no number is 0.
+  DmNode oneAxis = DmImage(10, {3, 2}, samples, u"nm", 0.5f, std::nanf(""), 7.0f);
+  std::vector<DmNode>& axes = oneAxis.children[0].children[0].children[1].children;
+  axes.pop_back();
+  ASSERT_TRUE(calibrationOf(oneAxis));
+  EXPECT_EQ(calibrationOf(oneAxis)->originX, 0.0);
+  EXPECT_EQ(calibrationOf(oneAxis)->originY, 0.0);
+  // Units as DM's other texts: bytes in Latin-1 (µ is 0xB5), signed or not, and signed units.
+  for (const DmNode& units : {DmArray("Units", std::vector<std::uint8_t>{0xB5, 'm'}),
+                              DmArray("Units", std::vector<std::int8_t>{-75, 'm'}),
+                              DmArray("Units", std::vector<std::int16_t>{0xB5, 'm'})}) {
+    axes[0].children[2] = units;
+    EXPECT_EQ(calibrationOf(oneAxis).value_or(PictureCalibration{}).units, "\xC2\xB5m");
+  }
+  axes.clear(); // a "Dimension" group with nothing in it
+  EXPECT_FALSE(calibrationOf(oneAxis));
 
   // The microscope's numbers in other numeric types of DM (big-endian data; int32 and uint32
   // are those of the data type and the dimensions); a voltage below 1000 is in kilovolts; a
@@ -110,6 +133,17 @@ TEST(DmReader, CalibrationUnitsAndMicroscopeSettingsComeWithTheImage) {
   EXPECT_EQ(cameraLengthAs(100.0), 100.0);
   EXPECT_EQ(cameraLengthAs(std::int16_t{-100}), std::nullopt);
   EXPECT_EQ(cameraLengthAs(std::int8_t{-100}), std::nullopt);
+  EXPECT_EQ(cameraLengthAs(std::int64_t{-100}), std::nullopt);
+  EXPECT_EQ(cameraLengthAs(std::uint64_t{100}), 100.0);
+  EXPECT_EQ(cameraLengthAs(true), 1.0);
+  // The first of the names that holds a positive length counts; 1000 is volts (1 kV).
+  DmNode named = DmImage(10, {3, 2}, samples);
+  named.children[1].children[0].children = {
+      DmValue("Voltage", 1000.0), DmValue("Camera length", 80.0),
+      DmValue("STEM Camera Length", 60.0), DmValue("Camera Length", -1.0)};
+  const MicroscopePictureRead both = ReadMicroscopePicture(DmWriter{}.write(DmFile({named})));
+  EXPECT_EQ(both.picture->beamEnergyKeV, 1.0);
+  EXPECT_EQ(both.picture->cameraLength, 60.0);
 
   for (const char* units : {"1/nm", " 1 / nm", "nm^-1", "nm-1"})
     EXPECT_TRUE(IsReciprocalNanometres(units)) << units;
@@ -192,6 +226,9 @@ TEST(DmReader, RefusesColourComplexAndBrokenFilesSayingWhy) {
                    "width is not a whole number"));
   EXPECT_TRUE(
       with(ErrorOf(DmWriter{}.write(DmFile({DmImage(10, {65536, 65536}, six)}))), "too large"));
+  EXPECT_TRUE(
+      with(ErrorOf(DmWriter{}.write(DmFile({DmImage(10, {2147483647, 1}, six)}))), "too large"));
+  EXPECT_TRUE(ReadMicroscopePicture(DmWriter{}.write(DmFile({DmImage(10, {1, 1}, six)}))).picture);
   EXPECT_TRUE(with(ErrorOf(DmWriter{}.write(DmFile({DmImage(10, {6}, six)}))),
                    "fewer than two \"Dimensions\""));
   // A third dimension counts frames: one is a picture, none is not.
@@ -201,6 +238,8 @@ TEST(DmReader, RefusesColourComplexAndBrokenFilesSayingWhy) {
                    "dimension 3 of the image is not at least 1"));
   DmNode noData = DmImage(10, {3, 2}, six);
   noData.children[0].children.pop_back(); // ImageData without its "Data"
+  EXPECT_TRUE(with(ErrorOf(DmWriter{}.write(DmFile({noData}))), "the image has no \"Data\""));
+  noData.children[0].children.push_back(DmGroup("Data", {})); // a group, not data
   EXPECT_TRUE(with(ErrorOf(DmWriter{}.write(DmFile({noData}))), "the image has no \"Data\""));
 
   // The header: a byte-order flag of 2 is not DM (then not recognised), a file cut in it.
@@ -247,10 +286,14 @@ TEST(DmReader, HostileTagTreesEndInAMessageNotACrash) {
               std::string::npos);
     // An encoded type past every known one, a tag kind that is neither group nor data, a
     // missing "%%%%" mark.
-    // Labels are quoted to 40 characters, control characters as "?". A struct announcing more
-    // fields than it describes is no known type either, nor one with no description at all.
+    // Labels are quoted to 40 characters, control characters as "?". No known types either: a
+    // struct announcing more fields than it describes, or nothing, or a field of an unknown
+    // type; a string or an array without its length; an array of unknown elements.
     DmNode unknown = DmValue("Strange\t" + std::string(40, 'x'), std::int32_t{1});
-    for (const auto& info : {std::vector<std::uint64_t>{77}, {15, 0, 5, 0, 6}, {15}, {20, 15, 0}}) {
+    const std::vector<std::vector<std::uint64_t>> unknownTypes = {
+        {77},    {15, 0, 5, 0, 6}, {15},        {15, 0, 1, 0, 77},   {18},
+        {20, 6}, {20, 77, 5},      {20, 15, 0}, {20, 15, 0, 1, 0, 6}};
+    for (const std::vector<std::uint64_t>& info : unknownTypes) {
       unknown.info = info;
       const std::string strange = ReadDmPicture(writer.write(DmGroup("", {unknown}))).error;
       if (version == 3)
@@ -283,6 +326,17 @@ TEST(DmReader, HostileTagTreesEndInAMessageNotACrash) {
     EXPECT_NE(ReadDmPicture(writer.write(DmGroup("", {untyped})))
                   .error.find("describes its type with 0 numbers"),
               std::string::npos);
+    // 4096 numbers are looked at, one more is too many. A label of exactly 40 characters is
+    // quoted whole; a space is kept, DEL (0x7f) shown as "?".
+    untyped.label = "A \x7f" + std::string(37, 'x');
+    untyped.info.assign(4097, 77);
+    EXPECT_NE(ReadDmPicture(writer.write(DmGroup("", {untyped})))
+                  .error.find("\"A ?" + std::string(37, 'x') +
+                              "\" describes its type with 4097 numbers (1 to 4096 expected)"),
+              std::string::npos);
+    untyped.info.pop_back();
+    EXPECT_EQ(ReadDmPicture(writer.write(DmGroup("", {untyped}))).error.find("numbers"),
+              std::string::npos);
   }
   // DM4 only: an unknown type is stepped over by the tag's size only when that lies in the file.
   DmNode odd = DmValue("Odd", std::int32_t{1});
@@ -291,6 +345,8 @@ TEST(DmReader, HostileTagTreesEndInAMessageNotACrash) {
   sized[16 + 2 + 8 + 3 + 3] = 0x40; // the high bytes of the tag's size
   EXPECT_NE(ReadDmPicture(sized).error.find("\"Odd\" has a data type this reader does not know"),
             std::string::npos);
+  std::fill_n(sized.begin() + 32, 8, 0); // nor when it is shorter than the type already read
+  EXPECT_NE(ReadDmPicture(sized).error.find("does not know"), std::string::npos);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -46,8 +47,10 @@ TEST(MrcReader, ReadsModesAndByteOrdersWithTheFirstRowAtTheBottom) {
     unmarked[212] = unmarked[213] = 0;
     EXPECT_EQ(SamplesOf<std::int16_t>(ReadMicroscopePicture(unmarked)), shown);
   }
-  // No pixel size without both a cell edge and its number of samples.
-  for (const auto& [cellX, mx] : {std::pair{30.0f, 0}, std::pair{0.0f, 3}}) {
+  // No pixel size without both a cell edge and its number of samples, nor from a negative or
+  // infinite edge.
+  for (const auto& [cellX, mx] : {std::pair{30.0f, 0}, std::pair{0.0f, 3}, std::pair{-30.0f, 3},
+                                  std::pair{std::numeric_limits<float>::infinity(), 3}}) {
     MrcLayout layout;
     layout.cellX = cellX, layout.mx = mx;
     EXPECT_FALSE(ReadMicroscopePicture(WriteMrc(layout, Bytes(12, 0))).picture->calibration);
@@ -120,6 +123,8 @@ TEST(MrcReader, RefusesOtherModesAndBrokenHeaders) {
   Bytes negative = WriteMrc(layout, six);
   negative[92] = 0xF8, negative[93] = negative[94] = negative[95] = 0xFF; // word 23 = -8
   EXPECT_TRUE(Says(ReadMrcPicture(negative), "extended header length -8 is negative"));
+  negative[92] = 0xA0, negative[93] = 0x86, negative[94] = 0x01, negative[95] = 0; // 100000
+  EXPECT_TRUE(Says(ReadMrcPicture(negative), "(12 bytes from byte 101024, the file has 1036)"));
   layout.nz = 1, layout.extendedBytes = 0;
   Bytes file = WriteMrc(layout, six);
   file.pop_back();
@@ -223,6 +228,7 @@ TEST(TiffReader, RefusesWhatNoReaderShowsAndBrokenFiles) {
     return ReadTiffPicture(tiff);
   };
   EXPECT_TRUE(Says(changed(273, 0, 65000), "it has no strip offsets"));
+  EXPECT_TRUE(Says(changed(273, 8, 100000), "the values of its tag 273 lie past the end"));
   EXPECT_TRUE(Says(changed(256, 0, 65000), "it gives no width or height"));
   EXPECT_TRUE(Says(changed(278, 0, 284), "planar configuration is not 1")); // 2
   EXPECT_TRUE(Says(changed(278, 0, 322), "tiled 32-bit unsigned grey TIFF is not read"));
@@ -245,6 +251,17 @@ TEST(TiffReader, RefusesWhatNoReaderShowsAndBrokenFiles) {
   EXPECT_TRUE(Says(
       ReadTiffPicture(Bytes{'I', 'I', 42, 0, 8, 0, 0, 0, 0xff, 0xff, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
       "65535 entries runs past the end"));
+  // The directory after the samples, as many writers put it: a 1 x 1 16-bit picture (0x1234 at
+  // byte 8), five entries from byte 10 and the 4-byte end of the chain: 76 bytes in all.
+  Bytes last = {'I', 'I', 42, 0, 10, 0, 0, 0, 0x34, 0x12, 5, 0};
+  for (const auto& [tag, type, value] :
+       {std::array{256, 3, 1}, {257, 3, 1}, {258, 3, 16}, {273, 4, 8}, {279, 4, 2}})
+    Put(last, tag, 2, false), Put(last, type, 2, false), Put(last, 1, 4, false),
+        Put(last, value, 4, false);
+  last.resize(76, 0);
+  const MicroscopePictureRead one = ReadTiffPicture(last);
+  ASSERT_TRUE(one.picture) << one.error;
+  EXPECT_EQ(SamplesOf<std::uint16_t>(one), std::vector<std::uint16_t>{0x1234});
   // Cut at every length: refused or left to others, never a picture or a crash.
   const Bytes good = WriteTiff(layout, sixty);
   for (std::size_t cut = 0; cut < good.size(); ++cut)

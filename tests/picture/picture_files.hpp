@@ -42,8 +42,8 @@ struct DmNode {
   int elementBytes = 0;
 };
 
-// DM's encoded types: 2 int16, 3 int32, 4 uint16, 5 uint32, 6 float32, 7 float64, 9 int8,
-// 10 uint8, 20 array.
+// DM's encoded types: 2 int16, 3 int32, 4 uint16, 5 uint32, 6 float32, 7 float64, 8 bool,
+// 9 int8, 10 uint8, 11 int64, 12 uint64, 20 array.
 template <class T> constexpr std::uint64_t DmTypeOf() {
   if constexpr (std::is_same_v<T, std::int16_t>) return 2;
   if constexpr (std::is_same_v<T, std::int32_t>) return 3;
@@ -51,8 +51,11 @@ template <class T> constexpr std::uint64_t DmTypeOf() {
   if constexpr (std::is_same_v<T, std::uint32_t>) return 5;
   if constexpr (std::is_same_v<T, float>) return 6;
   if constexpr (std::is_same_v<T, double>) return 7;
+  if constexpr (std::is_same_v<T, bool>) return 8;
   if constexpr (std::is_same_v<T, std::int8_t>) return 9;
   if constexpr (std::is_same_v<T, std::uint8_t>) return 10;
+  if constexpr (std::is_same_v<T, std::int64_t>) return 11;
+  if constexpr (std::is_same_v<T, std::uint64_t>) return 12;
 }
 
 inline DmNode DmGroup(std::string label, std::vector<DmNode> children) {
