@@ -124,6 +124,11 @@ TEST(CliOptions, MessagesQuoteAtMostEightyReadableCharacters) {
       {"\xED\xA0\x80", "\"\\xED\\xA0\\x80\""},
       {"\x1B[31m\xC2\x85", "\"\\x1B[31m\\xC2\\x85\""},
       {"\xF0\x9F\x98\x80", "\"\xF0\x9F\x98\x80\""}, // U+1F600 is fine
+      // U+00A0 (the first that is no control), a blank, U+0800, U+E000 (after the surrogates),
+      // U+10000 and U+10FFFF are characters; DEL, U+DFFF and U+110000 are not.
+      {"\xC2\xA0 \xE0\xA0\x80\xEE\x80\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
+       "\"\xC2\xA0 \xE0\xA0\x80\xEE\x80\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\""},
+      {"\x7F\xED\xBF\xBF\xF4\x90\x80\x80", "\"\\x7F\\xED\\xBF\\xBF\\xF4\\x90\\x80\\x80\""},
   };
   for (const auto& c : cases)
     EXPECT_EQ(QuoteArgument(c.in), c.out);

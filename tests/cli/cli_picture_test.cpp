@@ -301,5 +301,54 @@ TEST_F(PictureFolder, IndexingFromThePictureRanksTheTrueZoneFirst) {
   EXPECT_GT(count("\"detected\": "), 40);
 }
 
+// batch --picture ranks phases by their agreement with the picture before their score. A square
+// lattice of 30 px at 12 px per 1/nm measures d = 0.4, 0.4, 0.2828 nm, 90, 45, 45 degrees; with
+// tolerances 0.003, 0.05, 0.05 nm and 20 degrees these P1 cells (a, b; nm) score, by
+// sqrt(mean of (deviation / tolerance)²):
+//   A (0.4, 0.425)   0.2212: d2 +0.025, d3 +0.0084, two angles 1.74 off; along R2 each spot
+//                    moves 30 (1 - 0.4 / 0.425) = 1.76 px, past the 6 px tolerance from |n2| = 4
+//   B (0.402, 0.402) 0.2729: d1 +0.002; 0.15 px a step, every spot explained
+//   C (0.4005, same) 0.0682: d1 +0.0005; 0.04 px a step
+//   D (0.4, 0.4025)  0.0222: d2 +0.0025; 0.19 px a step along R2, every spot explained
+// So by score A before B and D before C; by the picture B (more explained) before A, and C (the
+// same explained, a smaller RMS) before D. Each pair is given in its score order.
+TEST_F(PictureFolder, BatchRanksPhasesByTheirAgreementBeforeTheirScore) {
+  PictureRecipe recipe;
+  recipe.beamAmplitude = 1200;
+  const auto lattice =
+      spot::testing::LatticeSpots(recipe, ScreenVector(30, 17), ScreenVector(30, 107), 3);
+  const std::string picture = save(RenderPicture(recipe, lattice), "square.png", false);
+  const auto cif = [&](const std::string& name, const std::string& a, const std::string& b) {
+    const std::string file = (folder_ / (name + ".cif")).string();
+    std::ofstream(file) << "data_" << name << "\n_cell_length_a " << a << "\n_cell_length_b " << b
+                        << "\n_cell_length_c 2\n_cell_angle_alpha 90\n_cell_angle_beta 90\n"
+                           "_cell_angle_gamma 90\n_symmetry_space_group_name_H-M 'P 1'\n";
+    return file;
+  };
+  struct Pair {
+    std::string first, a1, b1, second, a2, b2; // names and cells (Angstrom), in score order
+  };
+  for (const Pair& p : {Pair{"A", "4", "4.25", "B", "4.02", "4.02"},
+                        Pair{"D", "4", "4.025", "C", "4.005", "4.005"}}) {
+    std::vector<std::string> args = {"--record", "1",           "--group", "--format",
+                                     "json",     "--d-tol",     "0.003",   "0.05",
+                                     "0.05",     "--angle-tol", "20"};
+    args.insert(args.begin(),
+                {"batch", "--cif", cif(p.first, p.a1, p.b1), "--cif", cif(p.second, p.a2, p.b2)});
+    const auto ranksFirst = [&](std::vector<std::string> more) {
+      more.insert(more.begin(), args.begin(), args.end());
+      const CliRun r = run(more);
+      EXPECT_EQ(r.status, 0) << r.err;
+      const std::string ranking = r.out.substr(r.out.find("\"ranking\""));
+      for (const std::string& name : {p.first, p.second})
+        EXPECT_NE(ranking.find("\"name\": \"" + name + "\""), std::string::npos) << ranking;
+      return ranking.substr(ranking.find("\"name\": \"") + 9, 1);
+    };
+    EXPECT_EQ(ranksFirst({"--d", "0.4", "0.4", "0.2828427", "--angles", "90", "45", "45"}),
+              p.first);
+    EXPECT_EQ(ranksFirst({"--picture", picture, "--scale-bar", "5", "60"}), p.second);
+  }
+}
+
 } // namespace
 } // namespace spot::cli

@@ -81,6 +81,8 @@ TEST(ManPage, ALineStartingWithAPeriodOrQuoteIsTextNotARequest) {
                                             ".nf", R"(\&.so /etc/passwd)", R"(\&'br)",
                                             "  Heading: no", ".fi", ".SH MORE", ".nf", "x", ".fi",
                                             ".SH SEE ALSO", ".BR spotindex (1)"}));
+  // The summary is all that follows the colon, with or without a blank.
+  EXPECT_EQ(Lines(ManPage("tool:does things\n", "1"))[2], R"(tool \- does things)");
 }
 
 } // namespace
