@@ -77,6 +77,13 @@ TEST(Overlay, PlacesTheZonesReflectionsByMetricAndCalibration) {
   EXPECT_NEAR(find(hex, {0, 1, 0})->y, 100 + 10 * g * std::sqrt(3.0) / 2, 1e-9);
   EXPECT_NEAR(find(hex, {1, 0, 0})->x, 100 + 10 * g, 1e-9);
 
+  // A thousandth of a pixel per 1/nm reaches h = 708 (a = 1 nm) in a 1 x 1 picture about (0, 0),
+  // but the search stops at 400: (h 0 0) for h = -400..400 but 0 (b = 0.001 nm puts k = 1 off).
+  OverlayRequest tiny = side;
+  tiny.cell = {1, 0.001, 1, 90, 90, 90}, tiny.g1 = {1, 0, 0}, tiny.g2 = {0, 1, 0};
+  tiny.pxPerInverseNm = 0.001, tiny.centre = {0, 0}, tiny.width = tiny.height = 1;
+  EXPECT_EQ(PredictSpots(tiny).size(), 800u);
+
   // Nothing for parallel planes or a cell that is not one.
   request.g2 = {4, 0, 0};
   EXPECT_TRUE(PredictSpots(request).empty());
