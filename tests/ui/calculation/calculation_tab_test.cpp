@@ -670,6 +670,11 @@ TEST_F(CalculationTab, ToleranceFilterIsStrictAndItsSlidersSettleOnTheBoxText) {
   find<QSlider>("Slider1")->setValue(13);
   EXPECT_EQ(text(Box::DTol1), "0.0078");
   EXPECT_EQ(find<QSlider>("Slider1")->value(), 13);
+  // Keys move it a page of 5 steps or one step, of 0.0078 / 13 = 0.0006 nm each.
+  QTest::keyClick(find<QSlider>("Slider1"), Qt::Key_PageUp);
+  EXPECT_EQ(text(Box::DTol1), "0.0108");
+  QTest::keyClick(find<QSlider>("Slider1"), Qt::Key_Right);
+  EXPECT_EQ(text(Box::DTol1), "0.0114");
 
   // The counter restores the six defaults; the last filter run is that of all six defaults.
   set(Box::DTol2, "0.0100");

@@ -314,6 +314,24 @@ TEST_F(SpotsInTheView, LineEndsSnapToSpotCentresUnlessShiftIsHeld) {
 }
 
 TEST_F(SpotsInTheView, SpotsOnOneLineHoldNoPatternAndSaySo) {
+  // A blank picture has no spot to find or to show a solution on.
+  QImage blank(60, 40, QImage::Format_Grayscale8);
+  blank.fill(20);
+  ASSERT_TRUE(blank.save(dir.filePath(QStringLiteral("blank.png"))));
+  findSpots(dir.filePath(QStringLiteral("blank.png")));
+  EXPECT_EQ(tools->spotsLabel()->text(), QStringLiteral("No spots found."));
+  EXPECT_FALSE(tools->measurePatternButton()->isEnabled());
+  view->showSolution({1, 0, 0}, {0, 1, 0}, LatticeType::Primitive);
+  EXPECT_EQ(tools->overlayLabel()->text(),
+            QStringLiteral("Find spots to see the chosen solution on the picture."));
+  // The direct beam alone is one spot, and no lattice.
+  pattern.recipe.scaleBar = false;
+  ASSERT_TRUE(
+      ToQImage(RenderPicture(pattern.recipe, {})).save(dir.filePath(QStringLiteral("beam.png"))));
+  findSpots(dir.filePath(QStringLiteral("beam.png")));
+  EXPECT_TRUE(tools->spotsLabel()->text().startsWith(
+      QStringLiteral("1 spot found. No pattern can be measured from them (")));
+
   // The direct beam and spots on one row only: no second direction, so no lattice.
   std::vector<TrueSpot> row;
   for (int i = -2; i <= 2; ++i)
