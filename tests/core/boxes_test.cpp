@@ -25,12 +25,20 @@ TEST(Boxes, InitialTextsAndCaptions) {
                                                   {Box::CalcL3, "R3 l"},
                                                   {Box::CalcH3, "R3 h"},
                                                   {Box::CalcL1, "R1 l"},
-                                                  {Box::CalcAngle12, "Text1(15)"},
+                                                  {Box::CalcH2, "R2 h"},
+                                                  {Box::CalcK1, "R1 k"},
+                                                  {Box::CalcK3, "R3 k"},
+                                                  {Box::CalcL2, "R2 l"},
                                                   {Box::IndexRange, "Index range"},
                                                   {Box::Length3, "Length of R3 (px)"},
                                                   {Box::AngleTol13, "<R1,R3> tolerance (deg.)"}};
   for (const auto& [box, caption] : captions)
     EXPECT_EQ(BoxCaption(box), caption) << BoxNumber(box);
+  // The calculator's outputs are Text1(15) to Text1(20): <R1,R2>, <R2,R3>, <R1,R3>, u, v, w.
+  const Box outputs[] = {Box::CalcAngle12, Box::CalcAngle23, Box::CalcAngle13,
+                         Box::CalcZoneU,   Box::CalcZoneV,   Box::CalcZoneW};
+  for (int i = 0; i < 6; ++i)
+    EXPECT_EQ(BoxCaption(outputs[i]), "Text1(" + std::to_string(15 + i) + ")");
 }
 
 } // namespace
