@@ -197,6 +197,8 @@ TEST_F(CliCrystal, PhasesListsTheUserLibrary) {
   r = run({"phases", "--library"});
   EXPECT_EQ(r.out, "  1  O2 Ti  P 42/m n m  a=0.45937 b=0.45937 c=0.29587 nm  α=90 β=90 γ=90 "
                    "deg.  2 atoms\n");
+  EXPECT_EQ(run({"phases", "--library", "--format", "tsv"}).out,
+            "1\tO2 Ti\tP 42/m n m\t0.45937\t0.45937\t0.29587\t90\t90\t90\t2\n");
   r = run({"phases", "--library", "--format", "json"});
   EXPECT_TRUE(has(r.out, "{\"number\": 1, \"name\": \"O2 Ti\", \"lattice\": \"P\", "
                          "\"space_group\": \"P 42/m n m\", \"cell\": [0.45937"))

@@ -4,10 +4,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <unistd.h> // for getpid
 
-#include "cli/cli_commands.hpp"
+#include "cli/cli_run.hpp"
 #include "picture/picture_files.hpp"
 #include "support/synthetic_picture.hpp"
 
@@ -16,17 +15,13 @@ namespace {
 
 using namespace spot::test;
 namespace fs = std::filesystem;
+namespace pictures = spot::testing;
 
-struct InfoRun {
-  int status;
-  std::string out, err;
-};
+using InfoRun = testing::CliRun;
 
 InfoRun info(std::vector<std::string> args) {
   args.insert(args.begin(), "info");
-  std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
-  return {status, out.str(), err.str()};
+  return testing::run(args);
 }
 
 class CliInfo : public ::testing::Test {
@@ -65,11 +60,9 @@ TEST_F(CliInfo, DescribesMicroscopeAndCommonPictures) {
             "\"beam_energy_kev\": 200, \"camera_length\": 250}\n");
   const InfoRun text = info({dm});
   ASSERT_EQ(text.status, 0) << text.err;
-  EXPECT_NE(text.out.find("size           3 x 2 pixels\n"), std::string::npos) << text.out;
-  EXPECT_NE(text.out.find("calibration    0.17443 1/nm per pixel, origin (1.5, 1) px\n"),
-            std::string::npos)
-      << text.out;
-  EXPECT_NE(text.out.find("beam energy    200 keV\n"), std::string::npos);
+  for (const char* line : {"size           3 x 2 pixels\n", "beam energy    200 keV\n",
+                           "calibration    0.17443 1/nm per pixel, origin (1.5, 1) px\n"})
+    EXPECT_TRUE(testing::contains(text.out, line)) << text.out;
 
   // An MRC of float samples without a cell: no calibration, nothing from a microscope; a quote
   // and a control character in its name are escaped.
@@ -124,12 +117,12 @@ TEST_F(CliInfo, UnreadablePicturesExitWithTwoNamingTheFileAndTheFault) {
 // file's calibration stands for 1 1/nm over 20 px, so |R| = 40 px is 2 1/nm and d = 0.5 nm; a
 // scale bar given replaces it (10 1/nm over 100 px: d = (100 / 10) / 40 = 0.25 nm).
 TEST_F(CliInfo, MeasureTakesTheFilesReciprocalCalibrationWithoutAScaleBar) {
-  testing::PictureRecipe recipe;
+  pictures::PictureRecipe recipe;
   recipe.sixteenBit = true;
   recipe.beamX = 248.7, recipe.beamY = 260.6, recipe.beamAmplitude = 1200;
   const GreyImage image =
-      testing::RenderPicture(recipe, testing::LatticeSpots(recipe, testing::ScreenVector(40, 17),
-                                                           testing::ScreenVector(40, 107), 5));
+      pictures::RenderPicture(recipe, pictures::LatticeSpots(recipe, pictures::ScreenVector(40, 17),
+                                                             pictures::ScreenVector(40, 107), 5));
   const std::vector<std::uint16_t> samples(image.values.begin(), image.values.end());
   const std::string dm =
       save("pattern.dm4",
@@ -137,9 +130,9 @@ TEST_F(CliInfo, MeasureTakesTheFilesReciprocalCalibrationWithoutAScaleBar) {
                DmFile({DmImage(10, {std::uint32_t(image.width), std::uint32_t(image.height)},
                                samples, u"1/nm", 0.05f)})));
   const auto firstD = [](std::vector<std::string> args) {
-    std::ostringstream out, err;
-    EXPECT_EQ(RunCli(args, out, err), 0) << err.str();
-    const std::string key = "\"d\": [", text = out.str();
+    const testing::CliRun r = testing::run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string key = "\"d\": [", text = r.out;
     return text.find(key) == std::string::npos
                ? 0.0
                : std::stod(text.substr(text.find(key) + key.size()));

@@ -27,6 +27,7 @@ using spot::testing::ScreenVector;
 using spot::testing::TrueSpot;
 
 using testing::CliRun;
+using testing::contains;
 using testing::run;
 
 // The lines of a text table (those that start with the blank of a right-aligned first column):
@@ -144,7 +145,7 @@ TEST_F(PictureFolder, SpotsAndMeasureReadEveryFormatAlike) {
 
   const CliRun text = run({"measure", tiff, "--scale-bar", "5", "100", "--centre", "249", "260"});
   ASSERT_EQ(text.status, 0) << text.err;
-  EXPECT_NE(text.out.find("length 40.00"), std::string::npos) << text.out;
+  EXPECT_TRUE(contains(text.out, "length 40.00")) << text.out;
   // The numbers of each line agree: the length is |Ri|, d = (100 / 5) / length, R3 = R1 + R2 (each
   // number to 3 decimals), and the angles are those of the square lattice.
   std::istringstream lines(text.out.substr(text.out.find('\n') + 1));
@@ -193,13 +194,12 @@ TEST_F(PictureFolder, PictureFaultsNameTheirCause) {
   const std::string missing = (folder_ / "missing.png").string();
   const CliRun unreadable = run({"spots", missing});
   EXPECT_EQ(unreadable.status, 2);
-  EXPECT_NE(unreadable.err.find("spots: cannot read the picture \"" + missing + "\""),
-            std::string::npos)
+  EXPECT_TRUE(contains(unreadable.err, "spots: cannot read the picture \"" + missing + "\""))
       << unreadable.err;
   const CliRun unmeasured =
       run({"index", "--phase", "Al", "--picture", missing, "--scale-bar", "5", "100"});
   EXPECT_EQ(unmeasured.status, 2);
-  EXPECT_NE(unmeasured.err.find("index: cannot read the picture"), std::string::npos);
+  EXPECT_TRUE(contains(unmeasured.err, "index: cannot read the picture"));
   std::ofstream(folder_ / "empty.png").close();
   EXPECT_EQ(run({"spots", (folder_ / "empty.png").string()}).status, 2);
 
@@ -211,9 +211,8 @@ TEST_F(PictureFolder, PictureFaultsNameTheirCause) {
                            "has fewer than two non-parallel spot vectors\n");
   const CliRun outside = run({"measure", one, "--scale-bar", "5", "100", "--centre", "600", "10"});
   EXPECT_EQ(outside.status, 2);
-  EXPECT_NE(outside.err.find("--centre: \"one.png\": the centre (600, 10) lies outside the "
-                             "picture of 512 x 512 pixels"),
-            std::string::npos)
+  EXPECT_TRUE(contains(outside.err, "--centre: \"one.png\": the centre (600, 10) lies outside "
+                                    "the picture of 512 x 512 pixels"))
       << outside.err;
 
   // A PNG carries no calibration to stand for the scale bar.

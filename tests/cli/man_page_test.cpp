@@ -74,8 +74,8 @@ TEST(ManPage, CarriesTheHelpTextLineByLineUnderItsHeadings) {
 }
 
 TEST(ManPage, ALineStartingWithAPeriodOrQuoteIsTextNotARequest) {
-  const std::vector<std::string> page = Lines(
-      ManPage("tool: does things.\n\nNotes:\n.so /etc/passwd\n'br\n  Heading: no\nMore: x\n", "1"));
+  const std::vector<std::string> page = Lines(ManPage(
+      "tool: does things.\n\nNotes:\n\n.so /etc/passwd\n'br\n  Heading: no\nMore: x\n", "1"));
   EXPECT_EQ(page, (std::vector<std::string>{R"(.TH TOOL 1 "" "SpotIndex 1" "User Commands")",
                                             ".SH NAME", R"(tool \- does things)", ".SH NOTES",
                                             ".nf", R"(\&.so /etc/passwd)", R"(\&'br)",
