@@ -2,6 +2,7 @@
 // old file whole, and a damaged file that is reported rather than read as empty.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <tuple>
@@ -120,6 +121,18 @@ TEST_F(PhaseLibraryTest, FailuresLeaveTheOldFileAndAreNamed) {
     std::ofstream(file, std::ios::trunc) << std::string(size, '#');
     EXPECT_EQ(LoadPhaseLibrary(file).error.has_value(), size == 64) << size;
   }
+  // The default place: under $XDG_DATA_HOME when that is absolute, else ~/.local/share.
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  for (const auto& [data, homeNow, folder] :
+       {std::tuple<std::string, std::string, std::string>{"relative", "/h", "/h/.local/share"},
+        {"", "", "./.local/share"},
+        {"/d", "/h", "/d"}}) {
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    setenv("HOME", homeNow.c_str(), 1);
+    EXPECT_EQ(DefaultPhaseLibraryPath(), fs::path(folder) / "SpotIndex/SpotIndex/Phases.cif");
+  }
+  unsetenv("XDG_DATA_HOME");
+  setenv("HOME", home.c_str(), 1);
 }
 
 } // namespace
