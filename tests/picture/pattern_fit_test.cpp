@@ -125,7 +125,10 @@ TEST(PatternFit, NamesTheFaults) {
   // A row of seven spots 20 px apart and two 30 px above its first and third: the most common
   // vectors, (20, 0) and (40, 0), come from 6 pairs each, (0, 30) from 2, each pair counted from
   // both ends: 4 of 12 is the 30 % a lattice vector needs, so the second row still makes a lattice.
-  std::vector<Spot> twoRows = {{100, 130, 1, 2}, {140, 130, 1, 2}};
+  // One of the two is 0.6 px off its node to the right and down: the vectors from it fall into
+  // the 1 px cells beside (right of and below) those from the other; a cell counts its
+  // neighbours too.
+  std::vector<Spot> twoRows = {{100, 130, 1, 2}, {140.6, 130.6, 1, 2}};
   for (int i = 0; i < 7; ++i)
     twoRows.push_back({100.0 + 20 * i, 100, 1, 2});
   const PatternFitOutcome fewAbove = FitPattern(twoRows, 300, 200);

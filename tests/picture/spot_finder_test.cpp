@@ -115,15 +115,16 @@ TEST(SpotFinder, FindsGeneratedSpotsWithinTheAccuracyGoals) {
 }
 
 // One isolated spot: its width is the Gaussian sigma drawn and its intensity the Gaussian's
-// integral 2 pi A s² (A = 120 grey values, times 257 in 16-bit); the direct beam, saturated,
-// is centred on its plateau and comes first as the brightest.
+// integral 2 pi A s² (A = 120 grey values, times 257 in 16-bit); the direct beam, saturated
+// (sigma 6 px, or 16 px with a plateau some 70 px across), is centred on its plateau and comes
+// first as the brightest.
 TEST(SpotFinder, ReportsWidthIntensityAndTheSaturatedBeamFirst) {
   for (const bool sixteenBit : {false, true}) {
     PictureRecipe recipe;
     recipe.sixteenBit = sixteenBit;
     recipe.noise = 2;
     recipe.beamX = 200.4, recipe.beamY = 300.8;
-    recipe.beamAmplitude = 2000, recipe.beamSigma = 6;
+    recipe.beamAmplitude = 2000, recipe.beamSigma = sixteenBit ? 16 : 6;
     const std::vector<TrueSpot> truth = {{350.3, 120.6, 120, 3}};
     const std::vector<Spot> spots = FindSpots(RenderPicture(recipe, truth));
     ASSERT_EQ(spots.size(), 2u);
@@ -294,12 +295,14 @@ TEST(SpotFinder, FindsNothingWhereThereIsNothingAndStopsWhenTold) {
   for (const Spot& s : FindSpots(wild))
     EXPECT_TRUE(std::isfinite(s.x + s.y + s.intensity + s.width));
 
-  // Two equal spots, one candidate allowed: the upper one is kept (equal heights go top first).
+  // Two equal spots, one candidate allowed: the upper one is kept (equal heights go top first);
+  // each is centred between two pixels of equal height, of which the first counts.
   GreyImage twins(80, 80, 10.0f);
   for (int y = 0; y < 80; ++y)
     for (int x = 0; x < 80; ++x)
       for (int cy : {20, 60})
-        twins.at(x, y) += 100.0f * std::exp(-((x - 40) * (x - 40) + (y - cy) * (y - cy)) / 8.0f);
+        twins.at(x, y) +=
+            100.0f * std::exp(-((x - 40.5f) * (x - 40.5f) + (y - cy) * (y - cy)) / 8.0f);
   // A saturated bar below them is judged by its shape, not taken for a candidate.
   for (int y = 72; y < 75; ++y)
     for (int x = 10; x < 70; ++x)
@@ -308,7 +311,8 @@ TEST(SpotFinder, FindsNothingWhereThereIsNothingAndStopsWhenTold) {
   one.maxCandidates = 1;
   const std::vector<Spot> kept = FindSpots(twins, one);
   ASSERT_EQ(kept.size(), 1u);
-  EXPECT_NEAR(kept[0].y, 20, 0.5);
+  EXPECT_NEAR(kept[0].x, 40.5, 0.05);
+  EXPECT_NEAR(kept[0].y, 20, 0.05);
 
   std::atomic<bool> stop{true};
   SpotFinding options;
