@@ -18,7 +18,11 @@ TEST(RawPicture, StatisticsOfRawSamplesAndTheirGreyValues) {
   EXPECT_EQ(s.min, 0.0);
   EXPECT_EQ(s.max, 65535.0);
   EXPECT_EQ(s.mean, 16483.75); // (300 + 65535 + 0 + 100) / 4
-  EXPECT_EQ(SampleTypeName(words.sampleType()), "uint16");
+  // The names messages and the command line give the sample types, in their order.
+  const char* names[] = {"int8",  "uint8",  "int16",   "uint16",
+                         "int32", "uint32", "float32", "float64"};
+  for (int i = 0; i < 8; ++i)
+    EXPECT_EQ(SampleTypeName(static_cast<SampleType>(i)), names[i]);
   EXPECT_EQ(ToGreyImage(words).values, (std::vector<float>{300, 65535, 0, 100}));
 
   // Float data with NaN and infinities: counted apart, and shown as the extremes of the rest.

@@ -251,6 +251,9 @@ TEST(DmReader, RefusesColourComplexAndBrokenFilesSayingWhy) {
 }
 
 TEST(DmReader, HostileTagTreesEndInAMessageNotACrash) {
+  const auto says = [](const Bytes& file, const std::string& part) {
+    return ReadDmPicture(file).error.find(part) != std::string::npos;
+  };
   const std::vector<std::uint16_t> six(6, 1);
   for (int version : {3, 4}) {
     SCOPED_TRACE("DM" + std::to_string(version));
@@ -269,21 +272,19 @@ TEST(DmReader, HostileTagTreesEndInAMessageNotACrash) {
     Bytes many = good;
     const std::size_t countAt = (version == 4 ? 16 : 12) + 2;
     many[countAt] = 0x7f;
-    EXPECT_NE(ReadDmPicture(many).error.find("more than the"), std::string::npos);
+    EXPECT_TRUE(says(many, "more than the"));
 
     // Groups nested 64 deep are read, 65 deep refused.
     DmNode deep = DmGroup("", {});
     for (int i = 0; i < 64; ++i)
       deep = DmGroup("Level", {deep});
-    EXPECT_NE(ReadDmPicture(writer.write(deep)).error.find("no \"ImageList\""), std::string::npos);
-    EXPECT_NE(ReadDmPicture(writer.write(DmGroup("", {deep}))).error.find("nest more than 64 deep"),
-              std::string::npos);
+    EXPECT_TRUE(says(writer.write(deep), "no \"ImageList\""));
+    EXPECT_TRUE(says(writer.write(DmGroup("", {deep})), "nest more than 64 deep"));
 
     // A data array longer than the file: its count is the last number before the data.
     DmNode big = DmArray("Data", std::vector<std::uint16_t>(4, 1));
     big.info[2] = std::uint64_t{1} << (version == 4 ? 62 : 30);
-    EXPECT_NE(ReadDmPicture(writer.write(DmGroup("", {big}))).error.find("past the end"),
-              std::string::npos);
+    EXPECT_TRUE(says(writer.write(DmGroup("", {big})), "past the end"));
     // An encoded type past every known one, a tag kind that is neither group nor data, a
     // missing "%%%%" mark.
     // Labels are quoted to 40 characters, control characters as "?". No known types either: a
@@ -295,58 +296,49 @@ TEST(DmReader, HostileTagTreesEndInAMessageNotACrash) {
         {20, 6}, {20, 77, 5},      {20, 15, 0}, {20, 15, 0, 1, 0, 6}};
     for (const std::vector<std::uint64_t>& info : unknownTypes) {
       unknown.info = info;
-      const std::string strange = ReadDmPicture(writer.write(DmGroup("", {unknown}))).error;
-      if (version == 3)
-        EXPECT_NE(strange.find("\"Strange?" + std::string(32, 'x') + "...\" has a data type"),
-                  std::string::npos)
-            << strange;
-      else
-        EXPECT_NE(strange.find("no \"ImageList\""), std::string::npos) << strange;
+      EXPECT_TRUE(says(writer.write(DmGroup("", {unknown})),
+                       version == 4
+                           ? "no \"ImageList\""
+                           : "\"Strange?" + std::string(32, 'x') + "...\" has a data type"))
+          << info.size();
     }
     Bytes kind = writer.write(DmGroup("", {DmValue("A", std::int32_t{1})}));
     const std::size_t tagAt = (version == 4 ? 16 : 12) + 2 + (version == 4 ? 8 : 4);
     kind[tagAt] = 33;
-    EXPECT_NE(ReadDmPicture(kind).error.find("unknown kind 33"), std::string::npos);
+    EXPECT_TRUE(says(kind, "unknown kind 33"));
     kind[tagAt] = 21;
     const std::size_t markAt = tagAt + 4 + (version == 4 ? 8 : 0);
     kind[markAt] = '#';
-    EXPECT_NE(ReadDmPicture(kind).error.find("lacks the \"%%%%\" mark"), std::string::npos);
+    EXPECT_TRUE(says(kind, "lacks the \"%%%%\" mark"));
     // Cut right after the mark, after the type (a count and one number), and a type told by no
     // numbers.
     kind[markAt] = '%';
     const std::string end = std::to_string(markAt + 4);
-    EXPECT_NE(ReadDmPicture(Bytes(kind.begin(), kind.begin() + markAt + 4))
-                  .error.find("inside the tag \"A\" (at byte " + end + " of " + end + ")"),
-              std::string::npos);
+    EXPECT_TRUE(says(Bytes(kind.begin(), kind.begin() + markAt + 4),
+                     "inside the tag \"A\" (at byte " + end + " of " + end + ")"));
     const std::size_t typeEnd = markAt + 4 + 2 * (version == 4 ? 8 : 4);
-    EXPECT_NE(ReadDmPicture(Bytes(kind.begin(), kind.begin() + typeEnd)).error.find("past the end"),
-              std::string::npos);
+    EXPECT_TRUE(says(Bytes(kind.begin(), kind.begin() + typeEnd), "past the end"));
     DmNode untyped = DmValue("B", std::int32_t{1});
     untyped.info = {};
-    EXPECT_NE(ReadDmPicture(writer.write(DmGroup("", {untyped})))
-                  .error.find("describes its type with 0 numbers"),
-              std::string::npos);
+    EXPECT_TRUE(says(writer.write(DmGroup("", {untyped})), "describes its type with 0 numbers"));
     // 4096 numbers are looked at, one more is too many. A label of exactly 40 characters is
     // quoted whole; a space is kept, DEL (0x7f) shown as "?".
     untyped.label = "A \x7f" + std::string(37, 'x');
     untyped.info.assign(4097, 77);
-    EXPECT_NE(ReadDmPicture(writer.write(DmGroup("", {untyped})))
-                  .error.find("\"A ?" + std::string(37, 'x') +
-                              "\" describes its type with 4097 numbers (1 to 4096 expected)"),
-              std::string::npos);
+    EXPECT_TRUE(says(writer.write(DmGroup("", {untyped})),
+                     "\"A ?" + std::string(37, 'x') +
+                         "\" describes its type with 4097 numbers (1 to 4096 expected)"));
     untyped.info.pop_back();
-    EXPECT_EQ(ReadDmPicture(writer.write(DmGroup("", {untyped}))).error.find("numbers"),
-              std::string::npos);
+    EXPECT_FALSE(says(writer.write(DmGroup("", {untyped})), "numbers"));
   }
   // DM4 only: an unknown type is stepped over by the tag's size only when that lies in the file.
   DmNode odd = DmValue("Odd", std::int32_t{1});
   odd.info = {77};
   Bytes sized = DmWriter{4, false}.write(DmGroup("", {odd}));
   sized[16 + 2 + 8 + 3 + 3] = 0x40; // the high bytes of the tag's size
-  EXPECT_NE(ReadDmPicture(sized).error.find("\"Odd\" has a data type this reader does not know"),
-            std::string::npos);
+  EXPECT_TRUE(says(sized, "\"Odd\" has a data type this reader does not know"));
   std::fill_n(sized.begin() + 32, 8, 0); // nor when it is shorter than the type already read
-  EXPECT_NE(ReadDmPicture(sized).error.find("does not know"), std::string::npos);
+  EXPECT_TRUE(says(sized, "does not know"));
 }
 
 } // namespace
