@@ -43,6 +43,7 @@ TEST(CifImport, WellKnownStructuresReadBackWithTheirGroups) {
 
   EXPECT_EQ(onlyPhase(kAluminiumCif).name, "aluminium"); // no formula: the block name
   EXPECT_EQ(onlyPhase(kAluminiumCif).group->number(), 225);
+  EXPECT_EQ(onlyPhase(kAluminiumCif).atoms.at(0).bIsoNm2, 0); // no displacement given
   const CrystalPhase salt = onlyPhase(kRockSaltCif);
   EXPECT_EQ(salt.group->number(), 225);   // Hall -F 4 2 3
   EXPECT_EQ(salt.atoms[0].element, "Na"); // "Na+"

@@ -189,7 +189,11 @@ TEST(ZonePattern, EveryReflectionOfTheZoneUpToGMax) {
             expected.insert({h, k, l});
         }
     for (std::size_t i = 0; i < pattern.spots.size(); ++i) {
-      listed.insert({pattern.spots[i].hkl.h, pattern.spots[i].hkl.k, pattern.spots[i].hkl.l});
+      const SimulatedSpot& s = pattern.spots[i];
+      listed.insert({s.hkl.h, s.hkl.k, s.hkl.l});
+      const double g = std::sqrt(PlaneProduct(s.hkl, s.hkl, gStar)); // in the picture's plane
+      EXPECT_NEAR(1 / s.d, g, 1e-9 * g);
+      EXPECT_NEAR(std::hypot(s.x, s.y), g, 1e-9 * g);
       if (i > 0) {
         EXPECT_GE(pattern.spots[i - 1].d * (1 + 1e-9), pattern.spots[i].d); // by |g|
       }
