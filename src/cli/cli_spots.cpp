@@ -140,7 +140,8 @@ std::vector<PictureAgreement> FamilyAgreements(const std::vector<SolutionFamily>
     request.centre = {fit.centreX, fit.centreY};
     request.r1 = fit.r1;
     request.r2 = fit.r2;
-    request.pxPerInverseNm = scaleValue > 0 ? scaleLength / scaleValue : 0;
+    // Above 0 both: the options refuse any other scale bar, a file's calibration gives 1 1/nm.
+    request.pxPerInverseNm = scaleLength / scaleValue;
     request.width = picture.width;
     request.height = picture.height;
     agreements.push_back(

@@ -104,6 +104,10 @@ TEST(CliGroup, NearestMissesAndHexagonalZoneAxes) {
   EXPECT_TRUE(contains(hex.out, "\"representative\": {\"r1\": [1, 0, 0], \"r2\": [0, -1, 0], "
                                 "\"r3\": [1, -1, 0]}, \"zone_axis\": [0, 0, -1], \"zone_axis_4\": "
                                 "[0, 0, 0, -1]"));
+  // As text the zone axis column is as wide as "[0 0 -1] = [0 0 0 -1]", 21, its heading too;
+  // then two blanks and "Rows" right-aligned in 6.
+  const CliRun hexText = run({hexagonal.begin(), hexagonal.end() - 2});
+  EXPECT_TRUE(contains(hexText.out, "  Zone axis" + std::string(16, ' ') + "Rows")) << hexText.out;
 }
 
 TEST(CliGroup, BatchRanksPhasesAndNamesNearestMisses) {

@@ -2,6 +2,7 @@
 // an MRC and a BMP (through the common readers), and files that cannot be read.
 #include <gtest/gtest.h>
 
+#include <cmath> // NAN
 #include <filesystem>
 #include <fstream>
 #include <unistd.h> // for getpid
@@ -64,17 +65,23 @@ TEST_F(CliInfo, DescribesMicroscopeAndCommonPictures) {
                            "calibration    0.17443 1/nm per pixel, origin (1.5, 1) px\n"})
     EXPECT_TRUE(testing::contains(text.out, line)) << text.out;
 
-  // An MRC of float samples without a cell: no calibration, nothing from a microscope; a quote
-  // and a control character in its name are escaped.
+  // An MRC of float samples without a cell: no calibration, nothing from a microscope, a sample
+  // that is not a number left out; a quote and a control character in its name are escaped in
+  // JSON, the control character shown as "?" in text.
   MrcLayout layout;
-  layout.mode = 2, layout.nx = 2, layout.ny = 1;
+  layout.mode = 2, layout.nx = 3, layout.ny = 1;
   const std::string mrc =
-      save("sec\"\x1btion.mrc", WriteMrc(layout, SampleBytes<float>({-1.5f, 2.5f}, false)));
+      save("sec\"\x1btion.mrc", WriteMrc(layout, SampleBytes<float>({-1.5f, 2.5f, NAN}, false)));
   EXPECT_EQ(
       info({mrc, "--format", "json"}).out,
-      "{\"picture\": \"sec\\\"\\u001btion.mrc\", \"format\": \"mrc\", \"width\": 2, \"height\": 1, "
+      "{\"picture\": \"sec\\\"\\u001btion.mrc\", \"format\": \"mrc\", \"width\": 3, \"height\": 1, "
       "\"sample\": \"float32\", \"min\": -1.5, \"max\": 2.5, \"mean\": 0.5, "
       "\"calibration\": null, \"beam_energy_kev\": null, \"camera_length\": null}\n");
+  EXPECT_EQ(info({mrc}).out, "picture        sec\"?tion.mrc\nformat         mrc\n"
+                             "size           3 x 1 pixels\nsample         float32\nmin            "
+                             "-1.5\nmax            2.5\nmean           0.5\nnot finite     1 "
+                             "samples (left out of min, max, mean)\ncalibration    none\n"
+                             "beam energy    none\ncamera length  none\n");
 
   // A 2 x 1 BMP of 24-bit grey pixels 10 and 200 (bottom-up rows padded to 4 bytes): the common
   // readers' grey, whatever its name says.

@@ -347,6 +347,12 @@ TEST_F(PictureFolder, BatchRanksPhasesByTheirAgreementBeforeTheirScore) {
               p.first);
     EXPECT_EQ(ranksFirst({"--picture", picture, "--scale-bar", "5", "60"}), p.second);
   }
+  // Indexed alone, D's two mirror families, R1 along (1 0 0) and R2 along (0 1 0) or (0 -1 0),
+  // agree with the picture alike and score alike: they share rank 1.
+  const CliRun d =
+      run({"index", "--cif", cif("D", "4", "4.025"), "--picture", picture, "--scale-bar", "5", "60",
+           "--group", "--d-tol", "0.003", "0.05", "0.05", "--angle-tol", "20"});
+  EXPECT_TRUE(contains(d.out, "\nThe first 2 families share rank 1")) << d.out;
 }
 
 } // namespace

@@ -267,6 +267,7 @@ TEST(Cli, InvalidInputNamesTheOptionAndEdgesAreAccepted) {
        kExitInvalidInput,
        "--g-max: must be above 0 and at most 1000"},
       {{"simulate", "--phase", "Al", "--zone", "1", "0", "0", "--g-max", "1000"}, kExitOk, ""},
+      {{"simulate", "--phase", "Al", "--zone", "1", "0", "0", "--g-max", "0.001"}, kExitOk, ""},
       // A 10 nm cell to 1000 1/nm holds 20001² index pairs of the zone: too many to simulate.
       {{"simulate", "--cell", "10", "10", "10", "90", "90", "90", "--lattice", "P", "--zone", "1",
         "0", "0", "--g-max", "1000"},
