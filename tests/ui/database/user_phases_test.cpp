@@ -98,7 +98,10 @@ TEST_F(UserPhases, ImportedPhaseIsSearchedWithItsGroupUntilTheCellIsEdited) {
   boxes.setText(Box::Number3, QString::number(0.54307 / std::sqrt(8.0), 'g', 10));
   phase.calculateButton()->click();
   EXPECT_EQ(window->resultsPanel()->model()->rowCount(), 0);
-  // ... until a cell box is edited: the centring alone then finds the face-centred rows.
+  // ... until a cell box is edited: the centring alone then finds the face-centred rows, also
+  // after the phase was brought in twice.
+  const CrystalPhase silicon = *phase.attachedPhase();
+  phase.attachPhase(silicon);
   phase.toggleLock();
   boxes.setText(Box::A, QStringLiteral("0.543070"));
   EXPECT_EQ(phase.attachedPhase(), nullptr);

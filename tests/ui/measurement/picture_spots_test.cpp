@@ -206,6 +206,7 @@ TEST_F(SpotsInTheView, FindSpotsMarksEverySpotWithCirclesThatZoomAndPanWithThePi
     view->zoomIn();
   }
   const QPointF before = view->spotCircleOnScreen(index).center();
+  EXPECT_TRUE(view->spotCircleOnScreen(view->spots().size()).isNull()); // past the last spot
   QTest::mousePress(view, Qt::LeftButton, {}, QPoint(200, 150));
   QTest::mouseMove(view, QPoint(230, 140));
   QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(230, 140));
@@ -229,6 +230,7 @@ TEST_F(SpotsInTheView, FindSpotsMarksEverySpotWithCirclesThatZoomAndPanWithThePi
   // Another picture forgets them.
   ASSERT_TRUE(view->loadPicture(pattern.save(dir, QStringLiteral("other.png"))));
   EXPECT_TRUE(view->spots().empty());
+  EXPECT_TRUE(view->overlayRingOnScreen(0).isNull()); // nor any solution drawn on them
   EXPECT_TRUE(tools->spotsLabel()->isHidden());
 }
 

@@ -216,6 +216,7 @@ TEST_F(PictureToAnswer, TheChosenRowOrFamilyIsDrawnWhereItsSpotsFall) {
       view()->viewGeometry().toScreen(FromPixelCentres(spots[0].x, spots[0].y));
   EXPECT_NEAR(view()->overlayRingOnScreen(0).center().x(), ring.x, 1e-9);
   EXPECT_NEAR(view()->overlayRingOnScreen(0).center().y(), ring.y, 1e-9);
+  EXPECT_TRUE(view()->overlayRingOnScreen(view()->overlaySpots().size()).isNull()); // no ring
   EXPECT_TRUE(tools()->overlayLabel()->text().contains(QStringLiteral("%1 of %2 spots explained")
                                                            .arg(view()->spots().size() - 2)
                                                            .arg(view()->spots().size() - 1)));
