@@ -51,9 +51,11 @@ TEST(NearestMiss, PatternJustOutsideOneTolerance) {
   const MeasuredPattern angle = measured({0.191, 0.2, 0.4 / std::sqrt(8.0)}, {92.5, 45, 47.5});
   const auto angleMisses = FindNearestMisses(kCubic, LatticeType::FaceCenter, 2, angle, symmetry);
   ASSERT_EQ(angleMisses.size(), 1u);
-  EXPECT_EQ(NearestMissMessage(angleMisses, angle),
+  // Further triplets follow after "; " (both patterns have the same tolerances).
+  EXPECT_EQ(NearestMissMessage({angleMisses[0], misses[0]}, angle),
             "No solution. Nearest: (2 0 0) + (0 2 0) = (2 2 0), d1 off by 0.009 nm (tolerance "
-            "0.008), a12 off by 2.5 degrees (tolerance 2), a13 off by 2.5 degrees (tolerance 2)");
+            "0.008), a12 off by 2.5 degrees (tolerance 2), a13 off by 2.5 degrees (tolerance 2); "
+            "(1 1 1) + (1 -1 -1) = (2 0 0), d2 off by 0.0113 nm (tolerance 0.008)");
   // <R1,R3> measured 60: every sum of two {2 0 0} is a {2 2 0} at 45 degrees to both, 15 off,
   // beyond three times the tolerance, though the other five numbers fit exactly.
   const MeasuredPattern offA13 = measured({0.2, 0.2, 0.4 / std::sqrt(8.0)}, {90, 45, 60});
