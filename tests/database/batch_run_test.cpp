@@ -27,6 +27,7 @@ TEST(BatchRun, MeasurementIsCheckedOnceUnderTheCallersLimits) {
   ASSERT_EQ(run.phases.size(), 2u);
   EXPECT_EQ(run.phases[1].phaseName, "my Al");
   EXPECT_EQ(run.phases[1].record, 0);
+  EXPECT_EQ(run.phases[1].latticeType, LatticeType::FaceCenter);
   EXPECT_EQ(run.phases[1].boxes[Box::C], "0.40494");
   EXPECT_EQ(run.phases[1].outcome.rows.size(), 24u);
 
