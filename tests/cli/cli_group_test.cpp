@@ -23,8 +23,10 @@ void ExpectBalanced(const std::string& json) {
 TEST(CliGroup, IndexAddsFamiliesAfterTheUnchangedRows) {
   const CliRun plain = run(kCubic), grouped = run(with(kCubic, {"--group"}));
   ASSERT_EQ(grouped.status, 0) << grouped.err;
-  // The text without --group is the start of the text with it.
+  // The text without --group is the start of the text with it; without a picture no agreement
+  // follows the families.
   EXPECT_EQ(grouped.out.substr(0, plain.out.size()), plain.out);
+  EXPECT_TRUE(grouped.out.ends_with("\n(deviations: computed minus measured, nm and degrees)\n"));
   // The 24 rows are one family: (2 0 0) + (0 2 0) = (2 2 0), zone axis [0 0 1].
   EXPECT_TRUE(contains(grouped.out, "1 family of equivalent solutions"));
   EXPECT_TRUE(contains(grouped.out, "    1  (2 0 0) + (0 2 0) = (2 2 0)  [0 0 1]        24"));

@@ -205,6 +205,8 @@ TEST_F(PictureFolder, PictureFaultsNameTheirCause) {
 
   PictureRecipe recipe;
   const std::string one = save(RenderPicture(recipe, {{300.5, 200.5, 100, 3}}), "one.png", false);
+  EXPECT_EQ(run({"spots", one}).out.substr(0, 50),
+            "one.png: 512 x 512 pixels, 1 spot, brightest first");
   const CliRun noLattice = run({"measure", one, "--scale-bar", "5", "100"});
   EXPECT_EQ(noLattice.status, 3);
   EXPECT_EQ(noLattice.err, "spotindex-cli: measure: \"one.png\": no lattice found: the picture "
