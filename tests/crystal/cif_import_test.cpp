@@ -38,6 +38,10 @@ TEST(CifImport, WellKnownStructuresReadBackWithTheirGroups) {
   EXPECT_DOUBLE_EQ(si.cell.a, 0.54307); // 5.4307(2) Angstrom, uncertainty dropped
   EXPECT_EQ(si.group->symbol(), "F d -3 m:2");
   EXPECT_EQ(si.latticeType(), LatticeType::FaceCenter);
+  for (const auto& [number, type] : {std::pair{5, LatticeType::SideCenter}, // C 1 2 1
+                                     {229, LatticeType::BodyCenter},        // I m -3 m
+                                     {2, LatticeType::Primitive}})
+    EXPECT_EQ(SpaceGroupFromNumber(number).group->latticeType(), type) << number;
   ASSERT_EQ(si.atoms.size(), 1u);
   EXPECT_NEAR(si.atoms[0].bIsoNm2, 8 * M_PI * M_PI * 0.005 / 100, 1e-12); // B = 8π²U, Å² -> nm²
 

@@ -49,6 +49,10 @@ TEST(LaueFamilies, OperationsAreTheLaueClassOfTheGroup) {
   EXPECT_TRUE(trigonal.hexagonal);
   const CrystalPhase zro2 = phaseOf(kBaddeleyiteCif);
   EXPECT_EQ(sorted(PhaseSymmetryOf(zro2.cell, zro2.rule()).operations), gemmiLaue("P 1 2/m 1"));
+  CrystalPhase acentric = rutile; // P 21 21 21 has no inversion; its Laue class is mmm
+  acentric.group = SpaceGroupFromNumber(19).group;
+  EXPECT_EQ(sorted(PhaseSymmetryOf(acentric.cell, acentric.rule()).operations),
+            gemmiLaue("P m m m"));
   // Identity first, as grouping expects.
   EXPECT_EQ(tetragonal.operations.front().m[0][0], 1);
   EXPECT_EQ(tetragonal.operations.front().apply({1, 2, 3}), (MillerIndex{1, 2, 3}));

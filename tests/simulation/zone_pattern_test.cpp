@@ -236,7 +236,7 @@ TEST(ZonePattern, CentringOnlyPhasesWeighEveryAllowedReflectionAlikeAndFaultsAre
   r.zone = {0, 0, 0};
   EXPECT_EQ(SimulateZone(r).fault, SimulationFault::ZeroZoneAxis);
   r.zone = {0, 0, 1};
-  r.gMax = -1;
+  r.gMax = 0;
   EXPECT_EQ(SimulateZone(r).fault, SimulationFault::InvalidGMax);
   r.gMax = NAN;
   EXPECT_EQ(SimulateZone(r).fault, SimulationFault::InvalidGMax);
