@@ -116,6 +116,12 @@ TEST(Cli, BatchListsOnlyPhasesWithSolutionsInDatabaseOrder) {
   EXPECT_FALSE(contains(narrow.out, "\"name\": \"Cu\""));
   EXPECT_TRUE(contains(narrow.out, "\"record\": 80, \"name\": \"NaCl\""));
 
+  // Cu alone has none: an empty list.
+  EXPECT_EQ(
+      run({"batch", "--phase", "Cu", "--d", "0.2", "0.2", "0.1", "--angles", "90", "45", "45",
+           "--format", "json"})
+          .out,
+      "{\"measured\": {\"d\": [0.2, 0.2, 0.1], \"angles\": [90, 45, 45]},\n \"phases\": []}\n");
   const CliRun wide = run(with(args, {"--d-tol", "0.03"}));
   const auto al = wide.out.find("\"name\": \"Al\""), cu = wide.out.find("\"name\": \"Cu\""),
              nacl = wide.out.find("\"name\": \"NaCl\"");

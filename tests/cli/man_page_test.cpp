@@ -81,6 +81,7 @@ TEST(ManPage, ALineStartingWithAPeriodOrQuoteIsTextNotARequest) {
                                             ".nf", R"(\&.so /etc/passwd)", R"(\&'br)",
                                             "  Heading: no", ".fi", ".SH MORE", ".nf", "x", ".fi",
                                             ".SH SEE ALSO", ".BR spotindex (1)"}));
+  EXPECT_EQ(ManPage("\n\n", "1"), ""); // no text, no page
   // The summary is all that follows the colon, with or without a blank.
   EXPECT_EQ(Lines(ManPage("tool:does things\n", "1"))[2], R"(tool \- does things)");
 }
