@@ -66,6 +66,7 @@ TEST(DisplayMapping, PercentileDefaultsAndLevels) {
   EXPECT_EQ(defaults.high, 998.0);
   EXPECT_EQ(ramp.values, before); // the data untouched
   EXPECT_EQ(GreyPercentile(GreyImage(), 0.5), 0.0);
+  EXPECT_EQ(DefaultDisplayMapping(GreyImage()).high, 0.0);
   EXPECT_EQ(GreyPercentile(ramp, 0.5), 499.0);        // rank floor(0.5 x 999)
   EXPECT_EQ(GreyPercentile(ramp, std::nan("")), 0.0); // no fraction: the lowest
 

@@ -310,14 +310,15 @@ TEST(DmReader, HostileTagTreesEndInAMessageNotACrash) {
     const std::size_t markAt = tagAt + 4 + (version == 4 ? 8 : 0);
     kind[markAt] = '#';
     EXPECT_TRUE(says(kind, "lacks the \"%%%%\" mark"));
-    // Cut right after the mark, after the type (a count and one number), and a type told by no
-    // numbers.
+    // Cut right after the mark, after the type (a count and one number) or inside it, and a type
+    // told by no numbers.
     kind[markAt] = '%';
     const std::string end = std::to_string(markAt + 4);
     EXPECT_TRUE(says(Bytes(kind.begin(), kind.begin() + markAt + 4),
                      "inside the tag \"A\" (at byte " + end + " of " + end + ")"));
     const std::size_t typeEnd = markAt + 4 + 2 * (version == 4 ? 8 : 4);
     EXPECT_TRUE(says(Bytes(kind.begin(), kind.begin() + typeEnd), "past the end"));
+    EXPECT_TRUE(says(Bytes(kind.begin(), kind.begin() + typeEnd - 1), "inside the tag \"A\""));
     DmNode untyped = DmValue("B", std::int32_t{1});
     untyped.info = {};
     EXPECT_TRUE(says(writer.write(DmGroup("", {untyped})), "describes its type with 0 numbers"));

@@ -211,7 +211,7 @@ TEST(TiffReader, RefusesWhatNoReaderShowsAndBrokenFiles) {
       Says(ReadTiffPicture(WriteTiff(layout, sixty)), "16-bit float grey TIFF is not read"));
   layout.bits = 32, layout.sampleFormat = 1;
   Bytes file = WriteTiff(layout, sixty);
-  file.resize(file.size() - 1); // the last strip one byte short
+  file.pop_back(); // the last strip one byte short
   EXPECT_TRUE(Says(ReadTiffPicture(file), "strip 2 (12 bytes at byte"));
   // One field of the directory changed (an entry holds its tag at +0, its count at +4 and its
   // value at +8), bytes added at the end; 3 x 5 samples of 4 bytes, strips of 2 rows (24, 24
@@ -239,6 +239,10 @@ TEST(TiffReader, RefusesWhatNoReaderShowsAndBrokenFiles) {
   EXPECT_TRUE(Says(changed(257, 8, 1000), "samples need 12000 bytes, more than the file's"));
   EXPECT_TRUE(Says(changed(279, 8, 100000), "the values of its tag 279 lie past the end"));
   EXPECT_TRUE(changed(262, 4, 1u << 28).picture); // a broken tag the samples do not need
+  EXPECT_TRUE(Says(changed(273, 2, 11 | 3 << 16), "offsets are not whole numbers")); // floats
+  layout.bits = 16; // tiled 16-bit unsigned grey the common readers decode
+  EXPECT_FALSE(changed(278, 0, 322).handled());
+  layout.bits = 32;
   // Values that end exactly at the file's end lie in it: the strip byte counts put there.
   const auto end = static_cast<std::uint32_t>(WriteTiff(layout, sixty).size());
   EXPECT_TRUE(changed(279, 8, end, {24, 0, 0, 0, 24, 0, 0, 0, 12, 0, 0, 0}).picture);
@@ -273,6 +277,8 @@ TEST(PictureFormats, ToldByContentAndReadFromFiles) {
   EXPECT_EQ(DetectPictureFormat(png), DetectedFormat::Other);
   EXPECT_FALSE(ReadMicroscopePicture(png).handled());
   EXPECT_EQ(DetectPictureFormat(Bytes{}), DetectedFormat::Other);
+  EXPECT_EQ(DetectPictureFormat(Bytes{'I', 'I', 42, 1}), DetectedFormat::Other);
+  EXPECT_EQ(DetectPictureFormat(Bytes{'M', 'M', 1, 42}), DetectedFormat::Other);
   EXPECT_EQ(DetectPictureFormat(DmWriter{3, false}.write(DmFile({}))), DetectedFormat::Dm3);
   EXPECT_EQ(DetectPictureFormat(DmWriter{4, true}.write(DmFile({}))), DetectedFormat::Dm4);
   EXPECT_EQ(DetectPictureFormat(WriteTiff(TiffSpec{}, Bytes(30, 0))), DetectedFormat::Tiff);

@@ -106,6 +106,7 @@ TEST(Overlay, CountsMatchedAndExplainedSpots) {
   EXPECT_EQ(a.explained, 2);
   EXPECT_NEAR(a.rmsPx, 2, 1e-12);
   EXPECT_EQ(CompareWithPicture({}, detected, {100, 100}, 3).explained, 0);
+  EXPECT_EQ(CompareWithPicture({}, {{100, 97, 10, 2}}, {100, 100}, 3).detected, 0); // 3 px: beam
   // The same pairing spot by spot, as the window draws it.
   const PictureMatches m = MatchWithPicture(predicted, detected, {100, 100}, 3);
   EXPECT_EQ(m.matched, (std::vector<bool>{true, true, false, false}));
