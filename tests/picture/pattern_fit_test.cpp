@@ -230,6 +230,15 @@ TEST(PatternFit, IndexesOnlySpotsOnNodesAndKeepsTheCentreOnThePicture) {
     EXPECT_NEAR(beam.fit->centreY, beamY, 1e-9);
   }
 
+  // Two columns of three equal spots, 30 px apart: the node in the middle of either column is
+  // as symmetric as the other (two pairs and its own spot); the one nearer the middle of a
+  // picture 232 px wide (x = 115.5, 14.5 px from 130 against 15.5 from 100) is the centre.
+  const PatternFitOutcome tie =
+      FitPattern(gridSpots({100, 50}, {30, 0}, {0, 25}, 0, 1, -1, 1), 232, 101);
+  ASSERT_TRUE(tie.fit) << tie.message;
+  EXPECT_NEAR(tie.fit->centreX, 130, 1e-9);
+  EXPECT_NEAR(tie.fit->centreY, 50, 1e-9);
+
   // A lattice of 3 px spanning 1,500 px has over 250,000 nodes to weigh: none is chosen, and the
   // centre stays where the fit began, on the brightest spot, rather than on the node midway
   // between the two groups about which they are symmetric.
