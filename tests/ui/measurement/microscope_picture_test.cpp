@@ -111,6 +111,10 @@ TEST_F(MicroscopePictureView, DisplayMappingShowsTheFullDepthValuesWithoutChangi
   EXPECT_EQ(view->displayMapping().scale, DisplayScale::Linear);
   EXPECT_EQ(view->displayMapping().high, 60000.0);
   EXPECT_EQ(qGray(view->picture().pixel(0, 1)), 1);
+  // The high limit alone: 255 x 300 / 1200 = 63.75, rounded 64.
+  control->highEdit()->setText(QStringLiteral("1200"));
+  emit control->highEdit()->editingFinished();
+  EXPECT_EQ(qGray(view->picture().pixel(0, 1)), 64);
   // A limit that is not a number: a message naming the box, the mapping and the text as they
   // were.
   control->lowEdit()->setText(QStringLiteral("dark"));
@@ -119,7 +123,7 @@ TEST_F(MicroscopePictureView, DisplayMappingShowsTheFullDepthValuesWithoutChangi
   EXPECT_EQ(prompts.messages[0],
             QStringLiteral("The display's low limit \"dark\" is not a number."));
   EXPECT_EQ(control->lowEdit()->text(), QStringLiteral("0"));
-  EXPECT_EQ(view->displayMapping().high, 60000.0);
+  EXPECT_EQ(view->displayMapping().high, 1200.0);
   // Auto: back to the percentiles; the values never changed.
   control->autoButton()->click();
   EXPECT_EQ(control->highEdit()->text(), QStringLiteral("600"));
