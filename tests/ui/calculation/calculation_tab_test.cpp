@@ -578,9 +578,11 @@ TEST(ResultsModel, SortsLabelsAsTextKeepsQtsModelRulesAndAnnouncesOnlyTheColoure
   model.setPassColours({1, 1}); // flags for the first rows only: the others keep their colour
   EXPECT_EQ(model.rowColour(1), kPassRowColour);
   EXPECT_EQ(model.rowColour(2), kFailRowColour);
+  model.setPassColours(std::vector<unsigned char>(1005, 1)); // flags past the last row: ignored
+  EXPECT_EQ(model.rowColour(1000), kPassRowColour);
   model.clear();
   model.setAllRowColours(kPassRowColour); // an empty list has nothing to announce
-  EXPECT_EQ(changed.count(), 2);
+  EXPECT_EQ(changed.count(), 3);
 }
 
 TEST(PatternSketch, PutsEachPlaneByItsSpotInsideTheFrameAndFollowsItsSize) {

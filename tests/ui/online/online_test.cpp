@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
+#include <unistd.h> // for geteuid
 
 #include "ui/common/fake_environment.hpp"
 #include "ui/online/contact_panel.hpp"
@@ -248,6 +249,12 @@ TEST(EmbeddedBrowser, StartsOnlyWhereItsHelperProgramAndResourcesAre) {
   // The places the environment names come first; any file stands for the helper program. The
   // sandbox is off, as the engine needs it for root.
   QTemporaryDir dir;
+  // As root the engine runs only without its sandbox: the switch joins those given, once.
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--lang=de");
+  PrepareEmbeddedBrowser();
+  PrepareEmbeddedBrowser();
+  EXPECT_EQ(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"),
+            geteuid() == 0 ? QByteArray("--lang=de --no-sandbox") : QByteArray("--lang=de"));
   qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   qputenv("QTWEBENGINEPROCESS_PATH", dir.filePath(QStringLiteral("none")).toUtf8());
   EXPECT_FALSE(EmbeddedBrowserCanStart());
@@ -258,9 +265,11 @@ TEST(EmbeddedBrowser, StartsOnlyWhereItsHelperProgramAndResourcesAre) {
       QFile(dir.filePath(QStringLiteral("qtwebengine_resources.pak"))).open(QIODevice::WriteOnly));
 #ifdef SPOT_HAVE_WEBENGINE
   EXPECT_TRUE(EmbeddedBrowserCanStart());
+  qunsetenv("QTWEBENGINE_DISABLE_SANDBOX");
+  EXPECT_TRUE(EmbeddedBrowserCanStart()); // the switch among the flags will do as well
 #endif
-  for (const char* name :
-       {"QTWEBENGINE_DISABLE_SANDBOX", "QTWEBENGINEPROCESS_PATH", "QTWEBENGINE_RESOURCES_PATH"})
+  for (const char* name : {"QTWEBENGINE_DISABLE_SANDBOX", "QTWEBENGINEPROCESS_PATH",
+                           "QTWEBENGINE_RESOURCES_PATH", "QTWEBENGINE_CHROMIUM_FLAGS"})
     qunsetenv(name);
 }
 
