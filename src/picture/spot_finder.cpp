@@ -662,7 +662,14 @@ std::vector<Spot> FindSpots(const GreyImage& input, const SpotFinding& options) 
         ++ringCount;
       }
     const double top = highest - background.values[index(cx, cy)];
-    if (ringCount == 0 || ringSum / ringCount < 0.15 * top) continue;
+    // Overexposure sets how steep the wings are: a spot k times the top, of width s, has a
+    // plateau of radius R = s sqrt(2 ln k) and d px beyond it has fallen to k^-(2d/R + d²/R²) of
+    // the top, for a narrow one below a tenth 2 px out. So the ring need only hold 3 noise sigmas
+    // or what a spot 1000 times the top leaves, whichever is more (0.15 of the top at most);
+    // around a step edge there is only noise.
+    const double q = 1.5 / radius; // d / R at the ring's middle
+    const double expected = std::max(3 * noise, top * std::pow(1000.0, -(2 * q + q * q)));
+    if (ringCount == 0 || !(ringSum / ringCount > std::min(0.15 * top, expected))) continue;
 
     // Width and intensity from a Gaussian through the wings (the plateau left out).
     const int r = static_cast<int>(std::ceil(radius)) + 8;
