@@ -139,6 +139,7 @@ TEST(CifImport, SpecialPositionsGetCrystallographicOccupancies) {
   EXPECT_EQ(DistinctImages(*inversion, oblique, {0.0055, 0.0055, 0.0055}).size(), 2u);
   // Along one axis 2t a, 2t b, 2t c apart: 0.0096, 0.0108 and 0.012 nm for t = 0.006.
   for (const auto& [xyz, sites] : {std::pair<std::array<double, 3>, std::size_t>{{0.006, 0, 0}, 1},
+                                   {{0.007, 0, 0}, 2},
                                    {{0, 0.006, 0}, 2},
                                    {{0, 0, 0.006}, 2}})
     EXPECT_EQ(DistinctImages(*inversion, oblique, xyz).size(), sites) << xyz[0] << xyz[1];
@@ -192,6 +193,8 @@ TEST(CifImport, GroupSourcesInOrderAndTheirDisagreements) {
   EXPECT_EQ(ImportCifText(text, "al.cif").phases.at(0).group->symbol(), "No. 225");
   EXPECT_EQ(SpaceGroupFromNumber(0).error, "not a space-group number (1 to 230)");
   EXPECT_EQ(SpaceGroupFromHall("-F 4 2 3 x").error, "not a Hall symbol of a tabulated setting");
+  EXPECT_FALSE(SpaceGroupFromHall("-F 42 3").group); // blanks part the symbol, any number of them
+  EXPECT_EQ(SpaceGroupFromHall(" -f  4 2\t3 ").group->number(), 225);
   EXPECT_EQ(SpaceGroupFromOperations({}).error, "no symmetry operations");
   EXPECT_EQ(onlyPhase(kRutileCif).atoms.at(1).label, "O1"); // the file's label, not "O2"
   EXPECT_FALSE(SpaceGroupFromNumber(231).group);

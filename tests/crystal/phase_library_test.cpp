@@ -51,6 +51,10 @@ TEST_F(PhaseLibraryTest, PhasesComeBackAsTheyWent) {
   const fs::path file = folder_ / "sub" / kPhaseLibraryFileName;
   ASSERT_FALSE(SavePhaseLibrary(file, phases));
   EXPECT_NE(PhaseLibraryText(phases).find("\ndata_phase2_rutile\n"), std::string::npos);
+  EXPECT_NE(
+      PhaseLibraryText(phases).find("alpha 100.25000000000001\n_cell_angle_beta "
+                                    "100.25000000000001\n_cell_angle_gamma 120.50000000000001\n"),
+      std::string::npos);
   ASSERT_FALSE(SavePhaseLibrary(file, LoadPhaseLibrary(file).phases)); // saved twice
   const PhaseLibrary back = LoadPhaseLibrary(file);
   ASSERT_FALSE(back.error) << *back.error;
