@@ -169,7 +169,9 @@ TEST(NearestMiss, SameAsTheWidenedSearchGrouped) {
       // b short and γ obtuse: a*·b* larger than a*·a*, which no other cell here has.
       oblique{1.0, 0.3, 0.8, 90, 90, 120},
       // c far longer than b: l reaches beyond what k can; no operation but the inversion.
-      longC{0.4, 0.45, 2.0, 85, 95, 100};
+      longC{0.4, 0.45, 2.0, 85, 95, 100},
+      // b four times a: k reaches 4 where h stops at 2.
+      longB{0.3, 1.2, 0.5, 90, 90, 90};
   // (1 0 0) and (-5 1 0) make arccos(-5/√26) = 168.7 degrees: with angle tolerances of 10, the
   // widened <R1,R2> window reaches past 180 and must keep the obtuse pairs up to it.
   MeasuredPattern obtuse = offPattern(cubic, {1, 0, 0}, {-5, 1, 0});
@@ -197,6 +199,7 @@ TEST(NearestMiss, SameAsTheWidenedSearchGrouped) {
       {needle, LatticeType::Primitive, offPattern(needle, {1, 0, 0}, {0, 1, 0}), true},
       {oblique, LatticeType::Primitive, edge},
       {longC, LatticeType::Primitive, offPattern(longC, {1, 0, 3}, {0, 1, -3})},
+      {longB, LatticeType::Primitive, offPattern(longB, {1, 4, 0}, {0, -4, 1})},
       // Both rows of the family reach h = 5 and k = 5, the edge of the index cube.
       {triclinic, LatticeType::Primitive, offPattern(triclinic, {5, -5, 1}, {-5, 5, 1})},
   };
