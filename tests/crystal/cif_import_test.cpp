@@ -304,7 +304,8 @@ TEST(CifImport, TextFormsOfRealFiles) {
   for (const auto& [bytes, utf8] :
        {std::pair<std::string, std::string>{"\xC1\x91", "\xC3\x81\xC2\x91"},
         {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"},
-        {"\xE0\x9F\xBF", "\xC3\xA0\xC2\x9F\xC2\xBF"},                // overlong U+07FF
+        {"\xE0\x9F\xBF", "\xC3\xA0\xC2\x9F\xC2\xBF"}, // overlong U+07FF
+        {"\xE2\x82(", "\xC3\xA2\xC2\x82("}, // a three-byte lead, its last byte no continuation
         {"\xF0\x8F\xBF\xBF", "\xC3\xB0\xC2\x8F\xC2\xBF\xC2\xBF"},    // overlong U+FFFF
         {"\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xC2\x80\xC2\x80"}}) { // past U+10FFFF
     std::string malformed = kAluminiumCif;

@@ -244,8 +244,7 @@ TEST(ZonePattern, CentringOnlyPhasesWeighEveryAllowedReflectionAlikeAndFaultsAre
   EXPECT_EQ(SimulateZone(r).fault, SimulationFault::TooManyReflections);
   r.gMax = 1400; // even (h k) within 0.4 · 1400 = 560 of the origin: π 560² / 4 ≈ 246000 > 200000
   EXPECT_EQ(SimulateZone(r).fault, SimulationFault::TooManyReflections);
-  // Few reflections ([1 0 100000] keeps only (0 k 0)) in a box of (2 · 5000 + 1)² > 10⁸ index
-  // pairs: refused before the search, which would take seconds.
+  // [1 0 100000] keeps only (0 k 0), in a box of (2 · 5000 + 1)² > 10⁸ pairs: refused at once.
   r.cell = {1, 1, 1, 90, 90, 90};
   r.zone = {1, 0, 100000};
   r.gMax = 5000.5;
