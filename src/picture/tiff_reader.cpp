@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "picture/byte_reader.hpp"
@@ -162,7 +164,7 @@ MicroscopePictureRead ReadTiffPicture(std::span<const std::uint8_t> bytes) {
   const std::uint32_t bits = directory.value(kBitsPerSample).value_or(1);
   const std::uint32_t format = directory.value(kSampleFormat).value_or(1);
   const std::uint32_t compression = directory.value(kCompression).value_or(1);
-  // Colour, palette, white-is-zero, and up to 8 bits: the common readers show these fully.
+  // Colour, palette, and up to 8 bits: the common readers show these fully.
   if (samplesPerPixel != 1 || photometric > 1 || (format != 3 && bits <= 8)) return {};
   // Compressed 16-bit grey the common readers also decode at full depth.
   if (format == 1 && bits == 16 && (compression != 1 || directory.find(kTileWidth))) return {};
@@ -228,6 +230,21 @@ MicroscopePictureRead ReadTiffPicture(std::span<const std::uint8_t> bytes) {
   MicroscopePicture picture;
   picture.format = PictureFormat::Tiff;
   picture.pixels = CopySamples(samples, plan, order, false);
+  // White-is-zero: a spot is a low sample. Turn the scale over so that spots are bright as in
+  // every other picture: exactly and without overflow, the type's highest value becomes its lowest.
+  if (photometric == 0) {
+    std::visit(
+        [](auto& values) {
+          for (auto& v : values) {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_floating_point_v<T>)
+              v = -v;
+            else
+              v = static_cast<T>(~v);
+          }
+        },
+        picture.pixels.samples);
+  }
   return {std::move(picture), {}};
 }
 

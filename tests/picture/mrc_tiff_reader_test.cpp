@@ -189,6 +189,27 @@ TEST(TiffReader, ReadsDeepGreySamplesInStripsAndLeavesTheRestToOtherReaders) {
   EXPECT_EQ(
       SamplesOf<double>(ReadTiffPicture(WriteTiff(doubles, SampleBytes<double>({1e300}, false)))),
       std::vector<double>{1e300});
+  // White-is-zero samples turned over: 16-bit v reads 65535 - v, signed v reads -1 - v (the
+  // lowest value becomes the highest), floats change sign.
+  TiffSpec white;
+  white.photometric = 0;
+  std::vector<std::uint16_t> turned(15);
+  for (int i = 0; i < 15; ++i)
+    turned[i] = static_cast<std::uint16_t>(65535 - 4000 * i);
+  EXPECT_EQ(SamplesOf<std::uint16_t>(ReadTiffPicture(WriteTiff(white, SampleBytes(words, false)))),
+            turned);
+  white.sampleFormat = 2;
+  EXPECT_EQ(SamplesOf<std::int16_t>(ReadTiffPicture(WriteTiff(
+                white, SampleBytes<std::int16_t>(
+                           {-32768, 0, 32767, 5, -6, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, false)))),
+            (std::vector<std::int16_t>{32767, -1, -32768, -6, 5, -2, -3, -4, -5, -6, -7, -8, -9,
+                                       -10, -11}));
+  white.bits = 32, white.sampleFormat = 3;
+  const std::vector<float> negated =
+      SamplesOf<float>(ReadTiffPicture(WriteTiff(white, SampleBytes(floats, false))));
+  ASSERT_EQ(negated.size(), floats.size());
+  for (std::size_t i = 0; i < floats.size(); ++i)
+    EXPECT_EQ(negated[i], -floats[i]);
 
   // Left to the common readers: 8-bit grey, colour, compressed 16-bit grey.
   TiffSpec eight;

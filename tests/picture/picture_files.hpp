@@ -233,6 +233,7 @@ struct TiffSpec {
   int compression = 1;
   int rowsPerStrip = 2;
   bool bigEndian = false;
+  int photometric = -1; // -1: grey (1), or RGB (2) for three samples
 };
 
 /// A TIFF with the samples in strips of `rowsPerStrip` rows after the directory.
@@ -254,7 +255,11 @@ inline Bytes WriteTiff(const TiffSpec& s, const Bytes& samples) {
       {257, 4, {std::uint32_t(s.height)}},
       {258, 3, std::vector<std::uint32_t>(s.samplesPerPixel, s.bits)},
       {259, 3, {std::uint32_t(s.compression)}},
-      {262, 3, {s.samplesPerPixel == 3 ? 2u : 1u}},
+      {262,
+       3,
+       {s.photometric >= 0       ? std::uint32_t(s.photometric)
+        : s.samplesPerPixel == 3 ? 2u
+                                 : 1u}},
       {273, 4, {}}, // offsets, filled below
       {277, 3, {std::uint32_t(s.samplesPerPixel)}},
       {278, 4, {std::uint32_t(s.rowsPerStrip)}},
