@@ -206,12 +206,20 @@ def object_hashes(build):
 
 
 def run(command, timeout, env=None):
+    """Runs a command in a process group of its own, so that a timeout also ends what it started
+    (a generator the build runs, a test program), not only the command itself."""
+    process = subprocess.Popen(command, cwd=ROOT, stdout=subprocess.PIPE, env=env,
+                               stderr=subprocess.STDOUT, text=True, start_new_session=True)
     try:
-        result = subprocess.run(command, cwd=ROOT, stdout=subprocess.PIPE, env=env,
-                                stderr=subprocess.STDOUT, timeout=timeout, text=True)
-        return result.returncode, result.stdout
+        out, _ = process.communicate(timeout=timeout)
+        return process.returncode, out
     except subprocess.TimeoutExpired:
+        os.killpg(process.pid, signal.SIGKILL)
+        process.communicate()
         return None, "timeout"
+    except BaseException:
+        os.killpg(process.pid, signal.SIGKILL)
+        raise
 
 
 def main():
