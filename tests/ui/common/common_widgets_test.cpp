@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include "ui/common/box_array.hpp"
 #include "ui/common/clickable_label.hpp"
 #include "ui/common/one_way_scroll_area.hpp"
 #include "ui/common/shared_place.hpp"
@@ -48,6 +49,22 @@ TEST(ClickableLabel, TakesTheFocusAndAnswersClickEnterAndSpaceButNoOtherKey) {
   QTest::mousePress(label, Qt::LeftButton);
   QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(-5, -5));
   EXPECT_EQ(clicks.count(), 4);
+}
+
+TEST(BoxArray, AWrittenValueShowsItsStartUnlessTheUserIsInTheBox) {
+  QWidget window;
+  BoxArray boxes(&window);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  const QString value = QStringLiteral("0.12345678901234567");
+  boxes.setText(Box::Number1, value);
+  EXPECT_EQ(boxes.box(Box::Number1)->cursorPosition(), 0);
+  // The box the user is in keeps its cursor where the new text leaves it: at the end.
+  boxes.box(Box::Number2)->setFocus();
+  ASSERT_TRUE(boxes.box(Box::Number2)->hasFocus());
+  boxes.setText(Box::Number2, value);
+  EXPECT_EQ(boxes.box(Box::Number2)->cursorPosition(), value.size());
 }
 
 TEST(SharedPlace, StandsAloneUntilASecondPanelComesThenTakesTurns) {
