@@ -254,5 +254,28 @@ TEST(PatternFit, IndexesOnlySpotsOnNodesAndKeepsTheCentreOnThePicture) {
   EXPECT_NEAR(fine.fit->centreY, 43, 1e-9);
 }
 
+// Spots by hand, so the expected numbers are the lattice drawn and its least-squares residuals.
+TEST(PatternFit, DropsSpotsByTheSpreadOfAll) {
+  // A 5 x 5 grid, x moved by +-1 px on the corners of rectangles of nodes (+ on one diagonal,
+  // - on the other): such moves leave the fit (sums over 1, i, j) at the grid, so each spot's
+  // residual is its move. One rectangle: four spots at 1 px, rms sqrt(4/25) = 0.4 px, each at
+  // 2.5 rms: all kept. Three rectangles sharing the corner (2, 2): it is 3 px off, the nine
+  // others 1 px, rms sqrt(18/25) = 0.85 px: the corner at 3.5 rms leaves, the rest stay.
+  const auto rectangle = [](std::vector<Spot>& s, int i, int j) { // with the corner (2, 2)
+    const auto at = [&](int p, int q) -> Spot& {
+      return s[static_cast<std::size_t>((p + 2) * 5 + q + 2)];
+    };
+    at(2, 2).x += 1, at(i, j).x += 1, at(2, j).x -= 1, at(i, 2).x -= 1;
+  };
+  std::vector<Spot> grid = gridSpots({150, 100}, {30, 0}, {0, 25}, -2, 2, -2, 2);
+  rectangle(grid, 0, 0);
+  const PatternFitOutcome one = FitPattern(grid, 300, 200);
+  ASSERT_TRUE(one.fit) << one.message;
+  EXPECT_EQ(one.fit->spotsUsed, 25);
+  EXPECT_NEAR(one.fit->residualPx, 0.4, 1e-9);
+  rectangle(grid, -1, -1), rectangle(grid, 1, -2);
+  EXPECT_EQ(FitPattern(grid, 300, 200).fit.value_or(PatternFit{}).spotsUsed, 24);
+}
+
 } // namespace
 } // namespace spot
