@@ -190,7 +190,9 @@ TEST(CifImport, GroupSourcesInOrderAndTheirDisagreements) {
   EXPECT_EQ(imported.phases.at(0).group->order(), 2);
   EXPECT_EQ(imported.phases.at(0).group->symbol(), "(listed operations)"); // no table has it
   text.insert(text.find("loop_"), "_symmetry_Int_Tables_number 225\n");    // which disagrees
-  EXPECT_EQ(ImportCifText(text, "al.cif").phases.at(0).group->symbol(), "No. 225");
+  imported = ImportCifText(text, "al.cif");
+  EXPECT_EQ(imported.phases.at(0).group->symbol(), "No. 225");
+  EXPECT_TRUE(imported.warnings.empty()); // no table tells the operations' number to compare
   EXPECT_EQ(SpaceGroupFromNumber(0).error, "not a space-group number (1 to 230)");
   EXPECT_EQ(SpaceGroupFromHall("-F 4 2 3 x").error, "not a Hall symbol of a tabulated setting");
   EXPECT_FALSE(SpaceGroupFromHall("-F 42 3").group); // blanks part the symbol, any number of them
@@ -209,6 +211,14 @@ TEST(CifImport, GroupSourcesInOrderAndTheirDisagreements) {
   ASSERT_TRUE(imported.phases.at(0).group);
   EXPECT_EQ(imported.phases.at(0).group->number(), 1);
   EXPECT_TRUE(imported.warnings.empty());
+  // Beside the name P 1 the number is checked too: 1 agrees, 2 does not.
+  text.insert(text.find("_symmetry_Int"), "_symmetry_space_group_name_H-M 'P 1'\n");
+  EXPECT_TRUE(ImportCifText(text, "al.cif").warnings.empty());
+  text.replace(text.find("Tables_number 1"), 15, "Tables_number 2");
+  EXPECT_EQ(ImportCifText(text, "al.cif").warnings,
+            std::vector<std::string>{"al.cif: block 'aluminium': _symmetry_Int_Tables_number 2 "
+                                     "disagrees with _symmetry_space_group_name_H-M 'P 1' (No. "
+                                     "1), which are used"});
   // No group at all: P 1 and a warning.
   text = kAluminiumCif;
   text.erase(text.find("_symmetry_Int"), std::string("_symmetry_Int_Tables_number 225\n").size());
@@ -305,6 +315,7 @@ TEST(CifImport, TextFormsOfRealFiles) {
        {std::pair<std::string, std::string>{"\xC1\x91", "\xC3\x81\xC2\x91"},
         {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"},
         {"\xE0\x9F\xBF", "\xC3\xA0\xC2\x9F\xC2\xBF"}, // overlong U+07FF
+        {"\x80", "\xC2\x80"}, // a lone continuation byte, the lowest past ASCII: U+0080
         {"\xE2\x82(", "\xC3\xA2\xC2\x82("}, // a three-byte lead, its last byte no continuation
         {"\xF0\x8F\xBF\xBF", "\xC3\xB0\xC2\x8F\xC2\xBF\xC2\xBF"},    // overlong U+FFFF
         {"\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xC2\x80\xC2\x80"}}) { // past U+10FFFF
@@ -377,6 +388,8 @@ TEST(CifImport, FaultsNameFileBlockAndItemAndCostOnlyTheirBlock) {
             ": '-x,2*y,z' is not a crystallographic operation"},
            {kRutileCif, "-x,-y,z\n", "x+y,y,z\n",
             ": 'x+y,y,z' is not a crystallographic operation"},
+           {kRutileCif, "-x,-y,z\n", "x,y,x+z\n", // the shear in the last row
+            ": 'x,y,x+z' is not a crystallographic operation"},
            {kRutileCif, "-x,-y,z\n", "x+y/2,y,z\n",
             "'x+y/2,y,z' is not a crystallographic operation"},
            // A shift of 12345 cells would overflow gemmi's arithmetic further on.

@@ -90,6 +90,10 @@ TEST_F(PhaseLibraryTest, PhasesComeBackAsTheyWent) {
     EXPECT_NE(text.find("\n_spotindex_phase_name " + written + "\n"), std::string::npos) << text;
     EXPECT_EQ(ImportCifText(text, "t.cif").phases.at(0).name, name);
   }
+  // A phase of no block and no name is saved in block "phase1" and comes back of no block.
+  phases[0].name.clear(), phases[0].block.clear();
+  ASSERT_FALSE(SavePhaseLibrary(file, {phases[0]}));
+  EXPECT_EQ(LoadPhaseLibrary(file).phases.at(0).block, "");
   // An empty library is a file too, and reads back empty without complaint.
   ASSERT_FALSE(SavePhaseLibrary(file, {}));
   EXPECT_TRUE(LoadPhaseLibrary(file).phases.empty());

@@ -308,11 +308,13 @@ TEST(DmReader, HostileTagTreesEndInAMessageNotACrash) {
     EXPECT_TRUE(says(kind, "unknown kind 33"));
     kind[tagAt] = 21;
     const std::size_t markAt = tagAt + 4 + (version == 4 ? 8 : 0);
-    kind[markAt] = '#';
-    EXPECT_TRUE(says(kind, "lacks the \"%%%%\" mark"));
+    for (const std::size_t at : {markAt, markAt + 3}) { // its first byte wrong, or its last
+      kind[at] = '#';
+      EXPECT_TRUE(says(kind, "lacks the \"%%%%\" mark"));
+      kind[at] = '%';
+    }
     // Cut right after the mark, after the type (a count and one number) or inside it, and a type
     // told by no numbers.
-    kind[markAt] = '%';
     const std::string end = std::to_string(markAt + 4);
     EXPECT_TRUE(says(Bytes(kind.begin(), kind.begin() + markAt + 4),
                      "inside the tag \"A\" (at byte " + end + " of " + end + ")"));

@@ -120,6 +120,12 @@ TEST(Overlay, CountsMatchedAndExplainedSpots) {
       CompareWithPicture({{{1, 0, 0}, 50, 50}}, {{52, 50, 10, 2}, {50, 51, 10, 2}}, {0, 0}, 3)
           .rmsPx,
       1, 1e-12);
+  // Equally near two forbidden places (both 2 px off), a detection takes the first listed,
+  // though the second lies in the cell searched first.
+  const PictureMatches unexplained{{}, {false}, {false}};
+  EXPECT_EQ(MatchForbiddenSpots({{{1, 0, 0}, 50, 52}, {{2, 0, 0}, 50, 48}}, {{50, 50, 10, 2}},
+                                unexplained, 3),
+            std::vector<int>{0});
   EXPECT_DOUBLE_EQ(AgreementTolerancePx({50, 0}, {0, 40}), 8); // 0.2 x 40
   EXPECT_DOUBLE_EQ(AgreementTolerancePx({5, 0}, {0, 4}), 2);   // at least 2 px
 }
