@@ -238,6 +238,17 @@ TEST(PatternFit, IndexesOnlySpotsOnNodesAndKeepsTheCentreOnThePicture) {
   ASSERT_TRUE(tie.fit) << tie.message;
   EXPECT_NEAR(tie.fit->centreX, 130, 1e-9);
   EXPECT_NEAR(tie.fit->centreY, 50, 1e-9);
+  // Equal spots on columns i = -1..2, rows j = -1..1 about (100, 50), the first, without
+  // (0, 1), with (3, 0): the node (1, 0) has 8 spots mirrored about it, (0, 0) only 6; both have
+  // a spot of their own (0.3 x 12 spots each), and (1, 0), at (130, 50), is the centre.
+  std::vector<Spot> offset = gridSpots({100, 50}, {30, 0}, {0, 25}, -1, 2, -1, 1);
+  std::erase_if(offset, [](const Spot& s) { return s.x == 100 && s.y == 75; });
+  offset.push_back({190, 50, 1, 2});
+  std::swap(offset[0], offset[4]); // (100, 50) first
+  const PatternFitOutcome moved = FitPattern(offset, 300, 100);
+  ASSERT_TRUE(moved.fit) << moved.message;
+  EXPECT_NEAR(moved.fit->centreX, 130, 1e-9);
+  EXPECT_NEAR(moved.fit->centreY, 50, 1e-9);
 
   // A lattice of 3 px spanning 1,500 px has over 250,000 nodes to weigh: none is chosen, and the
   // centre stays where the fit began, on the brightest spot, rather than on the node midway
