@@ -428,6 +428,45 @@ TEST_F(WholeWindow, EveryControlAndWindowCarriesItsName) {
     ASSERT_NE(shown, nullptr) << name;
     EXPECT_EQ(shown->property(property).toString(), QString::fromUtf8(text)) << name;
   }
+  // Every caption, title and button text of each tab, in the order the panels build them.
+  const auto shownTexts = [](const QWidget* page) {
+    QStringList texts;
+    for (const QWidget* w : page->findChildren<QWidget*>()) {
+      QString text;
+      if (const auto* label = qobject_cast<const QLabel*>(w)) text = label->text();
+      if (const auto* group = qobject_cast<const QGroupBox*>(w)) text = group->title();
+      if (const auto* button = qobject_cast<const QAbstractButton*>(w)) text = button->text();
+      if (!text.isEmpty()) texts << text;
+    }
+    return texts.join(u'|');
+  };
+  const char* const tabTexts[] = {
+      "Tools|Open|Zoom in|Zoom out|Initial|Measure|Clean|Find spots|"
+      "Measure pattern|Show solution on picture|Display|Auto|Low|High|软件说明|"
+      "SpotIndex",
+      "Solutions|Results|0|"
+      "   ***　    　***      　　***       　　***   　 　***    　 ***|"
+      " R1                   R2                   R3                    <R1,R2>      <R2,R3>     "
+      "<R1,R3>|"
+      "Adjust|Tolerance|d1|nm|d2|nm|d3|nm|<R1,R2>|deg.|<R2,R3>|deg.|<R1,R3>|"
+      "deg.|（* * *）|（* * *）|（* * *）|Z=[* * *]|点阵标尺|Lattice parameters▲|"
+      "Lattice type|Lattice database|Calculate|a=|nm      α=|deg.|b=|"
+      "nm      β=|deg.|c=|nm      γ=|deg.|Index range|Picture measurement|"
+      "Scale bar|1/nm|px|Length (px)|Number|Angle (deg.)|R1|<R1,R2>|R2|"
+      "<R2,R3>|R3|<R1,R3>|★|Close☆|"
+      "Calculation of interfacial angle and zone axis index|h|k|l|R1|"
+      "<R1,R2>=|deg.|R2|<R2,R3>=|deg.|R3|<R1,R3>=|deg.|zone axis|d1= ***|nm|"
+      "d2= ***|nm|d3= ***|nm|Calculate|Clean|Lattice Database|Single|"
+      "Multiple|Cancel|Import CIF...|Remove|"
+      "      Calculate        selected items|Database Updated\n2019.10.13|"
+      "Best phases",
+      "Under development|Zone axis [|]   g max|1/nm|Labels|Export PNG...|"
+      "Export SVG...|给你一首歌的时间，留下你想说的话吧！|官方论坛",
+      "Crystal Structure Search|Comments|扫一扫|SpotIndex|官方网站|官方社区|联系我们|"
+      "官方网站：https://spotindex.org/\n官方论坛：https://spotindex.org/bbs"};
+  ASSERT_EQ(window->tabs()->count(), 4);
+  for (int tab = 0; tab < 4; ++tab)
+    EXPECT_EQ(shownTexts(window->tabs()->widget(tab)), QString::fromUtf8(tabTexts[tab])) << tab;
   // Each caption of the phase panel names its box (Alt+letter and screen readers follow it).
   QStringList buddies;
   for (const QLabel* label : window->phasePanel()->findChildren<QLabel*>())
