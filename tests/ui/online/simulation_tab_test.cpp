@@ -78,6 +78,10 @@ TEST(SimulationTab, DrawsThePhaseInTheZoneAndExportsIt) {
             QStringLiteral("%1 spots to 10 1/nm; spot area grows with the intensity  turned to "
                            "the measured R1")
                 .arg(panel.patternView()->pattern().spots.size()));
+  // A long status line wraps instead of widening the panel to its length.
+  const QLabel& status = *panel.statusLabel();
+  EXPECT_LT(status.minimumSizeHint().width(),
+            status.fontMetrics().horizontalAdvance(status.text()));
   const PatternDrawing drawing =
       LayOutPattern(panel.patternView()->pattern(), 400, panel.patternView()->rotation());
   const auto& spots = panel.patternView()->pattern().spots;
