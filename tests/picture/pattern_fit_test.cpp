@@ -266,7 +266,25 @@ TEST(PatternFit, IndexesOnlySpotsOnNodesAndKeepsTheCentreOnThePicture) {
 }
 
 // Spots by hand, so the expected numbers are the lattice drawn and its least-squares residuals.
-TEST(PatternFit, DropsSpotsByTheSpreadOfAll) {
+TEST(PatternFit, ReducesTheLatticeAndDropsSpotsByTheSpreadOfAll) {
+  // Two streaks from one spot, along a = (30, 0) and b = (36, 12): the vectors most spots share
+  // are a and b, though the lattice's shortest is b - a = (6, 12) (only the streaks' first spots
+  // make it) and the shortest not parallel to it a - (b - a) = (24, -12), at a right angle.
+  // R1 = -(6, 12) (screen angle 117 degrees, against 297), R2 = (-24, 12) (90 degrees on,
+  // against 270), R3 = R1 + R2.
+  std::vector<Spot> streaks = {{20, 20, 2, 2}};
+  for (int k = 1; k <= 8; ++k)
+    streaks.push_back({20 + 30.0 * k, 20, 1, 2}),
+        streaks.push_back({20 + 36.0 * k, 20 + 12.0 * k, 1, 2});
+  const PatternFitOutcome reduced = FitPattern(streaks, 340, 140);
+  ASSERT_TRUE(reduced.fit) << reduced.message;
+  EXPECT_EQ(reduced.fit->spotsUsed, 17);
+  for (const auto& [got, x, y] : {std::tuple{reduced.fit->r1, -6.0, -12.0},
+                                  {reduced.fit->r2, -24.0, 12.0},
+                                  {reduced.fit->r3, -30.0, 0.0}}) {
+    EXPECT_NEAR(got.x, x, 1e-9);
+    EXPECT_NEAR(got.y, y, 1e-9);
+  }
   // A 5 x 5 grid, x moved by +-1 px on the corners of rectangles of nodes (+ on one diagonal,
   // - on the other): such moves leave the fit (sums over 1, i, j) at the grid, so each spot's
   // residual is its move. One rectangle: four spots at 1 px, rms sqrt(4/25) = 0.4 px, each at
