@@ -123,6 +123,13 @@ TEST(SimulationTab, DrawsThePhaseInTheZoneAndExportsIt) {
   EXPECT_FALSE(alone.exportPattern(folder.path() + QStringLiteral("/")));
   EXPECT_FALSE(alone.exportPattern(folder.path() + QStringLiteral("/none/p.svg")));
 
+  // The zone drawn is the one typed: each spot of [0 1 2] has k + 2 l = 0 (h u + k v + l w = 0).
+  panel.zoneBox(2)->setText(QStringLiteral("2"));
+  ASSERT_TRUE(panel.showsSimulation());
+  EXPECT_FALSE(panel.patternView()->pattern().spots.empty());
+  for (const SimulatedSpot& s : panel.patternView()->pattern().spots)
+    EXPECT_EQ(s.hkl.k + 2 * s.hkl.l, 0) << s.hkl.h << " " << s.hkl.k << " " << s.hkl.l;
+
   // A zone that is no zone (not a whole number up to 1000), or [0 0 0], brings the drawing
   // back, with the reason for a bad g max.
   const std::pair<const char*, bool> zones[] = {
