@@ -298,10 +298,9 @@ TEST(PatternFit, ReducesTheLatticeAndDropsSpotsByTheSpreadOfAll) {
   };
   std::vector<Spot> grid = gridSpots({150, 100}, {30, 0}, {0, 25}, -2, 2, -2, 2);
   rectangle(grid, 0, 0);
-  const PatternFitOutcome one = FitPattern(grid, 300, 200);
-  ASSERT_TRUE(one.fit) << one.message;
-  EXPECT_EQ(one.fit->spotsUsed, 25);
-  EXPECT_NEAR(one.fit->residualPx, 0.4, 1e-9);
+  const PatternFit one = FitPattern(grid, 300, 200).fit.value_or(PatternFit{});
+  EXPECT_EQ(one.spotsUsed, 25);
+  EXPECT_NEAR(one.residualPx, 0.4, 1e-9);
   rectangle(grid, -1, -1), rectangle(grid, 1, -2);
   EXPECT_EQ(FitPattern(grid, 300, 200).fit.value_or(PatternFit{}).spotsUsed, 24);
 }
