@@ -172,6 +172,8 @@ TEST(GreyPicture, TheViewKeepsTheSixteenBitValuesOfAPictureItOpens) {
   testing::FakePrompts prompts;
   MeasurementState state;
   PictureView view(state, boxes, prompts);
+  view.findSpots(); // no picture yet: nothing to search
+  EXPECT_FALSE(view.findingSpots());
   for (const QString& file : {tiff, grey16}) {
     ASSERT_TRUE(view.loadPicture(file));
     ASSERT_TRUE(view.fullDepth()); // where pictures deeper than 8 bits keep their values
