@@ -84,6 +84,7 @@ TEST(CifImport, GroupsForbidWhatTheirGlidesAndScrewsForbid) {
   EXPECT_TRUE(allows(si, 2, 2, -2)); // hhl: h + l = 2n; allowed, the atoms cancel it
   EXPECT_TRUE(allows(si, 1, 1, -1));
   EXPECT_FALSE(allows(si, 1, 1, 0)); // F centring
+  EXPECT_FALSE(allows(si, 1, 2, 3)); // F centring too, on a reflection no other operation keeps
   const CrystalPhase rutile = onlyPhase(kRutileCif);
   EXPECT_FALSE(allows(rutile, 1, 0, 0)); // h00: h = 2n (n glide)
   EXPECT_FALSE(allows(rutile, 0, 0, 1)); // 00l: l = 2n (4_2 screw)
