@@ -115,9 +115,11 @@ TEST(SimulationTab, DrawsThePhaseInTheZoneAndExportsIt) {
   EXPECT_EQ(text.count(QStringLiteral("<circle")), static_cast<int>(pattern.spots.size()) + 1);
   EXPECT_TRUE(text.contains(QStringLiteral(">1 1 -1</text>")));
   EXPECT_TRUE(text.contains(QStringLiteral(" 1/nm</text>")));
-  // A folder cannot be written over: said, and false.
+  // Neither a folder nor an SVG in a missing folder can be written: said, and false.
+  const auto said = fake.prompts.messages.size();
   EXPECT_FALSE(panel.exportPattern(folder.path() + QStringLiteral("/")));
-  EXPECT_FALSE(fake.prompts.messages.isEmpty());
+  EXPECT_FALSE(panel.exportPattern(folder.path() + QStringLiteral("/none/p.svg")));
+  EXPECT_EQ(fake.prompts.messages.size(), said + 2); // one message for each
   // A panel apart from the window has no one to tell: only false.
   SimulationPanel alone;
   EXPECT_FALSE(alone.exportPattern(folder.path() + QStringLiteral("/")));
