@@ -55,6 +55,9 @@ TEST_F(PhaseLibraryTest, PhasesComeBackAsTheyWent) {
       PhaseLibraryText(phases).find("alpha 100.25000000000001\n_cell_angle_beta "
                                     "100.25000000000001\n_cell_angle_gamma 120.50000000000001\n"),
       std::string::npos);
+  CrystalPhase third = phases[2];
+  third.cell.a = 1.0 / 3; // 3.333... Angstrom, written to 12 digits and no more
+  EXPECT_NE(PhaseLibraryText({third}).find("_cell_length_a 3.33333333333\n"), std::string::npos);
   ASSERT_FALSE(SavePhaseLibrary(file, LoadPhaseLibrary(file).phases)); // saved twice
   const PhaseLibrary back = LoadPhaseLibrary(file);
   ASSERT_FALSE(back.error) << *back.error;
