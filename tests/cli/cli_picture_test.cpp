@@ -4,6 +4,7 @@
 
 #include <QImage>
 
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -109,6 +110,18 @@ TEST_F(PictureFolder, SpotsAndMeasureReadEveryFormatAlike) {
                             "\"spots\": [\n  {\"x\": 248.",
                             0),
             0u); // the saturated beam first
+  // Each spot with its four numbers (the picture's own width once more).
+  const auto count = [&](const std::string& key) {
+    std::size_t n = 0;
+    for (std::size_t at = spots.out.find(key); at != std::string::npos;
+         at = spots.out.find(key, at + 1))
+      n += std::isdigit(static_cast<unsigned char>(spots.out[at + key.size()])) != 0;
+    return n;
+  };
+  EXPECT_GT(count("{\"x\": "), 20u);
+  for (const auto& [key, more] :
+       {std::pair{", \"y\": ", 0}, {", \"intensity\": ", 0}, {", \"width\": ", 1}})
+    EXPECT_EQ(count(key), count("{\"x\": ") + more) << key;
   const CliRun spots16 = run({"spots", tiff});
   ASSERT_EQ(spots16.status, 0) << spots16.err;
   EXPECT_EQ(spots16.out.substr(0, spots16.out.find(',')), "grey16.tif: 512 x 512 pixels");

@@ -238,6 +238,17 @@ TEST(PatternFit, IndexesOnlySpotsOnNodesAndKeepsTheCentreOnThePicture) {
   ASSERT_TRUE(tie.fit) << tie.message;
   EXPECT_NEAR(tie.fit->centreX, 130, 1e-9);
   EXPECT_NEAR(tie.fit->centreY, 50, 1e-9);
+  // The middle is (side - 1) / 2 along both axes: a side of 231 puts it at 115, as near to 100
+  // as to 130, and the node weighed first (100) stays; 232 puts it at 115.5, nearer to 130.
+  for (const auto& [side, centre] : {std::pair{231, 100.0}, {232, 130.0}}) {
+    const PatternFitOutcome across =
+        FitPattern(gridSpots({100, 50}, {30, 0}, {0, 25}, 0, 1, -1, 1), side, 101);
+    const PatternFitOutcome down =
+        FitPattern(gridSpots({50, 100}, {0, 30}, {25, 0}, 0, 1, -1, 1), 101, side);
+    ASSERT_TRUE(across.fit && down.fit);
+    EXPECT_EQ(across.fit->centreX, centre);
+    EXPECT_EQ(down.fit->centreY, centre);
+  }
   // Equal spots on columns i = -1..2, rows j = -1..1 about (100, 50), the first, without
   // (0, 1), with (3, 0): the node (1, 0) has 8 spots mirrored about it, (0, 0) only 6; both have
   // a spot of their own (0.3 x 12 spots each), and (1, 0), at (130, 50), is the centre.
