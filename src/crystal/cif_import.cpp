@@ -295,8 +295,11 @@ private:
   // fewest sites (they sit on special positions of the right one), origin choice 2 on a tie.
   SpaceGroupPointer choiceOfOrigin(const std::string& name, SpaceGroupPointer chosen,
                                    CrystalPhase& phase, std::vector<std::string>& warnings) {
-    if (namesSetting(name) || !chosen->symbol().ends_with(":2")) return chosen;
-    const std::string base = chosen->symbol().substr(0, chosen->symbol().size() - 2);
+    // This file is also built as C++17 (see its CMakeLists): no ends_with.
+    const std::string symbol = chosen->symbol();
+    if (namesSetting(name) || symbol.size() < 2 || symbol.compare(symbol.size() - 2, 2, ":2") != 0)
+      return chosen;
+    const std::string base = symbol.substr(0, symbol.size() - 2);
     SpaceGroupPointer first = SpaceGroupFromName(base + ":1", 0, 0).group;
     if (!first) return chosen;
     std::vector<AtomSite> atoms;
