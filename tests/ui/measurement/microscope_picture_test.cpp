@@ -138,6 +138,9 @@ TEST_F(MicroscopePictureView, DisplayMappingShowsTheFullDepthValuesWithoutChangi
   EXPECT_FALSE(control->isEnabled());
   EXPECT_EQ(control->highEdit()->text(), QString());
   EXPECT_EQ(qGray(view->picture().pixel(1, 1)), 90);
+  // ... and a mapping asked for anyway leaves it as it is shown.
+  view->setDisplayMapping({DisplayScale::Linear, 0, 180});
+  EXPECT_EQ(qGray(view->picture().pixel(1, 1)), 90);
 }
 
 } // namespace
