@@ -676,7 +676,7 @@ std::vector<Spot> FindSpots(const GreyImage& input, const SpotFinding& options) 
     Window window = windowAt(cx, cy, r, radius + 3);
     // The wings must be a Gaussian's too: a blot of burnt-in letters can be round and filled.
     const auto accepted = [&](const Fit& f) {
-      return f.ok && f.p[kS] < 4 * r && f.p[kS] > 0.5 &&
+      return f.ok && f.p[kS] < 4 * r && f.p[kS] > 0.5 && f.p[kS] >= options.minWidth &&
              std::hypot(f.p[kX0] + cx - mx, f.p[kY0] + cy - my) < radius + 1 &&
              f.rms <= 2 * noise + kShapeMisfit * window.seenPeak(f.p[kA]);
     };
