@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <array>
+#include <fstream>
 #include <memory>
+#include <regex>
 #include <sstream>
 
 #include "cli/cli_options.hpp"
@@ -64,6 +66,11 @@ TEST(Cli, HelpStatesTheProgramsOwnNumbers) {
       ", " + std::to_string(kExitFault) + " the search stopped"};
   for (const std::string& text : stated)
     EXPECT_TRUE(contains(help.out, text)) << text;
+  // Every word of the text is a contract with its readers (the manual page is made from it too):
+  // a change to it must change help.txt beside this test deliberately.
+  std::ifstream file(SPOT_CLI_EXPECTED_DIR "/help.txt", std::ios::binary);
+  ASSERT_TRUE(file) << SPOT_CLI_EXPECTED_DIR "/help.txt";
+  EXPECT_EQ(help.out, std::string(std::istreambuf_iterator<char>(file), {}));
 }
 
 // The database as phases lists it: each record once, each field in its place (SnO2, record 89,
@@ -131,19 +138,31 @@ TEST(Cli, BatchListsOnlyPhasesWithSolutionsInDatabaseOrder) {
 }
 
 TEST(Cli, CalculatorAndItsFault) {
-  const CliRun calc =
-      run({"calc", "--cell", "0.4", "0.4", "0.4", "90", "90", "90", "--planes", "1",
-           "1",    "0",      "1",   "-1",  "0",   "2",  "0",  "0",  "--format", "json"});
-  ASSERT_EQ(calc.status, 0) << calc.err;
-  EXPECT_TRUE(contains(calc.out, "\"zone_axis\": [0, 0, -1]")); // (110)×(1-10) = [0 0 -2]
-  // As text, each spacing in its place: a/1, a/2 and a/√5 for (1 0 0), (0 2 0), (1 2 0).
-  const CliRun text = run({"calc", "--cell", "0.4", "0.4", "0.4", "90", "90", "90", "--planes", "1",
-                           "0", "0", "0", "2", "0", "1", "2", "0"});
-  EXPECT_TRUE(contains(text.out, "d1=0.4000000 nm  d2=0.2000000 nm  d3=0.1788854 nm")) << text.out;
-  const CliRun parallel =
-      run({"calc", "--phase", "Al", "--planes", "1", "0", "0", "2", "0", "0", "3", "0", "0"});
-  EXPECT_EQ(parallel.status, kExitFault);
-  EXPECT_TRUE(contains(parallel.err, "R1 and R2 are parallel")) << parallel.err;
+  // Cubic a = 0.4 nm, (1 1 0), (0 1 2), (1 2 2): R1 x R2 = [2 -2 1]; cos <R1,R2> = 1/√10,
+  // cos <R2,R3> = 6/(3√5), cos <R1,R3> = 3/(3√2): 71.565051177078, 26.565051177078 and 45
+  // degrees; d = a/√2, a/√5, a/3.
+  const std::vector<std::string> calc = {"calc", "--cell", "0.4",      "0.4", "0.4", "90",
+                                         "90",   "90",     "--planes", "1",   "1",   "0",
+                                         "0",    "1",      "2",        "1",   "2",   "2"};
+  const CliRun text = run(calc), json = run(with(calc, {"--format", "json"}));
+  EXPECT_EQ(text.out, "zone axis [2 -2 1]\n<R1,R2>=71.565051177078 deg.  <R2,R3>=26.565051177078 "
+                      "deg.  <R1,R3>=45 deg.\nd1=0.2828427 nm  d2=0.1788854 nm  d3=0.1333333 nm\n");
+  // The same in full precision, to the digits the hand calculation gives.
+  EXPECT_TRUE(std::regex_match(
+      json.out, std::regex(R"(\{"zone_axis": \[2, -2, 1\], "angles": \[71\.56505117707\d*, )"
+                           R"(26\.56505117707\d*, 45\], "d": \[0\.28284271247\d*, )"
+                           R"(0\.17888543819\d*, 0\.13333333333\d*\]\}\n)")))
+      << json.out;
+  // R3 = (0 0 0) stops after the first angle: the rest is shown as not calculated.
+  const std::vector<std::string> stopped = {"calc", "--phase", "Al", "--planes", "1", "0", "0",
+                                            "0",    "1",       "0",  "0",        "0", "0"};
+  const CliRun partial = run(stopped);
+  EXPECT_EQ(partial.status, kExitFault);
+  EXPECT_EQ(partial.out, "zone axis [0 0 1]\n<R1,R2>=90 deg.  <R2,R3>=*** deg.  <R1,R3>=*** "
+                         "deg.\nd1=*** nm  d2=*** nm  d3=*** nm\n");
+  EXPECT_TRUE(contains(partial.err, "calc: stopped: R3 is (0 0 0)")) << partial.err;
+  EXPECT_TRUE(contains(run(with(stopped, {"--format", "json"})).out,
+                       "\"angles\": [90, null, null], \"d\": [null, null, null]}\n"));
   // An index whose products are not exact is an invalid argument, refused before any output.
   for (const char* huge : {"4503599627370495.5", "1e200"}) {
     const CliRun refused =
