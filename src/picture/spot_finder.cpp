@@ -214,7 +214,7 @@ struct Fit {
 
 // The misfit at p with its gradient terms: J^T J and J^T r over the window. A saturated pixel
 // only says that the spot reached at least its value there: it adds to the misfit only where
-// the model stays below it.
+// the model stays below it. Only the lower triangle of J^T J is summed.
 struct Evaluation {
   double chi = 0;
   std::array<std::array<double, kParameterCount>, kParameterCount> jtj{};
@@ -252,34 +252,35 @@ Evaluation evaluate(const Window& w, const Parameters& p) {
     add(w.x[i], w.y[i], w.v[i], false);
   for (std::size_t i = 0; i < w.atLeast.size(); ++i)
     add(w.cx_[i], w.cy_[i], w.atLeast[i], true);
-  for (int a = 0; a < kParameterCount; ++a)
-    for (int b = a + 1; b < kParameterCount; ++b)
-      e.jtj[a][b] = e.jtj[b][a];
   return e;
 }
 
-// Solves h d = g in place by Gaussian elimination with partial pivoting; false when singular.
+// Solves h d = g in place for h symmetric positive definite, of which only the lower triangle
+// is read, by Cholesky (h = L L^T, L written over it); false when h is not positive definite.
 bool solve(std::array<std::array<double, kParameterCount>, kParameterCount>& h, Parameters& g) {
   constexpr int n = kParameterCount;
   for (int c = 0; c < n; ++c) {
-    int pivot = c;
-    for (int r = c + 1; r < n; ++r)
-      if (std::fabs(h[r][c]) > std::fabs(h[pivot][c])) pivot = r;
-    if (!(std::fabs(h[pivot][c]) > 1e-300)) return false;
-    std::swap(h[c], h[pivot]);
-    std::swap(g[c], g[pivot]);
+    double d = h[c][c];
+    for (int k = 0; k < c; ++k)
+      d -= h[c][k] * h[c][k];
+    if (!(d > 0)) return false;
+    h[c][c] = std::sqrt(d);
     for (int r = c + 1; r < n; ++r) {
-      const double f = h[r][c] / h[c][c];
-      for (int k = c; k < n; ++k)
-        h[r][k] -= f * h[c][k];
-      g[r] -= f * g[c];
+      double s = h[r][c];
+      for (int k = 0; k < c; ++k)
+        s -= h[r][k] * h[c][k];
+      h[r][c] = s / h[c][c];
     }
   }
-  for (int c = n - 1; c >= 0; --c) {
-    double s = g[c];
+  for (int c = 0; c < n; ++c) { // L y = g
+    for (int k = 0; k < c; ++k)
+      g[c] -= h[c][k] * g[k];
+    g[c] /= h[c][c];
+  }
+  for (int c = n - 1; c >= 0; --c) { // L^T d = y
     for (int k = c + 1; k < n; ++k)
-      s -= h[c][k] * g[k];
-    g[c] = s / h[c][c];
+      g[c] -= h[k][c] * g[k];
+    g[c] /= h[c][c];
   }
   return true;
 }

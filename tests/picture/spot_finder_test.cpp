@@ -138,6 +138,34 @@ TEST(SpotFinder, ReportsWidthIntensityAndTheSaturatedBeamFirst) {
     EXPECT_NEAR(spots[1].intensity, 2 * std::numbers::pi * 120 * 9 * scale, 0.03 * 6786 * scale);
     EXPECT_GT(spots[0].intensity, spots[1].intensity);
   }
+  // Without noise or rounding the fit has the drawn spots exactly: centres between pixels and
+  // widths 1.2 to 3.4 px, each on a local slope (a tilted disc 40 px across, which the
+  // background estimate takes away as it takes a spot: the fit's plane must take it up).
+  const std::array<TrueSpot, 4> drawn = {{{30.37, 25.81, 200, 1.7},
+                                          {98.62, 33.14, 150, 2.6},
+                                          {35.23, 90.55, 180, 3.4},
+                                          {96.5, 100.5, 100, 1.2}}};
+  GreyImage exact(128, 128);
+  for (int y = 0; y < 128; ++y)
+    for (int x = 0; x < 128; ++x) {
+      double v = 60;
+      for (const TrueSpot& t : drawn) {
+        const double dx = x - t.x, dy = y - t.y;
+        v += t.amplitude * std::exp(-(dx * dx + dy * dy) / (2 * t.sigma * t.sigma));
+        if (dx * dx + dy * dy < 400) v += 20 + 0.4 * dx - 0.3 * dy;
+      }
+      exact.at(x, y) = static_cast<float>(v);
+    }
+  const std::vector<Spot> fitted = FindSpots(exact);
+  ASSERT_EQ(fitted.size(), drawn.size());
+  for (const TrueSpot& t : drawn) {
+    const auto s = std::find_if(fitted.begin(), fitted.end(), [&](const Spot& s) {
+      return std::hypot(s.x - t.x, s.y - t.y) < 1e-5;
+    });
+    ASSERT_NE(s, fitted.end()) << t.x << ", " << t.y;
+    EXPECT_NEAR(s->width, t.sigma, 1e-5);
+    EXPECT_NEAR(s->intensity / (2 * std::numbers::pi * t.amplitude * t.sigma * t.sigma), 1, 1e-6);
+  }
 }
 
 // A dense pattern: 64 strong spots (100 noise sigmas high) every 20 px and, between them, 49
