@@ -242,15 +242,18 @@ TEST(TiffReader, RefusesWhatNoReaderShowsAndBrokenFiles) {
   // One field of the directory changed (an entry holds its tag at +0, its count at +4 and its
   // value at +8), bytes added at the end; 3 x 5 samples of 4 bytes, strips of 2 rows (24, 24
   // and 12 bytes).
-  const auto changed = [&](std::uint16_t tag, std::size_t field, std::uint32_t value,
-                           const Bytes& tail = {}) {
-    Bytes tiff = WriteTiff(layout, sixty);
-    tiff.insert(tiff.end(), tail.begin(), tail.end());
+  const auto set = [](Bytes& tiff, std::uint16_t tag, std::size_t field, std::uint32_t value) {
     std::size_t at = 10; // the first entry of the directory at byte 8
     while (tiff[at] + 256 * tiff[at + 1] != tag)
       at += 12;
     for (std::size_t i = 0; i < (field == 0 ? 2 : 4); ++i)
       tiff[at + field + i] = static_cast<std::uint8_t>(value >> (8 * i));
+  };
+  const auto changed = [&](std::uint16_t tag, std::size_t field, std::uint32_t value,
+                           const Bytes& tail = {}) {
+    Bytes tiff = WriteTiff(layout, sixty);
+    tiff.insert(tiff.end(), tail.begin(), tail.end());
+    set(tiff, tag, field, value);
     return ReadTiffPicture(tiff);
   };
   EXPECT_TRUE(Says(changed(273, 0, 65000), "it has no strip offsets"));
@@ -272,6 +275,17 @@ TEST(TiffReader, RefusesWhatNoReaderShowsAndBrokenFiles) {
   // Values that end exactly at the file's end lie in it: the strip byte counts put there.
   const auto end = static_cast<std::uint32_t>(WriteTiff(layout, sixty).size());
   EXPECT_TRUE(changed(279, 8, end, {24, 0, 0, 0, 24, 0, 0, 0, 12, 0, 0, 0}).picture);
+  // So do eight values of each type, of 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4 and 8 bytes (types 1 to
+  // 12): one byte later they run past it.
+  for (std::uint32_t type = 1; type <= 12; ++type)
+    for (const std::uint32_t late : {0u, 1u}) {
+      Bytes tiff = WriteTiff(layout, sixty);
+      const std::uint32_t size = 8 * std::array{1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8}[type - 1];
+      set(tiff, 279, 2, type | 8 << 16); // the type and the count's low half
+      set(tiff, 279, 8, static_cast<std::uint32_t>(tiff.size()) + late);
+      tiff.resize(tiff.size() + size);
+      EXPECT_EQ(Says(ReadTiffPicture(tiff), "tag 279 lie past the end"), late == 1) << type;
+    }
   EXPECT_TRUE(Says(ReadTiffPicture(Bytes{'I', 'M', 42, 0, 8, 0, 0, 0}), "no \"II\" or \"MM\""));
   EXPECT_TRUE(Says(ReadTiffPicture(Bytes{'I', 'I', 41, 0, 8, 0, 0, 0}), "version is not 42"));
   EXPECT_TRUE(Says(ReadTiffPicture(Bytes{'I', 'I', 43, 0, 8, 0, 0, 0}), "BigTIFF"));
