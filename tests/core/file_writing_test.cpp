@@ -124,12 +124,14 @@ TEST_F(FileWriting, ANewFileNeverReplacesOneThatExists) {
     EXPECT_EQ(openFiles(), filesBefore);
   }
 
-  // Moved into another, a pending file is written by that one.
+  // Moved into another, a pending file is written by that one; moved into itself, it stays.
   PendingFile original;
   ASSERT_FALSE(original.open(file));
   ASSERT_FALSE(original.write("moved"));
   PendingFile constructed(std::move(original)), assigned;
   assigned = std::move(constructed);
+  PendingFile& same = assigned;
+  assigned = std::move(same);
   ASSERT_FALSE(assigned.placeNew(folder_ / "moved.txt"));
   EXPECT_EQ(bytes(folder_ / "moved.txt"), "moved");
   EXPECT_EQ(entries(), 3);

@@ -182,12 +182,17 @@ TEST(NearestMiss, SameAsTheWidenedSearchGrouped) {
   edge.angle[0] -= 3;
   edge.dTol = {0.002, 0.002, 0.002};
   edge.angleTol = {0.5, 0.5, 0.5};
+  // Tolerances so tight that the widened windows end just past the planes of the pattern.
+  const auto tight = [&](const LatticeParameters& cell, MillerIndex g1, MillerIndex g2) {
+    MeasuredPattern p = offPattern(cell, g1, g2, 0.001, 1);
+    p.dTol = {0.0005, 0.0005, 0.0005};
+    p.angleTol = {0.5, 0.5, 0.5};
+    return p;
+  };
   // Six families tie: {3 2 1} with a {5 1 0} or a {4 3 1} at a product of -7, as (3 2 1) and
-  // (1 -5 0); tolerances so tight that nothing else comes within three times them. The five
-  // named have the fewest rows within the index cube, which only the whole orbits tell.
-  MeasuredPattern sixTied = offPattern(cubic, {3, 2, 1}, {1, -5, 0}, 0.001, 1);
-  sixTied.dTol = {0.0005, 0.0005, 0.0005};
-  sixTied.angleTol = {0.5, 0.5, 0.5};
+  // (1 -5 0); nothing else comes within three times the tolerances. The five named have the
+  // fewest rows within the index cube, which only the whole orbits tell.
+  const MeasuredPattern sixTied = tight(cubic, {3, 2, 1}, {1, -5, 0});
   const std::vector<Case> cases = {
       {cubic, LatticeType::Primitive, sixTied},
       {cubic, LatticeType::FaceCenter, offPattern(cubic, {3, 1, 1}, {0, 2, 2})},
@@ -196,6 +201,9 @@ TEST(NearestMiss, SameAsTheWidenedSearchGrouped) {
       {hexagonal, LatticeType::Primitive, offPattern(hexagonal, {2, 1, 1}, {0, 1, 2})},
       {monoclinic, LatticeType::SideCenter, offPattern(monoclinic, {2, 0, 1}, {1, 1, 2})},
       {triclinic, LatticeType::Primitive, offPattern(triclinic, {2, 1, 0}, {0, 1, 2})},
+      // (-4 2 0) has the smallest spacing: its line (h k) = (-4 2) reaches the widest window
+      // only as far as the term 2 a*·b* h k (negative here) brings it down.
+      {triclinic, LatticeType::Primitive, tight(triclinic, {-4, 2, 0}, {1, 0, 1})},
       {needle, LatticeType::Primitive, offPattern(needle, {1, 0, 0}, {0, 1, 0}), true},
       {oblique, LatticeType::Primitive, edge},
       {longC, LatticeType::Primitive, offPattern(longC, {1, 0, 3}, {0, 1, -3})},
