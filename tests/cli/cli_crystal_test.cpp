@@ -52,6 +52,10 @@ TEST_F(CliCrystal, IndexAndCalcTakeACifPhase) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(has(r.out, "\"lattice\": \"F\", \"space_group\": \"F d -3 m:2\"")) << r.out;
   EXPECT_TRUE(has(r.out, "\"count\": 0")); // (2 0 0) is forbidden by the d glide
+  args[4] = "text"; // the cell of the file fills the phase boxes, its group follows the centring
+  EXPECT_TRUE(run(args).out.starts_with("Phase: Si  F-Face Centred  space group F d -3 m:2  "
+                                        "a=0.54307 b=0.54307 c=0.54307 nm  α=90 β=90 γ=90 deg.  "
+                                        "index range 5\n"));
   // The same cell with its centring alone finds the 24 rows of the cubic example.
   args = {"index", "--cell", "0.54307",   "0.54307", "0.54307",  "90",
           "90",    "90",     "--lattice", "F",       "--format", "json"};
@@ -108,8 +112,14 @@ TEST_F(CliCrystal, BatchAddsCifPhases) {
   // Text names the file where a record has its number.
   args[args.size() - 9] = "text";
   const CliRun text = run(args);
-  EXPECT_TRUE(has(text.out, "------O2 Ti  (" + path("two.cif") + ")")) << text.out;
+  EXPECT_TRUE(has(text.out, "------O2 Ti  (" + path("two.cif") +
+                                ")  a=0.45937 b=0.45937 c=0.29587 nm  α=90 β=90 γ=90 deg.\n"))
+      << text.out;
   EXPECT_TRUE(has(text.out, "of 4 phases have solutions")); // Al, rutile, magnesium, silicon
+  // tsv leaves the record empty; only rutile has rows.
+  args.erase(args.begin() + 7); // --group
+  args[8] = "tsv";
+  EXPECT_TRUE(run(args).out.starts_with("\tO2 Ti\tNo.001\t")) << run(args).out;
 
   // Rutile from one file, then from another given 99 times: 100 phases of one score, ranked in
   // the order given (Al has no spacing near 0.32 nm), numbered right-aligned in three columns.
@@ -166,11 +176,18 @@ TEST_F(CliCrystal, SimulateWritesItsSpots) {
   EXPECT_TRUE(has(r.out, "     2    2   -2      6.3787      0.0000     0.15677       0.00  absent: "
                          "structure\n"))
       << r.out;
-  // A built-in record: centring only, every allowed spot 100.
-  r = run(
-      {"simulate", "--phase", "Al", "--zone", "0", "0", "1", "--g-max", "6", "--format", "json"});
+  // A built-in record: centring only, every allowed spot 100. Al (F, a = 0.405 nm) in [0 1 2]
+  // (k = -2l, all indices of one parity) up to 6 1/nm: only ±(2 0 0), at 2/a = 4.93827 1/nm.
+  const std::vector<std::string> al = {"simulate", "--phase", "Al",      "--zone", "0",
+                                       "1",        "2",       "--g-max", "6"};
+  EXPECT_TRUE(run(al).out.starts_with("Phase: Al  F-Face Centred  a=0.40500 b=0.40500 c=0.40500 nm"
+                                      "  α=90.00000 β=90.00000 γ=90.00000 deg.\nZone axis [0 1 2]"
+                                      "  g_max 6 1/nm\n\n"));
+  r = run(testing::with(al, {"--format", "json"}));
   EXPECT_EQ(r.status, 0);
-  EXPECT_TRUE(has(r.out, "\"intensity\": 100, \"absent\": null}\n ]}"));
+  EXPECT_TRUE(has(r.out, "{\"zone_axis\": [0, 1, 2],\n \"spots\": [\n  {\"hkl\": [2, 0, 0], "
+                         "\"x\": 4.93827160493827"));
+  EXPECT_TRUE(has(r.out, "\"y\": 0, \"d\": 0.2025, \"intensity\": 100, \"absent\": null}\n ]}"));
   // Refusals name the option.
   EXPECT_TRUE(has(run({"simulate", "--phase", "Al"}).err, "simulate needs --zone U V W"));
   EXPECT_TRUE(has(run({"simulate", "--phase", "Al", "--zone", "0", "0", "0"}).err,
@@ -191,18 +208,25 @@ TEST_F(CliCrystal, PhasesListsTheUserLibrary) {
   CliRun r = run({"phases", "--library"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, ""); // no library yet
+  // Rutile's two sites and silicon's one, each field in its place.
   ASSERT_FALSE(SavePhaseLibrary(DefaultPhaseLibraryPath(),
-                                {ImportCifText(kRutileCif, "t.cif").phases.at(0)}));
+                                {ImportCifText(kRutileCif, "t.cif").phases.at(0),
+                                 ImportCifText(kSiliconCif, "s.cif").phases.at(0)}));
   EXPECT_EQ(DefaultPhaseLibraryPath(), folder_ / "SpotIndex" / "SpotIndex" / "Phases.cif");
   r = run({"phases", "--library"});
   EXPECT_EQ(r.out, "  1  O2 Ti  P 42/m n m  a=0.45937 b=0.45937 c=0.29587 nm  α=90 β=90 γ=90 "
-                   "deg.  2 atoms\n");
+                   "deg.  2 atoms\n  2  Si  F d -3 m:2  a=0.54307 b=0.54307 c=0.54307 nm  α=90 "
+                   "β=90 γ=90 deg.  1 atom\n");
   EXPECT_EQ(run({"phases", "--library", "--format", "tsv"}).out,
-            "1\tO2 Ti\tP 42/m n m\t0.45937\t0.45937\t0.29587\t90\t90\t90\t2\n");
+            "1\tO2 Ti\tP 42/m n m\t0.45937\t0.45937\t0.29587\t90\t90\t90\t2\n"
+            "2\tSi\tF d -3 m:2\t0.54307\t0.54307\t0.54307\t90\t90\t90\t1\n");
   r = run({"phases", "--library", "--format", "json"});
-  EXPECT_TRUE(has(r.out, "{\"number\": 1, \"name\": \"O2 Ti\", \"lattice\": \"P\", "
-                         "\"space_group\": \"P 42/m n m\", \"cell\": [0.45937"))
+  EXPECT_TRUE(has(r.out, "[\n {\"number\": 1, \"name\": \"O2 Ti\", \"lattice\": \"P\", "
+                         "\"space_group\": \"P 42/m n m\", \"cell\": [0.45937, 0.45937, 0.2958"))
       << r.out;
+  EXPECT_TRUE(has(r.out, ", 90, 90, 90], \"atoms\": 2},\n {\"number\": 2, \"name\": \"Si\", "
+                         "\"lattice\": \"F\", \"space_group\": \"F d -3 m:2\", \"cell\": [0.543"));
+  EXPECT_TRUE(r.out.ends_with(", 90, 90, 90], \"atoms\": 1}\n]\n")) << r.out;
   // A damaged library is listed as far as it reads, and the fault is said (exit 3).
   std::ofstream(DefaultPhaseLibraryPath(), std::ios::app) << "\ndata_x\n_cell_length_a 1\n";
   r = run({"phases", "--library"});

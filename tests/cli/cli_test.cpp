@@ -320,16 +320,32 @@ TEST(Cli, InvalidInputNamesTheOptionAndEdgesAreAccepted) {
 
 TEST(Cli, BatchSearchesTheEndRecordsOnceEach) {
   // Record 1 AgCl (F, a = 0.558 nm: d200 = 0.2790, d220 = 0.1973) and record 108 ZrO2 (F,
-  // a = 0.504 nm: d200 = 0.2520, d220 = 0.1782) both lie within 0.015 nm of 0.265 and 0.1875.
-  const CliRun r = run({"batch",    "--record", "108",     "--record", "1",   "--phase", "ZrO2",
-                        "--record", "108",      "--range", "2",        "--d", "0.265",   "0.265",
-                        "0.1875",   "--d-tol",  "0.015",   "--angles", "90",  "45",      "45"});
+  // a = 0.504 nm: d200 = 0.2520, d220 = 0.1782) both lie within 0.015 nm of 0.265 and 0.1875;
+  // 24 rows each, as in the cubic example.
+  const std::vector<std::string> args = {
+      "batch",    "--record", "108",     "--record", "1",   "--phase", "ZrO2",
+      "--record", "108",      "--range", "2",        "--d", "0.265",   "0.265",
+      "0.1875",   "--d-tol",  "0.015",   "--angles", "90",  "45",      "45"};
+  const CliRun r = run(args);
   ASSERT_EQ(r.status, 0) << r.err;
   const auto agcl = r.out.find("(record 1)"), zro2 = r.out.find("(record 108)");
   EXPECT_LT(agcl, zro2); // database order, whatever the order given
   EXPECT_NE(zro2, std::string::npos);
   EXPECT_EQ(r.out.find("(record 108)", zro2 + 1), std::string::npos);
   EXPECT_TRUE(contains(r.out, "2 of 2 phases have solutions"));
+  // Each phase is headed by its tree text, its record and its cell as the database holds them.
+  EXPECT_TRUE(contains(r.out, "0.1875000      90.0000   45.0000    45.0000\n\n------AgCl  "
+                              "FaceCenter  c/a1.00000  (record 1)  a=0.55800 b=0.55800 "
+                              "c=0.55800 nm  α=90.00000 β=90.00000 γ=90.00000 deg.\nNo. "));
+  // tsv: the record and the name before each row's 20 cells.
+  const auto tsv = lines(run(with(args, {"--format", "tsv"})).out);
+  ASSERT_EQ(tsv.size(), 48u);
+  EXPECT_EQ(tsv[24], "108\tZrO2\tNo.001\t-2\t0\t0\t+\t0\t-2\t0\t＝\t-2\t-2\t0\t◇\t0.2520000\t0."
+                     "2520000\t0.1781909\t◇\t90.0000\t45.0000\t45.0000");
+  EXPECT_TRUE(tsv[23].starts_with("1\tAgCl\tNo.024\t2\t0\t0\t")) << tsv[23];
+  EXPECT_TRUE(contains(run(with(args, {"--format", "json"})).out,
+                       "\n  {\"record\": 108, \"name\": \"ZrO2\", \"lattice\": \"F\", \"cell\": "
+                       "[0.504, 0.504, 0.504, 90, 90, 90], \"count\": 24,\n   \"results\": [\n"));
 }
 
 TEST(Cli, PhaseRecordBringsItsLatticeAndTolerancesKeepTheirOrder) {
