@@ -400,6 +400,12 @@ TEST(CifImport, FaultsNameFileBlockAndItemAndCostOnlyTheirBlock) {
            // c that the list does not hold.
            {kRutileCif, "-x,-y,z\n", "-x,-y,z+1/4\n",
             "_symmetry_equiv_pos_as_xyz: the operations do not form a space group"},
+           // Six pure translations (thirds along a, halves along b) close, but no lattice
+           // centring has more than the four of F.
+           {kAluminiumCif, "_symmetry_Int_Tables_number 225\n",
+            "loop_\n_symmetry_equiv_pos_as_xyz\nx,y,z\nx+1/3,y,z\nx+2/3,y,z\nx,y+1/2,z\n"
+            "x+1/3,y+1/2,z\nx+2/3,y+1/2,z\n",
+            "_symmetry_equiv_pos_as_xyz: the operations do not form a space group"},
            // A malformed Hall symbol (found by fuzzing: it once read past gemmi's tables).
            {kRockSaltCif, "'-F 4 2 3'", "'-F 4 2\"3'", "_space_group_name_Hall '-F 4 2\"3'"}}) {
     std::string text = cif;

@@ -249,7 +249,9 @@ TEST(ZonePattern, CentringOnlyPhasesWeighEveryAllowedReflectionAlikeAndFaultsAre
   r.zone = {1, 0, 100000};
   r.gMax = 5000.5;
   EXPECT_EQ(SimulateZone(r).fault, SimulationFault::TooManyReflections);
-  r.gMax = 10;
+  r.zone = {0, 0, 1};
+  r.gMax = 2; // the four (2 0 0)-type at exactly 2 / 1 nm: g_max itself is still in
+  EXPECT_EQ(SimulateZone(r).spots.size(), 4u);
   r.cell.gamma = 200;
   EXPECT_EQ(SimulateZone(r).fault, SimulationFault::InvalidCell);
 }
