@@ -85,16 +85,15 @@ void SummaryHeader::paintEvent(QPaintEvent* event) {
 
 bool SummaryHeader::eventFilter(QObject* watched, QEvent* event) {
   // The line has no signal of its own: a new text shows when it paints, and the words follow.
-  if (watched == summary_) {
-    switch (event->type()) {
-    case QEvent::Paint:
-      if (summary_->text() != laidOutFor_) update();
-      break;
-    case QEvent::Move:
-    case QEvent::Resize:
-    case QEvent::FontChange: update(); break;
-    default: break;
-    }
+  // The filter watches the line alone.
+  switch (event->type()) {
+  case QEvent::Paint:
+    if (summary_->text() != laidOutFor_) update();
+    break;
+  case QEvent::Move:
+  case QEvent::Resize:
+  case QEvent::FontChange: update(); break;
+  default: break;
   }
   return QLabel::eventFilter(watched, event);
 }

@@ -40,13 +40,12 @@ struct RankedPhase {
 };
 
 /// The phases of `batch` that have rows, ranked by the score of their best family, best first;
-/// equal scores keep the batch's order.
+/// equal scores keep the batch's order. A phase without rows has no family.
 std::vector<RankedPhase> RankPhases(const BatchRun& batch, const BoxTexts& boxes) {
   std::vector<RankedPhase> ranked;
   const MeasuredPattern pattern = CheckMeasurement(boxes, {}).pattern;
   for (std::size_t i = 0; i < batch.phases.size(); ++i) {
     const BatchPhaseOutcome& phase = batch.phases[i];
-    if (phase.outcome.rows.empty()) continue;
     const LatticeParameters cell =
         phase.phase ? phase.phase->cell() : ReadLatticeParameters(phase.boxes);
     std::vector<SolutionFamily> families =
