@@ -14,6 +14,7 @@
 #include "ui/calculation/results_model.hpp"
 #include "ui/calculation/results_panel.hpp"
 #include "ui/common/fake_environment.hpp"
+#include "ui/database/best_phases_view.hpp"
 #include "ui/database/database_panel.hpp"
 #include "ui/database/phase_library_controller.hpp"
 #include "ui/shell/main_window.hpp"
@@ -120,6 +121,20 @@ TEST_F(UserPhases, ImportedPhaseIsSearchedWithItsGroupUntilTheCellIsEdited) {
   ASSERT_FALSE(fake.prompts.messages.isEmpty());
   EXPECT_TRUE(fake.prompts.messages.last().startsWith(QStringLiteral("Imported 1 phase(s).\r\n")));
   ASSERT_EQ(userNode()->childCount(), 2);
+  // A batch over both on the (4 0 0) pattern: Si, chosen in the ranked list after Al was shown
+  // last, brings its own group back.
+  for (const auto& [box, text] : measured)
+    boxes.setText(box, text);
+  database->multipleOption()->click();
+  userNode()->setCheckState(0, Qt::Checked);
+  runBatch();
+  QTreeWidget& best = *window->bestPhases()->list();
+  const QList<QTreeWidgetItem*> si =
+      best.findItems(QStringLiteral("Si"), Qt::MatchStartsWith, BestPhasesView::PhaseColumn);
+  ASSERT_EQ(si.size(), 1);
+  best.setCurrentItem(si[0]);
+  EXPECT_EQ(phase.nameBox()->text(), QStringLiteral("Si"));
+  EXPECT_EQ(phase.latticeTypeSelector()->currentText(), QStringLiteral("F d -3 m:2"));
   database->tree()->setCurrentItem(userNode()->child(0));
   database->removeButton()->click();
   ASSERT_EQ(userNode()->childCount(), 1);

@@ -272,6 +272,30 @@ TEST_F(PictureViewWindow, RefusesFifosAndOversizedPicturesButReadsLargeCameraFra
   ASSERT_EQ(prompts.inner.messages.size(), 3);
   EXPECT_TRUE(prompts.inner.messages[2].contains(QStringLiteral("(16384 x 16384 pixels take 1024")))
       << prompts.inner.messages[2].toStdString();
+  // A PNG of 16-bit colour decodes to 8 bytes a pixel: 12000 x 12000 x 8 B = 1098.6 MiB, over the
+  // limit, where 4 bytes would make 549 MiB. Its header chunk, with the CRC-32 it needs, then the
+  // start of a data chunk, where the reader stops to tell the size.
+  QByteArray header("IHDR\0\0\x2e\xe0\0\0\x2e\xe0\x10\x06\0\0\0", 17); // 12000 = 0x2ee0
+  quint32 crc = 0xffffffffu;
+  for (const char byte : header) {
+    crc ^= static_cast<uchar>(byte);
+    for (int bit = 0; bit < 8; ++bit)
+      crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+  }
+  crc = ~crc;
+  header.prepend(QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0d", 12));
+  for (int shift = 24; shift >= 0; shift -= 8)
+    header.append(static_cast<char>(crc >> shift));
+  header.append(QByteArray("\0\0\0\0IDAT", 8));
+  QFile png(dir.filePath(QStringLiteral("huge.png")));
+  ASSERT_TRUE(png.open(QIODevice::WriteOnly));
+  png.write(header);
+  png.close();
+  EXPECT_FALSE(view->loadPicture(png.fileName()));
+  ASSERT_EQ(prompts.inner.messages.size(), 4);
+  EXPECT_TRUE(
+      prompts.inner.messages[3].contains(QStringLiteral("(12000 x 12000 pixels take 1099 ")))
+      << prompts.inner.messages[3].toStdString();
 
   // An 8192 x 8192 16-bit camera frame (uncompressed TIFF, as cameras write them) decodes to
   // 8192 * 8192 * 2 B = 128 MiB, the reader's default limit, which refuses it.
@@ -284,7 +308,7 @@ TEST_F(PictureViewWindow, RefusesFifosAndOversizedPicturesButReadsLargeCameraFra
   frame = QImage();
   EXPECT_TRUE(view->loadPicture(framePath));
   EXPECT_EQ(view->picture().size(), QSize(8192, 8192));
-  EXPECT_EQ(prompts.inner.messages.size(), 3);
+  EXPECT_EQ(prompts.inner.messages.size(), 4);
 }
 
 TEST_F(PictureViewWindow, ZoomButtonsMeasureModeAndInitialFollowTheirRules) {

@@ -209,6 +209,14 @@ TEST_F(OnlineFixture, EachOptionShowsItsOwnPicture) {
 TEST(AddressPicture, HasTheThreeCornerSquaresOfAScanCodeAndDependsOnlyOnItsText) {
   const QImage picture = DrawAddressPicture(kForumAddress.toString(), QStringLiteral("Forum"));
   EXPECT_EQ(picture, DrawAddressPicture(kForumAddress.toString(), QStringLiteral("Forum")));
+  // The code (above the caption) is drawn from the address alone, and another address changes it.
+  const QRect code(0, 0, picture.width(), 14 + 25 * 7);
+  const auto codeOf = [&](const QString& address, const QString& caption) {
+    return DrawAddressPicture(address, caption).copy(code);
+  };
+  EXPECT_EQ(codeOf(kForumAddress.toString(), QStringLiteral("Other")), picture.copy(code));
+  EXPECT_NE(codeOf(kForumAddress.toString().toUpper(), QStringLiteral("Forum")),
+            picture.copy(code));
   // 25 x 25 modules of 7 pixels inside a 14-pixel margin; a module is dark when its middle is.
   const auto dark = [&](int row, int column) {
     return qGray(picture.pixel(14 + 7 * column + 3, 14 + 7 * row + 3)) < 128;
