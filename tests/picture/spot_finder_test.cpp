@@ -74,6 +74,16 @@ Score scoreOf(const PictureRecipe& r, const std::vector<TrueSpot>& truth,
   return score;
 }
 
+// Each drawn spot has a found one within `within` px.
+void ExpectEachFound(const std::vector<Spot>& found, const std::vector<TrueSpot>& drawn,
+                     double within) {
+  for (const TrueSpot& t : drawn)
+    EXPECT_TRUE(
+        std::any_of(found.begin(), found.end(),
+                    [&](const Spot& s) { return std::hypot(s.x - t.x, s.y - t.y) < within; }))
+        << t.x << ", " << t.y;
+}
+
 // Generated pictures of known truth: 8-bit and 16-bit, noise 2 to 9 on the 255 scale, sloping
 // background with a diffuse fall-off, saturated direct beam, a burnt-in scale bar and label (on
 // a black box in two of them: its edges are no spots), lattices with spots at the edges. The goals:
@@ -191,10 +201,7 @@ TEST(SpotFinder, FindsWeakSpotsAmongManyStrongOnes) {
       picture.at(x, y) = x < 160 ? drawn.at(x, y) : (x + y) % 2 == 0 ? 255.0f : 30.0f;
   const std::vector<Spot> spots = FindSpots(picture);
   EXPECT_EQ(spots.size(), truth.size());
-  for (const TrueSpot& t : truth)
-    EXPECT_TRUE(std::any_of(spots.begin(), spots.end(),
-                            [&](const Spot& s) { return std::hypot(s.x - t.x, s.y - t.y) < 0.3; }))
-        << t.x << ", " << t.y;
+  ExpectEachFound(spots, truth, 0.3);
 }
 
 // The picture's edges and burnt-in marks: a spot in the top-left corner has the integral of
@@ -213,18 +220,9 @@ TEST(SpotFinder, MeasuresEdgeSpotsAndPassesOverABlackBox) {
                                        {300.3, 511.2, 120, 3},
                                        {511.4, 300.6, 120, 3},
                                        {508.6, 508.8, 120, 1.2}};
-  // Each drawn spot has a found one within `within` px.
-  const auto expectEachFound = [](const std::vector<Spot>& found,
-                                  const std::vector<TrueSpot>& drawn, double within) {
-    for (const TrueSpot& t : drawn)
-      EXPECT_TRUE(
-          std::any_of(found.begin(), found.end(),
-                      [&](const Spot& s) { return std::hypot(s.x - t.x, s.y - t.y) < within; }))
-          << t.x << ", " << t.y;
-  };
   const std::vector<Spot> halves = FindSpots(RenderPicture(recipe, edges));
   ASSERT_EQ(halves.size(), 5u);
-  expectEachFound(halves, edges, 0.2);
+  ExpectEachFound(halves, edges, 0.2);
   // Strips 3 px tall and 8 px wide (one row or column of background blocks) still show a spot.
   for (const auto& [width, height] : {std::pair{80, 3}, {8, 80}}) {
     recipe.width = width, recipe.height = height;
@@ -240,7 +238,7 @@ TEST(SpotFinder, MeasuresEdgeSpotsAndPassesOverABlackBox) {
   const std::vector<TrueSpot> pair = {{24.3, 12.4, 100, 1.5}, {29.8, 12.1, 100, 1.5}};
   const std::vector<Spot> two = FindSpots(RenderPicture(recipe, pair));
   ASSERT_EQ(two.size(), 2u);
-  expectEachFound(two, pair, 0.25);
+  ExpectEachFound(two, pair, 0.25);
   // A spot 6 px from one eight times as high, in each direction: smoothed (sigma 1.56 px) the
   // brighter one's flank is 0.04 of its peak 4 px out, 0.3 of the weaker's (beside 0.44 of its
   // own 2 px out), and 0.16 of it 3 px out, 1.26 of the weaker's: only a 5 x 5 window lets the
@@ -255,7 +253,7 @@ TEST(SpotFinder, MeasuresEdgeSpotsAndPassesOverABlackBox) {
   const std::vector<Spot> near = FindSpots(RenderPicture(recipe, crowded));
   crowded.erase(crowded.begin() + 9);
   EXPECT_EQ(near.size(), crowded.size());
-  expectEachFound(near, crowded, 0.3);
+  ExpectEachFound(near, crowded, 0.3);
   recipe.width = recipe.height = 512;
   recipe.scaleBar = true, recipe.labelBox = true, recipe.level = 10; // the box dips the most
   // A round saturated blot of radius 5 with a rim 2 px wide half way to white, as the letters'
@@ -309,8 +307,8 @@ TEST(SpotFinder, TakesPeaksAboveTheSmoothedThresholdUpToTheEdges) {
 // Broad, weak spots (sigma 9 px, 10 noise sigmas high) whose flat tops give more than one
 // candidate are each reported once, within 2 px (noise moves so flat a top that far); they sit on
 // multiples of 32 px, so that the candidates of one spot end on both sides of such a line. Grey
-// values are only a scale: the same picture divided by 256 (exactly, as floats) gives the same
-// spots with 1/256 of the intensity.
+// values are only a scale: the same picture divided by 2^20 (exactly, as floats) gives the same
+// spots with 2^-20 of the intensity.
 TEST(SpotFinder, ReportsBroadSpotsOnceWhateverTheGreyScale) {
   std::vector<TrueSpot> truth;
   for (int k = 0; k < 16; ++k)
@@ -321,19 +319,16 @@ TEST(SpotFinder, ReportsBroadSpotsOnceWhateverTheGreyScale) {
     GreyImage image = RenderPicture(recipe, truth);
     const std::vector<Spot> spots = FindSpots(image);
     ASSERT_EQ(spots.size(), truth.size());
-    for (const TrueSpot& t : truth)
-      EXPECT_TRUE(std::any_of(spots.begin(), spots.end(),
-                              [&](const Spot& s) { return std::hypot(s.x - t.x, s.y - t.y) < 2; }))
-          << t.x << ", " << t.y;
+    ExpectEachFound(spots, truth, 2);
     for (float& v : image.values)
-      v /= 256;
+      v /= 1 << 20;
     const std::vector<Spot> scaled = FindSpots(image);
     ASSERT_EQ(scaled.size(), spots.size());
     for (std::size_t i = 0; i < spots.size(); ++i) {
       EXPECT_NEAR(scaled[i].x, spots[i].x, 1e-3);
       EXPECT_NEAR(scaled[i].y, spots[i].y, 1e-3);
       EXPECT_NEAR(scaled[i].width, spots[i].width, 1e-3);
-      EXPECT_NEAR(scaled[i].intensity * 256 / spots[i].intensity, 1, 1e-4);
+      EXPECT_NEAR(scaled[i].intensity * (1 << 20) / spots[i].intensity, 1, 1e-4);
     }
   }
 }
@@ -349,10 +344,7 @@ TEST(SpotFinder, FindsBroadSpotsWhoseTopsBarelySaturate) {
         {80.3 + 160 * (k % 3) + 1.1 * k, 80.7 + 160 * (k / 3) + 0.3 * k, 240, 3 + 0.4 * k});
   const std::vector<Spot> spots = FindSpots(RenderPicture(recipe, truth));
   ASSERT_EQ(spots.size(), truth.size());
-  for (const TrueSpot& t : truth)
-    EXPECT_TRUE(std::any_of(spots.begin(), spots.end(),
-                            [&](const Spot& s) { return std::hypot(s.x - t.x, s.y - t.y) < 0.1; }))
-        << t.x << ", " << t.y;
+  ExpectEachFound(spots, truth, 0.1);
   // Narrow spots (sigma 1.5 to 2.5 px) 5, 10, 20 and 100 times the 225 grey values of room above
   // the level, clipped: the narrower and brighter ones fall below 0.15 of the top within 2 px of
   // their plateau, as sharp marks do, yet are spots, found within 0.3 px. A saturated 9 x 9
@@ -368,10 +360,7 @@ TEST(SpotFinder, FindsBroadSpotsWhoseTopsBarelySaturate) {
       image.at(x, y) = 255;
   const std::vector<Spot> narrow = FindSpots(image);
   EXPECT_EQ(narrow.size(), truth.size());
-  for (const TrueSpot& t : truth)
-    EXPECT_TRUE(std::any_of(narrow.begin(), narrow.end(),
-                            [&](const Spot& s) { return std::hypot(s.x - t.x, s.y - t.y) < 0.3; }))
-        << t.x << ", " << t.y;
+  ExpectEachFound(narrow, truth, 0.3);
 }
 
 // Nothing to find: pure noise on a sloping background, a constant or empty picture, values that
