@@ -173,8 +173,9 @@ TEST(DmReader, TakesTheFirstFrameOfAStackAndStepsOverUnknownDm4Types) {
       ReadMicroscopePicture(DmWriter{3, false}.write(DmFile({image})));
   EXPECT_NE(dm3.error.find("\"Odd\" has a data type this reader does not know"), std::string::npos)
       << dm3.error;
-  // A struct of two floats (15: no name, 2 fields of type 6), an array of three of them and a
-  // string of 4 bytes (18) are types DM3 files size by themselves: the image behind them reads.
+  // A struct of two floats (15: no name, 2 fields of type 6), an array of three of them, a struct
+  // of no fields and a string of 4 bytes (18) are types DM3 files size by themselves: the image
+  // behind them reads.
   DmNode pair;
   pair.label = "Pair";
   pair.info = {15, 0, 2, 0, 6, 0, 6};
@@ -183,11 +184,13 @@ TEST(DmReader, TakesTheFirstFrameOfAStackAndStepsOverUnknownDm4Types) {
   DmNode pairs = pair;
   pairs.info = {20, 15, 0, 2, 0, 6, 0, 6, 3};
   pairs.elements.resize(6);
+  DmNode none = pair;
+  none.info = {15, 0, 0}, none.elements.clear();
   DmNode text = DmValue("Text", std::uint8_t{1});
   text.info = {18, 4};
   text.elements = {1, 2, 3, 4};
   DmNode paired = DmImage<std::int16_t>(1, {2, 2, 2}, frames);
-  paired.children.insert(paired.children.end(), {pair, pairs, text});
+  paired.children.insert(paired.children.end(), {pair, pairs, none, text});
   const MicroscopePictureRead withPair =
       ReadMicroscopePicture(DmWriter{3, false}.write(DmFile({paired})));
   EXPECT_TRUE(withPair.picture) << withPair.error;

@@ -266,6 +266,8 @@ TEST(TiffReader, RefusesWhatNoReaderShowsAndBrokenFiles) {
   EXPECT_TRUE(Says(changed(278, 8, 0), "it lists 3 strips where 5 are needed"));
   EXPECT_TRUE(Says(changed(278, 8, 5), "strip 0 holds 24 bytes where 60 are needed"));
   EXPECT_TRUE(Says(changed(257, 8, 1000), "samples need 12000 bytes, more than the file's"));
+  EXPECT_TRUE(Says(changed(256, 8, 0), "the picture's size 0 x 5 is not possible"));
+  EXPECT_TRUE(Says(changed(257, 8, 1u << 30), "too large (3 x 1073741824 uint32 samples"));
   EXPECT_TRUE(Says(changed(279, 8, 100000), "the values of its tag 279 lie past the end"));
   EXPECT_TRUE(changed(262, 4, 1u << 28).picture); // a broken tag the samples do not need
   EXPECT_TRUE(Says(changed(273, 2, 11 | 3 << 16), "offsets are not whole numbers")); // floats
