@@ -31,9 +31,8 @@ enum class SearchFault {
   InvalidCell,     ///< a, b, c, α, β, γ enclose no volume
   TooManyPairs,    ///< the candidate lists are so long that the search would not end in time
   TooManyRows,
-  TooManyBatchRows,
-  Stopped, ///< SearchLimits::stop was set: the user ended the run, ///< a batch's phases together
-           ///< found more rows than it may keep
+  TooManyBatchRows, ///< a batch's phases together found more rows than it may keep
+  Stopped,          ///< SearchLimits::stop was set: the user ended the run
 };
 
 /// The box that holds the cause; the window gives it the focus.

@@ -53,21 +53,25 @@ TEST(Metric, AngleFaultsInsteadOfReturningNonsense) {
 }
 
 TEST(InvertMatrix, FullPivotingAndSingularity) {
-  // Largest element off the diagonal: rows and columns are swapped, and swapped back.
-  SquareMatrix m(3);
-  const double values[3][3] = {{1, 9, 2}, {3, 1, 7}, {8, 2, 1}};
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j)
-      m(i, j) = values[i][j];
-  SquareMatrix inverse = m;
-  ASSERT_TRUE(InvertMatrix(inverse));
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) {
-      double product = 0;
-      for (int k = 0; k < 3; ++k)
-        product += values[i][k] * inverse(k, j);
-      EXPECT_NEAR(product, i == j ? 1.0 : 0.0, 1e-12) << i << "," << j;
-    }
+  // Largest element off the diagonal: rows and columns are swapped, and swapped back. In the
+  // first matrix the place mirrored about the diagonal of each pivot holds 0.
+  const double matrices[2][3][3] = {{{0, 9, 0}, {0, 0, 1}, {1, 0, 0}},
+                                    {{1, 9, 2}, {3, 1, 7}, {8, 2, 1}}};
+  SquareMatrix inverse(3);
+  for (const auto& values : matrices) {
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j)
+        inverse(i, j) = values[i][j];
+    ASSERT_TRUE(InvertMatrix(inverse));
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j) {
+        double product = 0;
+        for (int k = 0; k < 3; ++k)
+          product += values[i][k] * inverse(k, j);
+        EXPECT_NEAR(product, i == j ? 1.0 : 0.0, 1e-12) << i << "," << j;
+      }
+  }
+  const auto& values = matrices[1]; // its inverse is the one left in `inverse`
 
   // The same through the 3x3 form, which must not take the matrix for its transpose.
   MetricTensor tensor{};

@@ -75,6 +75,25 @@ TEST(NearestMiss, PatternJustOutsideOneTolerance) {
   edge.d = {0.008, 0, 0};
   EXPECT_EQ(BrokenTolerances(edge, angle),
             (std::array<bool, 6>{false, false, false, true, false, false}));
+  // Exactly three times a tolerance off: a spacing is still within the widened window, an angle
+  // no longer, as in the search. A cube of 0.5 nm, (1 0 0) + (0 1 0) = (1 1 0) at 90 degrees:
+  // d1 = 0.5 measured 3 · 2^-7 nm long, or <R1,R2> measured 3 · 0.25 degrees wide, in binary
+  // exactly.
+  const LatticeParameters half{0.5, 0.5, 0.5, 90, 90, 90};
+  const PhaseSymmetry halfSymmetry = PhaseSymmetryOf(half, LatticeType::Primitive);
+  ASSERT_EQ(
+      InterplanarAngle(MillerIndex{1, 0, 0}, MillerIndex{0, 1, 0}, ReciprocalMetricOf(half).gStar)
+          .value,
+      90.0);
+  MeasuredPattern exact = measured({0.5 + 3 * 0.0078125, 0.5, 0.5 / std::sqrt(2.0)}, {90, 45, 45});
+  exact.dTol[0] = 0.0078125;
+  const auto exactMisses = FindNearestMisses(half, LatticeType::Primitive, 1, exact, halfSymmetry);
+  ASSERT_EQ(exactMisses.size(), 1u);
+  EXPECT_EQ(exactMisses[0].breaks, (std::array<bool, 6>{true, false, false, false, false, false}));
+  exact.d[0] = 0.5;
+  exact.angle[0] = 90.75;
+  exact.angleTol[0] = 0.25;
+  EXPECT_TRUE(FindNearestMisses(half, LatticeType::Primitive, 1, exact, halfSymmetry).empty());
 
   // Nothing even within three times the tolerances; and at most five families are named.
   const MeasuredPattern far = measured({0.5, 0.5, 0.5}, {60, 60, 120});
