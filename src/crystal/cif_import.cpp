@@ -67,7 +67,6 @@ std::string parserText(std::string_view raw) {
   const std::string utf8 = isUtf8(raw) ? std::string(raw) : latin1ToUtf8(raw);
   static const char* hex = "0123456789ABCDEF";
   std::string out;
-  out.reserve(utf8.size() + 16);
   for (std::size_t i = 0; i < utf8.size(); ++i) {
     const auto c = static_cast<unsigned char>(utf8[i]);
     if (c == '\r') {

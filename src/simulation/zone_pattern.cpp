@@ -206,7 +206,6 @@ SimulatedPattern SimulateZone(const SimulationRequest& request) {
   for (std::size_t r = 0; r < candidates.size(); ++r)
     if (candidates[r].allowed) strongest = std::max(strongest, squared[r]);
 
-  result.spots.reserve(candidates.size());
   for (std::size_t r = 0; r < candidates.size(); ++r) {
     const Candidate& c = candidates[r];
     SimulatedSpot spot;

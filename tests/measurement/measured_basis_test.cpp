@@ -28,14 +28,22 @@ TEST(MeasuredBasis, DirectsR2SoThatR1PlusR2IsR3) {
   vectors.Y2 = 30; // R2 drawn outwards already points so: kept
   EXPECT_DOUBLE_EQ(MeasuredBasis(vectors, boxes)->at(1).y, -30);
   vectors.Y2 = -30;
+  vectors.X3 = -10, vectors.Y3 = 30; // R3 drawn outwards: R1 - R2 still meets its end
+  EXPECT_DOUBLE_EQ(MeasuredBasis(vectors, boxes)->at(1).y, -30);
 
-  // Without R3, R2 keeps its own direction, end minus start: (0, 30).
+  // Without R3 (not confirmed, or no Number for it), R2 keeps its direction, end minus start.
+  boxes[Box::Number3] = "none";
+  EXPECT_DOUBLE_EQ(MeasuredBasis(vectors, boxes)->at(1).y, 30);
+  boxes[Box::Number3] = "1";
   vectors.Measured3 = 0;
   basis = MeasuredBasis(vectors, boxes);
   ASSERT_TRUE(basis);
   EXPECT_DOUBLE_EQ((*basis)[1].y, 30);
 
-  // Nothing to go by: R2 not confirmed, a Number of 0 or text, a line of length 0.
+  // Nothing to go by: R1 or R2 not confirmed, a Number of 0 or text, a line of length 0.
+  vectors.Measured1 = 0;
+  EXPECT_FALSE(MeasuredBasis(vectors, boxes));
+  vectors.Measured1 = 1;
   vectors.Measured2 = 0;
   EXPECT_FALSE(MeasuredBasis(vectors, boxes));
   vectors.Measured2 = 1;
