@@ -1,25 +1,22 @@
 // The four line slots and the rubber-band line.
 #include "measurement/line_slots.hpp"
 
+#include <algorithm> // for find_if
+
 namespace spot {
 
 int LineSlots::addLine(const PictureLine& line) {
-  bool allShown = true;
-  for (const LineSlot& s : slots_)
-    allShown = allShown && s.visible;
-  if (allShown)
+  auto target =
+      std::find_if(slots_.begin(), slots_.end(), [](const LineSlot& s) { return !s.visible; });
+  if (target == slots_.end()) {
+    // All four shown: slots 0..2 are freed and slot 0 is the first hidden one.
     for (int i = 0; i < 3; ++i)
       slots_[static_cast<std::size_t>(i)].visible = false;
-
-  for (int i = 0; i < kSlotCount; ++i) {
-    LineSlot& s = slots_[static_cast<std::size_t>(i)];
-    if (!s.visible) {
-      s.visible = true;
-      s.line = line;
-      return i;
-    }
+    target = slots_.begin();
   }
-  return -1; // unreachable: recycling always leaves slot 0 hidden
+  target->visible = true;
+  target->line = line;
+  return static_cast<int>(target - slots_.begin());
 }
 
 void LineSlots::cancelNewest() {
