@@ -115,9 +115,10 @@ TEST(Overlay, CountsMatchedAndExplainedSpots) {
   // A reflection predicted 2.5 px from the direct beam (within the 3 px) is still not matched.
   EXPECT_EQ(MatchWithPicture({{{1, 0, 0}, 103, 100}}, detected, {100, 100}, 3).matched,
             std::vector<bool>{false});
-  // Of two detections within reach of a predicted spot the nearer one pairs: 1 px off, not 2.
+  // Of two detections within reach of a predicted spot the nearer one pairs: 1 px off, not 2,
+  // though listed second and found first (its cell is searched before the other's).
   EXPECT_NEAR(
-      CompareWithPicture({{{1, 0, 0}, 50, 50}}, {{52, 50, 10, 2}, {50, 51, 10, 2}}, {0, 0}, 3)
+      CompareWithPicture({{{1, 0, 0}, 50, 50}}, {{50, 52, 10, 2}, {51, 50, 10, 2}}, {0, 0}, 3)
           .rmsPx,
       1, 1e-12);
   // Equally near two forbidden places (both 2 px off), a detection takes the first listed,
