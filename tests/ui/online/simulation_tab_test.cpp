@@ -149,6 +149,14 @@ TEST(SimulationTab, DrawsThePhaseInTheZoneAndExportsIt) {
   panel.zoneBox(2)->setText(QStringLiteral("2"));
   EXPECT_TRUE(panel.showsSimulation());
   EXPECT_EQ(title(), QStringLiteral("Simulated pattern [1 0 2]  Si"));
+  // A cell box without a number, the first as the last, brings the drawing back without a word.
+  for (const Box box : {Box::A, Box::Gamma}) {
+    const QString kept = boxes.text(box);
+    boxes.setText(box, QStringLiteral("x"));
+    EXPECT_FALSE(panel.showsSimulation());
+    EXPECT_EQ(panel.statusLabel()->text(), QString());
+    boxes.setText(box, kept);
+  }
   panel.gMaxBox()->setText(QStringLiteral("100"));
   EXPECT_TRUE(panel.showsSimulation());
   panel.gMaxBox()->setText(QStringLiteral("100.5"));

@@ -467,6 +467,18 @@ TEST_F(WholeWindow, EveryControlAndWindowCarriesItsName) {
   ASSERT_EQ(window->tabs()->count(), 4);
   for (int tab = 0; tab < 4; ++tab)
     EXPECT_EQ(shownTexts(window->tabs()->widget(tab)), QString::fromUtf8(tabTexts[tab])) << tab;
+  // The labels found by name: those a click acts on and those whose text tells the state.
+  QStringList labels;
+  for (const QLabel* label : window->findChildren<QLabel*>())
+    if (!label->objectName().isEmpty() && !label->objectName().startsWith(QLatin1String("qt_")))
+      labels << label->objectName();
+  labels.sort();
+  EXPECT_EQ(labels.join(u' '),
+            QStringLiteral(
+                "DatabaseNote Image10 Image6 Image7 Image9 Label1 Label1(47) Label1(48) Label1(49) "
+                "Label10 Label11 Label12 Label13 Label14 Label15 Label16 Label17 Label18 Label19 "
+                "Label2 Label20 Label22 Label5 Label7 NearestMissLabel OverlayLabel ProgramName "
+                "SimStatus SolutionsTitle SpotsLabel TopTieLabel ZoneAxis4Label"));
   // Each caption of the phase panel names its box (Alt+letter and screen readers follow it).
   QStringList buddies;
   for (const QLabel* label : window->phasePanel()->findChildren<QLabel*>())
