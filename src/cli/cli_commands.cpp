@@ -91,10 +91,9 @@ int searchFailure(const SearchOutcome& outcome, const std::string& what, std::os
   return kExitOk;
 }
 
-std::optional<MeasuredPattern> measuredPattern(const BoxTexts& boxes) {
-  const PatternReading reading = ReadMeasuredPattern(boxes);
-  if (reading.fault) return std::nullopt;
-  return reading.pattern;
+// The pattern of boxes that a search (or a batch) has already read without a fault.
+MeasuredPattern measuredPattern(const BoxTexts& boxes) {
+  return ReadMeasuredPattern(boxes).pattern;
 }
 
 // A failed write (a full disk, a closed pipe) must not pass for a complete output: the buffer
@@ -193,7 +192,7 @@ int runIndex(const Options& o, OutputBuffer& out, std::ostream& err) {
   const LatticeType lattice = phase->latticeType();
   const SearchOutcome outcome = RunIndexingSearch(boxes, phase->rule());
   if (!outcome.completed) return searchFailure(outcome, "index", err);
-  const MeasuredPattern measured = *measuredPattern(boxes);
+  const MeasuredPattern measured = measuredPattern(boxes);
   const LatticeParameters cell = ReadLatticeParameters(boxes);
   std::optional<GroupedRows> grouped;
   if (o.group)
@@ -310,7 +309,7 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
     return b.phase ? "record " + std::to_string(b.record) : cifFiles[cifIndex(b)];
   };
   int status = kExitOk;
-  std::optional<MeasuredPattern> measured = measuredPattern(boxes);
+  const MeasuredPattern measured = measuredPattern(boxes);
   // The phases listed: those with rows; with --group also those without, for their nearest
   // misses. `withRows` counts the first kind.
   std::vector<const BatchPhaseOutcome*> found;
@@ -325,14 +324,13 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
     if (!b.outcome.rows.empty() || o.group) found.push_back(&b);
     withRows += b.outcome.rows.empty() ? 0 : 1;
   }
-  if (!measured) return status == kExitOk ? kExitInvalidInput : status;
   std::vector<GroupedRows> grouped;
   std::vector<std::vector<PictureAgreement>> agreements;
   std::vector<PhaseScore> ranking;
   if (o.group) {
     const int range = CheckMeasurement(boxes, {}).indexRange;
     for (const BatchPhaseOutcome* b : found) {
-      grouped.push_back(GroupRows(b->outcome.rows, cellOf(*b), ruleOf(*b), range, *measured));
+      grouped.push_back(GroupRows(b->outcome.rows, cellOf(*b), ruleOf(*b), range, measured));
       if (picture) {
         agreements.push_back(
             FamilyAgreements(grouped.back().families, cellOf(*b), b->latticeType, *picture));
@@ -358,7 +356,7 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
 
   switch (o.format) {
   case Format::Json:
-    out << "{\"measured\": " << jsonMeasured(*measured) << ",\n \"phases\": [";
+    out << "{\"measured\": " << jsonMeasured(measured) << ",\n \"phases\": [";
     for (std::size_t i = 0; i < found.size(); ++i) {
       const BatchPhaseOutcome& b = *found[i];
       const LatticeParameters cell = cellOf(b);
@@ -401,7 +399,7 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
                        "\t");
     break;
   case Format::Text:
-    out << "Measured:" << kSummaryHeader << "\n         " << MeasuredSummaryText(*measured) << "\n";
+    out << "Measured:" << kSummaryHeader << "\n         " << MeasuredSummaryText(measured) << "\n";
     for (std::size_t i = 0; i < found.size(); ++i) {
       const BatchPhaseOutcome* b = found[i];
       out << "\n------" << b->phaseName << "  (" << whereFrom(*b) << ")  " << cellText(b->boxes)
@@ -409,7 +407,7 @@ int runBatch(const Options& o, OutputBuffer& out, std::ostream& err) {
       if (!b->outcome.rows.empty()) WriteTextRows(out, b->outcome.rows);
       if (o.group) {
         if (!b->outcome.rows.empty()) out << "\n";
-        WriteTextFamilies(out, grouped[i], b->outcome.rows, *measured);
+        WriteTextFamilies(out, grouped[i], b->outcome.rows, measured);
         if (picture) WriteTextAgreements(out, grouped[i].families, agreements[i]);
       }
     }

@@ -80,19 +80,21 @@ TEST(CliGroup, IndexAddsFamiliesAfterTheUnchangedRows) {
 
 TEST(CliGroup, NearestMissesAndHexagonalZoneAxes) {
   // (1 1 1) + (1 -1 -1) = (2 0 0) of a = 0.4 nm: d = 0.23094, 0.23094, 0.2 nm, angles 109.47,
-  // 54.74, 54.74 degrees; d2 measured 0.011 nm short.
+  // 54.7356, 54.7356 degrees; d2 measured 0.011 nm short, <R2,R3> 3.0044 degrees wide.
   const std::vector<std::string> off = {
       "index",    "--cell",    "0.4",   "0.4",   "0.4",     "90",      "90",
       "90",       "--lattice", "F",     "--d",   "0.23094", "0.21994", "0.2",
-      "--angles", "109.47",    "54.74", "54.74", "--range", "2",       "--group"};
+      "--angles", "109.47",    "57.74", "54.74", "--range", "2",       "--group"};
   const CliRun text = run(off);
   ASSERT_EQ(text.status, 0) << text.err;
   EXPECT_TRUE(contains(text.out, "0 solutions\n\nNo solution. Nearest: (1 1 1) + (1 -1 -1) = "
-                                 "(2 0 0), d2 off by 0.011 nm (tolerance 0.008)\n"));
+                                 "(2 0 0), d2 off by 0.011 nm (tolerance 0.008), a23 off by 3 "
+                                 "degrees (tolerance 2)\n"));
   const CliRun json = run(with(off, {"--format", "json"}));
   EXPECT_TRUE(contains(json.out, "\"families\": [],\n \"nearest\": [\n   {\"r1\": [1, 1, 1], "
                                  "\"r2\": [1, -1, -1], \"r3\": [2, 0, 0], \"deviation\": "));
-  EXPECT_TRUE(contains(json.out, "\"breaks\": [\"d2\"]}\n ]")); // the list closes on its own line
+  EXPECT_TRUE(
+      contains(json.out, "\"breaks\": [\"d2\", \"a23\"]}\n ]")); // the list closes on its own line
   ExpectBalanced(json.out);
 
   // Hexagonal a = 0.3209, c = 0.5211 nm: (1 0 0) + (0 -1 0) = (1 -1 0), d = a√3/2 = 0.27791 nm,
@@ -139,6 +141,8 @@ TEST(CliGroup, BatchRanksPhasesAndNamesNearestMisses) {
 
   const CliRun text = run(with(args, {"--group"}));
   EXPECT_TRUE(contains(text.out, "2 of 3 phases have solutions\n\nBest phases"));
+  // A phase's rows and its families are one blank line apart.
+  EXPECT_TRUE(contains(text.out, "45.0000\n\n1 family of equivalent solutions\n")) << text.out;
   const std::string best = text.out.substr(text.out.find("Best phases"));
   EXPECT_TRUE(contains(best, "first)\n  1  ") && contains(best, ")\n  2  ")) << best;
   EXPECT_TRUE(contains(text.out, "No solution. Nearest: "));

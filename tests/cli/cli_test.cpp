@@ -262,7 +262,7 @@ TEST(Cli, InvalidInputNamesTheOptionAndEdgesAreAccepted) {
       {join(al, ones, {"--scale-bar", "5", "0", "--lengths", "1", "1", "1"}), kExitInvalidInput,
        "--scale-bar: the length must be above 0"},
       {join(fcc, pattern, {"--range", "51"}), kExitInvalidInput, "must be at most 50"},
-      {join(fcc, pattern, {"--range", "50", "--d-tol", "0"}), kExitOk, ""},
+      {join(fcc, pattern, {"--range", "50", "--d-tol", "0", "--angle-tol", "0"}), kExitOk, ""},
       {join({"batch", "--phase", "Unobtainium"}, pattern), kExitInvalidInput, "no phase named"},
       {{"calc", "--phase", "Al"}, kExitInvalidInput, "calc needs --planes"},
       {{"measure"}, kExitInvalidInput, "measure needs a PICTURE file"},
