@@ -48,6 +48,8 @@ TEST_F(PhaseLibraryTest, PhasesComeBackAsTheyWent) {
   phases.push_back(phases[1]); // a phase by its cell and group alone: no empty loop of atoms
   phases.back().atoms.clear();
   EXPECT_EQ(PhaseLibraryText({phases.back()}).find("_atom_site"), std::string::npos);
+  for (std::size_t i = 0; i < 5; ++i) // ten phases: blocks "phase9_..." and "phase10_..." too
+    phases.push_back(phases[i]);
   const fs::path file = folder_ / "sub" / kPhaseLibraryFileName;
   ASSERT_FALSE(SavePhaseLibrary(file, phases));
   EXPECT_NE(PhaseLibraryText(phases).find("\ndata_phase2_rutile\n"), std::string::npos);
