@@ -712,6 +712,7 @@ TEST_F(CalculationTab, HandOverSendsTheSelectedRowToTheCalculator) {
   QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                     view->visualRect(model().index(0, 5)).center());
   ASSERT_EQ(view->selectedRow(), 0);
+  EXPECT_EQ(view->visualRect(model().index(0, 0)).left(), 0); // a flat list: no tree indent
   handOver->trigger();
 
   // Row No.001: (-2 0 0) + (0 -2 0) = (-2 -2 0).

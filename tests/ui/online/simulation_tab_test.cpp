@@ -120,8 +120,11 @@ TEST(SimulationTab, DrawsThePhaseInTheZoneAndExportsIt) {
   EXPECT_FALSE(panel.exportPattern(folder.path() + QStringLiteral("/")));
   EXPECT_FALSE(panel.exportPattern(folder.path() + QStringLiteral("/none/p.svg")));
   EXPECT_EQ(fake.prompts.messages.size(), said + 2); // one message for each
-  // A panel apart from the window has no one to tell: only false.
+  // A panel apart from the window draws nothing and has no one to tell: only false.
   SimulationPanel alone;
+  for (int i = 0; i < 3; ++i)
+    alone.zoneBox(i)->setText(QString::number(i == 0)); // [1 0 0]
+  EXPECT_FALSE(alone.showsSimulation());
   EXPECT_FALSE(alone.exportPattern(folder.path() + QStringLiteral("/")));
   EXPECT_FALSE(alone.exportPattern(folder.path() + QStringLiteral("/none/p.svg")));
 
