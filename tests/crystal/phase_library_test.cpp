@@ -128,6 +128,14 @@ TEST_F(PhaseLibraryTest, FailuresLeaveTheOldFileAndAreNamed) {
   EXPECT_NE(damaged.error->find(file.string()), std::string::npos);
   EXPECT_NE(damaged.error->find("_cell_length_b missing in block 'broken'"), std::string::npos);
   EXPECT_EQ(damaged.phases.size(), 1u);
+  // The blocks of a file written elsewhere keep their names, also those that start like ours.
+  const char* aluminium = kAluminiumCif + std::string_view("data_aluminium").size();
+  std::ofstream(file, std::ios::trunc)
+      << "data_Al" << aluminium << "data_phase" << aluminium << "data_steel2_a" << aluminium;
+  std::vector<std::string> blocks;
+  for (const CrystalPhase& phase : LoadPhaseLibrary(file).phases)
+    blocks.push_back(phase.block);
+  EXPECT_EQ(blocks, (std::vector<std::string>{"Al", "phase", "steel2_a"}));
   // A file without a block is an empty library only while shorter than 64 bytes (an empty file,
   // our own header); a longer one may be someone's notes, and is not to be overwritten.
   for (const std::size_t size : {0, 63, 64}) {
