@@ -38,8 +38,9 @@ TEST(ReducedZoneAxis, DividesByTheLargestCommonWholeNumberKeepingSigns) {
   EXPECT_EQ(ReducedZoneAxis({1.3, 0, 0}, {0, 2, 0}), (Axis{0, 0, 2.6}));
   // (a 0 0) × (0 2 0) = (0 0 2a) rounding up to a whole number above 2a: the largest divisor of
   // it not above 2a. 8.6 → 9 = 3·3: 3; 24.6 → 25 = 5·5: 5; 48.6 → 49 = 7·7: 7; 10.6 → 11 is
-  // prime: nothing is divided.
-  for (const auto& [a, divisor] : {std::pair{4.3, 3.0}, {12.3, 5.0}, {24.3, 7.0}, {5.3, 1.0}})
+  // prime, and 1.6 → 2 leaves no whole number from 2 up to 1.6: nothing is divided.
+  for (const auto& [a, divisor] :
+       {std::pair{4.3, 3.0}, {12.3, 5.0}, {24.3, 7.0}, {5.3, 1.0}, {0.8, 1.0}})
     EXPECT_EQ(ReducedZoneAxis({a, 0, 0}, {0, 2, 0}), (Axis{0, 0, a * 2 / divisor})) << a;
   // (0 2^52-1/2 0) × (0 0 1) rounds to 2^52, above the sum: a search up to the sum would try
   // 4.5·10^15 divisors. The largest divisor of 2^52 below it is 2^51, leaving 2 - 2^-52.

@@ -273,6 +273,7 @@ TEST(Cli, InvalidInputNamesTheOptionAndEdgesAreAccepted) {
       {{"simulate", "--phase", "Al", "--zone", "1001", "0", "0"},
        kExitInvalidInput,
        "--zone: indices must be whole numbers from -1000 to 1000"},
+      {{"simulate", "--phase", "Al", "--zone", "1000", "0", "-1000"}, kExitOk, ""},
       {{"simulate", "--phase", "Al", "--zone", "1", "0", "0", "--g-max", "1000.5"},
        kExitInvalidInput,
        "--g-max: must be above 0 and at most 1000"},
