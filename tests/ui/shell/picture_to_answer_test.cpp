@@ -137,6 +137,11 @@ TEST_F(PictureToAnswer, MeasurePatternWritesTheFittedVectorsAsConfirmedLines) {
   EXPECT_NEAR(number(Box::Angle12), 90, 0.05);
   EXPECT_NEAR(number(Box::Angle23), 45, 0.05);
   EXPECT_NEAR(number(Box::Angle13), 45, 0.05);
+  // The solutions are placed from these lines: R1 and R2, 50 px each, at right angles.
+  const PictureEvidence evidence = view()->pictureEvidence().value();
+  EXPECT_NEAR(std::hypot(evidence.r1.x, evidence.r1.y), 50, 0.05);
+  EXPECT_NEAR(std::hypot(evidence.r2.x, evidence.r2.y), 50, 0.05);
+  EXPECT_NEAR(evidence.r1.x * evidence.r2.x + evidence.r1.y * evidence.r2.y, 0, 50 * 50 * 1e-3);
   // The lengths keep their decimals; the scale bar stays as the user typed it.
   EXPECT_TRUE(window->boxArray().text(Box::Length1).contains(QLatin1Char('.')));
   EXPECT_EQ(window->boxArray().text(Box::ScaleBarValue), QStringLiteral("10"));
