@@ -190,7 +190,10 @@ TEST(NearestMiss, SameAsTheWidenedSearchGrouped) {
       // c far longer than b: l reaches beyond what k can; no operation but the inversion.
       longC{0.4, 0.45, 2.0, 85, 95, 100},
       // b four times a: k reaches 4 where h stops at 2.
-      longB{0.3, 1.2, 0.5, 90, 90, 90};
+      longB{0.3, 1.2, 0.5, 90, 90, 90},
+      // b* far shorter than a* and c*, and every reciprocal axis oblique: G*₁₁ is smaller than
+      // G*₀₁ and G*₁₂, and G*₀₂ differs from G*₁₂ and G*₀₁.
+      skewed{0.3, 1.0, 0.35, 115, 95, 120};
   // (1 0 0) and (-5 1 0) make arccos(-5/√26) = 168.7 degrees: with angle tolerances of 10, the
   // widened <R1,R2> window reaches past 180 and must keep the obtuse pairs up to it.
   MeasuredPattern obtuse = offPattern(cubic, {1, 0, 0}, {-5, 1, 0});
@@ -223,6 +226,7 @@ TEST(NearestMiss, SameAsTheWidenedSearchGrouped) {
       // (-4 2 0) has the smallest spacing: its line (h k) = (-4 2) reaches the widest window
       // only as far as the term 2 a*·b* h k (negative here) brings it down.
       {triclinic, LatticeType::Primitive, tight(triclinic, {-4, 2, 0}, {1, 0, 1})},
+      {skewed, LatticeType::Primitive, tight(skewed, {-2, 4, 0}, {2, -1, -1})},
       {needle, LatticeType::Primitive, offPattern(needle, {1, 0, 0}, {0, 1, 0}), true},
       {oblique, LatticeType::Primitive, edge},
       {longC, LatticeType::Primitive, offPattern(longC, {1, 0, 3}, {0, 1, -3})},
