@@ -383,6 +383,8 @@ TEST(CifImport, FaultsNameFileBlockAndItemAndCostOnlyTheirBlock) {
             "_atom_site_label and _atom_site_type_symbol missing in block 'aluminium'"},
            {kSiliconCif, "'F d -3 m'", "'F q -3 m'",
             "_space_group_name_H-M_alt 'F q -3 m:2': unknown"},
+           // A blank and a setting letter name the setting even after a single letter.
+           {kSiliconCif, "'F d -3 m'", "'P H'", "_space_group_name_H-M_alt 'P H': unknown"},
            // A stretch, a shear (no power of it is the identity) and a fractional coefficient are
            // no crystallographic rotations.
            {kRutileCif, "-x,-y,z\n", "-x,2*y,z\n",
