@@ -152,10 +152,8 @@ private:
     std::string s = restored(cif::as_string(*value));
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
       s.pop_back();
-    std::size_t start = 0;
-    while (start < s.size() && std::isspace(static_cast<unsigned char>(s[start])))
-      ++start;
-    return s.substr(start);
+    return {std::find_if_not(s.begin(), s.end(), [](unsigned char c) { return std::isspace(c); }),
+            s.end()};
   }
 
   double number(const std::string& tag, const std::string& value) const {
@@ -322,10 +320,9 @@ private:
   // "Fe3+", "O2-", "Si1", "SI": the element of the leading letters. A second capital counts
   // only when both are capitals and name an element ("SI"), so "O1A" and "OH" are oxygen.
   static std::string elementOf(const std::string& symbol) {
-    std::size_t n = 0;
-    while (n < symbol.size() && std::isalpha(static_cast<unsigned char>(symbol[n])))
-      ++n;
-    std::string letters = symbol.substr(0, std::min<std::size_t>(n, 2));
+    const auto end = std::find_if_not(symbol.begin(), symbol.end(),
+                                      [](unsigned char c) { return std::isalpha(c); });
+    std::string letters = symbol.substr(0, std::min<std::ptrdiff_t>(end - symbol.begin(), 2));
     if (letters.size() == 2) {
       const bool secondSmall = std::islower(static_cast<unsigned char>(letters[1]));
       const bool bothCapital = std::isupper(static_cast<unsigned char>(letters[0])) &&

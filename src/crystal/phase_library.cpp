@@ -1,8 +1,10 @@
 // The user phase library as a CIF file of our own writing, read back through the CIF import.
 #include "crystal/phase_library.hpp"
 
-#include <charconv> // to_chars: "." whatever the locale
-#include <cstdlib>  // getenv
+#include <algorithm> // find_if_not
+#include <cctype>    // isdigit
+#include <charconv>  // to_chars: "." whatever the locale
+#include <cstdlib>   // getenv
 #include <system_error>
 
 #include "core/file_writing.hpp"
@@ -39,12 +41,13 @@ std::string blockName(const CrystalPhase& phase, std::size_t index) {
 // The block a phase came from, without the "phaseN_" this file put before it: otherwise every
 // save would add another.
 std::string originalBlock(const std::string& block) {
-  std::size_t digits = 5;
-  while (digits < block.size() && block[digits] >= '0' && block[digits] <= '9')
-    ++digits;
-  if (block.compare(0, 5, "phase") != 0 || digits == 5) return block;
-  if (digits == block.size()) return "";
-  return block[digits] == '_' ? block.substr(digits + 1) : block;
+  if (block.compare(0, 5, "phase") != 0) return block;
+  const auto digits = block.begin() + 5;
+  const auto after =
+      std::find_if_not(digits, block.end(), [](unsigned char c) { return std::isdigit(c); });
+  if (after == digits) return block;
+  if (after == block.end()) return "";
+  return *after == '_' ? std::string(after + 1, block.end()) : block;
 }
 
 } // namespace

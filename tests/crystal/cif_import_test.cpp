@@ -51,10 +51,15 @@ TEST(CifImport, WellKnownStructuresReadBackWithTheirGroups) {
   const CrystalPhase salt = onlyPhase(kRockSaltCif);
   EXPECT_EQ(salt.group->number(), 225);   // Hall -F 4 2 3
   EXPECT_EQ(salt.atoms[0].element, "Na"); // "Na+"
+  std::string padded = kRockSaltCif;      // blanks around a value are no part of it
+  padded.replace(padded.find("'Cl Na'"), 7, "' Cl Na\t'");
+  EXPECT_EQ(onlyPhase(padded.c_str()).name, "Cl Na");
   // A second capital counts when it names an element with the first: "OH" is oxygen, "SI" silicon
-  // as written.
-  for (const auto& [symbol, element] :
-       {std::pair<std::string, std::string>{"OH", "O"}, {"SI", "SI"}, {"Os", "Os"}}) {
+  // as written; two letters at most are read.
+  for (const auto& [symbol, element] : {std::pair<std::string, std::string>{"OH", "O"},
+                                        {"SI", "SI"},
+                                        {"Os", "Os"},
+                                        {"Oxygen", "O"}}) {
     std::string text = kRutileCif;
     text.replace(text.find("O1 O2-"), 6, "O1 " + symbol);
     EXPECT_EQ(onlyPhase(text.c_str()).atoms.at(1).element, element);
