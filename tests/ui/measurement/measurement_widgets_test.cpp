@@ -741,6 +741,21 @@ TEST(MagnifierWindow, FollowsTheCursorWithOneGrabPerRedrawAndMarksItsPixel) {
   for (int i = 0; i < 6; ++i) // one more than the ticks after which a still cursor is copied
     magnifier.tick();
   EXPECT_EQ(screen.grabs.size(), hidden);
+
+  // The desktop copied across the screen's corner, where a red window lies, is black outside.
+  QWidget red(nullptr, Qt::FramelessWindowHint);
+  red.setStyleSheet(QStringLiteral("background: red"));
+  red.setGeometry(0, 0, 50, 50);
+  red.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&red));
+  DesktopScreen desktop;
+  const QImage corner = desktop.grab(QRect(-10, -20, 30, 40)).toImage();
+  ASSERT_EQ(corner.size(), QSize(30, 40));
+  EXPECT_EQ(corner.pixel(9, 39), qRgb(0, 0, 0));
+  EXPECT_EQ(corner.pixel(10, 20), qRgb(255, 0, 0));
+  // Wholly off the screen, and in memory just left white: black, not what was there.
+  QImage(20, 10, QImage::Format_RGB32).fill(Qt::white);
+  EXPECT_EQ(desktop.grab(QRect(-100, -100, 20, 10)).toImage().pixel(19, 9), qRgb(0, 0, 0));
 }
 
 } // namespace
