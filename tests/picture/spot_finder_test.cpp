@@ -376,6 +376,7 @@ TEST(SpotFinder, FindsNothingWhereThereIsNothingAndStopsWhenTold) {
   EXPECT_TRUE(FindSpots(RenderPicture(recipe, {})).empty());
   EXPECT_TRUE(FindSpots(GreyImage(40, 30, 17.0f)).empty());
   EXPECT_TRUE(FindSpots(GreyImage()).empty());
+  EXPECT_TRUE(GreyImage(0, 500).empty() && GreyImage(500, -1).empty()); // no pixels at all
   EXPECT_TRUE(FindSpots(GreyImage(2, 500, 1.0f)).empty());
   // A dotted circle (16 dots of sigma 2.5 px, 13 noise sigmas high, 7 px apart): each dot has
   // two within 3 widths, as the strokes of a mark have; spots stand farther apart.
