@@ -168,6 +168,12 @@ TEST(DmReader, TakesTheFirstFrameOfAStackAndStepsOverUnknownDm4Types) {
   const MicroscopePictureRead read = ReadMicroscopePicture(file);
   ASSERT_TRUE(read.picture) << read.error;
   EXPECT_EQ(SamplesOf<std::int16_t>(*read.picture), (std::vector<std::int16_t>{1, 2, 3, 4}));
+  // Also as the last tag, ending at the file's end (the 8 closing bytes cut off).
+  DmNode root = DmFile({image});
+  root.children.push_back(odd);
+  Bytes cut = DmWriter{4, false}.write(root);
+  cut.resize(cut.size() - 8);
+  EXPECT_TRUE(ReadMicroscopePicture(cut).picture);
   // DM3 gives no size: the same tag cannot be stepped over.
   const MicroscopePictureRead dm3 =
       ReadMicroscopePicture(DmWriter{3, false}.write(DmFile({image})));

@@ -261,18 +261,21 @@ TEST(PatternFit, IndexesOnlySpotsOnNodesAndKeepsTheCentreOnThePicture) {
   ASSERT_TRUE(hidden.fit) << hidden.message;
   ExpectAt({hidden.fit->centreX, hidden.fit->centreY}, {130, 50});
 
-  // A lattice of 3 px spanning 1,500 px has over 250,000 nodes to weigh: none is chosen, and the
-  // centre stays where the fit began, on the brightest spot, rather than on the node midway
-  // between the two groups about which they are symmetric.
-  std::vector<Spot> far = gridSpots({43, 43}, {3, 0}, {0, 3}, -1, 1, -1, 1);
-  const std::vector<Spot> second = gridSpots({1549, 1549}, {3, 0}, {0, 3}, -1, 1, -1, 1);
-  far.insert(far.end(), second.begin(), second.end());
-  std::swap(far[0], far[4]);
-  far[0].intensity = 10;
-  const PatternFitOutcome fine = FitPattern(far, 1600, 1600);
-  ASSERT_TRUE(fine.fit) << fine.message;
-  EXPECT_EQ(fine.fit->spotsUsed, 18);
-  ExpectAt({fine.fit->centreX, fine.fit->centreY}, {43, 43});
+  // Two groups of 3 x 3 spots 3 px apart, one 6m px to the right of the other: 2m + 3 columns of
+  // 3 nodes lie between their ends. Up to 250,000 nodes are weighed and the node midway, about
+  // which the groups are symmetric, is the centre (m = 41665: 249,999 nodes); beyond, none is
+  // chosen, and the centre stays where the fit began, on the brightest spot (m = 41666: 250,005).
+  for (const int m : {41665, 41666}) {
+    std::vector<Spot> far = gridSpots({43, 43}, {3, 0}, {0, 3}, -1, 1, -1, 1);
+    const std::vector<Spot> second = gridSpots({43.0 + 6 * m, 43}, {3, 0}, {0, 3}, -1, 1, -1, 1);
+    far.insert(far.end(), second.begin(), second.end());
+    std::swap(far[0], far[4]);
+    far[0].intensity = 10;
+    const PatternFitOutcome fine = FitPattern(far, 300000, 100);
+    ASSERT_TRUE(fine.fit) << fine.message;
+    EXPECT_EQ(fine.fit->spotsUsed, 18);
+    ExpectAt({fine.fit->centreX, fine.fit->centreY}, {m == 41665 ? 43.0 + 3 * m : 43, 43});
+  }
 }
 
 // Spots by hand, so the expected numbers are the lattice drawn and its least-squares residuals.
