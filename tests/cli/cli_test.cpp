@@ -5,7 +5,6 @@
 #include <array>
 #include <fstream>
 #include <memory>
-#include <regex>
 #include <sstream>
 
 #include "cli/cli_options.hpp"
@@ -147,12 +146,14 @@ TEST(Cli, CalculatorAndItsFault) {
   const CliRun text = run(calc), json = run(with(calc, {"--format", "json"}));
   EXPECT_EQ(text.out, "zone axis [2 -2 1]\n<R1,R2>=71.565051177078 deg.  <R2,R3>=26.565051177078 "
                       "deg.  <R1,R3>=45 deg.\nd1=0.2828427 nm  d2=0.1788854 nm  d3=0.1333333 nm\n");
-  // The same in full precision, to the digits the hand calculation gives.
-  EXPECT_TRUE(std::regex_match(
-      json.out, std::regex(R"(\{"zone_axis": \[2, -2, 1\], "angles": \[71\.56505117707\d*, )"
-                           R"(26\.56505117707\d*, 45\], "d": \[0\.28284271247\d*, )"
-                           R"(0\.17888543819\d*, 0\.13333333333\d*\]\}\n)")))
-      << json.out;
+  // The same in full precision, to the digits the hand calculation gives, in this order.
+  std::size_t at = 0;
+  for (const char* part :
+       {"{\"zone_axis\": [2, -2, 1], \"angles\": [71.56505117707", ", 26.56505117707",
+        ", 45], \"d\": [0.28284271247", ", 0.17888543819", ", 0.13333333333"}) {
+    at = json.out.find(part, at);
+    ASSERT_NE(at, std::string::npos) << part << "\n" << json.out;
+  }
   // R3 = (0 0 0) stops after the first angle: the rest is shown as not calculated.
   const std::vector<std::string> stopped = {"calc", "--phase", "Al", "--planes", "1", "0", "0",
                                             "0",    "1",       "0",  "0",        "0", "0"};
