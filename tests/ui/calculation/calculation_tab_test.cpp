@@ -82,10 +82,8 @@ protected:
   /// R2 100 px, R3 141.4213562 px (d = 0.2, 0.2, 0.2/√2 nm), angles 90, 45, 45.
   void enterFaceCentredExample() {
     if (window->phasePanel()->isLocked()) click("Label20");
-    for (Box b : {Box::A, Box::B, Box::C})
-      set(b, "0.4");
-    for (Box b : {Box::Alpha, Box::Beta, Box::Gamma})
-      set(b, "90");
+    for (Box b : {Box::A, Box::B, Box::C, Box::Alpha, Box::Beta, Box::Gamma})
+      set(b, b <= Box::C ? "0.4" : "90");
     window->phasePanel()->latticeTypeSelector()->setCurrentText(QStringLiteral("F-Face Centred"));
     set(Box::IndexRange, "2");
     testing::EnterFaceCentredMeasurement(window->boxArray());
@@ -98,10 +96,9 @@ protected:
 TEST_F(CalculationTab, OpensWithTheTabsAndTheLockedPhasePanel) {
   QTabWidget* tabs = find<QTabWidget>("SSTab1");
   ASSERT_EQ(tabs->count(), 4);
-  EXPECT_EQ(tabs->tabText(0), "Measurement");
-  EXPECT_EQ(tabs->tabText(1), "Calculation");
-  EXPECT_EQ(tabs->tabText(2), "Simulation");
-  EXPECT_EQ(tabs->tabText(3), "Discussion");
+  for (int t = 0; t < 4; ++t)
+    EXPECT_EQ(tabs->tabText(t),
+              QStringLiteral("Measurement|Calculation|Simulation|Discussion").section(u'|', t, t));
 
   QComboBox* combo = find<QComboBox>("Combo1");
   ASSERT_EQ(combo->count(), 5);
@@ -121,10 +118,8 @@ TEST_F(CalculationTab, OpensWithTheTabsAndTheLockedPhasePanel) {
   EXPECT_TRUE(find<QWidget>("Frame14")->isVisible());
   EXPECT_FALSE(find<QWidget>("Frame7")->isVisible());
   // The sliders stand where their default tolerances put them: 0.008 nm and 2 degrees.
-  for (int s = 1; s <= 3; ++s)
-    EXPECT_EQ(window->resultsPanel()->tolerancePanel()->slider(s)->value(), 13);
-  for (int s = 4; s <= 6; ++s)
-    EXPECT_EQ(window->resultsPanel()->tolerancePanel()->slider(s)->value(), 50);
+  for (int s = 1; s <= 6; ++s)
+    EXPECT_EQ(window->resultsPanel()->tolerancePanel()->slider(s)->value(), s <= 3 ? 13 : 50);
 
   EXPECT_FALSE(window->resultsPanel()->view()->header()->isSortIndicatorShown()); // not sorted yet
   EXPECT_FALSE(window->resultsPanel()->view()->isSortingOn());
@@ -293,10 +288,8 @@ TEST_F(CalculationTab, SortedHeadingsAndFifteenDigitAnglesShowWhole) {
   // (1 0 0), (0 1 1), (1 1 1) in a cube: <R2,R3> = acos(2/√6) = 35.2643896827547 and
   // <R1,R3> = acos(1/√3) = 54.7356103172453 degrees, 15 significant digits each.
   click("Label20");
-  for (Box b : {Box::A, Box::B, Box::C})
-    set(b, "0.4");
-  for (Box b : {Box::Alpha, Box::Beta, Box::Gamma})
-    set(b, "90");
+  for (Box b : {Box::A, Box::B, Box::C, Box::Alpha, Box::Beta, Box::Gamma})
+    set(b, b <= Box::C ? "0.4" : "90");
   const char* planes[] = {"1", "0", "0", "0", "1", "1", "1", "1", "1"};
   const Box grid[] = {Box::CalcH1, Box::CalcK1, Box::CalcL1, Box::CalcH2, Box::CalcK2,
                       Box::CalcL2, Box::CalcH3, Box::CalcK3, Box::CalcL3};
@@ -746,10 +739,8 @@ TEST_F(CalculationTab, HandOverSendsTheSelectedRowToTheCalculator) {
 
 TEST_F(CalculationTab, CalculatorValidatesInElementOrderAndStopsPartWayOnAFault) {
   click("Label20");
-  for (Box b : {Box::A, Box::B, Box::C})
-    set(b, "0.4");
-  for (Box b : {Box::Alpha, Box::Beta, Box::Gamma})
-    set(b, "90");
+  for (Box b : {Box::A, Box::B, Box::C, Box::Alpha, Box::Beta, Box::Gamma})
+    set(b, b <= Box::C ? "0.4" : "90");
   const auto planes = [&](const char* r1, const char* r2, const char* r3) {
     const char* rows[] = {r1, r2, r3};
     for (int r = 0; r < 3; ++r) {

@@ -20,10 +20,8 @@ protected:
     window.show();
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    for (Box b : {Box::A, Box::B, Box::C})
-      boxes.setText(b, QStringLiteral("0.4"));
-    for (Box b : {Box::Alpha, Box::Beta, Box::Gamma})
-      boxes.setText(b, QStringLiteral("90"));
+    for (Box b : {Box::A, Box::B, Box::C, Box::Alpha, Box::Beta, Box::Gamma})
+      boxes.setText(b, QString::fromLatin1(b <= Box::C ? "0.4" : "90"));
   }
   void planes(const char* r1, const char* r2, const char* r3) {
     const char* rows[] = {r1, r2, r3};

@@ -351,10 +351,8 @@ TEST_F(WholeWindow, AnImportedSlotResetsWhatDependsOnThePhase) {
   // A search and a calculation stand in the window; the slot is saved from it.
   enterMeasurement();
   window->phasePanel()->unlock();
-  for (Box box : {Box::A, Box::B, Box::C})
-    window->boxArray().setText(box, QStringLiteral("0.4"));
-  for (Box box : {Box::Alpha, Box::Beta, Box::Gamma})
-    window->boxArray().setText(box, QStringLiteral("90"));
+  for (Box box : {Box::A, Box::B, Box::C, Box::Alpha, Box::Beta, Box::Gamma})
+    window->boxArray().setText(box, QString::fromLatin1(box <= Box::C ? "0.4" : "90"));
   window->boxArray().setText(Box::IndexRange, QStringLiteral("2"));
   window->phasePanel()->latticeTypeSelector()->setCurrentIndex(3);
   click(window->phasePanel()->calculateButton());

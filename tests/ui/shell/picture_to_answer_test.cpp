@@ -91,10 +91,8 @@ struct PictureToAnswer : ::testing::Test {
     findSpots();
     QTest::mouseClick(tools()->measurePatternButton(), Qt::LeftButton);
     window->phasePanel()->unlock();
-    for (Box box : {Box::A, Box::B, Box::C})
-      set(box, "0.4");
-    for (Box box : {Box::Alpha, Box::Beta, Box::Gamma})
-      set(box, "90");
+    for (Box box : {Box::A, Box::B, Box::C, Box::Alpha, Box::Beta, Box::Gamma})
+      set(box, box <= Box::C ? "0.4" : "90");
     set(Box::IndexRange, "2");
     window->phasePanel()->latticeTypeSelector()->setCurrentIndex(0);
     QTest::mouseClick(window->phasePanel()->calculateButton(), Qt::LeftButton);
