@@ -90,6 +90,17 @@ TEST(SimulationTab, DrawsThePhaseInTheZoneAndExportsIt) {
       EXPECT_GT(drawing.spots[i].x, drawing.centreX);
       EXPECT_NEAR(drawing.spots[i].y, drawing.centreY, 1e-9);
     }
+  // Spot area grows with the intensity (100 the strongest), from a radius of 0.3 of the nearest
+  // spacing: even the largest spots stay apart. A dark one keeps a ring a quarter as large.
+  double nearest = 400;
+  for (const PatternDrawing::Spot& d : drawing.spots)
+    nearest = std::min(nearest, std::hypot(d.x - drawing.centreX, d.y - drawing.centreY));
+  for (std::size_t i = 0; i < spots.size(); ++i)
+    EXPECT_NEAR(drawing.spots[i].radius,
+                spots[i].absent != SpotAbsence::None
+                    ? 0.3 * nearest / 4
+                    : std::max(1.0, 0.3 * nearest * std::sqrt(spots[i].intensity / 100)),
+                1e-9);
 
   // Exports: an 800 px PNG and an SVG with a circle per spot and the labels asked for.
   panel.labelsBox()->setChecked(true);
