@@ -21,7 +21,7 @@ OneWayScrollArea::OneWayScrollArea(Qt::Orientation scrolling, QWidget* content, 
   // the layout offers.
   setSizePolicy(vertical ? QSizePolicy::Fixed : QSizePolicy::Expanding,
                 vertical ? QSizePolicy::Expanding : QSizePolicy::Fixed);
-  content->installEventFilter(this);
+  // setWidget() already filters the content's events; the scroll bar's are wanted too.
   (vertical ? static_cast<QWidget*>(verticalScrollBar()) : horizontalScrollBar())
       ->installEventFilter(this);
 }
