@@ -87,7 +87,8 @@ TEST_F(SolutionsList, FaceCentredExampleIsOneFamilyThatSelectsItsRows) {
   EXPECT_EQ(cell(SolutionsModel::ZoneAxisColumn), "[0 0 1]"); // cubic: no four-index form
   EXPECT_EQ(cell(SolutionsModel::RowsColumn), "24");
   // The example is exact (d = a/2, a/2, a/√8 and its angles): no deviation, in nm to 4 decimals
-  // and degrees to 2.
+  // and degrees to 2, and a score of none to 3.
+  EXPECT_EQ(cell(SolutionsModel::ScoreColumn), "0.000");
   for (int c = SolutionsModel::DeviationD1Column; c <= SolutionsModel::DeviationD3Column; ++c)
     EXPECT_EQ(cell(c), "0.0000") << c;
   for (int c = SolutionsModel::DeviationAngle12Column; c <= SolutionsModel::DeviationAngle13Column;

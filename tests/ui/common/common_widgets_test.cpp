@@ -126,6 +126,8 @@ TEST(OneWayScrollArea, IsAsLargeAsItsContentAcrossAndMakesRoomForItsScrollBar) {
   const int bar = area->horizontalScrollBar()->sizeHint().height();
   EXPECT_EQ(area->sizeHint(), QSize(300, 40 + bar));
   EXPECT_TRUE(QTest::qWaitFor([&] { return area->height() == 40 + bar; })) << area->height();
+  control->setFixedSize(300, 60); // the content's needs change: the area follows
+  EXPECT_TRUE(QTest::qWaitFor([&] { return area->height() == 60 + bar; })) << area->height();
 }
 
 } // namespace

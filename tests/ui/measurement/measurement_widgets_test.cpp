@@ -312,6 +312,7 @@ TEST_F(PictureViewWindow, ZoomButtonsMeasureModeAndInitialFollowTheirRules) {
   button("Command9")->click();
   EXPECT_TRUE(view->measureMode());
   EXPECT_EQ(button("Command9")->text(), QStringLiteral("Move"));
+  EXPECT_EQ(view->cursor().shape(), Qt::BitmapCursor); // the measuring cross, at once
   EXPECT_FALSE(button("Command3")->isEnabled());
   EXPECT_FALSE(button("Command7")->isEnabled());
   drawLine(view, {150, 150}, {250, 150});
@@ -319,6 +320,7 @@ TEST_F(PictureViewWindow, ZoomButtonsMeasureModeAndInitialFollowTheirRules) {
 
   button("Command9")->click(); // back to move mode: zoom stays disabled
   EXPECT_EQ(button("Command9")->text(), QStringLiteral("Measure"));
+  EXPECT_EQ(view->cursor().shape(), Qt::SizeAllCursor);
   EXPECT_FALSE(button("Command3")->isEnabled());
 
   button("Command8")->click();
