@@ -14,6 +14,7 @@
 #include "cli/cli_commands.hpp"
 #include "cli/cli_picture.hpp"
 #include "cli/cli_run.hpp"
+#include "cli/cli_spots.hpp"
 #include "picture/pattern_fit.hpp"
 #include "picture/raw_picture.hpp"
 #include "support/synthetic_picture.hpp"
@@ -313,6 +314,29 @@ TEST_F(PictureFolder, IndexingFromThePictureRanksTheTrueZoneFirst) {
   };
   EXPECT_EQ(count("\"explained\": "), count("\"detected\": "));
   EXPECT_GT(count("\"detected\": "), 40);
+}
+
+// A family's predicted spots lie on the side of the measured R2. The oblique cell a = 1, b = 1.3
+// nm, γ = 75° has no mirror through R1: a* = 1/(a sin γ) and b* = 1/(b sin γ), 105° apart, at 50 px
+// per 1/nm, with R2 up the screen (R1 x R2 < 0); the spots on the other side would miss by 77 px.
+TEST(CliAgreement, PredictionsFollowTheSideOfR2) {
+  const double s = 50 / std::sin(75 * M_PI / 180), turn = 105 * M_PI / 180;
+  PictureMeasurement m;
+  m.width = m.height = 120;
+  m.fit.centreX = m.fit.centreY = 60;
+  m.fit.r1 = {s, 0};
+  m.fit.r2 = {s / 1.3 * std::cos(turn), -s / 1.3 * std::sin(turn)};
+  for (int h = -3; h <= 3; ++h)
+    for (int k = -3; k <= 3; ++k)
+      if (h || k) m.spots.push_back({60 + h * s + k * m.fit.r2.x, 60 + k * m.fit.r2.y, 1, 1});
+  m.boxes = BoxTexts::Initial();
+  m.boxes[Box::ScaleBarValue] = "1", m.boxes[Box::ScaleBarLength] = "50";
+  SolutionFamily f;
+  f.g1 = {1, 0, 0}, f.g2 = {0, 1, 0};
+  const PictureAgreement a =
+      FamilyAgreements({f}, {1, 1.3, 1, 90, 90, 75, 0}, LatticeType::Primitive, m).at(0);
+  EXPECT_GE(a.predicted, 5);
+  EXPECT_EQ(a.matched, a.predicted);
 }
 
 // batch --picture ranks phases by their agreement with the picture before their score. A square
