@@ -297,7 +297,8 @@ private:
     if (namesSetting(name) || symbol.size() < 2 || symbol.compare(symbol.size() - 2, 2, ":2") != 0)
       return chosen;
     const std::string base = symbol.substr(0, symbol.size() - 2);
-    SpaceGroupPointer first = SpaceGroupFromName(base + ":1", 0, 0).group;
+    SpaceGroupPointer first =
+        SpaceGroupFromName(base + ":1", phase.cell.alpha, phase.cell.gamma).group;
     if (!first) return chosen;
     std::vector<AtomSite> atoms;
     try {
