@@ -335,6 +335,9 @@ TEST(PictureFormats, ToldByContentAndReadFromFiles) {
   Bytes shortStamped(1023, 0);
   std::copy_n("MAP ", 4, shortStamped.begin() + 208);
   EXPECT_EQ(DetectPictureFormat(shortStamped), DetectedFormat::Other);
+  // With the whole header the stamp tells MRC, though the file starts like DM3 (version 3).
+  shortStamped.push_back(0), shortStamped[3] = 3;
+  EXPECT_EQ(DetectPictureFormat(shortStamped), DetectedFormat::Mrc);
 
   namespace fs = std::filesystem;
   const fs::path folder = fs::temp_directory_path() /

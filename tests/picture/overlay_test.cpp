@@ -37,6 +37,11 @@ TEST(Overlay, PlacesTheZonesReflectionsByMetricAndCalibration) {
   EXPECT_EQ(find(spots, {1, 1, 0}), nullptr);
   EXPECT_EQ(find(spots, {0, 0, 0}), nullptr);
   EXPECT_EQ(spots.front().hkl, (MillerIndex{2, 0, 0})); // nearest first; ties by larger (h k l)
+  // Centred at (199.5, 199.5), spots on the outer edges of the edge pixels (-0.5 and 399.5)
+  // still lie on the picture: h and k from -8 to 8, 9 x 9 - 1.
+  request.centre = {199.5, 199.5};
+  EXPECT_EQ(PredictSpots(request).size(), 80u);
+  request.centre = {200, 200};
 
   // Primitive, zone [0 1 0] from (1 0 0) + (0 0 1): |g| = 2.5 1/nm, 25 px a step; x = 200 + 25 h
   // for h from -8 to 7, y = 200 - 25 l for l from -7 to 8: 16 x 16 - 1 = 255 spots, all k = 0.

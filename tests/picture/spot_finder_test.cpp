@@ -393,11 +393,13 @@ TEST(SpotFinder, FindsNothingWhereThereIsNothingAndStopsWhenTold) {
   const std::vector<Spot> spots = FindSpots(withHoles);
   ASSERT_EQ(spots.size(), 1u);
   EXPECT_NEAR(spots[0].x, 100.5, 0.1);
-  // The same spot, sigma 3, lies outside widths of 1 to 2.7 or 3.3 to 12 px asked for.
-  SpotFinding narrow, broad;
-  narrow.maxWidth = 2.7, broad.minWidth = 3.3;
+  // The same spot, sigma 3, lies outside widths of 1 to 2.7 or 3.3 to 12 px asked for; and no
+  // candidate at all may be fitted when fewer than one is allowed.
+  SpotFinding narrow, broad, none;
+  narrow.maxWidth = 2.7, broad.minWidth = 3.3, none.maxCandidates = -1;
   EXPECT_TRUE(FindSpots(withHoles, narrow).empty());
   EXPECT_TRUE(FindSpots(withHoles, broad).empty());
+  EXPECT_TRUE(FindSpots(withHoles, none).empty());
 
   // Numbers from anywhere in float's range, as a float picture may hold: no crash, and every
   // spot reported is made of finite numbers.
