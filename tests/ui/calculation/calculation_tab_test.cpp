@@ -35,6 +35,10 @@
 namespace spot {
 namespace {
 
+// The calculator's plane boxes, R1's h k l first.
+const Box kPlaneGrid[] = {Box::CalcH1, Box::CalcK1, Box::CalcL1, Box::CalcH2, Box::CalcK2,
+                          Box::CalcL2, Box::CalcH3, Box::CalcK3, Box::CalcL3};
+
 QString qs(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -291,10 +295,8 @@ TEST_F(CalculationTab, SortedHeadingsAndFifteenDigitAnglesShowWhole) {
   for (Box b : {Box::A, Box::B, Box::C, Box::Alpha, Box::Beta, Box::Gamma})
     set(b, b <= Box::C ? "0.4" : "90");
   const char* planes[] = {"1", "0", "0", "0", "1", "1", "1", "1", "1"};
-  const Box grid[] = {Box::CalcH1, Box::CalcK1, Box::CalcL1, Box::CalcH2, Box::CalcK2,
-                      Box::CalcL2, Box::CalcH3, Box::CalcK3, Box::CalcL3};
   for (int i = 0; i < 9; ++i)
-    set(grid[i], planes[i]);
+    set(kPlaneGrid[i], planes[i]);
   click("Command5");
   EXPECT_EQ(text(Box::CalcAngle23), "35.2643896827547");
   EXPECT_EQ(text(Box::CalcAngle13), "54.7356103172453");
@@ -709,10 +711,8 @@ TEST_F(CalculationTab, HandOverSendsTheSelectedRowToTheCalculator) {
   handOver->trigger();
 
   // Row No.001: (-2 0 0) + (0 -2 0) = (-2 -2 0).
-  const Box grid[] = {Box::CalcH1, Box::CalcK1, Box::CalcL1, Box::CalcH2, Box::CalcK2,
-                      Box::CalcL2, Box::CalcH3, Box::CalcK3, Box::CalcL3};
   QStringList copied;
-  for (Box b : grid)
+  for (Box b : kPlaneGrid)
     copied << text(b);
   EXPECT_EQ(copied.join(' '), "-2 0 0 0 -2 0 -2 -2 0");
   // (-2 0 0) × (0 -2 0) = (0 0 4), reduced by 4.

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -84,6 +85,7 @@ TEST_F(UserPhases, ImportedPhaseIsSearchedWithItsGroupUntilTheCellIsEdited) {
   userNode()->child(0)->setCheckState(0, Qt::Checked); // Single mode: this one alone
   EXPECT_EQ(database->selectedRecords().size(), 0u);
   runBatch();
+  EXPECT_EQ(window->statusBar()->currentMessage(), QString()); // a Single run writes no report
   PhasePanel& phase = *window->phasePanel();
   EXPECT_EQ(phase.nameBox()->text(), QStringLiteral("Si"));
   EXPECT_EQ(phase.latticeTypeSelector()->currentText(), QStringLiteral("F d -3 m:2"));
