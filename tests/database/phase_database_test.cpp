@@ -77,8 +77,10 @@ TEST(PhaseDatabase, ParsesHandMadeTexts) {
   EXPECT_EQ(two.records[1].field(9), "z");
   // 20 pieces: (20 - 1) / 9 = 2.1 rounds to 2 records, the stray field is dropped.
   EXPECT_EQ(ParsePhaseDatabase("A;P;1;2;3;4;5;6;7;B;P;1;2;3;4;5;6;7;Z;").records.size(), 2u);
-  // 24 pieces: 23 / 9 = 2.6 rounds to 3 records, the third short of fields.
-  const ParsedDatabase three = ParsePhaseDatabase("A;P;1;2;3;4;5;6;7;B;P;1;2;3;4;5;6;7;Z;P;1;2;3;");
+  // 24 pieces: 23 / 9 = 2.6 rounds to 3 records, the third short of fields; the "4" after the
+  // last ";" is no field.
+  const ParsedDatabase three =
+      ParsePhaseDatabase("A;P;1;2;3;4;5;6;7;B;P;1;2;3;4;5;6;7;Z;P;1;2;3;4");
   ASSERT_EQ(three.records.size(), 3u);
   EXPECT_EQ(three.records[2].field(5), "3");
   EXPECT_EQ(three.records[2].field(6), "");
