@@ -9,6 +9,7 @@
 #ifdef __unix__
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 #endif
 
 #include "core/file_writing.hpp"
@@ -22,7 +23,7 @@ class FileWriting : public ::testing::Test {
 protected:
   void SetUp() override {
     folder_ = fs::temp_directory_path() /
-              ("spot-files-" +
+              ("spot-files-" + std::to_string(::getpid()) + "-" +
                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(folder_);
     fs::create_directories(folder_);

@@ -25,7 +25,7 @@ class ReportFile : public ::testing::Test {
 protected:
   void SetUp() override {
     root_ = fs::temp_directory_path() /
-            ("spot-report-" +
+            ("spot-report-" + std::to_string(::getpid()) + "-" +
              std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(root_);
     fs::create_directories(root_ / "program");
