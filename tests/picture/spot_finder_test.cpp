@@ -276,11 +276,12 @@ TEST(SpotFinder, MeasuresEdgeSpotsAndPassesOverABlackBox) {
 // edge pixel repeated beyond the edge) stands candidateSigmas times 70 / 256 of the noise above
 // the background. On a checkerboard of 49 and 51 every neighbour difference is 2 (noise
 // 2 / (0.6745 sqrt 2)) and the smoothing takes it away; spots peak on the edge columns, next
-// to them and in the middle. Each is found with the factor 0.1 % below its height, and not 0.1 %
+// to them, on the top row and in the middle. Each is found with the factor 0.1 % below its
+// height, and not 0.1 %
 // above.
 TEST(SpotFinder, TakesPeaksAboveTheSmoothedThresholdUpToTheEdges) {
-  const std::array<std::array<int, 3>, 5> drawn = {
-      {{0, 16, 40}, {1, 48, 50}, {31, 32, 45}, {62, 16, 60}, {63, 48, 70}}};
+  const std::array<std::array<int, 3>, 6> drawn = {
+      {{0, 16, 40}, {1, 48, 50}, {31, 32, 45}, {31, 0, 55}, {62, 16, 60}, {63, 48, 70}}};
   GreyImage picture(64, 64);
   for (int y = 0; y < 64; ++y)
     for (int x = 0; x < 64; ++x) {
