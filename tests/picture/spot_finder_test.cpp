@@ -277,8 +277,7 @@ TEST(SpotFinder, MeasuresEdgeSpotsAndPassesOverABlackBox) {
 // the background. On a checkerboard of 49 and 51 every neighbour difference is 2 (noise
 // 2 / (0.6745 sqrt 2)) and the smoothing takes it away; spots peak on the edge columns, next
 // to them, on the top row and in the middle. Each is found with the factor 0.1 % below its
-// height, and not 0.1 %
-// above.
+// height, and not 0.1 % above.
 TEST(SpotFinder, TakesPeaksAboveTheSmoothedThresholdUpToTheEdges) {
   const std::array<std::array<int, 3>, 6> drawn = {
       {{0, 16, 40}, {1, 48, 50}, {31, 32, 45}, {31, 0, 55}, {62, 16, 60}, {63, 48, 70}}};
