@@ -317,10 +317,8 @@ TEST_F(CalculationTab, FaceCentredCubicExampleListsItsTwentyFourSolutions) {
   enterFaceCentredExample();
   // A calculator result first, so that the search visibly resets the sketch labels.
   window->calculatorPanel()->clean();
-  for (Box b : {Box::CalcH1, Box::CalcK2, Box::CalcH3, Box::CalcK3})
-    set(b, "1");
-  for (Box b : {Box::CalcK1, Box::CalcL1, Box::CalcH2, Box::CalcL2, Box::CalcL3})
-    set(b, "0");
+  for (int i = 0; i < 9; ++i) // (1 0 0), (0 1 0), (1 1 0)
+    set(kPlaneGrid[i], "100010110"[i] == '1' ? "1" : "0");
   click("Command5");
   ASSERT_EQ(window->resultsPanel()->sketch()->zoneAxisLabel()->text(), "Z=[0 0 1]");
 

@@ -204,10 +204,8 @@ TEST_F(OnlineFixture, EachOptionShowsItsOwnPicture) {
   }
   // The pictures are drawn from different addresses, so they differ.
   EXPECT_NE(image(6)->pixmap().toImage(), image(7)->pixmap().toImage());
-  EXPECT_EQ(image(7)->pixmap().toImage(),
-            QPixmap::fromImage(DrawAddressPicture(kForumAddress.toString(),
-                                                  QString::fromUtf8("SpotIndex 官方社区")))
-                .toImage());
+  const QImage forum = DrawAddressPicture(kForumAddress.toString(), "SpotIndex 官方社区");
+  EXPECT_EQ(image(7)->pixmap().toImage(), QPixmap::fromImage(forum).toImage());
 }
 
 TEST(AddressPicture, HasTheThreeCornerSquaresOfAScanCodeAndDependsOnlyOnItsText) {
