@@ -81,10 +81,15 @@ TEST_F(CliCrystal, IndexAndCalcTakeACifPhase) {
            "1", "0", "1", "1", "0"});
   EXPECT_EQ(r.status, 0) << r.err;
   // Files that cannot be used say which and why, with exit status 2.
-  r = run(
-      {"calc", "--cif", path("none.cif"), "--planes", "1", "0", "0", "0", "1", "0", "1", "1", "0"});
-  EXPECT_EQ(r.status, 2);
-  EXPECT_TRUE(has(r.err, "none.cif: cannot be read")) << r.err;
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"calc", "--planes", "1", "0", "0", "0", "1", "0", "1", "1", "0"},
+        std::vector<std::string>{"simulate", "--zone", "0", "0", "1"}}) {
+    std::vector<std::string> withCif = args;
+    withCif.insert(withCif.end(), {"--cif", path("none.cif")});
+    r = run(withCif);
+    EXPECT_EQ(r.status, 2) << args[0];
+    EXPECT_TRUE(has(r.err, "none.cif: cannot be read") && r.out.empty()) << r.err;
+  }
   EXPECT_TRUE(has(run({"index", "--cif", path("si.cif"), "--phase", "Al", "--d", "1", "1", "1",
                        "--angles", "1", "1", "1"})
                       .err,
