@@ -255,7 +255,10 @@ def main():
     code, out = run(["cmake", "-S", ".", "-B", str(build), "-G", "Ninja",
                      "-DCMAKE_BUILD_TYPE=Release", f"-DSPOT_BUILD_GUI={gui}",
                      "-DSPOT_BUILD_BENCH=OFF",
-                     f"-DCMAKE_CXX_FLAGS_RELEASE={args.optimize} -DNDEBUG -D_GLIBCXX_ASSERTIONS"],
+                     f"-DCMAKE_CXX_FLAGS_RELEASE={args.optimize} -DNDEBUG -D_GLIBCXX_ASSERTIONS "
+                     # __FILE__ relative: an object ccache made in another checkout must be
+                     # the same bytes, or no mutant would ever compile to the same code.
+                     f"-fmacro-prefix-map={ROOT}/="],
                     600)
     if code != 0:
         sys.exit("mutate: configuring failed:\n" + out)
