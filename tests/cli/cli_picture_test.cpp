@@ -221,6 +221,15 @@ TEST_F(PictureFolder, PictureFaultsNameTheirCause) {
   const std::string one = save(RenderPicture(recipe, {{300.5, 200.5, 100, 3}}), "one.png", false);
   EXPECT_EQ(run({"spots", one}).out.substr(0, 50),
             "one.png: 512 x 512 pixels, 1 spot, brightest first");
+  // A PNG cut short is a picture of a known kind: the reader's own words say what is wrong.
+  const fs::path cut = folder_ / "cut.png";
+  fs::copy_file(one, cut);
+  fs::resize_file(cut, fs::file_size(cut) / 2);
+  const CliRun truncated = run({"spots", cut.string()});
+  EXPECT_EQ(truncated.status, 2);
+  EXPECT_TRUE(contains(truncated.err, "cut.png") &&
+              !contains(truncated.err, "not a picture this program reads"))
+      << truncated.err;
   const CliRun noLattice = run({"measure", one, "--scale-bar", "5", "100"});
   EXPECT_EQ(noLattice.status, 3);
   EXPECT_EQ(noLattice.err, "spotindex-cli: measure: \"one.png\": no lattice found: the picture "
