@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #ifdef __unix__
 #include <csignal>
@@ -162,14 +163,16 @@ TEST_F(FileWriting, AFailedWriteLeavesEveryFileAsItWas) {
   EXPECT_TRUE(withSizeLimit(100, [&] { return AppendToFile(folder_ / "new.txt", longText); }));
   EXPECT_EQ(bytes(file), "old line\r\n");
   EXPECT_EQ(entries(), 1);
-  // Once a write has failed, every later one says so, even one that would fit.
+  // Once a write has failed, every later one says so, even one that would fit, and placing the
+  // file fails and takes its temporary away at once.
   const auto failures = withSizeLimit(100, [&] {
     PendingFile broken;
     broken.open(file);
     const bool first = broken.write(std::string(100000, 'z')).has_value();
-    return std::pair{first, broken.write("x").has_value()};
+    const bool later = broken.write("x").has_value();
+    return std::tuple{first, later, broken.replace(file).has_value(), entries()};
   });
-  EXPECT_EQ(failures, std::pair(true, true));
+  EXPECT_EQ(failures, std::tuple(true, true, true, 1));
   EXPECT_EQ(entries(), 1);
 
   // A pending file appended to an existing one: whole, or cut back to the old length. Its own
