@@ -223,6 +223,11 @@ TEST_F(PictureToAnswer, TheChosenRowOrFamilyIsDrawnWhereItsSpotsFall) {
   EXPECT_TRUE(tools()->overlayLabel()->text().contains(QStringLiteral("%1 of %2 spots explained")
                                                            .arg(view()->spots().size() - 2)
                                                            .arg(view()->spots().size() - 1)));
+  // The spots' misfit in pixels, to two decimals.
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("found, RMS \\d+\\.\\d\\d px\\.( |$)"))
+                  .match(tools()->overlayLabel()->text())
+                  .hasMatch())
+      << tools()->overlayLabel()->text().toStdString();
 
   // A second row replaces it; the check box hides it without forgetting it.
   const IndexingResult second = rows.result(1);
