@@ -48,6 +48,9 @@ TEST_F(CalculatorAlone, WritesEachAngleInItsOwnBoxAndStopsAtTheNamedPair) {
     captions << label->text();
   for (const char* caption : {"R1", "R2", "R3", "<R1,R2>=", "<R2,R3>=", "<R1,R3>="})
     EXPECT_TRUE(captions.contains(QString::fromLatin1(caption))) << caption;
+  // The zone axis row starts under the plane rows' captions.
+  const QList<QLabel*> labels = panel.findChildren<QLabel*>();
+  EXPECT_EQ(labels.at(captions.indexOf("zone axis"))->x(), labels.at(captions.indexOf("R1"))->x());
 
   // "Clean" stands under "Calculate".
   const QWidget* calculate = panel.findChild<QWidget*>(QStringLiteral("Command5"));
